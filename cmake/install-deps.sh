@@ -1,0 +1,37 @@
+#!/bin/sh
+# Makes a fresh Debian 12 machine ready to build and test Kwartlin (run as root).
+# Idempotent: when every package is already there it only checks and returns.
+set -eu
+
+PKGS="cmake g++ make clang libclang-rt-14-dev llvm googletest libgtest-dev libgmock-dev \
+libbenchmark-dev libcli11-dev liblua5.4-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+wine wine32:i386 xvfb xauth locales valgrind python3 imagemagick"
+
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+locale_ok=1
+locale -a 2>/dev/null | grep -qi '^pl_PL.utf8$' || locale_ok=0
+
+if [ -z "$missing" ] && [ "$locale_ok" = 1 ]; then
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -q i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+if [ -n "$missing" ]; then
+  echo "install-deps: installing$missing"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+if [ "$locale_ok" = 0 ]; then
+  if ! grep -q '^pl_PL.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'pl_PL.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
+fi

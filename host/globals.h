@@ -1,0 +1,41 @@
+// The plugin's global state: one instance per loaded module, alive from LoadPlugin to
+// UnloadPlugin. Everything the plugin keeps between host calls is declared here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/menu.h"
+#include "script/loader.h"
+#include "script/spam.h"
+#include "script/variables.h"
+
+namespace kw {
+
+struct TPluginLink;
+class TOptionsForm;
+
+struct TRect32 {
+  std::int32_t X = 0, Y = 0, W = 0, H = 0;  // left, top, width, height
+};
+
+extern void* PluginInstance;          // the module's own handle, from the loader
+extern TPluginLink* PluginLink;       // the host's link record; null = no host
+extern void* ShowItemProc;            // host function that shows popup items
+extern std::string ScriptPath;        // ...\Kwartlin\Kwartlin.dat
+extern std::string SettingsPath;      // ...\Kwartlin\Kwartlin.ini
+extern std::string SpamListPath;      // ...\Kwartlin\Kwartlin.spm
+extern std::intptr_t SmallIcon;       // 16x16 bitmap handle, 0 = none
+extern std::intptr_t LargeIcon;       // 32x32 bitmap handle, 0 = none
+extern std::intptr_t ServiceHandle;   // registrations as the host returned them
+extern std::intptr_t HookHandleGG;
+extern std::intptr_t HookHandleTLEN;
+extern TRect32 OptionsFormRect;       // detached options window
+extern TScriptLines ScriptLines;      // the prepared script
+extern TElementyMenu MenuEntries;     // the script's menu entries
+extern TSpamList SpamList;            // spam rule lines
+extern TOptionsForm* OptionsForm;     // the options page, or null
+// (VariableTable, the one TZmienne, is declared with its type in script/variables.h
+// and defined in globals.cpp with the rest.)
+
+}  // namespace kw

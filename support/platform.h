@@ -1,0 +1,35 @@
+// What the plugin needs of the operating system beyond the host: files, folders and
+// the local clock. One implementation per platform (platform_win32.cpp, _posix.cpp).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kw {
+
+// The platform's path separator: '\\' on Windows, '/' elsewhere.
+char PathSeparator();
+
+// True when a regular file (not a folder) exists at path.
+bool FileExists(const std::string& path);
+
+// Reads the whole file. False when it is missing, a folder, or cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& contents);
+
+// Replaces the file atomically: writes a temporary file in the same folder, then moves
+// it over the old one. On any failure the old file is left as it was and false comes back.
+bool WriteFileAtomic(const std::string& path, std::string_view contents);
+
+// Creates the folder and every missing parent. True when it exists afterwards.
+bool CreateFolders(const std::string& path);
+
+// The folder part of a path: everything up to, not including, the last separator
+// ('\\', '/' or ':'); empty when there is none.
+std::string FolderOf(const std::string& path);
+
+struct LocalDateTime {
+  int year, month, day, hour, minute, second;
+};
+LocalDateTime GetLocalDateTime();
+
+}  // namespace kw

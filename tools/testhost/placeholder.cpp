@@ -1,0 +1,1 @@
+// Keeps the test host library non-empty until its sources land.
