@@ -1,0 +1,6 @@
+// Stub.
+#include "settings/settings.h"
+namespace kw {
+void LoadSettings() {}
+bool SaveSettings() { return true; }
+}  // namespace kw
