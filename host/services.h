@@ -1,26 +1,34 @@
-// Messenger actions that scripts call: send, status, contact look-up.
+// Messenger actions that scripts call: send, status, contact look-up. Every host call
+// of the plugin goes through CallHostService, which makes none without a link.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "host/records.h"
+
 namespace kw {
 
 struct TKontaktInfo {
-  std::string Id;            // wanted contact id, upper case
-  std::string AuxText;       // element text at offset 68
-  std::int32_t AuxNumber = -1;
-  std::int32_t Flags = 0;
-  std::string Name;
-  std::string Group;
-  std::string Description;
+  std::string Id;                // wanted contact id, upper case
+  std::string AuxText;           // element text at offset 68
+  std::int32_t AuxNumber = -1;   // element number at offset 12
+  std::int32_t Flags = 0;        // CINFO_* bits of the element
+  std::string Name;              // display name
+  std::string Group;             // group name
+  std::string Description;       // status description
 };
 
 struct TUserState {
-  std::int32_t Status = 0;
-  std::string Description;
+  std::int32_t Status = 0;       // STS_* number; 0 when the host gave none
+  std::string Description;       // status description
 };
+
+// True when a link with a CallService function is present.
+bool HasHostLink();
+// CallService of the link with PluginInstance; 0 without a link.
+std::intptr_t CallHostService(const char* name, std::intptr_t wParam, std::intptr_t lParam);
 
 std::intptr_t CallProtocolFunction(const char* proto, const char* function,
                                    std::intptr_t first, std::intptr_t second);
@@ -28,5 +36,8 @@ void SendProtocolMessage(const std::string& recipient, const std::string& text);
 TUserState GetUserState(const std::string& proto);
 void ChangeUserState(const std::string& proto, std::int32_t status, const std::string& description);
 TKontaktInfo GetContactInfo(const std::string& id);
+
+// The enumeration callback of GetContactInfo; value is the address of its TKontaktInfo.
+std::int32_t KW_CDECL ContactMatches(ContactItemDef* item, std::intptr_t value);
 
 }  // namespace kw

@@ -15,8 +15,8 @@ struct TRozkaz {
 };
 
 struct TStala {
-  std::string_view Name;   // without the leading '#'
-  std::string_view Value;
+  std::string_view Name;   // without the leading '#', upper case
+  std::string_view Value;  // the text a script gets for "#Name"
 };
 
 struct TEtykietaSpec {
@@ -55,7 +55,12 @@ enum EntryCode : int { entryInit = 0, entryStart = 1, entryMenuShow = 2, entryMe
 // Code of the command whose keyword is the already trimmed word (case ignored), or -1.
 int FindKeyword(std::string_view word);
 
-// Code of the command that a script line begins with, or -1 (options page help).
+// Index in ConstantTable of the constant whose name (without '#') equals the word,
+// case ignored, or -1.
+int FindConstant(std::string_view name);
+
+// Code of the command that a script line begins with, or -1 (options page help). Only
+// the first word counts, cut at the first space or tab; a leading blank gives -1.
 int FindCommandIndex(std::string_view line);
 
 }  // namespace kw

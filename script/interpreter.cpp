@@ -1,6 +1,72 @@
-// Stub.
+// The interpreter's run: entry point, main loop and bounds. Lines come prepared (see
+// prepared.h) and commands are dispatched through the table in commands.cpp.
+// Bounds: a run ends as EXIT would once it has taken its bound of steps (every line it
+// reaches counts, label lines included) or when CALL would push beyond
+// kMaxReturnDepth, so neither a loop nor endless recursion can hold the host.
 #include "script/interpreter.h"
+
+#include "script/KwartlinConst.h"
+#include "script/commands.h"
+#include "script/prepared.h"
+
 namespace kw {
-void RunScript(const TScriptLines&, int) {}
-void RunScriptBounded(const TScriptLines&, int, std::int64_t) {}
+namespace {
+
+// Where a run with this entry code starts, or -1 when it runs nothing.
+std::int64_t EntryIndex(const TPreparedScript& script, int entryCode) {
+  switch (entryCode) {
+    case entryInit:
+    case entryMenuShow:
+    case entryMenuClick: {
+      const std::int64_t label = script.FindLabel(SpecialLabelTable[entryCode].Name, -1);
+      return label < 0 ? -1 : label + 1;
+    }
+    default:
+      // The label line itself, passed over; a script without it runs from the top.
+      return script.FindLabel(SpecialLabelTable[entryStart].Name, 0);
+  }
+}
+
+// After a host call the list may hold another script (a nested run reloaded it): go
+// on with that one at the same index, as a run that reads its lines afresh would.
+void FollowReload(TRunState& run) {
+  if (run.Script->Source != run.Lines) run.Script = PreparedScriptFor(run.Lines);
+}
+
+void MainLoop(TRunState& run, std::int64_t maxLines) {
+  std::int64_t executed = 0;
+  while (!run.Ended) {
+    const auto count = static_cast<std::int64_t>(run.Script->Lines.size());
+    if (run.Index < 0 || run.Index >= count || executed >= maxLines) break;
+    ++executed;
+    const TPreparedLine& line = run.Script->Lines[static_cast<std::size_t>(run.Index)];
+    run.Next = run.Index + 1;
+    if (line.Kind == TLineKind::Command) InterpreterCommands[line.Code].Run(run, line);
+    run.Index = run.Next;
+    if (run.HostCalled) {
+      run.HostCalled = false;
+      FollowReload(run);
+    }
+  }
+}
+
+}  // namespace
+
+void RunScriptBounded(const TScriptLines& lines, int entryCode, std::int64_t maxLines) {
+  try {
+    if (lines.empty()) return;
+    TRunState run(lines);
+    run.Script = PreparedScriptFor(lines);
+    run.Index = EntryIndex(*run.Script, entryCode);
+    if (run.Index < 0) return;
+    MainLoop(run, maxLines);
+  } catch (...) {
+    // Only memory can run out here; the run ends as EXIT would, keeping what it wrote.
+  }
+}
+
+void RunScript(const TScriptLines& lines, int entryCode) {
+  RunScriptBounded(lines, entryCode, kMaxExecutedLines);
+}
+
 }  // namespace kw

@@ -2,6 +2,7 @@
 // truth values. A line break inside a value is the pair LF CR.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ std::size_t FindBlank(std::string_view text);             // 1-based; 0 = none
 TListaStr SplitParameters(std::string_view text);
 TLista SplitAtChar(std::string_view text, char c);
 std::string UnescapeText(std::string_view text);          // "\n" / "\N" -> LF CR
+bool HasEscape(std::string_view text);                    // holds "\n" or "\N"
 std::string EscapeText(std::string_view text);            // LF CR -> "\n"
 std::string_view BoolToText(bool b);
 bool TextToBool(std::string_view text);

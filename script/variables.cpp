@@ -1,11 +1,144 @@
-// Stub.
+// Variable table and value resolution. A script runs for every message, so the common
+// paths avoid allocating: names are upper-cased into a stack buffer and looked up by
+// view in the hash index, and an update assigns into the stored string, which keeps
+// its capacity.
 #include "script/variables.h"
+
+#include <utility>
+
+#include "script/KwartlinConst.h"
+#include "script/text.h"
+#include "support/ProcFunc.h"
+#include "support/casing.h"
+
 namespace kw {
-long TZmienne::Find(std::string_view) const { return -1; }
-std::size_t TZmienne::Append(TZmienna v) { items_.push_back(std::move(v)); return items_.size() - 1; }
-void TZmienne::Clear() { items_.clear(); index_.clear(); }
-std::string ResolveValue(std::string_view p) { return std::string(p); }
-void SetVariable(std::string_view, std::string_view, bool) {}
-void SetSaveFlag(std::string_view, bool) {}
-void ClearVariables() {}
+namespace {
+
+// "$" and the upper-cased name (the dollar sign added when missing). Names up to the
+// buffer's size stay on the stack.
+class NameKey {
+ public:
+  explicit NameKey(std::string_view name) {
+    const bool addDollar = name.empty() || name.front() != '$';
+    size_ = name.size() + (addDollar ? 1 : 0);
+    if (size_ > sizeof small_) large_.resize(size_);
+    char* out = size_ > sizeof small_ ? large_.data() : small_;
+    data_ = out;
+    if (addDollar) *out++ = '$';
+    for (char c : name) *out++ = UpperChar(c);
+  }
+  NameKey(const NameKey&) = delete;
+  NameKey& operator=(const NameKey&) = delete;
+  std::string_view view() const { return {data_, size_}; }
+
+ private:
+  char small_[64];      // short names, the usual case
+  std::string large_;   // longer names
+  const char* data_;    // whichever of the two holds the key
+  std::size_t size_;    // length of the key
+};
+
+// Writes a value under a normalised name; `unescape` says the value still holds escapes.
+void Store(std::string_view upperName, std::string_view value, bool unescape, bool save) {
+  const long i = VariableTable.Find(upperName);
+  if (i >= 0) {
+    std::string& stored = VariableTable[static_cast<std::size_t>(i)].Value;
+    if (unescape) {
+      stored = UnescapeText(value);
+    } else {
+      stored.assign(value.data(), value.size());  // safe when value views `stored` itself
+    }
+    return;
+  }
+  // The new record copies name and value before the table may grow, so views into the
+  // table stay valid while they are read.
+  TZmienna v{std::string(upperName), unescape ? UnescapeText(value) : std::string(value), save};
+  VariableTable.Append(std::move(v));
+}
+
+}  // namespace
+
+long TZmienne::Find(std::string_view upperName) const {
+  const auto it = index_.find(upperName);
+  return it == index_.end() ? -1 : static_cast<long>(it->second);
+}
+
+// The index is keyed on the upper-cased name so a look-up never depends on how the
+// caller spelt the stored one; an existing key keeps its first entry.
+std::size_t TZmienne::Append(TZmienna v) {
+  std::string key = UpperCase(v.Name);
+  items_.push_back(std::move(v));
+  const std::size_t pos = items_.size() - 1;
+  index_.emplace(std::move(key), pos);
+  return pos;
+}
+
+void TZmienne::Clear() {
+  items_.clear();
+  index_.clear();
+}
+
+std::string ResolveValue(std::string_view p) {
+  if (p.empty()) return {};
+  if (p.front() == '\'' && p.back() == '\'') {
+    if (p.size() < 2) return {};  // a lone quote
+    return UnescapeText(p.substr(1, p.size() - 2));
+  }
+  switch (p.front()) {
+    case '#': {
+      const int c = FindConstant(p.substr(1));
+      return c >= 0 ? UnescapeText(ConstantTable[c].Value) : std::string(p);
+    }
+    case '$': {
+      const NameKey key(p);
+      const long i = VariableTable.Find(key.view());
+      if (i < 0) return {};
+      return UnescapeText(VariableTable[static_cast<std::size_t>(i)].Value);
+    }
+    case 'b':
+    case 'B':
+      // Every unquoted word that starts with b is a binary number; "bardzo" reads as 0.
+      return IntToText(BinaryTextToInt(p.substr(1)));
+    default:
+      return std::string(p);
+  }
+}
+
+void SetVariable(std::string_view name, std::string_view value, bool save) {
+  if (name.empty()) return;
+  const NameKey key(name);
+  Store(key.view(), value, HasEscape(value), save);
+}
+
+// A name without the dollar sign is normalised as SetVariable does before the look-up,
+// so `SAVE k, 1` marks $K (instead of never finding it and emptying its value).
+// Creating the variable turns its flag on whatever flag was asked for.
+void SetSaveFlag(std::string_view name, bool flag) {
+  if (name.empty()) return;
+  const NameKey key(name);
+  const long i = VariableTable.Find(key.view());
+  if (i >= 0) {
+    VariableTable[static_cast<std::size_t>(i)].Save = flag;
+    return;
+  }
+  Store(key.view(), {}, false, true);
+}
+
+void ClearVariables() { VariableTable.Clear(); }
+
+std::string_view LookupVariableUpper(std::string_view upperNameWithDollar) {
+  const long i = VariableTable.Find(upperNameWithDollar);
+  if (i < 0) return {};
+  return VariableTable[static_cast<std::size_t>(i)].Value;
+}
+
+void SetVariableUpper(std::string_view upperNameWithDollar, std::string_view alreadyUnescapedValue) {
+  if (upperNameWithDollar.empty()) return;
+  if (upperNameWithDollar.front() != '$') {
+    SetVariable(upperNameWithDollar, alreadyUnescapedValue, false);
+    return;
+  }
+  Store(upperNameWithDollar, alreadyUnescapedValue, false, false);
+}
+
 }  // namespace kw

@@ -1,8 +1,11 @@
 // The one table of script variables and the rules that turn a parameter into a value.
+// Names are stored upper-cased with their leading "$"; values are stored with their "\n"
+// escapes already turned into LF CR line breaks.
 #pragma once
 
-#include <string>
+#include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -16,6 +19,8 @@ struct TZmienna {
 };
 
 // Creation order matters (the settings file shows it); look-ups by name are indexed.
+// Entries are only appended, updated or all cleared, so an index stays valid until
+// Clear. Do not rename an entry through operator[]: the index would not follow.
 class TZmienne {
  public:
   std::size_t size() const { return items_.size(); }
@@ -35,15 +40,35 @@ class TZmienne {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  std::vector<TZmienna> items_;
-  std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;
+  std::vector<TZmienna> items_;                                               // creation order
+  std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;  // upper name -> position
 };
 
 extern TZmienne VariableTable;
 
+// Value of one trimmed parameter: 'quoted' text (unescaped), #CONSTANT, $VARIABLE
+// (empty when it does not exist), Bbinary number, or the text itself.
 std::string ResolveValue(std::string_view param);
+// Creates or updates a variable; a missing "$" is added, the name upper-cased and the
+// value unescaped. The save flag only counts when the variable is created.
 void SetVariable(std::string_view name, std::string_view value, bool save);
+// The SAVE command: sets the save flag of a variable, or creates it empty with the flag
+// on. A name without "$" gets one, as in SetVariable.
 void SetSaveFlag(std::string_view name, bool flag);
 void ClearVariables();
+
+// Fast paths for the interpreter, which normalises names once when it prepares a line.
+//
+// LookupVariableUpper: the stored value of the variable whose name is exactly
+// `upperNameWithDollar` ("$" followed by the upper-cased name), or an empty view when
+// there is none. The view is only valid until the next write to VariableTable. Values
+// written through SetVariable or SetVariableUpper are already unescaped, so the result
+// equals what ResolveValue gives for that name.
+std::string_view LookupVariableUpper(std::string_view upperNameWithDollar);
+// SetVariableUpper: SetVariable(name, value, false) for a name already normalised as
+// above and a value already unescaped. The value may be a view into VariableTable (for
+// instance a LookupVariableUpper result). An empty name does nothing; a name without the
+// leading "$" takes the full SetVariable path.
+void SetVariableUpper(std::string_view upperNameWithDollar, std::string_view alreadyUnescapedValue);
 
 }  // namespace kw

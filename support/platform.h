@@ -20,16 +20,23 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // it over the old one. On any failure the old file is left as it was and false comes back.
 bool WriteFileAtomic(const std::string& path, std::string_view contents);
 
+// Test hook: the next WriteFileAtomic writes this many bytes of its temporary file and
+// then fails as a full disk would; one shot, disarmed by that write. A negative count
+// disarms it. For tests only; the plugin never calls it.
+void SetWriteFaultForTesting(long long bytesBeforeFailure);
+
 // Creates the folder and every missing parent. True when it exists afterwards.
 bool CreateFolders(const std::string& path);
 
 // The folder part of a path: everything up to, not including, the last separator
-// ('\\', '/' or ':'); empty when there is none.
+// ('\\', '/' or ':' on Windows, so "C:\\x" gives "C:"; '/' elsewhere); empty when there
+// is none.
 std::string FolderOf(const std::string& path);
 
 struct LocalDateTime {
   int year, month, day, hour, minute, second;
 };
+// The local wall clock (month and day from 1); all zero when the clock cannot be read.
 LocalDateTime GetLocalDateTime();
 
 }  // namespace kw

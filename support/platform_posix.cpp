@@ -1,11 +1,186 @@
-// Stub.
+// Files, folders and the clock on POSIX systems (the native build and its tests).
+// Plain system calls rather than iostreams: they tell a folder or a pipe from a regular
+// file before reading, and let a replacement reach the disk (fsync) before it is renamed
+// over the old file, so a crash or a full disk never leaves a half-written data file.
+// Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <utility>
+
 namespace kw {
+namespace {
+
+// Bytes the next atomic write may put out before the injected failure; < 0 = none.
+long long gWriteFault = -1;
+
+// Closes the descriptor when the owner leaves scope.
+struct FileDescriptor {
+  int fd = -1;  // open descriptor, -1 when none
+  explicit FileDescriptor(int f) : fd(f) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  // Closes now and reports whether the close succeeded (a late write error shows here).
+  bool Close() {
+    int f = fd;
+    fd = -1;
+    return ::close(f) == 0;
+  }
+};
+
+bool WriteAll(int fd, std::string_view data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Writes contents, or only the bytes before an armed fault and then fails.
+bool WriteContents(int fd, std::string_view contents) {
+  long long fault = gWriteFault;
+  gWriteFault = -1;
+  if (fault < 0) return WriteAll(fd, contents);
+  std::size_t allowed = static_cast<unsigned long long>(fault) < contents.size()
+                            ? static_cast<std::size_t>(fault)
+                            : contents.size();
+  WriteAll(fd, contents.substr(0, allowed));
+  return false;
+}
+
+// Creates a new, empty temporary file beside path; its name comes back in tempPath.
+// O_EXCL so that a stray file of the same name is never truncated or followed.
+int CreateTempBeside(const std::string& path, std::string& tempPath) {
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = path + ".~" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Makes the rename itself durable; a folder that cannot be synced costs only that.
+void SyncFolderOf(const std::string& path) {
+  std::string folder = FolderOf(path);
+  if (folder.empty()) folder = path.size() > 0 && path[0] == '/' ? "/" : ".";
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 char PathSeparator() { return '/'; }
-bool FileExists(const std::string&) { return false; }
-bool ReadWholeFile(const std::string&, std::string&) { return false; }
-bool WriteFileAtomic(const std::string&, std::string_view) { return false; }
-bool CreateFolders(const std::string&) { return false; }
-std::string FolderOf(const std::string&) { return {}; }
-LocalDateTime GetLocalDateTime() { return {}; }
+
+bool FileExists(const std::string& path) {
+  try {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  try {
+    // O_NONBLOCK: opening a pipe must not hang; a regular file ignores the flag.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.fd < 0) return false;
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    std::string data;
+    if (st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (n == 0) break;
+      data.append(buffer, static_cast<std::size_t>(n));
+    }
+    contents = std::move(data);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view contents) {
+  std::string tempPath;
+  try {
+    FileDescriptor temp(CreateTempBeside(path, tempPath));
+    if (temp.fd < 0) return false;
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+      ::fchmod(temp.fd, old.st_mode & 07777);
+    bool ok = WriteContents(temp.fd, contents) && ::fsync(temp.fd) == 0;
+    ok = temp.Close() && ok;
+    if (ok && ::rename(tempPath.c_str(), path.c_str()) == 0) {
+      SyncFolderOf(path);
+      return true;
+    }
+  } catch (...) {
+  }
+  if (!tempPath.empty()) ::unlink(tempPath.c_str());
+  return false;
+}
+
+void SetWriteFaultForTesting(long long bytesBeforeFailure) { gWriteFault = bytesBeforeFailure; }
+
+bool CreateFolders(const std::string& path) {
+  try {
+    if (path.empty()) return false;
+    // Every prefix that ends before a separator, then the whole path; failures are
+    // ignored on the way (a prefix may exist already) and only the end result counts.
+    for (std::size_t i = 1; i < path.size(); ++i)
+      if (path[i] == '/' && path[i - 1] != '/') ::mkdir(path.substr(0, i).c_str(), 0777);
+    ::mkdir(path.c_str(), 0777);
+    return IsFolder(path);
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  try {
+    std::size_t at = path.rfind('/');
+    return at == std::string::npos ? std::string() : path.substr(0, at);
+  } catch (...) {
+    return {};
+  }
+}
+
+LocalDateTime GetLocalDateTime() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) return {};
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour, local.tm_min, local.tm_sec};
+}
+
 }  // namespace kw

@@ -34,3 +34,30 @@ TEST(Casing, UpperAndLowerAreInverseOnEveryPair) {
     if (l != c) { EXPECT_EQ(UpperChar(l), c) << i; }
   }
 }
+
+// Every letter pair of the code page, written as letters so the table is checked
+// against the alphabet and not against its own byte arithmetic.
+TEST(Casing, EveryWindows1250LetterPair) {
+  constexpr std::string_view upper = "ŠŚŤŽŹŁĄŞŻĽŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖŘŮÚŰÜÝŢABCDEFGHIJKLMNOPQRSTUVWXYZ"_w;
+  constexpr std::string_view lower = "šśťžźłąşżľŕáâăäĺćçčéęëěíîďđńňóôőöřůúűüýţabcdefghijklmnopqrstuvwxyz"_w;
+  ASSERT_EQ(upper.size(), lower.size());
+  int pairs = 0;
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    EXPECT_EQ(UpperChar(lower[i]), upper[i]) << i;
+    EXPECT_EQ(LowerChar(upper[i]), lower[i]) << i;
+    EXPECT_EQ(UpperChar(upper[i]), upper[i]) << i;
+    EXPECT_EQ(LowerChar(lower[i]), lower[i]) << i;
+  }
+  for (int i = 0; i < 256; ++i)
+    if (UpperChar(static_cast<char>(i)) != static_cast<char>(i)) ++pairs;
+  EXPECT_EQ(pairs, static_cast<int>(upper.size()));  // no other byte changes
+}
+
+TEST(Casing, SameTextIgnoringCase) {
+  EXPECT_TRUE(SameTextIgnoringCase("MenuAdd", "menuadd"));
+  EXPECT_TRUE(SameTextIgnoringCase("$żółw"_w, "$ŻÓŁW"_w));
+  EXPECT_TRUE(SameTextIgnoringCase("", ""));
+  EXPECT_FALSE(SameTextIgnoringCase("mov", "mov "));
+  EXPECT_FALSE(SameTextIgnoringCase("ß"_w, "SS"));
+  EXPECT_FALSE(SameTextIgnoringCase("[", "{"));  // no folding of ASCII signs
+}

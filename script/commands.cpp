@@ -1,0 +1,353 @@
+// The interpreter's command table and the 38 handlers. Every handler resolves all its
+// values before it writes anything, so a variable may be source and result at once.
+// Values handed to the host are copied first: the host may call the plugin back during
+// the call, and a nested run may grow VariableTable or reload the script meanwhile.
+// Arithmetic runs in uint32 so that overflow wraps without undefined behaviour.
+#include "script/commands.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "host/menu.h"
+#include "host/services.h"
+#include "script/interpreter.h"
+#include "script/spam.h"
+#include "script/text.h"
+#include "script/variables.h"
+#include "settings/settings.h"
+#include "support/ProcFunc.h"
+#include "support/casing.h"
+#include "support/platform.h"
+
+namespace kw {
+namespace {
+
+// Decimal text of a number in a local buffer, so writing a number never allocates.
+class NumberText {
+ public:
+  explicit NumberText(std::int32_t value) {
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                        : static_cast<std::uint32_t>(value);
+    std::size_t at = sizeof buffer_;
+    do {
+      buffer_[--at] = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) buffer_[--at] = '-';
+    text_ = std::string_view(buffer_ + at, sizeof buffer_ - at);
+  }
+  std::string_view View() const { return text_; }
+
+ private:
+  char buffer_[12];         // "-2147483648" fits, written from the end
+  std::string_view text_;   // the used tail of buffer_
+};
+
+std::string_view V(TRunState& run, const TPreparedLine& line, std::size_t n) {
+  return ValueOf(line.Params[n].Value, run.Scratch[n]);
+}
+
+std::int32_t I(TRunState& run, const TPreparedLine& line, std::size_t n, std::int32_t fallback) {
+  return NumberOf(line.Params[n].Value, fallback, run.Scratch[n]);
+}
+
+void Write(const TPreparedLine& line, std::size_t n, std::string_view value) {
+  WriteResult(line.Params[n], value);
+}
+
+void WriteNumber(const TPreparedLine& line, std::size_t n, std::int32_t value) {
+  WriteResult(line.Params[n], NumberText(value).View());
+}
+
+std::int32_t Wrap(std::uint32_t bits) { return static_cast<std::int32_t>(bits); }
+std::uint32_t Bits(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+// --- control flow ---
+
+void DoGoto(TRunState& run, const TPreparedLine& line) { run.Next = line.Target; }
+
+void DoIf(TRunState& run, const TPreparedLine& line) {
+  if (!EvaluatePrepared(line.Condition, run.Scratch[0], run.Scratch[1])) run.Next = run.Index + 2;
+}
+
+void DoExit(TRunState& run, const TPreparedLine&) { run.Ended = true; }
+
+void DoCall(TRunState& run, const TPreparedLine& line) {
+  // A CALL that recurses without end stops the run here instead of eating memory.
+  if (run.Returns.size() >= kMaxReturnDepth) {
+    run.Ended = true;
+    return;
+  }
+  run.Returns.push_back(run.Index + 1);
+  run.Next = line.Target;
+}
+
+void DoRet(TRunState& run, const TPreparedLine&) {
+  if (run.Returns.empty()) return;
+  run.Next = run.Returns.back();
+  run.Returns.pop_back();
+}
+
+// --- variables ---
+
+void DoMov(TRunState& run, const TPreparedLine& line) { Write(line, 0, V(run, line, 1)); }
+
+void DoSave(TRunState& run, const TPreparedLine& line) {
+  SetSaveFlag(line.Params[0].Raw, TextToBool(V(run, line, 1)));
+}
+
+// --- numbers ---
+
+template <std::uint32_t (*Op)(std::uint32_t, std::uint32_t)>
+void DoArithmetic(TRunState& run, const TPreparedLine& line) {
+  const std::int32_t a = I(run, line, 0, 0);
+  const std::int32_t b = I(run, line, 1, 0);
+  WriteNumber(line, 0, Wrap(Op(Bits(a), Bits(b))));
+}
+
+std::uint32_t Add(std::uint32_t a, std::uint32_t b) { return a + b; }
+std::uint32_t Sub(std::uint32_t a, std::uint32_t b) { return a - b; }
+std::uint32_t Mul(std::uint32_t a, std::uint32_t b) { return a * b; }
+std::uint32_t And(std::uint32_t a, std::uint32_t b) { return a & b; }
+std::uint32_t Or(std::uint32_t a, std::uint32_t b) { return a | b; }
+std::uint32_t Xor(std::uint32_t a, std::uint32_t b) { return a ^ b; }
+// Only the low five bits of a shift count count.
+std::uint32_t Shr(std::uint32_t a, std::uint32_t b) { return a >> (b & 31u); }
+std::uint32_t Shl(std::uint32_t a, std::uint32_t b) { return a << (b & 31u); }
+
+void DoDiv(TRunState& run, const TPreparedLine& line) {
+  const std::int32_t a = I(run, line, 0, 0);
+  const std::int32_t b = I(run, line, 1, 0);
+  std::int32_t q;
+  if (b == 0) q = 0;
+  // The one quotient beyond the range wraps, like the other operations.
+  else if (b == -1) q = Wrap(0u - Bits(a));
+  else q = a / b;  // truncates toward zero
+  WriteNumber(line, 0, q);
+}
+
+void DoBitNot(TRunState& run, const TPreparedLine& line) {
+  WriteNumber(line, 0, Wrap(~Bits(I(run, line, 0, 0))));
+}
+
+void DoChkInt(TRunState& run, const TPreparedLine& line) {
+  Write(line, 1, BoolToText(IsInteger(V(run, line, 0))));
+}
+
+// --- texts ---
+
+void DoStrCon(TRunState& run, const TPreparedLine& line) {
+  std::string joined;
+  for (const TPreparedParam& p : line.Params) joined += ValueOf(p.Value, run.Scratch[0]);
+  Write(line, 0, joined);
+}
+
+void DoStrLen(TRunState& run, const TPreparedLine& line) {
+  const std::size_t length = V(run, line, 1).size();
+  WriteNumber(line, 0, length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())
+                           ? std::numeric_limits<std::int32_t>::max()
+                           : static_cast<std::int32_t>(length));
+}
+
+// Count characters of text from the 1-based index: an index below 1 counts as 1, one
+// beyond the end or a negative count gives nothing, a long count stops at the end.
+std::string_view CopyPart(std::string_view text, std::int64_t index, std::int64_t count) {
+  if (index < 1) index = 1;
+  const auto length = static_cast<std::int64_t>(text.size());
+  if (index > length || count <= 0) return {};
+  if (count > length - index + 1) count = length - index + 1;
+  return text.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+}
+
+void DoStrCopy(TRunState& run, const TPreparedLine& line) {
+  const std::string_view text = V(run, line, 1);
+  const std::int32_t index = I(run, line, 2, 1);
+  const std::int32_t count = I(run, line, 3, 0);
+  Write(line, 0, CopyPart(text, index, count));
+}
+
+void DoStrDel(TRunState& run, const TPreparedLine& line) {
+  std::string& text = run.Scratch[3];
+  text.assign(V(run, line, 0));
+  std::int64_t index = I(run, line, 1, 1);
+  std::int64_t count = I(run, line, 2, 0);
+  const auto length = static_cast<std::int64_t>(text.size());
+  if (index >= 1 && index <= length && count > 0) {
+    if (count > length - index + 1) count = length - index + 1;
+    text.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+  }
+  Write(line, 0, text);
+}
+
+void DoStrPos(TRunState& run, const TPreparedLine& line) {
+  const std::string_view part = V(run, line, 1);
+  const std::string_view text = V(run, line, 2);
+  std::size_t at = part.empty() ? std::string_view::npos : text.find(part);
+  std::int32_t position = 0;
+  if (at != std::string_view::npos && at < static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    position = static_cast<std::int32_t>(at) + 1;
+  WriteNumber(line, 0, position);
+}
+
+void DoStrExt(TRunState& run, const TPreparedLine& line) {
+  const std::string_view text = V(run, line, 0);
+  const std::string_view separator = V(run, line, 1);
+  const std::int32_t n = I(run, line, 2, -1);
+  std::string result;
+  if (!separator.empty()) {
+    const TLista pieces = SplitAtChar(text, separator.front());
+    if (n >= 0 && static_cast<std::size_t>(n) < pieces.size()) result = pieces[static_cast<std::size_t>(n)];
+  }
+  Write(line, 3, result);
+}
+
+void DoStrTrim(TRunState& run, const TPreparedLine& line) {
+  std::string_view text = V(run, line, 0);
+  auto control = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!text.empty() && control(text.front())) text.remove_prefix(1);
+  while (!text.empty() && control(text.back())) text.remove_suffix(1);
+  Write(line, 0, text);
+}
+
+void DoStrUp(TRunState& run, const TPreparedLine& line) {
+  std::string& text = run.Scratch[1];
+  text.assign(V(run, line, 0));
+  UpperCaseInPlace(text);
+  Write(line, 0, text);
+}
+
+void DoStrLow(TRunState& run, const TPreparedLine& line) {
+  std::string& text = run.Scratch[1];
+  text.assign(V(run, line, 0));
+  LowerCaseInPlace(text);
+  Write(line, 0, text);
+}
+
+void DoChkSpam(TRunState& run, const TPreparedLine& line) {
+  Write(line, 0, BoolToText(IsSpam(V(run, line, 1))));
+}
+
+// --- date and time ---
+
+void DoGetDate(TRunState&, const TPreparedLine& line) {
+  const LocalDateTime now = GetLocalDateTime();
+  WriteNumber(line, 0, now.year);
+  WriteNumber(line, 1, now.month);
+  WriteNumber(line, 2, now.day);
+}
+
+void DoGetTime(TRunState&, const TPreparedLine& line) {
+  const LocalDateTime now = GetLocalDateTime();
+  WriteNumber(line, 0, now.hour);
+  WriteNumber(line, 1, now.minute);
+  WriteNumber(line, 2, now.second);
+}
+
+// --- host ---
+
+void DoSend(TRunState& run, const TPreparedLine& line) {
+  const std::string id(V(run, line, 0));
+  const std::string text(V(run, line, 1));
+  run.HostCalled = true;
+  SendProtocolMessage(id, text);
+}
+
+void DoSetSts(TRunState& run, const TPreparedLine& line) {
+  const std::string proto(V(run, line, 0));
+  const std::int32_t state = I(run, line, 1, 2);
+  const std::string description(V(run, line, 2));
+  run.HostCalled = true;
+  ChangeUserState(proto, state, description);
+}
+
+void DoReadSts(TRunState& run, const TPreparedLine& line) {
+  const std::string proto(V(run, line, 0));
+  run.HostCalled = true;
+  const TUserState state = GetUserState(proto);
+  WriteNumber(line, 1, state.Status);
+  Write(line, 2, state.Description);
+}
+
+void DoConInfo(TRunState& run, const TPreparedLine& line) {
+  const std::string id(V(run, line, 0));
+  run.HostCalled = true;
+  const TKontaktInfo info = GetContactInfo(id);
+  Write(line, 1, info.Name);
+  Write(line, 2, info.Group);
+  Write(line, 3, info.Description);
+  WriteNumber(line, 4, info.Flags);
+}
+
+// --- menu and settings ---
+
+void DoMenuAdd(TRunState& run, const TPreparedLine& line) {
+  const std::string name(V(run, line, 0));
+  const std::string caption(V(run, line, 1));
+  run.HostCalled = true;
+  AddOrRenameMenuEntry(name, caption);
+}
+
+void DoMenuDel(TRunState& run, const TPreparedLine& line) {
+  const std::string name(ValueOf(line.RestValue, run.Scratch[0]));
+  const int index = FindMenuEntryByName(name);
+  if (index < 0) return;
+  run.HostCalled = true;
+  DeleteMenuEntry(index);
+}
+
+void DoMenuShow(TRunState& run, const TPreparedLine& line) {
+  const std::string name(V(run, line, 0));
+  const bool visible = TextToBool(V(run, line, 1));
+  const int index = FindMenuEntryByName(name);
+  if (index >= 0) SetMenuEntryVisible(index, visible);
+}
+
+void DoSaveConfig(TRunState&, const TPreparedLine&) { SaveSettings(); }
+
+}  // namespace
+
+// Indexed by command code: the order is CommandTable's.
+const TInterpreterCommand InterpreterCommands[kCommandCount] = {
+    /* 0  GOTO       */ {TParamForm::Label, 0, DoGoto},
+    /* 1  IF         */ {TParamForm::Condition, 0, DoIf},
+    /* 2  MOV        */ {TParamForm::List, 2, DoMov},
+    /* 3  EXIT       */ {TParamForm::None, 0, DoExit},
+    /* 4  SEND       */ {TParamForm::List, 2, DoSend},
+    /* 5  SAVE       */ {TParamForm::List, 2, DoSave},
+    /* 6  ADD        */ {TParamForm::List, 2, DoArithmetic<Add>},
+    /* 7  SUBB       */ {TParamForm::List, 2, DoArithmetic<Sub>},
+    /* 8  MUL        */ {TParamForm::List, 2, DoArithmetic<Mul>},
+    /* 9  DIV        */ {TParamForm::List, 2, DoDiv},
+    /* 10 STRCON     */ {TParamForm::List, 2, DoStrCon},
+    /* 11 STRLEN     */ {TParamForm::List, 2, DoStrLen},
+    /* 12 STRCOPY    */ {TParamForm::List, 4, DoStrCopy},
+    /* 13 STRDEL     */ {TParamForm::List, 3, DoStrDel},
+    /* 14 STRPOS     */ {TParamForm::List, 3, DoStrPos},
+    /* 15 STREXT     */ {TParamForm::List, 4, DoStrExt},
+    /* 16 STRTRIM    */ {TParamForm::List, 1, DoStrTrim},
+    /* 17 STRUP      */ {TParamForm::List, 1, DoStrUp},
+    /* 18 STRLOW     */ {TParamForm::List, 1, DoStrLow},
+    /* 19 CHKSPAM    */ {TParamForm::List, 2, DoChkSpam},
+    /* 20 SETSTS     */ {TParamForm::List, 3, DoSetSts},
+    /* 21 READSTS    */ {TParamForm::List, 3, DoReadSts},
+    /* 22 GETDATE    */ {TParamForm::List, 3, DoGetDate},
+    /* 23 GETTIME    */ {TParamForm::List, 3, DoGetTime},
+    /* 24 CHKINT     */ {TParamForm::List, 2, DoChkInt},
+    /* 25 BITAND     */ {TParamForm::List, 2, DoArithmetic<And>},
+    /* 26 BITOR      */ {TParamForm::List, 2, DoArithmetic<Or>},
+    /* 27 BITXOR     */ {TParamForm::List, 2, DoArithmetic<Xor>},
+    /* 28 BITNOT     */ {TParamForm::List, 1, DoBitNot},
+    /* 29 BITSHR     */ {TParamForm::List, 2, DoArithmetic<Shr>},
+    /* 30 BITSHL     */ {TParamForm::List, 2, DoArithmetic<Shl>},
+    /* 31 CONINFO    */ {TParamForm::List, 5, DoConInfo},
+    /* 32 CALL       */ {TParamForm::Label, 0, DoCall},
+    /* 33 RET        */ {TParamForm::None, 0, DoRet},
+    /* 34 MenuAdd    */ {TParamForm::List, 2, DoMenuAdd},
+    /* 35 MenuDel    */ {TParamForm::RestValue, 0, DoMenuDel},
+    /* 36 MenuShow   */ {TParamForm::List, 2, DoMenuShow},
+    /* 37 SaveConfig */ {TParamForm::None, 0, DoSaveConfig},
+};
+
+}  // namespace kw

@@ -1,0 +1,50 @@
+// The interpreter's command table: for every command code, how its line is prepared
+// (the form of its parameters, the least number of them) and the handler that carries
+// it out against a run's state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/KwartlinConst.h"
+#include "script/prepared.h"
+
+namespace kw {
+
+// State of one run; a nested run (started by the host during a command's host call)
+// has its own.
+struct TRunState {
+  explicit TRunState(const TScriptLines& lines) : Lines(lines) {}
+
+  const TScriptLines& Lines;                      // the list being run, as the caller gave it
+  std::shared_ptr<const TPreparedScript> Script;  // its prepared form, kept alive by the run
+  std::int64_t Index = 0;                         // line to execute next
+  std::int64_t Next = 0;                          // where the current command continues
+  std::vector<std::int64_t> Returns;              // CALL's return stack, most recent last
+  bool Ended = false;                             // EXIT, or a bound reached
+  bool HostCalled = false;  // the current command called the host: the lines may have changed
+  std::string Scratch[4];   // buffers for resolved values, reused from line to line
+};
+
+// What follows a command's keyword.
+enum class TParamForm : std::uint8_t {
+  None,       // nothing; the rest of the line is ignored
+  Label,      // the rest, as written, is a label name
+  Condition,  // the rest is an IF condition
+  RestValue,  // the rest is one value
+  List,       // comma-separated parameters
+};
+
+using TCommandHandler = void (*)(TRunState& run, const TPreparedLine& line);
+
+struct TInterpreterCommand {
+  TParamForm Form;          // what follows the keyword
+  std::uint8_t MinParams;   // List: fewer parameters make the line do nothing
+  TCommandHandler Run;      // carries the command out
+};
+
+extern const TInterpreterCommand InterpreterCommands[kCommandCount];
+
+}  // namespace kw

@@ -1,0 +1,85 @@
+// The prepared form of script lines: each line is split, its keyword looked up and its
+// parameters classified once per distinct script, so a run only dispatches and looks
+// up variables. A prepared script is immutable and shared: a run holds it through a
+// shared_ptr, so a reload by a nested run (through a host call) never pulls it away.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "script/loader.h"
+
+namespace kw {
+
+// One parameter read as a value. Everything but a variable resolves to the same text
+// on every run, so it is resolved here.
+struct TPreparedValue {
+  bool IsVariable = false;             // Text names a variable rather than holding the value
+  std::string Text;                    // the value; or "$" and the upper-cased variable name
+  std::optional<std::int32_t> Number;  // ReadInt of a fixed value; unused for a variable
+};
+
+// One parameter of a parameter list, in every role a command may give it.
+struct TPreparedParam {
+  std::string Raw;       // as written, trimmed (SAVE names its variable this way)
+  TPreparedValue Value;  // read as a value
+  std::string Target;    // written as a result: "$" + upper-cased name; empty = write nothing
+};
+
+// An IF condition, scanned.
+struct TPreparedCondition {
+  TPreparedValue Left;       // left operand
+  TPreparedValue Right;      // right operand
+  int Operator = -1;         // position in OperatorTable
+  bool AlwaysFalse = true;   // an operand (or the operator) is missing as written
+};
+
+enum class TLineKind : std::uint8_t {
+  Pass,     // label line, unknown keyword or too few parameters: execution moves on
+  Command,  // a command to carry out
+};
+
+struct TPreparedLine {
+  TLineKind Kind = TLineKind::Pass;    // whether there is anything to do
+  int Code = -1;                       // command code (CommandTable position)
+  std::vector<TPreparedParam> Params;  // parameter list of list-taking commands
+  std::int64_t Target = 0;             // GOTO, CALL: index of the line to continue at
+  TPreparedCondition Condition;        // IF
+  TPreparedValue RestValue;            // MenuDel: the rest of the line as one value
+};
+
+struct TPreparedScript {
+  TScriptLines Source;              // the lines this was prepared from, to tell reuse
+  std::vector<TPreparedLine> Lines; // one per source line, same index
+  // Upper-cased text of each label line -> index of its first occurrence.
+  std::unordered_map<std::string, std::int64_t> Labels;
+
+  // FindLabel over Source: index of the first line reading ":" + name, case ignored.
+  std::int64_t FindLabel(std::string_view name, std::int64_t notFound) const;
+};
+
+// Prepares the lines afresh.
+std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines);
+// The prepared form of these lines; the last one built is kept and reused while the
+// lines it was built from stay equal in content.
+std::shared_ptr<const TPreparedScript> PreparedScriptFor(const TScriptLines& lines);
+
+TPreparedValue PrepareValue(std::string_view param);
+TPreparedCondition PrepareCondition(std::string_view condition);
+
+// The value at this moment. The view points into the value itself or into scratch,
+// never into VariableTable, so it survives writes to variables.
+std::string_view ValueOf(const TPreparedValue& value, std::string& scratch);
+// ReadInt of the value with the fallback.
+std::int32_t NumberOf(const TPreparedValue& value, std::int32_t fallback, std::string& scratch);
+bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+                      std::string& rightScratch);
+// Writes a result through the parameter, as SetVariable with the save flag off.
+void WriteResult(const TPreparedParam& param, std::string_view value);
+
+}  // namespace kw

@@ -1,0 +1,109 @@
+// A portable reader and writer of the Windows private-profile text format: sections in
+// brackets, one key=value line per key, ANSI bytes. It reads as the operating system's
+// profile functions do (blanks around names and values trimmed, names matched without
+// regard to case by the Windows-1250 letter pairs, first section and first key of a name
+// win, one pair of matching quotes around a value dropped) and it writes by editing only
+// the lines concerned, so comments, unknown sections and line ends stay as they were.
+// Any bytes parse; nothing in a file can make it fail.
+//
+// TIniProfile puts the six profile operations on top of it for one file on disk; it is
+// what the settings store uses where the operating system has no profile functions, and
+// it builds on every platform so that both can be compared.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kw {
+
+// How a profile file is opened: Read never changes the file; Update collects the writes
+// and puts them in place, all at once, at Commit.
+enum class TProfileMode { Read, Update };
+
+// The blanks that the profile functions trim around names and values.
+bool IsProfileBlank(char c);
+
+// Names and values that one "key=value" line can carry so that reading gives them back
+// unchanged and they cannot start another line, key or section.
+bool IsStorableSection(std::string_view section);
+bool IsStorableKey(std::string_view key);
+bool IsStorableValue(std::string_view value);
+
+// The text written after "key=": the value itself, or the value in double quotes when a
+// blank at either end would be trimmed or a matching pair of quotes stripped on reading.
+std::string QuoteProfileValue(std::string_view value);
+
+// An integer as the profile functions read one: an empty text gives the fallback; else
+// optional blanks, an optional sign and the decimal digits that follow (none gives 0),
+// held to the 32-bit range.
+std::int32_t ParseProfileInt(std::string_view text, std::int32_t fallback);
+
+// The text of one INI file, line by line.
+class TIniText {
+ public:
+  TIniText() = default;
+  explicit TIniText(std::string_view text);
+
+  std::string Text() const;
+  // Distinct non-empty keys of the first section of that name, in file order, as written.
+  std::vector<std::string> Keys(std::string_view section) const;
+  // The value of the first such key in the first such section; nothing when absent.
+  std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+  // Removes every section of that name (duplicates too, so none can come back later).
+  void EraseSection(std::string_view section);
+  // Sets the first such key, or adds it at the end of its section, or adds the section
+  // at the end of the file. The caller has checked the three with IsStorable*.
+  void SetValue(std::string_view section, std::string_view key, std::string_view value);
+
+ private:
+  enum class TLineKind { Blank, Comment, Header, Entry, Other };
+  struct TLine {
+    std::string Text;  // the line as it stands in the file, without its end
+    std::string End;   // its end as read: "\r\n", "\n", "\r", or "" for a last line without one
+    TLineKind Kind = TLineKind::Blank;  // what the reader makes of it
+    std::string Name;  // Header: section name, Entry: key; trimmed and upper-cased
+  };
+
+  static TLine MakeLine(std::string text, std::string end);
+  // Index of the first header of the section, or lines_.size().
+  std::size_t FindSection(const std::string& upperName) const;
+  // One past the last line of the section that begins at header index h.
+  std::size_t SectionEnd(std::size_t h) const;
+  void EnsureLastLineEnded();
+
+  std::vector<TLine> lines_;  // the whole file
+};
+
+// The six profile operations on one file, read whole at Open and, in Update mode,
+// written whole and atomically at Commit. The first write that fails (a name or value
+// that a line cannot hold, a write in Read mode) makes every later write and the Commit
+// fail, so a save stops there and leaves the file as it was.
+class TIniProfile {
+ public:
+  // False when an existing file cannot be read: writing it back would lose what it holds.
+  bool Open(const std::string& path, TProfileMode mode);
+  bool Commit();
+
+  bool EraseSection(std::string_view section);
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+  std::vector<std::string> ReadKeys(std::string_view section) const;
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view fallback) const;
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t fallback) const;
+
+ private:
+  bool Fail();
+
+  std::string path_;                         // the file on disk
+  TIniText text_;                            // its contents, with the writes so far
+  TProfileMode mode_ = TProfileMode::Read;   // as opened
+  bool open_ = false;                        // Open succeeded
+  bool failed_ = false;                      // a write has failed since Open
+};
+
+}  // namespace kw

@@ -1,0 +1,137 @@
+// The spam test: splitting with quotes and bars, folding of Polish letters, rule
+// matching, and loading the list file (line ends, comments, unusable files).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/globals.h"
+#include "script/spam.h"
+#include "support/cp1250.h"
+
+using namespace kw;
+namespace fs = std::filesystem;
+using Items = std::vector<std::string>;
+
+TEST(DelimitedSplit, QuotesBarsAndBlanks) {
+  struct Case { std::string text; char d; Items want; };
+  const Case cases[] = {
+      {"", ' ', {}},
+      {" \t\x01 ", ' ', {}},
+      {"  a \t\x01 b  ", ' ', {"a", "b"}},
+      {"a|b", '|', {"a", "b"}},
+      {"a | b", '|', {"a", "b"}},
+      {"a b", '|', {"a", "b"}},           // blanks separate alternatives too
+      {"|a", '|', {"", "a"}},             // leading bar: empty first
+      {"a|", '|', {"a", ""}},             // trailing bar: empty last
+      {"a |", '|', {"a", ""}},
+      {"a| ", '|', {"a"}},                // the bar is not the last character
+      {"|", '|', {"", ""}},
+      {"a||b", '|', {"a", "", "b"}},
+      {"\"\"", '|', {""}},
+      {"\"a b\" c", ' ', {"a b", "c"}},
+      {"a|\"b c\"|d", '|', {"a", "b c", "d"}},
+      {"\"a\"\"b\"", ' ', {"a\"b"}},      // a doubled quote is one quote
+      {"\"a\"b", ' ', {"a", "b"}},
+      {"x\"y", ' ', {"x\"y"}},            // a quote inside a word is plain text
+      {"\"ab", ' ', {"ab"}},              // no partner: the whole rest
+      {"\"a\"\"b", ' ', {"a\"b"}},
+      {"\"", ' ', {""}},
+      {std::string("a\0b c", 5), ' ', {"a"}},  // a zero byte ends the text
+      {std::string("\xA5\xB9 \xD3"), ' ', {"\xA5\xB9", "\xD3"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DelimitedSplit(c.text, c.d), c.want) << '[' << c.text << "] " << c.d;
+}
+
+TEST(FoldPolishLetters, BothCasesOfTheNineLettersBecomePlainCapitals) {
+  EXPECT_EQ(FoldPolishLetters("zażółć gęślą jaźń ZAŻÓŁĆ GĘŚLĄ JAŹŃ"_w), "ZAZOLC GESLA JAZN ZAZOLC GESLA JAZN");
+  // Other accented letters are only upper-cased; ß has no capital.
+  EXPECT_EQ(FoldPolishLetters("šČüß"_w), "ŠČÜß"_w);
+  EXPECT_EQ(FoldPolishLetters(""), "");
+}
+
+TEST(IsSpam, RulesWordsAndAlternatives) {
+  struct Case { Items list; std::string text; bool want; };
+  const std::string rule = "kup|sprzedam tanio|okazja";
+  const Case cases[] = {
+      {{rule}, "Sprzedam rower TANIO!", true},
+      {{rule}, "Tanio kupię"_w.data(), true},
+      {{rule}, "Sprzedam rower", false},
+      {{"zażółć"_w.data()}, "ZAZOLC", true},
+      {{"zażółć"_w.data()}, "zażółć"_w.data(), true},
+      {{"ZAZOLC"}, "Zażółć"_w.data(), true},
+      {{"tanio"}, "nietanio", true},      // no word boundaries
+      {{"a b"}, "a", false},
+      {{"a b"}, "ba", true},
+      {{"zzz", "kup"}, "kupa", true},     // any rule will do
+      {{"kup ;tanio"}, "kup tanio", false},
+      {{"kup ;tanio"}, "kup ;tanio", true},
+      {{"\"sprzedam tanio\""}, "tanio", true},  // a quoted group: alternatives
+      {{"\" kup \""}, "kupa", true},
+      {{"|kup"}, "kup", true},
+      {{"|"}, "kup", false},              // no usable alternative
+      {{"\"\""}, "kup", false},
+      {{"kup |"}, "kup", false},
+      {{"kup \"\"|\"\""}, "kup", false},
+      {{}, "", false},
+      {{}, "kup", false},
+      {{"kup"}, "", false},
+      {{"\x01"}, "", true},               // a rule with no words matches everything
+      {{"\x01"}, "kup", true},
+  };
+  for (const Case& c : cases) {
+    SpamList = c.list;
+    EXPECT_EQ(IsSpam(c.text), c.want) << (c.list.empty() ? "" : c.list[0]) << " / " << c.text;
+  }
+  SpamList.clear();
+}
+
+class SpamListFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    dir_ = fs::temp_directory_path() / ("kw_spam_" + std::to_string(stamp));
+    fs::create_directories(dir_);
+    SpamListPath = (dir_ / "Kwartlin.spm").string();
+    SpamList = {"stale"};
+  }
+  void TearDown() override {
+    SpamList.clear();
+    SpamListPath.clear();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  void Put(const std::string& data) { std::ofstream(SpamListPath, std::ios::binary) << data; }
+  fs::path dir_;
+};
+
+TEST_F(SpamListFile, KeepsTrimmedRulesInFileOrder) {
+  Put("kup|sprzedam\r\n;kup\n   ; kup\r   \r\n\t\n\n\rkup ;tanio\r  " + std::string("Zażółć"_w) + "  \n\xB3");
+  LoadSpamList();
+  EXPECT_EQ(SpamList, (Items{"kup|sprzedam", "kup ;tanio", std::string("Zażółć"_w), "\xB3"}));
+}
+
+TEST_F(SpamListFile, ZeroByteEndsTheText) {
+  Put(std::string("kup\nta\0nio\nokazja\n", 18));
+  LoadSpamList();
+  EXPECT_EQ(SpamList, (Items{"kup", "ta"}));
+}
+
+TEST_F(SpamListFile, MissingOrUnusableFileGivesAnEmptyList) {
+  LoadSpamList();  // missing
+  EXPECT_TRUE(SpamList.empty());
+  EXPECT_FALSE(IsSpam(""));
+
+  Put(";only\n  ;comments\n\n");
+  LoadSpamList();
+  EXPECT_TRUE(SpamList.empty());
+
+  fs::remove(SpamListPath);
+  fs::create_directory(SpamListPath);  // a folder where the file should be
+  SpamList = {"stale"};
+  LoadSpamList();
+  EXPECT_TRUE(SpamList.empty());
+}

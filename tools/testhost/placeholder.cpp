@@ -1,1 +1,0 @@
-// Keeps the test host library non-empty until its sources land.
