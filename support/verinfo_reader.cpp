@@ -69,17 +69,23 @@ class Image {
     Read(offset, out);
     return out;
   }
-  std::uint16_t U16(std::uint64_t offset) { return Load<2>(offset, LoadLe16); }
-  std::uint32_t U32(std::uint64_t offset) { return Load<4>(offset, LoadLe32); }
-  std::uint64_t U64(std::uint64_t offset) { return Load<8>(offset, LoadLe64); }
+  std::uint16_t U16(std::uint64_t offset) {
+    std::array<std::byte, 2> b;
+    Read(offset, b);
+    return LoadLe16(b.data());
+  }
+  std::uint32_t U32(std::uint64_t offset) {
+    std::array<std::byte, 4> b;
+    Read(offset, b);
+    return LoadLe32(b.data());
+  }
+  std::uint64_t U64(std::uint64_t offset) {
+    std::array<std::byte, 8> b;
+    Read(offset, b);
+    return LoadLe64(b.data());
+  }
 
  private:
-  template <std::size_t N, typename F>
-  auto Load(std::uint64_t offset, F load) {
-    std::array<std::byte, N> b;
-    Read(offset, b);
-    return load(b.data());
-  }
 
   ByteSource& source_;  // where the bytes come from
   std::uint64_t size_;  // length of the image

@@ -60,6 +60,7 @@ struct ProtocolCall {
   std::string Function;       // offset 8
   std::intptr_t Param1 = 0;   // offset 12
   std::intptr_t Param2 = 0;   // offset 16
+  bool ZeroElsewhere = false; // padding of 64-bit layouts
 };
 
 // A message that arrived through "PFSendMessage".
@@ -93,6 +94,7 @@ struct Enumeration {
   kw::EnumItemsCallbackFn Callback = nullptr;    // 12
   std::intptr_t Value = 0;                       // 16
   std::vector<std::int32_t> Answers;             // one per element offered
+  bool ZeroElsewhere = false;                    // 8 and any padding
 };
 
 // A menu item as "Tlen/AddMenuItem" or "Tlen/ChangeMenuItem" passed it.
@@ -261,7 +263,7 @@ class TestHost {
   std::intptr_t ShowItem(void* area, const char* itemId);
 
   std::intptr_t ProtocolCallFunction(std::intptr_t wParam);
-  std::intptr_t SendMessage(const ProtocolCall& call);
+  std::intptr_t TakeSentMessage(const ProtocolCall& call);
   std::intptr_t GetUserState(const ProtocolCall& call);
   std::intptr_t ChangeUserState(const ProtocolCall& call);
   std::intptr_t EnumerateItems(std::intptr_t wParam);

@@ -1,0 +1,251 @@
+// TOptionsForm's behaviour: docking, Tab and Enter while docked, the help lines, and the
+// editors' files. Files are read and written whole as 8-bit text; a write replaces its
+// file atomically, so a failed save leaves the old file and the editor's text intact.
+// A file that existed but could not be read is not overwritten by the empty editor that
+// the failed read left behind: the host's dialog saves every page on OK, also pages the
+// user never looked at, and that must not wipe the user's script.
+#include "options/KwartlinForm1.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "options/command_menu.h"
+#include "script/KwartlinConst.h"
+#include "support/cp1250.h"
+#include "support/platform.h"
+
+namespace kw {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+}  // namespace
+
+std::string NormalizeLineBreaks(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      out += kCrLf;
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += kCrLf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string EditorFileText(std::string_view editorText) {
+  std::string out(editorText);
+  if (!out.empty() && !out.ends_with(kCrLf)) out += kCrLf;
+  return out;
+}
+
+TOptionsForm::TOptionsForm(std::unique_ptr<IOptionsView> view) : view_(std::move(view)) {
+  if (!view_) view_ = CreateOptionsView();
+  view_->SetCaption("Vortelindak - konfiguracja");
+  view_->SetEvents(this);
+  FormCreate();
+}
+
+TOptionsForm::~TOptionsForm() {
+  if (view_) view_->SetEvents(nullptr);
+}
+
+void TOptionsForm::FormCreate() {
+  BuildCommandMenu(*view_);
+  UpdateCommandHelp();
+  HostWindow = 0;
+  DockedRect = TRect32{};
+}
+
+void TOptionsForm::SetHostArea(TWindowHandle window, const TRect32& area) {
+  HostWindow = window;
+  DockedRect = area;
+}
+
+bool TOptionsForm::HandleEditorKey(ComponentId editor, int key) {
+  if (!IsDocked()) return false;  // the free window's editors take Tab and Enter themselves
+  std::string_view insert;
+  if (key == kKeyTab)
+    insert = "\t";
+  else if (key == kKeyEnter)
+    insert = kCrLf;
+  else
+    return false;
+  std::string text = view_->Text(editor);
+  const std::size_t p =
+      std::min(static_cast<std::size_t>(std::max(view_->CaretOffset(editor), 0)), text.size());
+  text.insert(p, insert);
+  view_->SetText(editor, text);
+  view_->SetCaretOffset(editor, static_cast<int>(p + insert.size()));
+  return true;
+}
+
+void TOptionsForm::UpdateCommandHelp() {
+  view_->SetLabel(Label1, "");
+  view_->SetLabel(Label2, "");
+  const int count = view_->LineCount(Memo1);
+  if (count <= 0) return;
+  const int line = view_->CaretPos(Memo1).Line;
+  if (line < 0 || line >= count) return;
+  const int i = FindCommandIndex(view_->Line(Memo1, line));
+  if (i < 0 || i >= kCommandCount) return;
+  view_->SetLabel(Label1, CommandTable[i].Syntax);
+  view_->SetLabel(Label2, CommandTable[i].Description);
+}
+
+void TOptionsForm::SetDetached(bool detach) {
+  if (detach) {
+    if (!IsDocked()) return;
+    view_->SetParentWindow(0);
+    view_->SetBorderStyle(TBorderStyle::Sizeable);
+    ApplyBounds(OptionsFormRect);
+  } else {
+    // Already in the page area: its bounds there are no free window's to remember.
+    if (view_->ParentWindow() == HostWindow) return;
+    view_->SetParentWindow(HostWindow);
+    view_->SetBorderStyle(TBorderStyle::None);
+    SaveFreeBounds();
+    ApplyBounds(DockedRect);
+  }
+}
+
+void TOptionsForm::SaveFreeBounds() { OptionsFormRect = view_->Bounds(); }
+
+void TOptionsForm::ApplyBounds(const TRect32& bounds) { view_->SetBounds(bounds); }
+
+TFileSave TOptionsForm::SaveEditorFile(ComponentId editor, const std::string& path,
+                                       bool& loadFailed, std::string& failures) {
+  const std::string text = view_->Text(editor);
+  if (loadFailed && text.empty()) return TFileSave::Kept;
+  bool written = false;
+  try {
+    // The data folder may not exist yet on a fresh install; the write reports failure.
+    CreateFolders(FolderOf(path));
+    written = WriteFileAtomic(path, EditorFileText(text));
+  } catch (...) {
+    written = false;
+  }
+  if (!written) {
+    failures += path;
+    failures += kCrLf;
+    return TFileSave::Failed;
+  }
+  loadFailed = false;
+  return TFileSave::Written;
+}
+
+TSaveResult TOptionsForm::SaveEditorFiles() {
+  std::string failures;
+  TSaveResult result;
+  result.Script = SaveEditorFile(Memo1, ScriptPath, ScriptLoadFailed, failures);
+  result.SpamList = SaveEditorFile(Memo2, SpamListPath, SpamLoadFailed, failures);
+  if (!failures.empty()) {
+    std::string message(
+        "Nie udało się zapisać pliku:"_w);
+    message += kCrLf;
+    message += failures;
+    message += "Tekst pozostał w edytorze, a plik na dysku się nie zmienił."_w;
+    view_->ShowError(message);
+  }
+  return result;
+}
+
+bool TOptionsForm::LoadEditorFile(ComponentId editor, const std::string& path) {
+  view_->SetText(editor, "");
+  if (!FileExists(path)) return true;
+  std::string contents;
+  if (!ReadWholeFile(path, contents)) return false;
+  view_->SetText(editor, NormalizeLineBreaks(contents));
+  return true;
+}
+
+void TOptionsForm::LoadEditorFiles() {
+  std::string failures;
+  ScriptLoadFailed = !LoadEditorFile(Memo1, ScriptPath);
+  if (ScriptLoadFailed) failures += ScriptPath + std::string(kCrLf);
+  SpamLoadFailed = !LoadEditorFile(Memo2, SpamListPath);
+  if (SpamLoadFailed) failures += SpamListPath + std::string(kCrLf);
+  if (!failures.empty()) {
+    std::string message("Nie udało się odczytać pliku:"_w);
+    message += kCrLf;
+    message += failures;
+    message += "Pusty edytor nie zastąpi tego pliku przy zapisie."_w;
+    view_->ShowError(message);
+  }
+}
+
+void TOptionsForm::Button1Click() { view_->PopupMenu(view_->CursorPos()); }
+
+void TOptionsForm::Button2Click() { SetDetached(IsDocked()); }
+
+void TOptionsForm::Button3Click() { SaveEditorFiles(); }
+
+void TOptionsForm::PageControl1Change() {
+  view_->SetButtonEnabled(Button1, view_->ActiveTab() == 0);
+}
+
+void TOptionsForm::Memo1Change() { UpdateCommandHelp(); }
+
+bool TOptionsForm::Memo1KeyDown(int key) {
+  const bool handled = HandleEditorKey(Memo1, key);
+  UpdateCommandHelp();
+  return handled;
+}
+
+void TOptionsForm::Memo1KeyUp(int) { UpdateCommandHelp(); }
+
+void TOptionsForm::Memo1MouseDown() { UpdateCommandHelp(); }
+
+bool TOptionsForm::Memo2KeyDown(int key) { return HandleEditorKey(Memo2, key); }
+
+void TOptionsForm::ButtonClicked(ComponentId button) {
+  if (button == Button1)
+    Button1Click();
+  else if (button == Button2)
+    Button2Click();
+  else if (button == Button3)
+    Button3Click();
+}
+
+void TOptionsForm::TabChanged() { PageControl1Change(); }
+
+void TOptionsForm::EditorChanged(ComponentId editor) {
+  if (editor == Memo1) Memo1Change();
+}
+
+bool TOptionsForm::EditorKeyDown(ComponentId editor, int key) {
+  if (editor == Memo1) return Memo1KeyDown(key);
+  if (editor == Memo2) return Memo2KeyDown(key);
+  return false;
+}
+
+void TOptionsForm::EditorKeyUp(ComponentId editor, int key) {
+  if (editor == Memo1) Memo1KeyUp(key);
+}
+
+void TOptionsForm::EditorMouseDown(ComponentId editor) {
+  if (editor == Memo1) Memo1MouseDown();
+}
+
+void TOptionsForm::MenuItemMeasure(int item, IDrawSurface& surface, int& width, int& height) {
+  ItemMeasureItem(view_->MenuItem(item), surface, width, height);
+}
+
+void TOptionsForm::MenuItemDraw(int item, IDrawSurface& surface, const TMenuRect& rect,
+                                bool selected) {
+  ItemAdvancedDrawItem(view_->MenuItem(item), surface, rect, selected);
+}
+
+void TOptionsForm::MenuItemChosen(int item) {
+  const TMenuItem& chosen = view_->MenuItem(item);
+  if (chosen.Kind == TMenuItemKind::Entry) InsertMenuItemText(*view_, chosen);
+}
+
+}  // namespace kw

@@ -1,0 +1,127 @@
+// OptionsPageCallback: the host's only way to drive the options form. The form is made
+// at the first show and keeps its page area, its window registration and its editors'
+// text until the host destroys the page; later shows only move and show it. Nothing
+// thrown inside ever reaches the host.
+#include "options/page.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "host/globals.h"
+#include "options/KwartlinForm1.h"
+#include "script/loader.h"
+#include "script/spam.h"
+
+namespace kw {
+namespace {
+
+constexpr std::int32_t kActionShow = 1;
+constexpr std::int32_t kActionHide = 2;
+constexpr std::int32_t kActionSave = 3;
+constexpr std::int32_t kActionSaveToo = 4;
+constexpr std::int32_t kActionDestroy = 5;
+
+TOptionsViewFactory gViewFactory = nullptr;  // null = the platform's own view
+
+template <std::size_t N>
+void WriteZeroPadded(char (&field)[N], std::string_view text) {
+  std::memset(field, 0, N);
+  std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+}
+
+void WritePageFields(OptionsPageEventDef& event) {
+  WriteZeroPadded(event.PageName, "Kwartlin");
+  WriteZeroPadded(event.PageDescription, "Konfiguracja pluginu Kwartlin.");
+  event.Picture = LargeIcon;
+}
+
+void CallHost(const char* service, TWindowHandle window) {
+  if (PluginLink && PluginLink->CallService)
+    PluginLink->CallService(PluginInstance, service, window, 0);
+}
+
+TRect32 PageArea(const OptionsPageEventDef& event) {
+  return TRect32{event.Left, event.Top, event.Width, event.Height};
+}
+
+void ShowPage(const OptionsPageEventDef& event) {
+  if (!OptionsForm) {
+    OptionsForm = new TOptionsForm(gViewFactory ? gViewFactory() : CreateOptionsView());
+    TOptionsForm& form = *OptionsForm;
+    form.SetHostArea(event.Window, PageArea(event));
+    // Docking records the form's current bounds as the free window's: start from the
+    // stored rectangle so that it comes back unchanged.
+    form.ApplyBounds(OptionsFormRect);
+    form.SetDetached(false);
+    form.View().SetActiveTab(0);
+    CallHost("Tlen/AddDialogHandle", form.View().WindowHandle());
+    form.LoadEditorFiles();
+  }
+  OptionsForm->View().SetBounds(PageArea(event));
+  OptionsForm->View().SetVisible(true);
+}
+
+void HidePage() {
+  if (!OptionsForm) return;
+  OptionsForm->SetDetached(false);
+  OptionsForm->View().SetVisible(false);
+}
+
+void SavePage() {
+  if (!OptionsForm) return;
+  OptionsForm->SetDetached(false);
+  const TSaveResult saved = OptionsForm->SaveEditorFiles();
+  // A file that could not be written is reported by the form; its old contents are still
+  // on disk, so reloading it would only throw away the running script (and its variables)
+  // for the same old text. The running script, or spam list, stays instead.
+  if (saved.Script != TFileSave::Failed) ReloadScript(true);
+  if (saved.SpamList != TFileSave::Failed) LoadSpamList();
+}
+
+void DestroyPage() {
+  if (!OptionsForm) return;
+  OptionsForm->SetDetached(false);
+  CallHost("Tlen/RemoveDialogHandle", OptionsForm->View().WindowHandle());
+  FreeOptionsForm();
+}
+
+}  // namespace
+
+std::int32_t KW_CDECL OptionsPageCallback(OptionsPageEventDef* event) {
+  try {
+    if (!event) return 0;
+    WritePageFields(*event);
+    switch (event->Action) {
+      case kActionShow:
+        ShowPage(*event);
+        break;
+      case kActionHide:
+        HidePage();
+        break;
+      case kActionSave:
+      case kActionSaveToo:
+        SavePage();
+        break;
+      case kActionDestroy:
+        DestroyPage();
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    // The host gets its 0 whatever happened; the form keeps whatever state it reached.
+  }
+  return 0;
+}
+
+void FreeOptionsForm() {
+  // Cleared first, so nothing reached from the form's teardown sees a dying form.
+  TOptionsForm* form = OptionsForm;
+  OptionsForm = nullptr;
+  delete form;
+}
+
+void SetOptionsViewFactory(TOptionsViewFactory factory) { gViewFactory = factory; }
+
+}  // namespace kw

@@ -1,0 +1,307 @@
+// The portable INI text and profile file. Lines keep their own ends so that a rewrite
+// touches only the lines it changes; a name is upper-cased once, when its line is read
+// or made, and look-ups compare those. A zero byte ends what the reader sees of a line,
+// as with the operating system's functions, but the bytes stay in the file.
+#include "settings/ini_file.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_set>
+
+#include "support/casing.h"
+#include "support/platform.h"
+
+namespace kw {
+namespace {
+
+std::string_view TrimProfileBlanks(std::string_view s) {
+  while (!s.empty() && IsProfileBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsProfileBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// What the reader sees of a line: up to a zero byte, blanks trimmed.
+std::string_view VisiblePart(std::string_view line) {
+  return TrimProfileBlanks(line.substr(0, line.find('\0')));
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+bool HasAny(std::string_view s, std::string_view bytes) {
+  return s.find_first_of(bytes) != std::string_view::npos;
+}
+
+constexpr std::string_view kLineBreaksAndZero{"\r\n\0", 3};
+
+std::string EntryText(std::string_view key, std::string_view value) {
+  std::string text(key);
+  text += '=';
+  text += QuoteProfileValue(value);
+  return text;
+}
+
+}  // namespace
+
+bool IsProfileBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
+         c == '\x1a';
+}
+
+bool IsStorableSection(std::string_view section) {
+  return !section.empty() && !HasAny(section, kLineBreaksAndZero) &&
+         section.find(']') == std::string_view::npos && !IsProfileBlank(section.front()) &&
+         !IsProfileBlank(section.back());
+}
+
+bool IsStorableKey(std::string_view key) {
+  // A leading ";" makes a comment and a leading "[" may make a section header.
+  return !key.empty() && !HasAny(key, kLineBreaksAndZero) &&
+         key.find('=') == std::string_view::npos && key.front() != ';' && key.front() != '[' &&
+         !IsProfileBlank(key.front()) && !IsProfileBlank(key.back());
+}
+
+bool IsStorableValue(std::string_view value) { return !HasAny(value, kLineBreaksAndZero); }
+
+std::string QuoteProfileValue(std::string_view value) {
+  if (value.empty()) return {};
+  // Every control byte and the no-break space count as blanks here: quoting more than the
+  // reader trims costs nothing, since it strips exactly one pair.
+  auto blankish = [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u <= 0x20 || u == 0xA0;
+  };
+  const bool quotedAlready = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+  if (!quotedAlready && !blankish(value.front()) && !blankish(value.back())) return std::string(value);
+  std::string out;
+  out.reserve(value.size() + 2);
+  out += '"';
+  out += value;
+  out += '"';
+  return out;
+}
+
+std::int32_t ParseProfileInt(std::string_view text, std::int32_t fallback) {
+  if (text.empty()) return fallback;
+  std::size_t i = 0;
+  while (i < text.size() && IsProfileBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  constexpr std::int64_t kCap = std::int64_t{1} << 32;  // beyond either end of the range
+  std::int64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    magnitude = std::min(kCap, magnitude * 10 + (text[i] - '0'));
+  const std::int64_t v = negative ? -magnitude : magnitude;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// ---- TIniText ----
+
+TIniText::TIniText(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t stop = text.find_first_of("\r\n", start);
+    if (stop == std::string_view::npos) {
+      lines_.push_back(MakeLine(std::string(text.substr(start)), {}));
+      break;
+    }
+    std::size_t endLength = (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n') ? 2 : 1;
+    lines_.push_back(MakeLine(std::string(text.substr(start, stop - start)),
+                              std::string(text.substr(stop, endLength))));
+    start = stop + endLength;
+  }
+}
+
+TIniText::TLine TIniText::MakeLine(std::string text, std::string end) {
+  TLine line{std::move(text), std::move(end), TLineKind::Blank, {}};
+  const std::string_view t = VisiblePart(line.Text);
+  if (t.empty()) return line;
+  if (t.front() == ';') {
+    line.Kind = TLineKind::Comment;
+    return line;
+  }
+  if (t.front() == '[') {
+    // The name runs to the last "]"; a "[" line without one is read as an ordinary line.
+    const std::size_t close = t.rfind(']');
+    if (close != std::string_view::npos) {
+      line.Kind = TLineKind::Header;
+      line.Name = UpperCase(TrimProfileBlanks(t.substr(1, close - 1)));
+      return line;
+    }
+  }
+  const std::size_t eq = t.find('=');
+  if (eq == std::string_view::npos) {
+    line.Kind = TLineKind::Other;  // no "=": not a key
+    return line;
+  }
+  line.Kind = TLineKind::Entry;
+  line.Name = UpperCase(TrimProfileBlanks(t.substr(0, eq)));
+  return line;
+}
+
+std::string TIniText::Text() const {
+  std::size_t size = 0;
+  for (const TLine& l : lines_) size += l.Text.size() + l.End.size();
+  std::string out;
+  out.reserve(size);
+  for (const TLine& l : lines_) {
+    out += l.Text;
+    out += l.End;
+  }
+  return out;
+}
+
+std::size_t TIniText::FindSection(const std::string& upperName) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].Kind == TLineKind::Header && lines_[i].Name == upperName) return i;
+  return lines_.size();
+}
+
+std::size_t TIniText::SectionEnd(std::size_t h) const {
+  std::size_t i = h + 1;
+  while (i < lines_.size() && lines_[i].Kind != TLineKind::Header) ++i;
+  return i;
+}
+
+std::vector<std::string> TIniText::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const std::size_t h = FindSection(UpperCase(section));
+  if (h == lines_.size()) return keys;
+  std::unordered_set<std::string_view> seen;  // upper-cased names listed so far
+  for (std::size_t i = h + 1, end = SectionEnd(h); i < end; ++i) {
+    const TLine& l = lines_[i];
+    if (l.Kind != TLineKind::Entry || l.Name.empty()) continue;
+    if (!seen.insert(l.Name).second) continue;
+    const std::string_view t = VisiblePart(l.Text);
+    keys.emplace_back(TrimProfileBlanks(t.substr(0, t.find('='))));
+  }
+  return keys;
+}
+
+std::optional<std::string> TIniText::Value(std::string_view section, std::string_view key) const {
+  const std::size_t h = FindSection(UpperCase(section));
+  if (h == lines_.size()) return std::nullopt;
+  const std::string upperKey = UpperCase(key);
+  for (std::size_t i = h + 1, end = SectionEnd(h); i < end; ++i) {
+    const TLine& l = lines_[i];
+    if (l.Kind != TLineKind::Entry || l.Name != upperKey) continue;
+    const std::string_view t = VisiblePart(l.Text);
+    std::string_view v = TrimProfileBlanks(t.substr(t.find('=') + 1));
+    if (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+    return std::string(v);
+  }
+  return std::nullopt;
+}
+
+void TIniText::EraseSection(std::string_view section) {
+  const std::string upperName = UpperCase(section);
+  std::vector<TLine> kept;
+  kept.reserve(lines_.size());
+  bool inside = false;
+  for (TLine& l : lines_) {
+    if (l.Kind == TLineKind::Header) inside = l.Name == upperName;
+    if (!inside) kept.push_back(std::move(l));
+  }
+  lines_ = std::move(kept);
+}
+
+void TIniText::EnsureLastLineEnded() {
+  if (!lines_.empty() && lines_.back().End.empty()) lines_.back().End = "\r\n";
+}
+
+void TIniText::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+  const std::size_t h = FindSection(UpperCase(section));
+  if (h == lines_.size()) {
+    EnsureLastLineEnded();
+    lines_.push_back(MakeLine("[" + std::string(section) + "]", "\r\n"));
+    lines_.push_back(MakeLine(EntryText(key, value), "\r\n"));
+    return;
+  }
+  const std::string upperKey = UpperCase(key);
+  const std::size_t end = SectionEnd(h);
+  for (std::size_t i = h + 1; i < end; ++i) {
+    TLine& l = lines_[i];
+    if (l.Kind == TLineKind::Entry && l.Name == upperKey) {
+      // The key keeps its spelling and spacing as written; only the value changes.
+      std::string kept = l.Text.substr(0, l.Text.find('=') + 1);
+      kept += QuoteProfileValue(value);
+      l = MakeLine(std::move(kept), std::move(l.End));
+      return;
+    }
+  }
+  // After the section's last line that is not blank, so blank lines keep separating it
+  // from the next one.
+  std::size_t at = end;
+  while (at > h + 1 && lines_[at - 1].Kind == TLineKind::Blank) --at;
+  if (lines_[at - 1].End.empty()) lines_[at - 1].End = "\r\n";
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(EntryText(key, value), "\r\n"));
+}
+
+// ---- TIniProfile ----
+
+bool TIniProfile::Open(const std::string& path, TProfileMode mode) {
+  path_ = path;
+  mode_ = mode;
+  text_ = TIniText();
+  open_ = false;
+  failed_ = false;
+  if (path.empty()) return false;
+  if (FileExists(path)) {
+    std::string contents;
+    if (!ReadWholeFile(path, contents)) return false;
+    text_ = TIniText(contents);
+  }
+  open_ = true;
+  return true;
+}
+
+bool TIniProfile::Fail() {
+  failed_ = true;
+  return false;
+}
+
+bool TIniProfile::Commit() {
+  if (!open_ || failed_) return false;
+  if (mode_ == TProfileMode::Read) return true;
+  if (!WriteFileAtomic(path_, text_.Text())) return Fail();
+  return true;
+}
+
+bool TIniProfile::EraseSection(std::string_view section) {
+  if (!open_ || failed_ || mode_ != TProfileMode::Update || !IsStorableSection(section)) return Fail();
+  text_.EraseSection(section);
+  return true;
+}
+
+bool TIniProfile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  if (!open_ || failed_ || mode_ != TProfileMode::Update || !IsStorableSection(section) ||
+      !IsStorableKey(key) || !IsStorableValue(value))
+    return Fail();
+  text_.SetValue(section, key, value);
+  return true;
+}
+
+bool TIniProfile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+  return WriteString(section, key, std::to_string(value));
+}
+
+std::vector<std::string> TIniProfile::ReadKeys(std::string_view section) const {
+  return text_.Keys(section);
+}
+
+std::string TIniProfile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view fallback) const {
+  std::optional<std::string> v = text_.Value(section, key);
+  return v ? std::move(*v) : std::string(fallback);
+}
+
+std::int32_t TIniProfile::ReadInteger(std::string_view section, std::string_view key,
+                                      std::int32_t fallback) const {
+  std::optional<std::string> v = text_.Value(section, key);
+  return v ? ParseProfileInt(*v, fallback) : fallback;
+}
+
+}  // namespace kw

@@ -1,0 +1,329 @@
+// The page callback as the host drives it: the fields it writes, the form's life from
+// show to destroy, docking around hide, save and destroy, and the save's file work.
+#include <cstring>
+
+#include "options_fixture.h"
+#include "script/loader.h"
+#include "support/cp1250.h"
+#include "support/platform.h"
+
+namespace kwtest {
+namespace {
+
+using kw::operator""_w;
+
+using kw::ComponentId;
+using kw::TRect32;
+
+class PageTest : public OptionsTest {};
+
+std::string Field(const char* bytes, std::size_t size) { return std::string(bytes, size); }
+
+TEST_F(PageTest, EveryActionWritesNameDescriptionAndPictureOnly) {
+  for (std::int32_t action : {0, 6, -1, 1000, 1, 2, 3, 4, 5}) {
+    SCOPED_TRACE(action);
+    kw::OptionsPageEventDef e = Event(action);
+    std::memset(e.PageName, 'x', sizeof e.PageName);
+    std::memset(e.PageDescription, 'y', sizeof e.PageDescription);
+    e.Picture = 7;
+    kw::OptionsPageEventDef expected = e;
+    std::string name(256, '\0');
+    name.replace(0, 8, "Kwartlin");
+    std::string description(1024, '\0');
+    description.replace(0, 30, "Konfiguracja pluginu Kwartlin.");
+
+    EXPECT_EQ(kw::OptionsPageCallback(&e), 0);
+    EXPECT_EQ(Field(e.PageName, sizeof e.PageName), name);
+    EXPECT_EQ(Field(e.PageDescription, sizeof e.PageDescription), description);
+    EXPECT_EQ(e.Picture, kLargeIcon);
+    // Nothing else of the host's record changes.
+    std::memcpy(expected.PageName, e.PageName, sizeof e.PageName);
+    std::memcpy(expected.PageDescription, e.PageDescription, sizeof e.PageDescription);
+    expected.Picture = e.Picture;
+    EXPECT_EQ(std::memcmp(&expected, &e, sizeof e), 0);
+  }
+}
+
+TEST_F(PageTest, UnknownActionsAndNullRecordChangeNothing) {
+  EXPECT_EQ(kw::OptionsPageCallback(nullptr), 0);
+  for (std::int32_t action : {0, 6, -1, 1000}) EXPECT_EQ(Page(action), 0);
+  EXPECT_EQ(kw::OptionsForm, nullptr);
+  EXPECT_TRUE(HostCalls().empty());
+
+  ASSERT_EQ(Page(1), 0);
+  kw::TOptionsForm* form = kw::OptionsForm;
+  View().TypeText(ComponentId::Memo1, "abc");
+  const TRect32 before = View().Bounds();
+  for (std::int32_t action : {0, 6, -1, 1000}) EXPECT_EQ(Page(action, {1, 1, 1, 1}), 0);
+  EXPECT_EQ(kw::OptionsForm, form);
+  EXPECT_EQ(R(View().Bounds()), R(before));
+  EXPECT_TRUE(View().Visible());
+  EXPECT_EQ(View().Text(ComponentId::Memo1), "abc");
+  EXPECT_FALSE(std::filesystem::exists(ScriptFile()));
+}
+
+TEST_F(PageTest, HideSaveDestroyWithoutFormDoNothing) {
+  kw::ScriptLines = {"sentinel"};
+  kw::SpamList = {"kept"};
+  WriteBytes(ScriptFile(), ":_init\r\nMOV $x, 1\r\n");
+  for (std::int32_t action : {2, 3, 4, 5}) EXPECT_EQ(Page(action), 0);
+  EXPECT_EQ(kw::OptionsForm, nullptr);
+  EXPECT_TRUE(HostCalls().empty());
+  EXPECT_EQ(kw::ScriptLines, kw::TScriptLines{"sentinel"});
+  EXPECT_EQ(kw::SpamList, kw::TSpamList{"kept"});
+  EXPECT_FALSE(std::filesystem::exists(SpamFile()));
+}
+
+TEST_F(PageTest, ShowingTwiceMakesOneFormRegisteredOnceAndLoadsOnce) {
+  WriteBytes(ScriptFile(), "goto a\r\n");
+  WriteBytes(SpamFile(), "spam\r\n");
+  ASSERT_EQ(Page(1, {4, 8, 500, 400}), 0);
+  kw::TOptionsForm* form = kw::OptionsForm;
+  ASSERT_NE(form, nullptr);
+  const auto handle = View().WindowHandle();
+  View().SetCursorPos({0, 0});
+  View().Select(ComponentId::Memo1, 8, 8);
+  View().TypeText(ComponentId::Memo1, "x");
+  WriteBytes(ScriptFile(), "changed on disk\r\n");
+  Page(2);
+  ASSERT_EQ(Page(1, {40, 50, 300, 200}), 0);
+
+  EXPECT_EQ(kw::OptionsForm, form);
+  const auto registered = CallsOf("Tlen/AddDialogHandle");
+  ASSERT_EQ(registered.size(), 1u);
+  EXPECT_EQ(registered[0].WParam, handle);
+  EXPECT_EQ(registered[0].LParam, 0);
+  EXPECT_EQ(View().Text(ComponentId::Memo1), "goto a\r\nx");
+  EXPECT_EQ(View().Text(ComponentId::Memo2), "spam\r\n");
+  EXPECT_EQ(R(View().Bounds()), R({40, 50, 300, 200}));
+  EXPECT_TRUE(View().Visible());
+  EXPECT_EQ(R(form->GetDockedRect()), R({4, 8, 500, 400}));
+}
+
+TEST_F(PageTest, FirstShowDocksWithoutDisturbingTheStoredRectangle) {
+  kw::OptionsFormRect = {100, 120, 640, 480};
+  ASSERT_EQ(Page(1, {4, 8, 500, 400}), 0);
+  EXPECT_EQ(R(kw::OptionsFormRect), R({100, 120, 640, 480}));
+  EXPECT_EQ(View().ParentWindow(), kPageWindow);
+  EXPECT_EQ(View().BorderStyle(), kw::TBorderStyle::None);
+  EXPECT_EQ(R(View().Bounds()), R({4, 8, 500, 400}));
+  EXPECT_EQ(View().ActiveTab(), 0);
+  EXPECT_EQ(View().Caption(), "Vortelindak - konfiguracja");
+  EXPECT_EQ(kw::OptionsForm->GetHostWindow(), kPageWindow);
+}
+
+TEST_F(PageTest, DetachAndDockKeepTheFreeWindowRectangle) {
+  kw::OptionsFormRect = {100, 120, 640, 480};
+  Page(1, {4, 8, 500, 400});
+  ASSERT_TRUE(View().ClickButton(ComponentId::Button2));
+  EXPECT_EQ(View().ParentWindow(), 0);
+  EXPECT_EQ(View().BorderStyle(), kw::TBorderStyle::Sizeable);
+  EXPECT_EQ(R(View().Bounds()), R({100, 120, 640, 480}));
+
+  View().SetBounds({30, 40, 700, 500});  // the user moves and sizes the free window
+  ASSERT_TRUE(View().ClickButton(ComponentId::Button2));
+  EXPECT_EQ(View().ParentWindow(), kPageWindow);
+  EXPECT_EQ(View().BorderStyle(), kw::TBorderStyle::None);
+  EXPECT_EQ(R(View().Bounds()), R({4, 8, 500, 400}));
+  EXPECT_EQ(R(kw::OptionsFormRect), R({30, 40, 700, 500}));
+
+  // Docking a docked form again leaves the stored rectangle alone.
+  kw::OptionsForm->SetDetached(false);
+  EXPECT_EQ(R(kw::OptionsFormRect), R({30, 40, 700, 500}));
+  ASSERT_TRUE(View().ClickButton(ComponentId::Button2));
+  EXPECT_EQ(R(View().Bounds()), R({30, 40, 700, 500}));
+}
+
+TEST_F(PageTest, DetachingWithNoStoredRectangleAppliesZeros) {
+  Page(1);
+  View().ClickButton(ComponentId::Button2);
+  EXPECT_EQ(R(View().Bounds()), R({0, 0, 0, 0}));
+  kw::OptionsForm->SetDetached(true);  // already free: nothing
+  EXPECT_EQ(R(View().Bounds()), R({0, 0, 0, 0}));
+}
+
+TEST_F(PageTest, HideSaveAndDestroyDockAFreeWindowFirst) {
+  for (std::int32_t action : {2, 3, 4, 5}) {
+    SCOPED_TRACE(action);
+    Page(1, {4, 8, 500, 400});
+    const auto handle = View().WindowHandle();
+    View().ClickButton(ComponentId::Button2);
+    View().SetBounds({11, 22, 333, 444});
+    HostCalls().clear();
+
+    ASSERT_EQ(Page(action), 0);
+    EXPECT_EQ(R(kw::OptionsFormRect), R({11, 22, 333, 444}));
+    if (action == 5) {
+      EXPECT_EQ(kw::OptionsForm, nullptr);
+      const auto removed = CallsOf("Tlen/RemoveDialogHandle");
+      ASSERT_EQ(removed.size(), 1u);
+      EXPECT_EQ(removed[0].WParam, handle);
+      EXPECT_EQ(removed[0].LParam, 0);
+      continue;
+    }
+    EXPECT_EQ(View().ParentWindow(), kPageWindow);
+    EXPECT_EQ(R(View().Bounds()), R({4, 8, 500, 400}));
+    EXPECT_EQ(View().Visible(), action != 2);
+    kw::FreeOptionsForm();
+  }
+}
+
+TEST_F(PageTest, SecondShowElsewhereThenDetachAndDockReturnsToTheFirstArea) {
+  Page(1, {4, 8, 500, 400});
+  Page(1, {60, 70, 520, 410});
+  EXPECT_EQ(R(View().Bounds()), R({60, 70, 520, 410}));
+  View().ClickButton(ComponentId::Button2);
+  View().ClickButton(ComponentId::Button2);
+  EXPECT_EQ(R(View().Bounds()), R({4, 8, 500, 400}));
+}
+
+TEST_F(PageTest, WithoutLinkNothingGoesToTheHostAndTheFormStillWorks) {
+  kw::PluginLink = nullptr;
+  WriteBytes(ScriptFile(), "mov $a, 1\r\n");
+  Page(1);
+  ASSERT_NE(kw::OptionsForm, nullptr);
+  EXPECT_EQ(View().Text(ComponentId::Memo1), "mov $a, 1\r\n");
+  Page(3);
+  Page(5);
+  EXPECT_EQ(kw::OptionsForm, nullptr);
+  EXPECT_TRUE(HostCalls().empty());
+}
+
+TEST_F(PageTest, DestroyedPageComesBackAsANewFormThatLoadsAgain) {
+  WriteBytes(ScriptFile(), "one\r\n");
+  Page(1);
+  Page(5);
+  WriteBytes(ScriptFile(), "two\r\n");
+  Page(1);
+  EXPECT_EQ(View().Text(ComponentId::Memo1), "two\r\n");
+  EXPECT_EQ(CallsOf("Tlen/AddDialogHandle").size(), 2u);
+  kw::FreeOptionsForm();  // as UnloadPlugin: the host is not told
+  EXPECT_EQ(kw::OptionsForm, nullptr);
+  EXPECT_TRUE(CallsOf("Tlen/RemoveDialogHandle").size() == 1u);
+}
+
+TEST_F(PageTest, LoadingMakesEveryBreakCrLfAndStopsAtZero) {
+  struct Case {
+    std::string file;
+    std::string editor;
+  } cases[] = {
+      {"a\r\nb", "a\r\nb"},
+      {"a\rb\nc", "a\r\nb\r\nc"},
+      {"a\n\rb", "a\r\n\r\nb"},
+      {"a\r\r\nb\n", "a\r\n\r\nb\r\n"},
+      {std::string("ab\0cd", 5), "ab"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.editor);
+    WriteBytes(ScriptFile(), c.file);
+    WriteBytes(SpamFile(), c.file);
+    Page(1);
+    EXPECT_EQ(View().Text(ComponentId::Memo1), c.editor);
+    EXPECT_EQ(View().Text(ComponentId::Memo2), c.editor);
+    kw::FreeOptionsForm();
+  }
+}
+
+TEST_F(PageTest, MissingFilesLeaveEmptyEditorsWithoutComplaint) {
+  Page(1);
+  EXPECT_EQ(View().Text(ComponentId::Memo1), "");
+  EXPECT_EQ(View().Text(ComponentId::Memo2), "");
+  EXPECT_TRUE(View().Errors().empty());
+}
+
+TEST_F(PageTest, HostSaveWritesReloadsTheScriptRunsInitAndReloadsTheSpamList) {
+  for (std::int32_t action : {3, 4}) {
+    SCOPED_TRACE(action);
+    kw::ClearVariables();
+    Page(1);
+    View().ClickButton(ComponentId::Button2);
+    View().SetBounds({1, 2, 300, 300});
+    View().SetText(ComponentId::Memo1, ":_init\r\nMOV $saved, 'yes'\r\n\r\nEXIT");
+    View().SetText(ComponentId::Memo2, "kup teraz\r\n");
+
+    ASSERT_EQ(Page(action), 0);
+    EXPECT_EQ(R(kw::OptionsFormRect), R({1, 2, 300, 300}));
+    EXPECT_EQ(ReadBytes(ScriptFile()), ":_init\r\nMOV $saved, 'yes'\r\n\r\nEXIT\r\n");
+    EXPECT_EQ(ReadBytes(SpamFile()), "kup teraz\r\n");
+    EXPECT_EQ(kw::ScriptLines, (kw::TScriptLines{":_init", "MOV $saved, 'yes'", "EXIT"}));
+    EXPECT_EQ(kw::ResolveValue("$saved"), "yes");
+    EXPECT_EQ(kw::SpamList.size(), 1u);
+    EXPECT_TRUE(View().Errors().empty());
+    kw::FreeOptionsForm();
+  }
+}
+
+TEST_F(PageTest, ZapiszWritesBothFilesButLeavesTheRunningScript) {
+  kw::ScriptLines = {"running"};
+  Page(1);
+  View().TypeText(ComponentId::Memo1, "mov $a, 1\r\nexit");
+  View().TypeText(ComponentId::Memo2, "spam");
+  ASSERT_TRUE(View().ClickButton(ComponentId::Button3));
+  EXPECT_EQ(ReadBytes(ScriptFile()), "mov $a, 1\r\nexit\r\n");
+  EXPECT_EQ(ReadBytes(SpamFile()), "spam\r\n");
+  EXPECT_EQ(kw::ScriptLines, kw::TScriptLines{"running"});
+  EXPECT_TRUE(kw::SpamList.empty());
+}
+
+TEST_F(PageTest, EmptyEditorsWriteEmptyFiles) {
+  WriteBytes(ScriptFile(), "old");
+  WriteBytes(SpamFile(), "old");
+  Page(1);
+  View().SetText(ComponentId::Memo1, "");
+  View().SetText(ComponentId::Memo2, "\r\n");
+  View().ClickButton(ComponentId::Button3);
+  EXPECT_EQ(ReadBytes(ScriptFile()), "");
+  EXPECT_EQ(ReadBytes(SpamFile()), "\r\n");
+}
+
+TEST_F(PageTest, ZapiszThatCannotWriteReportsItAndLosesNothing) {
+  WriteBytes(ScriptFile(), "old script\r\n");
+  Page(1);
+  View().SetText(ComponentId::Memo1, "new script");
+  View().SetText(ComponentId::Memo2, "new spam");
+  kw::SetWriteFaultForTesting(3);  // the first file written fails half-way
+  ASSERT_TRUE(View().ClickButton(ComponentId::Button3));
+
+  EXPECT_EQ(ReadBytes(ScriptFile()), "old script\r\n");
+  EXPECT_EQ(ReadBytes(SpamFile()), "new spam\r\n");
+  EXPECT_EQ(View().Text(ComponentId::Memo1), "new script");
+  ASSERT_EQ(View().Errors().size(), 1u);
+  EXPECT_NE(View().Errors()[0].find(kw::ScriptPath), std::string::npos);
+  EXPECT_EQ(View().Errors()[0].find(kw::SpamListPath), std::string::npos);
+  EXPECT_NE(View().Errors()[0].find(std::string("Nie udało się zapisać"_w)), std::string::npos);
+
+  // The next try goes through.
+  View().ClickButton(ComponentId::Button3);
+  EXPECT_EQ(ReadBytes(ScriptFile()), "new script\r\n");
+  EXPECT_EQ(View().Errors().size(), 1u);
+}
+
+TEST_F(PageTest, HostSaveKeepsTheRunningScriptWhenItsFileCannotBeWritten) {
+  WriteBytes(ScriptFile(), ":_init\r\nMOV $old, 1\r\n");
+  kw::ReloadScript(false);
+  const kw::TScriptLines running = kw::ScriptLines;
+  Page(1);
+  View().SetText(ComponentId::Memo1, ":_init\r\nMOV $new, 1");
+  View().SetText(ComponentId::Memo2, "a b");
+  kw::SetWriteFaultForTesting(0);
+  ASSERT_EQ(Page(3), 0);
+
+  EXPECT_EQ(kw::ScriptLines, running);
+  EXPECT_EQ(kw::ResolveValue("$new"), "");
+  EXPECT_EQ(kw::SpamList.size(), 1u);  // its own file was written, so it is reloaded
+  EXPECT_EQ(View().Errors().size(), 1u);
+  EXPECT_EQ(View().Text(ComponentId::Memo1), ":_init\r\nMOV $new, 1");
+}
+
+TEST_F(PageTest, SaveCreatesAMissingDataFolder) {
+  std::filesystem::remove_all(folder_ / "Kwartlin");
+  Page(1);
+  View().TypeText(ComponentId::Memo1, "exit");
+  View().ClickButton(ComponentId::Button3);
+  EXPECT_EQ(ReadBytes(ScriptFile()), "exit\r\n");
+  EXPECT_TRUE(View().Errors().empty());
+}
+
+}  // namespace
+}  // namespace kwtest

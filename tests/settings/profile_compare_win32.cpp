@@ -1,0 +1,199 @@
+// The Windows profile functions and the portable INI must be interchangeable: one list
+// of operations goes through each into its own file, then each file is read by both.
+// All four readings must agree with each other and with what was written.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <map>
+
+#include "settings/ini_file.h"
+#include "settings/profile.h"
+#include "settings_fixture.h"
+#include "support/cp1250.h"
+
+using namespace kw;
+
+namespace {
+
+struct Op {
+  enum Kind { Erase, String, Integer } kind;
+  std::string section;
+  std::string key;
+  std::string value;      // String
+  std::int32_t number;    // Integer
+};
+
+const std::string kStart =
+    "; user's note\r\n"
+    "[Keep]\r\n"
+    "  k  =  v  \r\n"
+    "[S1]\r\n"
+    "old=1\r\n"
+    "[Gone]\r\n"
+    "g=1\r\n"
+    "[S1]\r\n"
+    "hidden=2\r\n"
+    "[gone]\r\n"
+    "g2=2\r\n";
+
+std::vector<Op> Operations() {
+  return {
+      {Op::String, "S1", "k1", "plain", 0},
+      {Op::String, "S1", "k2", "  both ends  ", 0},
+      {Op::String, "S1", "k3", "\"quoted\"", 0},
+      {Op::String, "S1", "k4", "'", 0},
+      {Op::String, "S1", "k5", "", 0},
+      {Op::String, "S1", "k6", "a=b;[c] \\n", 0},
+      {Op::String, "S1", "k7", std::string("Zażółć gęślą jaźń"_w), 0},
+      {Op::String, "S1", "k8", std::string(70000, 'v'), 0},
+      {Op::String, "S1", "$A]", "bracket in key", 0},
+      {Op::String, "S1", "k9", "\t\x01tab\x7f\xa0", 0},
+      {Op::Integer, "S2", "i1", "", -5},
+      {Op::Integer, "S2", "i2", "", INT_MIN},
+      {Op::Integer, "S2", "i3", "", INT_MAX},
+      {Op::Integer, "S2", "i4", "", 0},
+      {Op::String, "S3", "x", "1", 0},
+      {Op::String, "s1", "K1", "overwritten", 0},
+      {Op::Erase, "S3", "", "", 0},
+      {Op::String, "S3", "y", "2", 0},
+      {Op::Erase, "GONE", "", "", 0},
+      {Op::Erase, "Absent", "", "", 0},
+      {Op::Integer, "Keep", "K", "", 42},
+  };
+}
+
+// What both files must read as: section -> keys in order, key -> value.
+struct Expected {
+  std::map<std::string, std::vector<std::string>> keys{
+      {"Keep", {"k"}},
+      {"S1", {"old", "k1", "k2", "k3", "k4", "k5", "k6", "k7", "k8", "$A]", "k9"}},
+      {"S2", {"i1", "i2", "i3", "i4"}},
+      {"S3", {"y"}},
+      {"Gone", {}},
+      {"Absent", {}},
+  };
+};
+
+// Everything one reader sees of one file.
+struct View {
+  std::map<std::string, std::vector<std::string>> keys;  // per section
+  std::map<std::string, std::string> strings;           // "section/key" -> value
+  std::map<std::string, std::int32_t> integers;         // "section/key" -> value
+  bool operator==(const View&) const = default;
+};
+
+using Probes = std::map<std::string, std::vector<std::string>>;  // section -> keys to read
+
+// The expected keys of each section, and two that are not there.
+Probes WrittenProbes() {
+  Probes probes = Expected().keys;
+  for (auto& [section, keys] : probes) {
+    keys.push_back("hidden");
+    keys.push_back("absent");
+  }
+  return probes;
+}
+
+template <class Profile>
+View Read(const std::string& path, const Probes& probes) {
+  Profile p;
+  EXPECT_TRUE(p.Open(path, TProfileMode::Read));
+  View v;
+  for (const auto& [section, keys] : probes) {
+    v.keys[section] = p.ReadKeys(section);
+    for (const std::string& key : keys) {
+      v.strings[section + "/" + key] = p.ReadString(section, key, "<default>");
+      v.integers[section + "/" + key] = p.ReadInteger(section, key, 12345);
+    }
+  }
+  return v;
+}
+
+template <class Profile>
+void Apply(const std::string& path) {
+  Profile p;
+  ASSERT_TRUE(p.Open(path, TProfileMode::Update));
+  for (const Op& op : Operations()) {
+    switch (op.kind) {
+      case Op::Erase: EXPECT_TRUE(p.EraseSection(op.section)) << op.section; break;
+      case Op::String: EXPECT_TRUE(p.WriteString(op.section, op.key, op.value)) << op.key; break;
+      case Op::Integer: EXPECT_TRUE(p.WriteInteger(op.section, op.key, op.number)) << op.key; break;
+    }
+  }
+  ASSERT_TRUE(p.Commit());
+}
+
+TEST(ProfileCompare, BothImplementationsWriteAndReadTheSame) {
+  kwtest::TempFolder folder;
+  const std::string viaWindows = folder / "windows.ini";
+  const std::string viaPortable = folder / "portable.ini";
+  kwtest::WriteFile(viaWindows, kStart);
+  kwtest::WriteFile(viaPortable, kStart);
+  Apply<TProfileFile>(viaWindows);
+  Apply<TIniProfile>(viaPortable);
+
+  const Probes probes = WrittenProbes();
+  const View views[] = {Read<TProfileFile>(viaWindows, probes), Read<TIniProfile>(viaWindows, probes),
+                        Read<TProfileFile>(viaPortable, probes), Read<TIniProfile>(viaPortable, probes)};
+  const View& v = views[0];
+  EXPECT_EQ(v.keys, Expected().keys);
+  EXPECT_EQ(v.strings.at("Keep/k"), "42");
+  EXPECT_EQ(v.strings.at("S1/k1"), "overwritten");
+  EXPECT_EQ(v.strings.at("S1/k2"), "  both ends  ");
+  EXPECT_EQ(v.strings.at("S1/k3"), "\"quoted\"");
+  EXPECT_EQ(v.strings.at("S1/k5"), "");
+  EXPECT_EQ(v.strings.at("S1/k7"), "Zażółć gęślą jaźń"_w);
+  EXPECT_EQ(v.strings.at("S1/k8").size(), 70000u);
+  EXPECT_EQ(v.strings.at("S1/k9"), "\t\x01tab\x7f\xa0");
+  EXPECT_EQ(v.strings.at("S1/hidden"), "<default>");
+  EXPECT_EQ(v.integers.at("S1/k5"), 12345);
+  EXPECT_EQ(v.integers.at("S1/k1"), 0);
+  EXPECT_EQ(v.integers.at("S2/i1"), -5);
+  EXPECT_EQ(v.integers.at("S2/i2"), INT_MIN);
+  EXPECT_EQ(v.integers.at("S2/i3"), INT_MAX);
+  for (std::size_t i = 1; i < std::size(views); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(views[i].keys, v.keys);
+    for (const auto& [name, value] : v.strings) EXPECT_EQ(views[i].strings.at(name), value) << name;
+    EXPECT_EQ(views[i].integers, v.integers);
+  }
+  // No working copy is left beside the files.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), std::filesystem::directory_iterator()), 2);
+}
+
+// A hand-made file, as a user's editor may leave it, reads the same through both.
+TEST(ProfileCompare, HandMadeFilesReadTheSame) {
+  kwtest::TempFolder folder;
+  const std::string path = folder / "hand.ini";
+  kwtest::WriteFile(path,
+                    "junk\r\n"
+                    "  [ S1 ]  \r\n"
+                    "  Key  =  spaced  \r\n"
+                    "key=second\r\n"
+                    "noequals\r\n"
+                    "  ;c=comment\r\n"
+                    "#h=hash\r\n"
+                    "=empty name\r\n"
+                    "q=\"  in quotes  \"\r\n"
+                    "t=\t\v\fv\x1a\r\n"
+                    "[unclosed\r\n"
+                    "after=1\r\n"
+                    "[S1]\r\n"
+                    "hidden=1\r\n"
+                    "[S2]tail\n"
+                    "lone=cr\rnext=1\n"
+                    "last=no end");
+  const Probes probes{
+      {"S1", {"Key", "KEY", "noequals", ";c", "#h", "q", "t", "[unclosed", "after", "hidden"}},
+      {"s2", {"lone", "next", "last", "tail"}},
+      {"unclosed", {"after"}},
+  };
+  const View windows = Read<TProfileFile>(path, probes);
+  const View portable = Read<TIniProfile>(path, probes);
+  EXPECT_EQ(windows.keys, portable.keys);
+  for (const auto& [name, value] : windows.strings) EXPECT_EQ(portable.strings.at(name), value) << name;
+  EXPECT_EQ(windows.integers, portable.integers);
+  EXPECT_EQ(windows.keys.at("S1"), (std::vector<std::string>{"Key", "#h", "q", "t", "after"}));
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+// Loading and saving the settings file through the plugin's globals, on disk.
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "host/globals.h"
+#include "script/variables.h"
+#include "settings_fixture.h"
+#include "support/cp1250.h"
+
+using namespace kw;
+using namespace std::string_literals;
+
+namespace {
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    VariableTable.Clear();
+    OptionsFormRect = {};
+    SettingsPath = (folder_.Path() / "Kwartlin" / "Kwartlin.ini").string();
+  }
+  void TearDown() override {
+    VariableTable.Clear();
+    OptionsFormRect = {};
+    SettingsPath.clear();
+  }
+
+  static void Add(const std::string& name, const std::string& value, bool save) {
+    VariableTable.Append(TZmienna{name, value, save});
+  }
+  static const TZmienna* Find(std::string_view upperName) {
+    const long i = VariableTable.Find(upperName);
+    return i < 0 ? nullptr : &VariableTable[static_cast<std::size_t>(i)];
+  }
+  static std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const TZmienna& v : VariableTable) names.push_back(v.Name);
+    return names;
+  }
+  std::string FileText() const { return kwtest::ReadFile(SettingsPath); }
+  void WriteSettingsFile(const std::string& text) const {
+    std::filesystem::create_directories(std::filesystem::path(SettingsPath).parent_path());
+    kwtest::WriteFile(SettingsPath, text);
+  }
+
+  kwtest::TempFolder folder_;
+};
+
+TEST_F(Settings, ValuesStayOneLineAndLoadBack) {
+  struct Case {
+    std::string value;   // as the variable holds it
+    std::string inFile;  // after "$V="
+    std::string loaded;  // after a load
+  };
+  const Case cases[] = {
+      {"x\n\ry", "x\\ny", "x\n\ry"},  // the value's own line break
+      {"x\r\ny", "x\\ny", "x\n\ry"},  // any other break loads as LF CR
+      {"x\ny", "x\\ny", "x\n\ry"},
+      {"x\ry", "x\\ny", "x\n\ry"},
+      {"\r\n\r", "\\n\\n", "\n\r\n\r"},
+      {"\n\r\n", "\\n\\n", "\n\r\n\r"},
+      {"a\0b"s, "ab", "ab"},
+      {"  both  ", "\"  both  \"", "  both  "},
+      {"'q'", "\"'q'\"", "'q'"},
+      {"a=b;[c]", "a=b;[c]", "a=b;[c]"},
+      {std::string("Zażółć"_w), std::string("Zażółć"_w), std::string("Zażółć"_w)},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.inFile);
+    VariableTable.Clear();
+    Add("$V", c.value, true);
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_NE(FileText().find("\r\n$V=" + c.inFile + "\r\n"), std::string::npos) << FileText();
+    VariableTable.Clear();
+    LoadSettings();
+    const TZmienna* v = Find("$V");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->Value, c.loaded);
+    EXPECT_TRUE(v->Save);
+  }
+}
+
+TEST_F(Settings, HandWrittenKeysLoadAsSavedVariables) {
+  WriteSettingsFile(std::string("[var_save]\r\nabc=1\r\nżółw = 2 \r\n$T=a\\nb\r\nnoequals\r\n"_w));
+  LoadSettings();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"$ABC", std::string("$ŻÓŁW"_w), "$T"}));
+  ASSERT_NE(Find("$ŻÓŁW"_w), nullptr);
+  EXPECT_EQ(Find("$ŻÓŁW"_w)->Value, "2");
+  EXPECT_EQ(Find("$T")->Value, "a\n\rb");
+  for (const TZmienna& v : VariableTable) EXPECT_TRUE(v.Save) << v.Name;
+}
+
+TEST_F(Settings, SaveWritesMarkedVariablesInTableOrder) {
+  Add("$B", "2", true);
+  Add("$A", "1", true);
+  Add("$C", "3", false);
+  ASSERT_TRUE(SaveSettings());
+  const std::string text = FileText();
+  EXPECT_NE(text.find("[Var_Save]\r\n$B=2\r\n$A=1\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("$C"), std::string::npos);
+  VariableTable.Clear();
+  LoadSettings();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"$B", "$A"}));
+}
+
+TEST_F(Settings, NothingMarkedLeavesNoSectionButTheRectangle) {
+  WriteSettingsFile("; mine\r\n[Var_Save]\r\n$OLD=1\r\n[Mine]\r\nx=1\r\n[VAR_SAVE]\r\n$STALE=2\r\n");
+  Add("$A", "1", false);
+  OptionsFormRect = {1, -2, 300, 400};
+  ASSERT_TRUE(SaveSettings());
+  const std::string text = FileText();
+  EXPECT_EQ(text.find("Var_Save"), std::string::npos) << text;
+  EXPECT_EQ(text.find("VAR_SAVE"), std::string::npos) << text;
+  EXPECT_NE(text.find("; mine\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[Mine]\r\nx=1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("[OptionsForm]\r\nOptFormRectX=1\r\nOptFormRectY=-2\r\nOptFormRectW=300\r\nOptFormRectH=400\r\n"),
+            std::string::npos)
+      << text;
+  VariableTable.Clear();
+  OptionsFormRect = {};
+  LoadSettings();
+  EXPECT_TRUE(VariableTable.empty());
+  EXPECT_EQ(OptionsFormRect.Y, -2);
+  EXPECT_EQ(OptionsFormRect.H, 400);
+}
+
+TEST_F(Settings, RectangleKeepsCurrentValuesForMissingKeys) {
+  OptionsFormRect = {5, 6, 7, 8};
+  LoadSettings();  // no file
+  EXPECT_EQ(OptionsFormRect.X, 5);
+  EXPECT_EQ(OptionsFormRect.H, 8);
+  EXPECT_TRUE(VariableTable.empty());
+
+  WriteSettingsFile("[OptionsForm]\r\nOptFormRectW=640\r\noptformrectx=-20\r\nOptFormRectY=abc\r\nOptFormRectH=\r\n");
+  LoadSettings();
+  EXPECT_EQ(OptionsFormRect.X, -20);
+  EXPECT_EQ(OptionsFormRect.Y, 0);  // not a number: 0, as the profile functions read it
+  EXPECT_EQ(OptionsFormRect.W, 640);
+  EXPECT_EQ(OptionsFormRect.H, 8);  // empty: the current value
+}
+
+TEST_F(Settings, MissingFoldersAreCreated) {
+  SettingsPath = (folder_.Path() / "a" / "b" / "Kwartlin" / "Kwartlin.ini").string();
+  Add("$X", "1", true);
+  ASSERT_TRUE(SaveSettings());
+  EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=1"), std::string::npos);
+}
+
+TEST_F(Settings, UnwritablePlacesFailAndLeaveNoTraces) {
+  Add("$X", "1", true);
+  // A folder where the file should be.
+  std::filesystem::create_directories(SettingsPath);
+  EXPECT_FALSE(SaveSettings());
+  EXPECT_TRUE(std::filesystem::is_directory(SettingsPath));
+  const auto folder = std::filesystem::path(SettingsPath).parent_path();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+  // A file where its folder should be.
+  kwtest::WriteFile((folder_.Path() / "plain").string(), "x");
+  SettingsPath = (folder_.Path() / "plain" / "Kwartlin.ini").string();
+  EXPECT_FALSE(SaveSettings());
+  EXPECT_EQ(kwtest::ReadFile((folder_.Path() / "plain").string()), "x");
+  // No path at all (settings saved before any load).
+  SettingsPath.clear();
+  EXPECT_FALSE(SaveSettings());
+  LoadSettings();
+  EXPECT_EQ(VariableTable.size(), 1u);
+}
+
+TEST_F(Settings, HostileNamesCannotAddKeysOrSections) {
+  OptionsFormRect = {5, 0, 0, 0};
+  Add("$A=B", "v1", true);
+  Add("$X\r\n[OptionsForm]\r\nOptFormRectX=999", "v2", true);
+  Add("$N\nOptFormRectX=998", "v3", true);
+  Add("$Z\0W"s, "v4", true);
+  Add("$T ", "v5", true);
+  Add("$Y]", "v6", true);
+  Add("$[S]", "v7", true);
+  Add("$OK", "v8\r\n[OptionsForm]\r\nOptFormRectX=997", true);
+  ASSERT_TRUE(SaveSettings());
+  VariableTable.Clear();
+  OptionsFormRect = {};
+  LoadSettings();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"$Y]", "$[S]", "$OK"}));
+  EXPECT_EQ(Find("$OK")->Value, "v8\n\r[OptionsForm]\n\rOptFormRectX=997");
+  EXPECT_EQ(OptionsFormRect.X, 5);
+}
+
+TEST_F(Settings, LoadedVariablesAreSavedAgain) {
+  WriteSettingsFile("[Var_Save]\r\nK=kept\r\n");
+  LoadSettings();
+  Add("$NEW", "n", false);
+  ASSERT_TRUE(SaveSettings());
+  EXPECT_NE(FileText().find("[Var_Save]\r\n$K=kept\r\n[OptionsForm]"), std::string::npos) << FileText();
+}
+
+TEST_F(Settings, MalformedFilesLoadWhatTheyCan) {
+  const std::string texts[] = {
+      "[Var_Save\r\n$A=1\r\n",
+      "[Var_Save]\0\r\n$A=1\0$B=2\r\n"s,
+      std::string(1 << 20, '[') + "\r\n[Var_Save]\r\n$A=" + std::string(1 << 20, 'x') + "\r\n",
+      "\0\0\0"s,
+      "[Var_Save]\r\n=\r\n==\r\n$=\r\n",
+  };
+  for (const std::string& text : texts) {
+    VariableTable.Clear();
+    WriteSettingsFile(text);
+    LoadSettings();
+    EXPECT_LE(VariableTable.size(), 1u);
+    EXPECT_TRUE(SaveSettings());
+  }
+}
+
+}  // namespace

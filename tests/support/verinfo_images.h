@@ -1,0 +1,42 @@
+// Test helpers: minimal module files that carry a given version block (a PE file with
+// it as the RT_VERSION resource, or an ELF file with it in the ".kwversion" section),
+// and a scratch folder to write them to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kwtest {
+
+enum class Container { Pe32, Pe32Plus, Elf32, Elf64 };
+
+const char* ContainerName(Container c);
+
+// An empty block gives a file without version resource (and without the section).
+std::string MakeModuleImage(Container c, std::string_view block, std::uint16_t language = 0x0409);
+std::string MakePeImage(std::string_view block, bool pe32plus, std::uint16_t language = 0x0409);
+std::string MakeElfImage(std::string_view block, bool elf64);
+
+std::span<const std::byte> AsBytes(std::string_view s);
+
+// A folder of its own for the running test, removed with everything in it at the end.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  // Writes bytes to name in the folder; returns the file's full path.
+  std::string Write(const std::string& name, std::string_view bytes) const;
+
+ private:
+  std::filesystem::path path_;  // the folder
+};
+
+}  // namespace kwtest
