@@ -13,8 +13,8 @@
 // - Setting an editor's text reports a change (a multi-line EDIT sends no EN_CHANGE for
 //   WM_SETTEXT), just once.
 // - Should the host destroy its page window with the form still in it, the editors'
-//   text is kept and the windows are made again at the next use: nothing typed is lost
-//   and a later save still writes what the user wrote.
+//   text is kept: a later save still writes what the user wrote, and the host can still
+//   take back the handle it was given.
 // - Every window procedure catches everything: nothing thrown reaches the host's loop.
 #include "options/view_win32.h"
 
@@ -71,9 +71,11 @@ LRESULT Send(HWND h, UINT message, WPARAM w = 0, LPARAM l = 0) {
   return SendMessageA(h, message, w, l);
 }
 
-HFONT MakeFont(const char* face, int height, BYTE charset, int weight = FW_NORMAL) {
+// The pitch and family steer the font mapper where the face itself is missing.
+HFONT MakeFont(const char* face, int height, BYTE charset, int weight = FW_NORMAL,
+               BYTE pitchAndFamily = DEFAULT_PITCH | FF_SWISS) {
   return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
 }
 
 // The toolkit's canvas for one menu item: a device context with the menu font.
@@ -129,7 +131,7 @@ class TWin32OptionsView final : public IOptionsView {
   TWin32OptionsView& operator=(const TWin32OptionsView&) = delete;
 
   void SetEvents(IOptionsEvents* events) override { events_ = events; }
-  TWindowHandle WindowHandle() const override { return FromHwnd(form_); }
+  TWindowHandle WindowHandle() const override { return FromHwnd(form_ ? form_ : lastForm_); }
   TWindowHandle ParentWindow() const override { return parent_; }
   void SetParentWindow(TWindowHandle parent) override;
   void SetBorderStyle(TBorderStyle style) override;
@@ -162,8 +164,6 @@ class TWin32OptionsView final : public IOptionsView {
   static LRESULT CALLBACK EditorProc(HWND h, UINT message, WPARAM w, LPARAM l);
 
  private:
-  bool Alive() const { return form_ != nullptr; }
-  void EnsureWindows();
   void CreateWindows();
   HWND Child(HWND parent, const char* cls, const char* text, DWORD style, ComponentId id,
              DWORD exStyle = 0);
@@ -184,6 +184,7 @@ class TWin32OptionsView final : public IOptionsView {
 
   IOptionsEvents* events_ = nullptr;
   HWND form_ = nullptr;
+  HWND lastForm_ = nullptr;  // the form's handle, kept after the window has gone
   HWND tabs_ = nullptr;
   HWND sheet1_ = nullptr, sheet2_ = nullptr, panel1_ = nullptr, panel2_ = nullptr;
   HWND memo1_ = nullptr, memo2_ = nullptr, label1_ = nullptr, label2_ = nullptr;
@@ -237,7 +238,7 @@ TWin32OptionsView::TWin32OptionsView() {
   InitCommonControlsEx(&controls);
   if (gLiveViews++ == 0) RegisterClasses(ModuleInstance());
   formFont_ = MakeFont("MS Sans Serif", -11, DEFAULT_CHARSET);
-  memoFont_ = MakeFont("Courier New", -11, EASTEUROPE_CHARSET);
+  memoFont_ = MakeFont("Courier New", -11, EASTEUROPE_CHARSET, FW_NORMAL, FIXED_PITCH | FF_MODERN);
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
@@ -287,6 +288,7 @@ void TWin32OptionsView::CreateWindows() {
                           WS_POPUP | WS_CLIPCHILDREN, bounds_.X, bounds_.Y, bounds_.W, bounds_.H,
                           nullptr, nullptr, instance, this);
   if (!form_) return;
+  lastForm_ = form_;
   tabs_ = Child(form_, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                 ComponentId::PageControl1);
   std::string captions[] = {std::string("Skrypt główny"_w),
@@ -334,17 +336,6 @@ void TWin32OptionsView::CreateWindows() {
   Layout();
 }
 
-void TWin32OptionsView::EnsureWindows() {
-  if (form_) return;
-  CreateWindows();
-  if (!form_) return;
-  const TRect32 b = bounds_;
-  ApplyStyle();
-  if (parent_) SetParent(form_, ToHwnd(parent_));
-  SetBounds(b);
-  if (visible_) ShowWindow(form_, SW_SHOW);
-}
-
 void TWin32OptionsView::Layout() {
   if (!form_ || !tabs_) return;
   RECT client{};
@@ -381,7 +372,6 @@ void TWin32OptionsView::ApplyStyle() {
 }
 
 void TWin32OptionsView::SetParentWindow(TWindowHandle parent) {
-  EnsureWindows();
   if (!form_) return;
   const TRect32 b = Bounds();
   parent_ = parent;
@@ -398,7 +388,6 @@ void TWin32OptionsView::SetParentWindow(TWindowHandle parent) {
 }
 
 void TWin32OptionsView::SetBorderStyle(TBorderStyle style) {
-  EnsureWindows();
   border_ = style;
   if (!form_) return;
   const TRect32 b = Bounds();
@@ -417,7 +406,6 @@ TRect32 TWin32OptionsView::Bounds() const {
 }
 
 void TWin32OptionsView::SetBounds(const TRect32& bounds) {
-  EnsureWindows();
   bounds_ = bounds;
   if (form_)
     SetWindowPos(form_, nullptr, bounds.X, bounds.Y, bounds.W, bounds.H,
@@ -425,7 +413,6 @@ void TWin32OptionsView::SetBounds(const TRect32& bounds) {
 }
 
 void TWin32OptionsView::SetVisible(bool visible) {
-  EnsureWindows();
   visible_ = visible;
   if (form_) ShowWindow(form_, visible ? SW_SHOW : SW_HIDE);
 }
@@ -625,7 +612,6 @@ const TMenuItem& TWin32OptionsView::MenuItem(int id) const {
 }
 
 void TWin32OptionsView::PopupMenu(TPoint32 screen) {
-  EnsureWindows();
   if (!form_) return;
   const std::shared_ptr<bool> alive = alive_;
   const UINT command = static_cast<UINT>(TrackPopupMenu(

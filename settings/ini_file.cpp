@@ -33,6 +33,18 @@ bool HasAny(std::string_view s, std::string_view bytes) {
 
 constexpr std::string_view kLineBreaksAndZero{"\r\n\0", 3};
 
+// Every control byte and the no-break space count as blanks here: quoting more than the
+// reader trims costs nothing, since it strips exactly one pair.
+bool NeedsQuotes(std::string_view value) {
+  if (value.empty()) return false;
+  auto blankish = [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u <= 0x20 || u == 0xA0;
+  };
+  const bool quotedAlready = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+  return quotedAlready || blankish(value.front()) || blankish(value.back());
+}
+
 std::string EntryText(std::string_view key, std::string_view value) {
   std::string text(key);
   text += '=';
@@ -48,30 +60,25 @@ bool IsProfileBlank(char c) {
 }
 
 bool IsStorableSection(std::string_view section) {
-  return !section.empty() && !HasAny(section, kLineBreaksAndZero) &&
+  return !section.empty() && section.size() <= kMaxProfileText && !HasAny(section, kLineBreaksAndZero) &&
          section.find(']') == std::string_view::npos && !IsProfileBlank(section.front()) &&
          !IsProfileBlank(section.back());
 }
 
 bool IsStorableKey(std::string_view key) {
   // A leading ";" makes a comment and a leading "[" may make a section header.
-  return !key.empty() && !HasAny(key, kLineBreaksAndZero) &&
+  return !key.empty() && key.size() <= kMaxProfileText && !HasAny(key, kLineBreaksAndZero) &&
          key.find('=') == std::string_view::npos && key.front() != ';' && key.front() != '[' &&
          !IsProfileBlank(key.front()) && !IsProfileBlank(key.back());
 }
 
-bool IsStorableValue(std::string_view value) { return !HasAny(value, kLineBreaksAndZero); }
+bool IsStorableValue(std::string_view value) {
+  return value.size() + (NeedsQuotes(value) ? 2 : 0) <= kMaxProfileText &&
+         !HasAny(value, kLineBreaksAndZero);
+}
 
 std::string QuoteProfileValue(std::string_view value) {
-  if (value.empty()) return {};
-  // Every control byte and the no-break space count as blanks here: quoting more than the
-  // reader trims costs nothing, since it strips exactly one pair.
-  auto blankish = [](char c) {
-    auto u = static_cast<unsigned char>(c);
-    return u <= 0x20 || u == 0xA0;
-  };
-  const bool quotedAlready = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
-  if (!quotedAlready && !blankish(value.front()) && !blankish(value.back())) return std::string(value);
+  if (!NeedsQuotes(value)) return std::string(value);
   std::string out;
   out.reserve(value.size() + 2);
   out += '"';
@@ -121,6 +128,8 @@ TIniText::TLine TIniText::MakeLine(std::string text, std::string end) {
   if (t.empty()) return line;
   if (t.front() == ';') {
     line.Kind = TLineKind::Comment;
+    const std::size_t eq = t.find('=');
+    if (eq != std::string_view::npos) line.Name = UpperCase(TrimProfileBlanks(t.substr(0, eq)));
     return line;
   }
   if (t.front() == '[') {
@@ -187,7 +196,7 @@ std::optional<std::string> TIniText::Value(std::string_view section, std::string
   const std::string upperKey = UpperCase(key);
   for (std::size_t i = h + 1, end = SectionEnd(h); i < end; ++i) {
     const TLine& l = lines_[i];
-    if (l.Kind != TLineKind::Entry || l.Name != upperKey) continue;
+    if (l.Kind == TLineKind::Header || l.Name.empty() || l.Name != upperKey) continue;
     const std::string_view t = VisiblePart(l.Text);
     std::string_view v = TrimProfileBlanks(t.substr(t.find('=') + 1));
     if (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
@@ -288,19 +297,26 @@ bool TIniProfile::WriteInteger(std::string_view section, std::string_view key, s
   return WriteString(section, key, std::to_string(value));
 }
 
+// Names that the profile functions could not be asked about find nothing here either.
+std::optional<std::string> TIniProfile::Find(std::string_view section, std::string_view key) const {
+  if (section.size() > kMaxProfileText || key.size() > kMaxProfileText) return std::nullopt;
+  return text_.Value(section, key);
+}
+
 std::vector<std::string> TIniProfile::ReadKeys(std::string_view section) const {
+  if (section.size() > kMaxProfileText) return {};
   return text_.Keys(section);
 }
 
 std::string TIniProfile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view fallback) const {
-  std::optional<std::string> v = text_.Value(section, key);
+  std::optional<std::string> v = Find(section, key);
   return v ? std::move(*v) : std::string(fallback);
 }
 
 std::int32_t TIniProfile::ReadInteger(std::string_view section, std::string_view key,
                                       std::int32_t fallback) const {
-  std::optional<std::string> v = text_.Value(section, key);
+  std::optional<std::string> v = Find(section, key);
   return v ? ParseProfileInt(*v, fallback) : fallback;
 }
 

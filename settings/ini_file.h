@@ -26,8 +26,14 @@ enum class TProfileMode { Read, Update };
 // The blanks that the profile functions trim around names and values.
 bool IsProfileBlank(char c);
 
+// The longest section, key or value text (quotes included) that the Windows profile
+// functions take: they pass each through a counted string of 16 bits, and cut a longer
+// one short or crash on it. Both implementations keep to it, so their files agree.
+inline constexpr std::size_t kMaxProfileText = 32766;
+
 // Names and values that one "key=value" line can carry so that reading gives them back
-// unchanged and they cannot start another line, key or section.
+// unchanged and they cannot start another line, key or section; none longer than
+// kMaxProfileText.
 bool IsStorableSection(std::string_view section);
 bool IsStorableKey(std::string_view key);
 bool IsStorableValue(std::string_view value);
@@ -48,7 +54,9 @@ class TIniText {
   explicit TIniText(std::string_view text);
 
   std::string Text() const;
-  // Distinct non-empty keys of the first section of that name, in file order, as written.
+  // Distinct non-empty keys of the first section of that name, in file order, as written
+  // (comment lines, which begin with ";", are not listed but are found by Value, as the
+  // profile functions do).
   std::vector<std::string> Keys(std::string_view section) const;
   // The value of the first such key in the first such section; nothing when absent.
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
@@ -64,7 +72,7 @@ class TIniText {
     std::string Text;  // the line as it stands in the file, without its end
     std::string End;   // its end as read: "\r\n", "\n", "\r", or "" for a last line without one
     TLineKind Kind = TLineKind::Blank;  // what the reader makes of it
-    std::string Name;  // Header: section name, Entry: key; trimmed and upper-cased
+    std::string Name;  // Header: section name, Entry and Comment: key; trimmed, upper-cased
   };
 
   static TLine MakeLine(std::string text, std::string end);
@@ -98,6 +106,7 @@ class TIniProfile {
 
  private:
   bool Fail();
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
   std::string path_;                         // the file on disk
   TIniText text_;                            // its contents, with the writes so far

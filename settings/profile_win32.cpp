@@ -55,6 +55,9 @@ std::vector<std::string> ProfileKeys(const std::string& section, const std::stri
   return keys;
 }
 
+// Names beyond kMaxProfileText are not passed on: the profile functions fail on them.
+bool CanAsk(std::string_view name) { return !name.empty() && name.size() <= kMaxProfileText; }
+
 void RemoveWorkFile(const std::string& path) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a copy of a read-only file is read-only
   DeleteFileA(path.c_str());
@@ -156,13 +159,13 @@ bool TProfileFile::WriteInteger(std::string_view section, std::string_view key, 
 }
 
 std::vector<std::string> TProfileFile::ReadKeys(std::string_view section) const {
-  if (!state_->IsOpen || section.empty()) return {};
+  if (!state_->IsOpen || !CanAsk(section)) return {};
   return ProfileKeys(std::string(section), state_->Target());
 }
 
 std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view fallback) const {
-  if (!state_->IsOpen || section.empty() || key.empty()) return std::string(fallback);
+  if (!state_->IsOpen || !CanAsk(section) || !CanAsk(key)) return std::string(fallback);
   const std::string sectionText(section), keyText(key);
   const std::string& path = state_->Target();
   std::string value = ProfileString(sectionText.c_str(), keyText.c_str(), "", path, 1);
@@ -175,7 +178,7 @@ std::string TProfileFile::ReadString(std::string_view section, std::string_view 
 
 std::int32_t TProfileFile::ReadInteger(std::string_view section, std::string_view key,
                                        std::int32_t fallback) const {
-  if (!state_->IsOpen || section.empty() || key.empty()) return fallback;
+  if (!state_->IsOpen || !CanAsk(section) || !CanAsk(key)) return fallback;
   const std::string sectionText(section), keyText(key);
   const std::string& path = state_->Target();
   const std::string value = ProfileString(sectionText.c_str(), keyText.c_str(), "", path, 1);

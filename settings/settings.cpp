@@ -13,6 +13,9 @@
 // - Names. A variable whose name a key cannot hold (an "=", a line break or zero byte, a
 //   blank at the end) is not saved at all: writing it would set another key or open a
 //   section. Such names come only from hostile or broken scripts.
+// - Length. A name or a written value longer than kMaxProfileText (32766 bytes), which
+//   the Windows profile functions cannot take, is not saved either; the rest of the save
+//   goes on. The same limit holds on every platform so that files stay interchangeable.
 #include "settings/settings.h"
 
 #include <string>
@@ -21,6 +24,7 @@
 #include "host/globals.h"
 #include "script/text.h"
 #include "script/variables.h"
+#include "settings/ini_file.h"
 #include "settings/profile.h"
 #include "support/platform.h"
 
@@ -89,7 +93,9 @@ void SaveVariables(TProfileFile& file) {
   if (!file.EraseSection(kVariablesSection)) return;
   for (const TZmienna& v : VariableTable) {
     if (!v.Save || !IsStorableKey(v.Name)) continue;
-    if (!file.WriteString(kVariablesSection, v.Name, SettingsValueText(v.Value))) return;
+    const std::string text = SettingsValueText(v.Value);
+    if (!IsStorableValue(text)) continue;
+    if (!file.WriteString(kVariablesSection, v.Name, text)) return;
   }
 }
 

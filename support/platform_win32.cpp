@@ -120,6 +120,11 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
 bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   std::string tempPath;
   try {
+    // Windows refuses to move a file over a read-only one; asked first, so that the
+    // answer does not depend on the file system (Wine replaces it) and nothing is written.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      return false;
     FileHandle temp(CreateTempBeside(path, tempPath));
     if (!temp.Valid()) return false;
     bool ok = WriteContents(temp.handle, contents) && FlushFileBuffers(temp.handle) != 0;

@@ -171,17 +171,26 @@ class PeImage {
     return std::nullopt;
   }
 
+  // A module translated into many languages carries one version resource for each.
+  // Windows takes the language-neutral one, then the user's language, then English,
+  // then the first; our user is taken to be Polish, as this plugin's users are.
+  static std::size_t PreferredLanguage(const std::vector<std::byte>& entries) {
+    for (std::uint32_t language : {0x0000u, 0x0415u, 0x0015u, 0x0409u})
+      if (auto i = FindId(entries, language)) return *i;
+    return 0;
+  }
+
   std::vector<std::byte> FindInResources() {
     const auto types = Entries(0);
     const auto type = FindId(types, kRtVersion);
     if (!type) return {};
     // Windows asks for the version resource by its usual id 1; a lone resource of another
-    // name is still taken. Of its languages the first is taken.
+    // name is still taken.
     const auto names = Entries(Target(types, *type, true));
     if (names.empty()) return {};
     const auto languages = Entries(Target(names, FindId(names, kVsVersionInfo).value_or(0), true));
     if (languages.empty()) return {};
-    const std::uint32_t dataEntry = Target(languages, 0, false);
+    const std::uint32_t dataEntry = Target(languages, PreferredLanguage(languages), false);
     const std::uint64_t at = FileOffset(std::uint64_t{resourceRva_} + dataEntry, 16);
     const std::uint32_t dataRva = image_.U32(at);
     const std::size_t size = std::min<std::size_t>(image_.U32(at + 4), kMaxBlock);

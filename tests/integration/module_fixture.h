@@ -77,7 +77,9 @@ class ModuleTest : public ::testing::Test {
 
   // Opens the module (once) and calls LoadPlugin with the link, or with none.
   void Load(kw::TPluginLink* link) {
-    if (!module_.IsOpen()) ASSERT_TRUE(module_.Open(ModulePath())) << kwtest::LastModuleError();
+    if (!module_.IsOpen()) {
+      ASSERT_TRUE(module_.Open(ModulePath())) << kwtest::LastModuleError();
+    }
     EXPECT_EQ(module_.LoadPlugin(link), 0);
     loaded_ = true;
   }

@@ -54,7 +54,7 @@ TEST(IniText, ReadsLikeTheProfileFunctions) {
       {"Main", "KEY", "spaced value"},  // first occurrence, blanks trimmed
       {"Main", "Hidden", std::nullopt}, // in the second [Main]
       {"Main", "no equals sign", std::nullopt},
-      {"Main", ";Comment", std::nullopt},
+      {"Main", ";Comment", "not a key"},  // not listed, but found
       {"Main", "#hash", "a key"},
       {"Main", "Quoted", "  kept  "},
       {"Main", "Single", "'x"},
@@ -129,13 +129,13 @@ TEST(IniText, WhatIsWrittenReadsBackTheSame) {
   const std::string values[] = {
       "", "plain", " lead", "trail ", "  both  ", "\tt\t", "\x1a", "\xa0", "\"q\"", "'q'", "''", "\"",
       "'", "\"mixed'", "a=b=c", ";semi", "[bracket]", "#hash", "tab\tinside", std::string("Zażółć gęślą jaźń"_w),
-      std::string(100000, 'v'), "\\n stays as written",
+      std::string(kMaxProfileText, 'v'), "\\n stays as written",
   };
+  auto key = [](std::size_t i) { return std::to_string(i) + "k"; };
   TIniText ini;
-  for (std::size_t i = 0; i < std::size(values); ++i) ini.SetValue("S", "k" + std::to_string(i), values[i]);
+  for (std::size_t i = 0; i < std::size(values); ++i) ini.SetValue("S", key(i), values[i]);
   const TIniText reread(ini.Text());
-  for (std::size_t i = 0; i < std::size(values); ++i)
-    EXPECT_EQ(reread.Value("S", "k" + std::to_string(i)), values[i]) << i;
+  for (std::size_t i = 0; i < std::size(values); ++i) EXPECT_TRUE(reread.Value("S", key(i)) == values[i]) << i;
 }
 
 TEST(IniText, StorableNames) {
@@ -156,6 +156,12 @@ TEST(IniText, StorableNames) {
   EXPECT_FALSE(IsStorableValue("a\rb"));
   EXPECT_FALSE(IsStorableValue("a\0b"s));
   EXPECT_TRUE(IsStorableValue(" a=b; [c] "));
+  // The length limit counts the quotes that the value needs.
+  EXPECT_TRUE(IsStorableValue(std::string(kMaxProfileText, 'v')));
+  EXPECT_FALSE(IsStorableValue(std::string(kMaxProfileText + 1, 'v')));
+  EXPECT_FALSE(IsStorableValue(std::string(" ").append(kMaxProfileText - 2, 'v')));
+  EXPECT_TRUE(IsStorableKey(std::string(kMaxProfileText, 'k')));
+  EXPECT_FALSE(IsStorableKey(std::string(kMaxProfileText + 1, 'k')));
 }
 
 TEST(IniText, IntegersReadAsTheProfileFunctionsDo) {
@@ -194,8 +200,8 @@ TEST(IniText, AnyBytesParseAndSurviveAWrite) {
 
 TEST(IniText, VeryLongLinesAndUnclosedBrackets) {
   const std::string longKey(1 << 20, 'k');
-  const std::string text = "[" + std::string(1 << 20, 'x') + "\n[S]\n" + longKey + "=" + std::string(1 << 20, 'v') +
-                           "\n[" + std::string(1000, '[');
+  const std::string text = std::string("[").append(1 << 20, 'x') + "\n[S]\n" + longKey + "=" +
+                           std::string(1 << 20, 'v') + "\n[" + std::string(1000, '[');
   const TIniText ini(text);
   ASSERT_EQ(ini.Keys("S").size(), 1u);
   EXPECT_EQ(ini.Value("S", longKey)->size(), std::size_t{1} << 20);
@@ -226,6 +232,17 @@ TEST(IniProfile, ReadModeNeverWrites) {
   EXPECT_FALSE(profile.WriteString("S", "k", "v"));
   EXPECT_FALSE(profile.Commit());
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(IniProfile, CommentsAreNotListedButCanBeRead) {
+  kwtest::TempFolder folder;
+  const std::string path = folder / "p.ini";
+  kwtest::WriteFile(path, "[S]\r\n;c=comment\r\nk=v\r\n");
+  TIniProfile profile;
+  ASSERT_TRUE(profile.Open(path, TProfileMode::Update));
+  EXPECT_EQ(profile.ReadKeys("S"), std::vector<std::string>{"k"});
+  EXPECT_EQ(profile.ReadString("S", ";C", ""), "comment");
+  EXPECT_FALSE(profile.WriteString("S", ";c", "x"));
 }
 
 TEST(IniProfile, EmptyValueIsNotAbsent) {

@@ -45,7 +45,7 @@ std::vector<Op> Operations() {
       {Op::String, "S1", "k5", "", 0},
       {Op::String, "S1", "k6", "a=b;[c] \\n", 0},
       {Op::String, "S1", "k7", std::string("Zażółć gęślą jaźń"_w), 0},
-      {Op::String, "S1", "k8", std::string(70000, 'v'), 0},
+      {Op::String, "S1", "k8", std::string(kMaxProfileText, 'v'), 0},
       {Op::String, "S1", "$A]", "bracket in key", 0},
       {Op::String, "S1", "k9", "\t\x01tab\x7f\xa0", 0},
       {Op::Integer, "S2", "i1", "", -5},
@@ -143,7 +143,7 @@ TEST(ProfileCompare, BothImplementationsWriteAndReadTheSame) {
   EXPECT_EQ(v.strings.at("S1/k3"), "\"quoted\"");
   EXPECT_EQ(v.strings.at("S1/k5"), "");
   EXPECT_EQ(v.strings.at("S1/k7"), "Zażółć gęślą jaźń"_w);
-  EXPECT_EQ(v.strings.at("S1/k8").size(), 70000u);
+  EXPECT_EQ(v.strings.at("S1/k8").size(), kMaxProfileText);
   EXPECT_EQ(v.strings.at("S1/k9"), "\t\x01tab\x7f\xa0");
   EXPECT_EQ(v.strings.at("S1/hidden"), "<default>");
   EXPECT_EQ(v.integers.at("S1/k5"), 12345);
@@ -154,11 +154,43 @@ TEST(ProfileCompare, BothImplementationsWriteAndReadTheSame) {
   for (std::size_t i = 1; i < std::size(views); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(views[i].keys, v.keys);
-    for (const auto& [name, value] : v.strings) EXPECT_EQ(views[i].strings.at(name), value) << name;
+    for (const auto& [name, value] : v.strings) EXPECT_TRUE(views[i].strings.at(name) == value) << name;
     EXPECT_EQ(views[i].integers, v.integers);
   }
   // No working copy is left beside the files.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), std::filesystem::directory_iterator()), 2);
+}
+
+// Texts the profile functions cannot take are refused before they reach them (some
+// crash the process), and the refusal stops the rest of the writes.
+template <class Profile>
+void ExpectTooLongRefused(const std::string& path) {
+  const std::string tooLong(kMaxProfileText + 1, 'v');
+  const std::string quotedTooLong = std::string(" ").append(kMaxProfileText - 1, 'v');
+  for (int which = 0; which < 4; ++which) {
+    SCOPED_TRACE(which);
+    Profile p;
+    ASSERT_TRUE(p.Open(path, TProfileMode::Update));
+    bool ok = true;
+    switch (which) {
+      case 0: ok = p.WriteString("S", "k", tooLong); break;
+      case 1: ok = p.WriteString("S", "k", quotedTooLong); break;
+      case 2: ok = p.WriteString("S", tooLong, "v"); break;
+      case 3: ok = p.EraseSection(tooLong); break;
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(p.WriteString("S", "after", "v"));
+    EXPECT_FALSE(p.Commit());
+    EXPECT_EQ(p.ReadString("S", tooLong, "d"), "d");
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(ProfileCompare, TooLongTextsAreRefusedByBoth) {
+  kwtest::TempFolder folder;
+  ExpectTooLongRefused<TProfileFile>(folder / "windows.ini");
+  ExpectTooLongRefused<TIniProfile>(folder / "portable.ini");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), std::filesystem::directory_iterator()), 0);
 }
 
 // A hand-made file, as a user's editor may leave it, reads the same through both.

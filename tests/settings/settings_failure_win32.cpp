@@ -12,20 +12,26 @@ using namespace kw;
 
 namespace {
 
-TEST(SettingsFailure, ReadOnlyFileKeepsItsContents) {
+// Another program holds the file open: with no sharing the copy cannot be made; with
+// reading shared the copy is made but cannot be moved over the file.
+TEST(SettingsFailure, FileHeldOpenKeepsItsContents) {
   kwtest::TempFolder folder;
-  std::filesystem::create_directories(folder.Path() / "Kwartlin");
-  SettingsPath = (folder.Path() / "Kwartlin" / "Kwartlin.ini").string();
+  const auto dir = folder.Path() / "Kwartlin";
+  std::filesystem::create_directories(dir);
+  SettingsPath = (dir / "Kwartlin.ini").string();
   const std::string old = "[Var_Save]\r\n$X=old\r\n";
   kwtest::WriteFile(SettingsPath, old);
-  ASSERT_TRUE(SetFileAttributesA(SettingsPath.c_str(), FILE_ATTRIBUTE_READONLY));
   VariableTable.Clear();
   VariableTable.Append(TZmienna{"$X", "new", true});
-  EXPECT_FALSE(SaveSettings());
-  EXPECT_EQ(kwtest::ReadFile(SettingsPath), old);
-  const auto dir = folder.Path() / "Kwartlin";
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
-  SetFileAttributesA(SettingsPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+  for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    SCOPED_TRACE(share);
+    HANDLE held = CreateFileA(SettingsPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(SaveSettings());
+    CloseHandle(held);
+    EXPECT_EQ(kwtest::ReadFile(SettingsPath), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+  }
   EXPECT_TRUE(SaveSettings());
   EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=new"), std::string::npos);
   VariableTable.Clear();

@@ -5,6 +5,7 @@
 
 #include "host/globals.h"
 #include "script/variables.h"
+#include "settings/ini_file.h"
 #include "settings_fixture.h"
 #include "support/cp1250.h"
 
@@ -185,6 +186,19 @@ TEST_F(Settings, HostileNamesCannotAddKeysOrSections) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"$Y]", "$[S]", "$OK"}));
   EXPECT_EQ(Find("$OK")->Value, "v8\n\r[OptionsForm]\n\rOptFormRectX=997");
   EXPECT_EQ(OptionsFormRect.X, 5);
+}
+
+TEST_F(Settings, TooLongForTheFileIsNotSavedTheRestIs) {
+  Add("$BIG", std::string(kMaxProfileText + 1, 'v'), true);
+  Add("$BREAKS", std::string(kMaxProfileText / 2 + 1, '\r'), true);  // each becomes two bytes
+  Add(std::string("$").append(kMaxProfileText, 'N'), "v", true);
+  Add("$FITS", std::string(kMaxProfileText, 'v'), true);
+  Add("$SMALL", "s", true);
+  ASSERT_TRUE(SaveSettings());
+  VariableTable.Clear();
+  LoadSettings();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"$FITS", "$SMALL"}));
+  EXPECT_EQ(Find("$FITS")->Value.size(), kMaxProfileText);
 }
 
 TEST_F(Settings, LoadedVariablesAreSavedAgain) {

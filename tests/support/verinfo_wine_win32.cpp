@@ -6,7 +6,11 @@
 
 #include <string>
 
+#include <random>
+
 #include "support/VerInfo.h"
+#include "support/verinfo_block.h"
+#include "verinfo_images.h"
 
 using namespace kw;
 
@@ -55,6 +59,39 @@ TEST(WindowsModules, ReaderAgreesWithWindows) {
     ++compared;
   }
   EXPECT_GE(compared, 5);
+}
+
+// Windows' lookups trust the lengths inside a block; the reader's buffer must hold
+// whatever a damaged block leads them to.
+TEST(WindowsModules, DamagedFilesThroughWindowsFunctions) {
+  VersionSpec spec;
+  spec.fixed.fileVersionMS = 0x10002;
+  spec.fixed.fileVersionLS = 0x30004;
+  spec.stringTables = {{0x0415, 1250, {{"CompanyName", "Firma"}, {"Comments", "x"}}}};
+  spec.translations = {{0x0415, 1250}};
+  const std::string block = BuildVersionBlock(spec);
+  const std::string image = kwtest::MakePeImage(block, false);
+  kwtest::ScratchDir dir;
+  // Windows reads a cut file as far as it goes, so a cut in the last bytes may still be
+  // read; whatever it reads must be the fixed version that is there.
+  const std::size_t fixedEnd = 0x258 + 40 + 52;
+  for (std::size_t n = 0; n < image.size(); n += 5) {
+    TWersjaPliku d;
+    const bool ok = ReadVersionDetails(dir.Write("cut.dll", image.substr(0, n)), d, SystemVersionInfoApi());
+    if (ok) {
+      EXPECT_EQ(d.FileVersion, "1.2.3.4") << n;
+    }
+    if (n < fixedEnd) {
+      EXPECT_FALSE(ok) << n;
+    }
+  }
+  std::mt19937 rng(5);
+  for (int round = 0; round < 150; ++round) {
+    std::string bad = block;
+    for (int k = 0; k < 3; ++k) bad[rng() % bad.size()] = static_cast<char>(rng() % 2 ? 0xFF : rng() & 0xFF);
+    TWersjaPliku d;
+    ReadVersionDetails(dir.Write("bad.dll", kwtest::MakePeImage(bad, false)), d, SystemVersionInfoApi());
+  }
 }
 
 }  // namespace
