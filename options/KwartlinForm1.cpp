@@ -20,6 +20,12 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
+// What the user is told about files that could not be written or read.
+constexpr std::string_view kWriteFailed = "Nie udało się zapisać pliku:"_w;
+constexpr std::string_view kWriteKept = "Tekst pozostał w edytorze, a plik na dysku się nie zmienił."_w;
+constexpr std::string_view kReadFailed = "Nie udało się odczytać pliku:"_w;
+constexpr std::string_view kReadKept = "Pusty edytor nie zastąpi tego pliku przy zapisie."_w;
+
 }  // namespace
 
 std::string NormalizeLineBreaks(std::string_view text) {
@@ -147,11 +153,10 @@ TSaveResult TOptionsForm::SaveEditorFiles() {
   result.Script = SaveEditorFile(Memo1, ScriptPath, ScriptLoadFailed, failures);
   result.SpamList = SaveEditorFile(Memo2, SpamListPath, SpamLoadFailed, failures);
   if (!failures.empty()) {
-    std::string message(
-        "Nie udało się zapisać pliku:"_w);
+    std::string message(kWriteFailed);
     message += kCrLf;
     message += failures;
-    message += "Tekst pozostał w edytorze, a plik na dysku się nie zmienił."_w;
+    message += kWriteKept;
     view_->ShowError(message);
   }
   return result;
@@ -173,10 +178,10 @@ void TOptionsForm::LoadEditorFiles() {
   SpamLoadFailed = !LoadEditorFile(Memo2, SpamListPath);
   if (SpamLoadFailed) failures += SpamListPath + std::string(kCrLf);
   if (!failures.empty()) {
-    std::string message("Nie udało się odczytać pliku:"_w);
+    std::string message(kReadFailed);
     message += kCrLf;
     message += failures;
-    message += "Pusty edytor nie zastąpi tego pliku przy zapisie."_w;
+    message += kReadKept;
     view_->ShowError(message);
   }
 }

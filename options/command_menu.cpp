@@ -4,6 +4,7 @@
 #include "options/command_menu.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "script/KwartlinConst.h"
@@ -17,14 +18,24 @@ constexpr int kItemHeight = 20;     // pixels, every header and entry
 constexpr int kTextPadding = 4;     // added to the caption's width
 constexpr int kEntryIndent = 2;     // entries stand this far from the left edge
 
+constexpr std::string_view kConstantsHeader = "Stałe"_w;
+
 bool IsHeader(const TMenuItem& item) { return item.Tag == -1; }
 
 bool InTable(int index, int size) { return index >= 0 && index < size; }
 
+// The texts one after another (appending sidesteps a false -Wrestrict of g++ 12 on
+// operator+ with a literal first).
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts) text += part;
+  return text;
+}
+
 }  // namespace
 
 std::string TMenuBuilder::NextItemName() {
-  std::string name = "MenuItem_" + std::to_string(counter_);
+  std::string name = Joined({"MenuItem_", std::to_string(counter_)});
   ++counter_;
   return name;
 }
@@ -86,10 +97,10 @@ void BuildCommandMenu(IOptionsView& view) {
   menu.AddSeparator();
   for (int i = 0; i < kOperatorCount; ++i) menu.AddEntry(OperatorTable[i], i, 1, -1);
 
-  menu.AddSectionHeader("Stałe"_w);
+  menu.AddSectionHeader(kConstantsHeader);
   menu.AddSeparator();
   for (int i = 0; i < kConstantCount; ++i)
-    menu.AddEntry("#" + std::string(ConstantTable[i].Name), i, 2, -1);
+    menu.AddEntry(Joined({"#", ConstantTable[i].Name}), i, 2, -1);
 
   menu.AddSectionHeader("Zmienne programu");
   menu.AddSeparator();
@@ -98,7 +109,7 @@ void BuildCommandMenu(IOptionsView& view) {
   menu.AddSectionHeader("Etykiety specjalne");
   menu.AddSeparator();
   for (int i = 0; i < kSpecialLabelCount; ++i)
-    menu.AddEntry(":" + std::string(SpecialLabelTable[i].Name), i, 4, -1);
+    menu.AddEntry(Joined({":", SpecialLabelTable[i].Name}), i, 4, -1);
 }
 
 void ItemMeasureItem(const TMenuItem& item, IDrawSurface& surface, int& width, int& height) {
@@ -140,7 +151,7 @@ std::string MenuItemInsertText(const TMenuItem& item) {
       if (InTable(i, kOperatorCount)) return std::string(OperatorTable[i]);
       break;
     case 2:
-      if (InTable(i, kConstantCount)) return "#" + std::string(ConstantTable[i].Name);
+      if (InTable(i, kConstantCount)) return Joined({"#", ConstantTable[i].Name});
       break;
     case 3:
       if (InTable(i, kProgramVariableCount)) return std::string(ProgramVariableNames[i]);
@@ -148,7 +159,7 @@ std::string MenuItemInsertText(const TMenuItem& item) {
     case 4:
       if (InTable(i, kSpecialLabelCount)) {
         const TEtykietaSpec& label = SpecialLabelTable[i];
-        return ":" + UpperCase(std::string(label.Name) + " // (" + std::string(label.Params) + ")");
+        return Joined({":", UpperCase(Joined({label.Name, " // (", label.Params, ")"}))});
       }
       break;
     default:

@@ -65,10 +65,10 @@ struct TCaretPos {
 
 // A rectangle in device pixels, right and bottom exclusive.
 struct TMenuRect {
-  std::int32_t Left = 0;
-  std::int32_t Top = 0;
-  std::int32_t Right = 0;
-  std::int32_t Bottom = 0;
+  std::int32_t Left = 0;    // first column inside
+  std::int32_t Top = 0;     // first row inside
+  std::int32_t Right = 0;   // first column outside
+  std::int32_t Bottom = 0;  // first row outside
 };
 
 enum class TMenuItemKind {

@@ -92,9 +92,9 @@ class THeadlessOptionsView final : public IOptionsView {
 
  private:
   struct Editor {
-    std::string text;  // whole text, CR LF line breaks
-    std::size_t selStart = 0;
-    std::size_t selEnd = 0;
+    std::string text;          // whole text, CR LF line breaks
+    std::size_t selStart = 0;  // offset of the selection's start: the caret
+    std::size_t selEnd = 0;    // offset just past the selection; = selStart when none
   };
 
   Editor& EditorOf(ComponentId editor);
@@ -103,24 +103,24 @@ class THeadlessOptionsView final : public IOptionsView {
   void Changed(ComponentId editor);
   void MoveCaret(ComponentId editor, int key);
 
-  IOptionsEvents* events_ = nullptr;
-  TWindowHandle handle_;
-  TWindowHandle parent_ = 0;
-  TBorderStyle border_ = TBorderStyle::None;
-  TRect32 bounds_{0, 0, 535, 431};  // client 525 x 421 inside a 5-pixel border
-  bool visible_ = false;
-  std::string caption_;
-  int activeTab_ = 0;
-  Editor memo1_;
-  Editor memo2_;
-  std::string label1_;
-  std::string label2_;
+  IOptionsEvents* events_ = nullptr;          // the form, or null
+  TWindowHandle handle_;                      // made-up, unique window handle
+  TWindowHandle parent_ = 0;                  // parent window; 0 = top-level
+  TBorderStyle border_ = TBorderStyle::None;  // the form's border
+  TRect32 bounds_{0, 0, 535, 431};            // client 525 x 421 inside a 5-pixel border
+  bool visible_ = false;                      // shown on screen
+  std::string caption_;                       // title of the free window
+  int activeTab_ = 0;                         // 0 = TabSheet1, 1 = TabSheet2
+  Editor memo1_;                              // the script editor
+  Editor memo2_;                              // the spam list editor
+  std::string label1_;                        // syntax help line
+  std::string label2_;                        // description help line
   bool buttonEnabled_[3] = {true, true, true};  // Button1, Button2, Button3
   std::vector<std::optional<TMenuItem>> menu_;  // by id; deleted items are empty
-  bool menuOpen_ = false;
-  TPoint32 menuPoint_;
-  TPoint32 cursor_;
-  std::vector<std::string> errors_;
+  bool menuOpen_ = false;                     // the popup menu is showing
+  TPoint32 menuPoint_;                        // where it last popped up
+  TPoint32 cursor_;                           // the mouse cursor's screen position
+  std::vector<std::string> errors_;           // texts of the error boxes shown
 };
 
 }  // namespace kw

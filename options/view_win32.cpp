@@ -40,6 +40,8 @@ constexpr int kPanel2Height = 49;
 constexpr int kLabel1Height = 19;
 constexpr UINT kLabelDrawFlags = DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
 
+constexpr std::string_view kTabCaptions[2] = {"Skrypt główny"_w, "Definicje anty-łańcuszkowe"_w};
+
 const char kModuleMarker = 0;  // an address inside this module, to find its handle
 
 HINSTANCE ModuleInstance() {
@@ -115,11 +117,11 @@ class TDcSurface final : public IDrawSurface {
     return size;
   }
 
-  HDC dc_;
-  HFONT regular_;
-  HFONT bold_;
-  HFONT oldFont_;
-  COLORREF brush_ = 0;
+  HDC dc_;              // the item's device context
+  HFONT regular_;       // menu font
+  HFONT bold_;          // the same in bold
+  HFONT oldFont_;       // selected before us; put back at the end
+  COLORREF brush_ = 0;  // fill colour
   COLORREF pen_ = 0;  // kept for the handlers' sake; fills use the brush
 };
 
@@ -182,28 +184,32 @@ class TWin32OptionsView final : public IOptionsView {
   LRESULT FormMessage(HWND h, UINT message, WPARAM w, LPARAM l);
   LRESULT EditorMessage(HWND h, UINT message, WPARAM w, LPARAM l);
 
-  IOptionsEvents* events_ = nullptr;
-  HWND form_ = nullptr;
+  IOptionsEvents* events_ = nullptr;  // the form, or null
+  HWND form_ = nullptr;      // the form window; null once it has been destroyed
   HWND lastForm_ = nullptr;  // the form's handle, kept after the window has gone
-  HWND tabs_ = nullptr;
+  HWND tabs_ = nullptr;      // PageControl1
+  // The components' windows, named after them; null with the form gone.
   HWND sheet1_ = nullptr, sheet2_ = nullptr, panel1_ = nullptr, panel2_ = nullptr;
   HWND memo1_ = nullptr, memo2_ = nullptr, label1_ = nullptr, label2_ = nullptr;
   HWND button1_ = nullptr, button2_ = nullptr, button3_ = nullptr;
   WNDPROC editProc_ = nullptr;  // the EDIT class's own procedure
-  HFONT formFont_ = nullptr, memoFont_ = nullptr, menuFont_ = nullptr, menuBoldFont_ = nullptr;
-  HBRUSH creamBrush_ = nullptr, skyBrush_ = nullptr;
-  HMENU popup_ = nullptr;
+  HFONT formFont_ = nullptr;      // "MS Sans Serif" -11: form, buttons, labels
+  HFONT memoFont_ = nullptr;      // "Courier New" -11, Central European: editors
+  HFONT menuFont_ = nullptr;      // the system's menu font: entries
+  HFONT menuBoldFont_ = nullptr;  // the same in bold: headers
+  HBRUSH creamBrush_ = nullptr;   // Memo1's background
+  HBRUSH skyBrush_ = nullptr;     // Memo2's background
+  HMENU popup_ = nullptr;         // PopupMenu1
 
-  // What the windows show, kept here too so they can be made again.
-  TWindowHandle parent_ = 0;
-  TBorderStyle border_ = TBorderStyle::None;
-  TRect32 bounds_{0, 0, kClientWidth + 2 * kBorder, kClientHeight + 2 * kBorder};
-  bool visible_ = false;
-  std::string caption_;
-  int activeTab_ = 0;
-  bool button1Enabled_ = true;
-  std::string label1Text_, label2Text_;
-  std::string memo1Kept_, memo2Kept_;  // the editors' text once their windows are gone
+  // State the form reads back, kept here so that it outlives the windows.
+  TWindowHandle parent_ = 0;                  // parent window; 0 = top-level
+  TBorderStyle border_ = TBorderStyle::None;  // the form's border
+  TRect32 bounds_{0, 0, kClientWidth + 2 * kBorder, kClientHeight + 2 * kBorder};  // last set
+  std::string caption_;                       // title of the free window
+  int activeTab_ = 0;                         // 0 = TabSheet1, 1 = TabSheet2
+  bool button1Enabled_ = true;                // Button1's state
+  std::string label1Text_, label2Text_;       // the help lines' texts
+  std::string memo1Kept_, memo2Kept_;         // the editors' text once their windows are gone
 
   bool settingText_ = false;   // inside SetText: its EN_CHANGE is reported by SetText
   WPARAM droppedKey_ = 0;      // Tab or Enter already inserted: drop its WM_CHAR
@@ -291,8 +297,7 @@ void TWin32OptionsView::CreateWindows() {
   lastForm_ = form_;
   tabs_ = Child(form_, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                 ComponentId::PageControl1);
-  std::string captions[] = {std::string("Skrypt główny"_w),
-                            std::string("Definicje anty-łańcuszkowe"_w)};
+  std::string captions[] = {std::string(kTabCaptions[0]), std::string(kTabCaptions[1])};
   for (int i = 0; i < 2; ++i) {
     TCITEMA tab{};
     tab.mask = TCIF_TEXT;
@@ -413,7 +418,6 @@ void TWin32OptionsView::SetBounds(const TRect32& bounds) {
 }
 
 void TWin32OptionsView::SetVisible(bool visible) {
-  visible_ = visible;
   if (form_) ShowWindow(form_, visible ? SW_SHOW : SW_HIDE);
 }
 

@@ -9,6 +9,7 @@
 // no file value can be mistaken for when the first answer came back empty.
 #include <windows.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "settings/profile.h"
@@ -101,10 +102,9 @@ bool TProfileFile::Open(const std::string& path, TProfileMode mode) {
     s.IsOpen = true;
     return true;
   }
-  std::string folder = FolderOf(path);
-  if (folder.empty()) folder = ".";
+  const std::string folder = FolderOf(path);
   char work[MAX_PATH + 1] = {};
-  if (GetTempFileNameA(folder.c_str(), "kwi", 0, work) == 0) return false;
+  if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "kwi", 0, work) == 0) return false;
   s.WorkPath = work;  // GetTempFileNameA has made it, empty
   if (FileExists(path) && !CopyFileA(path.c_str(), s.WorkPath.c_str(), FALSE)) {
     s.Drop();

@@ -105,7 +105,7 @@ TEST_F(Messages, TextPassesThroughValueRules) {
   WriteScript({":_start", "MOV $x, 1"});
   Load();
   EXPECT_EQ(host_.Deliver("TLEN", "a@b", "raz\\ndwa").Text, "raz\n\rdwa");
-  const std::string polish("Zażółć gęślą jaźń"_w);
+  const std::string polish = std::string("Zażółć gęślą jaźń"_w);
   EXPECT_EQ(host_.Deliver("TLEN", "a@b", polish).Text, polish);
 }
 

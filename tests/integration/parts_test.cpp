@@ -55,3 +55,20 @@ TEST(DataFilePath, FolderOfModuleThenName) {
 }
 
 }  // namespace
+
+namespace {
+
+// Linked into a program rather than loaded as the module, the module path names that
+// program: an existing file, given in full.
+TEST(PluginModulePath, NamesTheFileHoldingThePlugin) {
+  const std::string path = GetPluginModulePath();
+  EXPECT_TRUE(FileExists(path)) << path;
+  EXPECT_EQ(DataFilePath("x"), DataFilePathBeside(path, "x"));
+#ifdef _WIN32
+  EXPECT_EQ(path.substr(1, 2), ":\\") << path;
+#else
+  EXPECT_EQ(path.substr(0, 1), "/") << path;
+#endif
+}
+
+}  // namespace

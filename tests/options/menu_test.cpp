@@ -12,6 +12,8 @@ namespace {
 
 using kw::operator""_w;
 
+constexpr std::string_view kConstants = "Stałe"_w;
+
 using kw::ComponentId;
 using kw::TMenuBreak;
 using kw::TMenuItemKind;
@@ -73,12 +75,12 @@ TEST_F(MenuTest, TopLevelHasFiveHeadedColumns) {
   for (auto g : kw::GroupNames) expected.emplace_back(g);
   expected.insert(expected.end(), {"Operatory", "-"});
   for (auto o : kw::OperatorTable) expected.emplace_back(o);
-  expected.insert(expected.end(), {std::string("Stałe"_w), "-"});
-  for (const auto& c : kw::ConstantTable) expected.push_back("#" + std::string(c.Name));
+  expected.insert(expected.end(), {std::string(kConstants), "-"});
+  for (const auto& c : kw::ConstantTable) expected.push_back(std::string("#").append(c.Name));
   expected.insert(expected.end(), {"Zmienne programu", "-"});
   for (auto v : kw::ProgramVariableNames) expected.emplace_back(v);
   expected.insert(expected.end(), {"Etykiety specjalne", "-"});
-  for (const auto& l : kw::SpecialLabelTable) expected.push_back(":" + std::string(l.Name));
+  for (const auto& l : kw::SpecialLabelTable) expected.push_back(std::string(":").append(l.Name));
   EXPECT_EQ(captions, expected);
   EXPECT_EQ(view().MenuItemCount(), 89);
 

@@ -12,6 +12,8 @@ namespace {
 
 using kw::operator""_w;
 
+constexpr std::string_view kWriteFailed = "Nie udało się zapisać"_w;
+
 using kw::ComponentId;
 using kw::TRect32;
 
@@ -291,7 +293,7 @@ TEST_F(PageTest, ZapiszThatCannotWriteReportsItAndLosesNothing) {
   ASSERT_EQ(View().Errors().size(), 1u);
   EXPECT_NE(View().Errors()[0].find(kw::ScriptPath), std::string::npos);
   EXPECT_EQ(View().Errors()[0].find(kw::SpamListPath), std::string::npos);
-  EXPECT_NE(View().Errors()[0].find(std::string("Nie udało się zapisać"_w)), std::string::npos);
+  EXPECT_NE(View().Errors()[0].find(std::string(kWriteFailed)), std::string::npos);
 
   // The next try goes through.
   View().ClickButton(ComponentId::Button3);

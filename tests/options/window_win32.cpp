@@ -21,6 +21,10 @@ namespace {
 using kw::ComponentId;
 using kw::operator""_w;
 
+constexpr std::string_view kConstants = "Stałe"_w;
+constexpr std::string_view kReadFailed = "Nie udało się odczytać"_w;
+constexpr std::string_view kPolishLine = ":_start\r\n  goto koniec\r\nmov $a, 'zażółć gęślą jaźń'\r\n"_w;
+
 void Pump(int rounds = 4) {
   for (int i = 0; i < rounds; ++i) {
     MSG m;
@@ -219,27 +223,37 @@ class WindowTest : public OptionsTest {
  protected:
   static constexpr kw::TRect32 kArea{4, 4, 560, 450};
 
+  // One host dialog for the whole suite: showing and hiding top-level windows is slow on
+  // a display without a window manager.
   void SetUp() override {
     OptionsTest::SetUp();
     kw::SetOptionsViewFactory(nullptr);  // the real window
-    WNDCLASSA cls{};
-    cls.lpfnWndProc = &HostProc;
-    cls.hInstance = GetModuleHandleA(nullptr);
-    cls.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-    cls.lpszClassName = "KwTestHost";
-    RegisterClassA(&cls);
-    host_ = CreateWindowExA(0, "KwTestHost", "Opcje", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN |
-                            WS_VISIBLE, 20, 20, 620, 520, nullptr, nullptr, cls.hInstance, nullptr);
-    page_ = CreateWindowExA(0, "KwTestHost", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10,
-                            580, 470, host_, nullptr, cls.hInstance, nullptr);
-    SetForegroundWindow(host_);
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!IsWindow(host_)) {
+      WNDCLASSA cls{};
+      cls.lpfnWndProc = &HostProc;
+      cls.hInstance = instance;
+      cls.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
+      cls.lpszClassName = "KwTestHost";
+      RegisterClassA(&cls);
+      host_ = CreateWindowExA(0, "KwTestHost", "Opcje", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN |
+                              WS_VISIBLE, 20, 20, 620, 520, nullptr, nullptr, instance, nullptr);
+      SetForegroundWindow(host_);
+    }
+    if (!IsWindow(page_))
+      page_ = CreateWindowExA(0, "KwTestHost", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 10,
+                              10, 580, 470, host_, nullptr, instance, nullptr);
     Pump();
   }
 
   void TearDown() override {
     OptionsTest::TearDown();
-    DestroyWindow(host_);
     Pump(1);
+  }
+
+  static void TearDownTestSuite() {
+    DestroyWindow(host_);
+    host_ = page_ = nullptr;
   }
 
   int Show() { return Page(1, kArea, reinterpret_cast<std::intptr_t>(page_)); }
@@ -286,8 +300,8 @@ class WindowTest : public OptionsTest {
     SendMessageA(h, WM_LBUTTONUP, 0, point);
   }
 
-  HWND host_ = nullptr;
-  HWND page_ = nullptr;
+  static inline HWND host_ = nullptr;
+  static inline HWND page_ = nullptr;
 };
 
 TEST_F(WindowTest, ShowingTwiceMakesOneFormInThePageArea) {
@@ -318,7 +332,7 @@ TEST_F(WindowTest, ShowingTwiceMakesOneFormInThePageArea) {
 
   SendMessageA(Control(ComponentId::Memo1), WM_SETTEXT, 0,
                reinterpret_cast<LPARAM>(
-                   std::string(":_start\r\n  goto koniec\r\nmov $a, 'zażółć gęślą jaźń'\r\n"_w).c_str()));
+                   std::string(kPolishLine).c_str()));
   ClickAt(ComponentId::Memo1, 24);
   Pump();
   RECT r{};
@@ -416,7 +430,7 @@ TEST_F(WindowTest, ReferenceMenuHasFiveColumnsAndInsertsTheChosenEntry) {
 
   ASSERT_TRUE(gMenu.seen);
   EXPECT_EQ(gMenu.items, 2 + 6 + 2 + 7 + 2 + 18 + 2 + 6 + 2 + 4);
-  EXPECT_EQ(gMenu.headers, (std::vector<std::string>{"Rozkazy", "Operatory", std::string("Stałe"_w),
+  EXPECT_EQ(gMenu.headers, (std::vector<std::string>{"Rozkazy", "Operatory", std::string(kConstants),
                                                      "Zmienne programu", "Etykiety specjalne"}));
   ASSERT_EQ(gMenu.headerTypes.size(), 5u);
   EXPECT_EQ(gMenu.headerTypes[0], static_cast<UINT>(MFT_MENUBREAK));
@@ -477,7 +491,7 @@ TEST_F(WindowTest, AFileThatCannotBeReadIsReportedAndNotOverwrittenByTheEmptyEdi
   Show();
   KillTimer(nullptr, timer);
   CloseHandle(lock);
-  EXPECT_NE(gErrorBoxText.find(std::string("Nie udało się odczytać"_w)), std::string::npos);
+  EXPECT_NE(gErrorBoxText.find(std::string(kReadFailed)), std::string::npos);
   EXPECT_EQ(TextOf(Control(ComponentId::Memo1)), "");
 
   SendMessageA(Control(ComponentId::Memo2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"));

@@ -185,7 +185,7 @@ TEST_F(Interpreter, ParameterRules) {
       {"MOV $a, 'abc", {}, {{"$a", "'abc"}}},
       {"MOV $a, ", {{"$a", "7"}}, {{"$a", "7"}}},  // the trailing comma adds no piece
       {"MOV $a, ,", {}, {{"$a", ""}}},
-      {"MOV $" + std::string("ą"_w) + ", 1", {}, {{"$" + std::string("Ą"_w), "1"}}},
+      {std::string("MOV $ą, 1"_w), {}, {{std::string("$Ą"_w), "1"}}},
       {"MOV $a, 1\nMOV $a, $a", {}, {{"$a", "1"}}},
   });
 }
@@ -342,7 +342,7 @@ TEST_F(Interpreter, TextCommands) {
       {"STRLEN $n, $n", {{"$n", "12345"}}, {{"$n", "5"}}},
       {"STRLEN $n", {{"$n", "x"}}, {{"$n", "x"}}},
       {"STRTRIM $s", {{"$s", " \t x y \n\r\x01"}}, {{"$s", "x y"}}},
-      {"STRTRIM $s", {{"$s", "\xA0" + std::string("ą "_w)}}, {{"$s", "\xA0" + std::string("ą"_w)}}},
+      {"STRTRIM $s", {{"$s", std::string("\u00A0ą "_w)}}, {{"$s", std::string("\u00A0ą"_w)}}},  // 160 stays
       {"STRTRIM $s", {}, {{"$s", ""}}},
       {"STRUP $s", {{"$s", std::string("zażółć gęślą jaźń x1"_w)}}, {{"$s", std::string("ZAŻÓŁĆ GĘŚLĄ JAŹŃ X1"_w)}}},
       {"STRLOW $s", {{"$s", std::string("ZAŻÓŁĆ Gęślą X1"_w)}}, {{"$s", std::string("zażółć gęślą x1"_w)}}},

@@ -84,7 +84,7 @@ TEST(PrepareScriptLines, EveryLineEndGivesTheSameScript) {
 
 TEST(FindLabel, WholeLineIgnoringCaseFirstWins) {
   const Lines lines = {"MOV $a, 1", ": loop", ":loop2", ":LOOP", ":loop", "::x", ":my label",
-                       ":" + std::string("źródło"_w), ":"};
+                       std::string(":źródło"_w), ":"};
   const struct {
     std::string name;
     int notFound;

@@ -36,6 +36,14 @@ const std::string kStart =
     "[gone]\r\n"
     "g2=2\r\n";
 
+// Every byte a value line can hold.
+std::string AllBytes() {
+  std::string bytes;
+  for (int c = 1; c < 256; ++c)
+    if (c != '\r' && c != '\n') bytes += static_cast<char>(c);
+  return bytes;
+}
+
 std::vector<Op> Operations() {
   return {
       {Op::String, "S1", "k1", "plain", 0},
@@ -48,6 +56,7 @@ std::vector<Op> Operations() {
       {Op::String, "S1", "k8", std::string(kMaxProfileText, 'v'), 0},
       {Op::String, "S1", "$A]", "bracket in key", 0},
       {Op::String, "S1", "k9", "\t\x01tab\x7f\xa0", 0},
+      {Op::String, "S1", "k10", AllBytes(), 0},
       {Op::Integer, "S2", "i1", "", -5},
       {Op::Integer, "S2", "i2", "", INT_MIN},
       {Op::Integer, "S2", "i3", "", INT_MAX},
@@ -66,7 +75,7 @@ std::vector<Op> Operations() {
 struct Expected {
   std::map<std::string, std::vector<std::string>> keys{
       {"Keep", {"k"}},
-      {"S1", {"old", "k1", "k2", "k3", "k4", "k5", "k6", "k7", "k8", "$A]", "k9"}},
+      {"S1", {"old", "k1", "k2", "k3", "k4", "k5", "k6", "k7", "k8", "$A]", "k9", "k10"}},
       {"S2", {"i1", "i2", "i3", "i4"}},
       {"S3", {"y"}},
       {"Gone", {}},
@@ -145,6 +154,7 @@ TEST(ProfileCompare, BothImplementationsWriteAndReadTheSame) {
   EXPECT_EQ(v.strings.at("S1/k7"), "Zażółć gęślą jaźń"_w);
   EXPECT_EQ(v.strings.at("S1/k8").size(), kMaxProfileText);
   EXPECT_EQ(v.strings.at("S1/k9"), "\t\x01tab\x7f\xa0");
+  EXPECT_EQ(v.strings.at("S1/k10"), AllBytes());
   EXPECT_EQ(v.strings.at("S1/hidden"), "<default>");
   EXPECT_EQ(v.integers.at("S1/k5"), 12345);
   EXPECT_EQ(v.integers.at("S1/k1"), 0);
