@@ -189,7 +189,8 @@ void StopPlugin() {
   // it keeps (module_win32.cpp loads them once per module life).
   SmallIcon = 0;
   LargeIcon = 0;
-  // No hook can be under way here, so every text handed to the host may go.
+  // The texts handed back to the host go now (the bridge keeps those of a hook call
+  // still under way).
   RunStep(ReleaseMessageTexts);
   PluginLink = nullptr;
   ShowItemProc = nullptr;

@@ -1,5 +1,6 @@
 // Windows-1250 letter pairs, built once at compile time from the code page's upper-case
 // letters. Bytes without a partner in the code page (ß, µ, signs) keep their case.
+// casing_win32 holds all 256 bytes against CharUpperBuffA/CharLowerBuffA under 1250.
 #include "support/casing.h"
 
 #include <array>

@@ -11,6 +11,8 @@ namespace {
 
 class Messages : public ModuleTest {};
 
+constexpr std::string_view kPolishText = "Zażółć gęślą jaźń"_w;
+
 // One received "ping", end to end: answered with "pong" over the protocol that the id
 // chooses, the answer marked and handed to the hook again during the send (code 5)
 // without a second run, the ping itself blocked.
@@ -105,8 +107,7 @@ TEST_F(Messages, TextPassesThroughValueRules) {
   WriteScript({":_start", "MOV $x, 1"});
   Load();
   EXPECT_EQ(host_.Deliver("TLEN", "a@b", "raz\\ndwa").Text, "raz\n\rdwa");
-  const std::string polish = std::string("Zażółć gęślą jaźń"_w);
-  EXPECT_EQ(host_.Deliver("TLEN", "a@b", polish).Text, polish);
+  EXPECT_EQ(host_.Deliver("TLEN", "a@b", std::string(kPolishText)).Text, kPolishText);
 }
 
 // A message that the host hands in marked as the plugin's own runs nothing.

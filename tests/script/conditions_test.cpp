@@ -1,10 +1,12 @@
 // IF conditions: where the operator is found, and when the comparison is numeric,
-// when by byte codes.
+// when by byte codes; the interpreter's prepared IF lines must agree with them.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "script/KwartlinConst.h"
 #include "script/conditions.h"
+#include "script/interpreter.h"
 #include "script/variables.h"
 #include "support/cp1250.h"
 
@@ -87,6 +89,9 @@ TEST_F(Conditions, Table) {
     SetUnlessDash("$t", r.t);
     SetUnlessDash("$x", r.x);
     EXPECT_EQ(EvaluateCondition(r.condition), r.result) << r.condition;
+    // The interpreter scans its IF lines ahead of time; it must decide the same way.
+    RunScript({"IF " + r.condition, "MOV $ifresult, 1"}, entryStart);
+    EXPECT_EQ(ResolveValue("$ifresult"), r.result ? "1" : "") << "IF " << r.condition;
   }
 }
 
