@@ -80,6 +80,9 @@ inline constexpr auto kConverted = Convert(S);
 }  // namespace detail
 
 // "Różne"_w is the Windows-1250 text, zero-terminated, with static storage.
+// clang 14 crashes while diagnosing a const local initialised through a non-constexpr
+// constructor from such a text (const std::string s("ł"_w)): use the text inside an
+// expression, or keep it in a namespace-scope constexpr std::string_view.
 template <detail::Utf8Literal S>
 consteval std::string_view operator""_w() {
   return {detail::kConverted<S>.bytes, detail::kConverted<S>.size};

@@ -1,0 +1,159 @@
+// What the simulator reports: one Event per command (and one for the load at the start
+// and the unload at the end), each with the effects the plugin had on the host while it
+// handled that command, in the order they happened. Texts here are UTF-8, converted from
+// the wire at the boundary; the renderers (report.h) only lay them out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kwsim {
+
+// ---- Effects: what the plugin did to the host -------------------------------------
+
+// A message the script sent (SEND): "PFSendMessage" on a protocol.
+struct SentEffect {
+  std::string Protocol;       // protocol the plugin chose
+  std::string To;             // recipient id
+  std::string Text;           // message text
+  std::int32_t Mark = 0;      // the plugin's own mark (1234)
+  bool BlockedByHook = false; // the plugin's hook blocked its own message on the way out
+};
+
+// The user's status changed by the script (SETSTS): "PFChangeUserState".
+struct StatusEffect {
+  std::string Protocol;       // protocol as the plugin passed it
+  std::int32_t Status = 0;    // new status number
+  std::string Description;    // new description
+  bool Served = true;         // the host has that protocol
+};
+
+// An item of the contact-list popup added or deleted by the plugin.
+struct MenuEffect {
+  bool Added = true;          // true "Tlen/AddMenuItem", false "Tlen/DeleteMenuItem"
+  std::string Id;             // item id
+  std::string Caption;        // caption when added; last known caption when deleted
+};
+
+// The settings file changed on disk during the command.
+struct SettingsEffect {};
+
+using Effect = std::variant<SentEffect, StatusEffect, MenuEffect, SettingsEffect>;
+
+// ---- Events: one per command --------------------------------------------------------
+
+// The module loaded (LoadPlugin done, _init run).
+struct LoadEvent {
+  std::string Name;                    // PluginInfoDef Name
+  std::string Version;                 // "a.b.c.d" from PluginInfoDef Version
+  std::vector<std::string> DataFiles;  // data files present at load, in a fixed order
+};
+
+// UnloadPlugin done (end of the session).
+struct UnloadEvent {};
+
+// UnloadPlugin, a fresh module, LoadPlugin.
+struct RestartEvent {
+  std::vector<std::string> DataFiles;  // data files present at the new load
+};
+
+// recv and send.
+struct MessageEvent {
+  bool Incoming = true;       // recv (event 1) or send (event 5)
+  std::string Protocol;
+  std::string Contact;
+  std::string Text;           // as the host handed it over
+  bool Hooked = false;        // a hook was registered for the protocol
+  std::int32_t Result = 0;    // the hook's answer: -1 block, 0 pass
+  std::string Back;           // the text the host got back
+};
+
+// An item the popup showed.
+struct ShownItem {
+  std::string Id;
+  std::string Caption;
+  bool Main = false;          // the plugin's own top item
+};
+
+struct PopupEvent {
+  std::string Contact;
+  std::int32_t Result = 0;           // the menu callback's answer
+  std::vector<ShownItem> Shown;      // in the order the plugin showed them
+};
+
+struct ClickEvent {
+  std::string Contact;
+  std::string Item;           // as written in the command
+  std::string Id;             // item id clicked
+  std::string Caption;        // its caption, empty when the host has no such item
+  bool Known = false;         // the host has a live item with that id
+  std::int32_t Result = 0;    // the menu callback's answer
+};
+
+struct StatusEvent {
+  std::string Protocol;
+  std::int32_t Status = 0;
+  std::string Description;
+};
+
+struct ContactEvent {
+  std::string Id;
+  bool Added = false;         // new in the list (else changed)
+  std::string Name;           // the element after the change
+  std::string Group;
+  std::string Description;
+  std::int32_t Flags = 0;
+};
+
+struct ServiceEvent {
+  std::string Name;           // the service called
+  std::string Text;           // its text
+  bool Found = false;         // the plugin had registered it
+  std::int64_t Result = 0;    // its answer
+};
+
+struct FileEvent {
+  std::string Which;          // "script", "spam", "settings"
+  std::string FileName;       // "Kwartlin.dat", ...
+  bool Deleted = false;       // removed instead of written
+  std::size_t Lines = 0;      // lines written
+  std::size_t Bytes = 0;      // bytes written
+};
+
+struct ShowFileEvent {
+  std::string Which;
+  std::string FileName;
+  bool Exists = false;
+  std::vector<std::string> Lines;  // its lines, UTF-8, without line breaks
+};
+
+struct OptionsEvent {
+  std::string Action;         // show, hide, save, destroy, type
+  bool Available = false;     // the page is registered (and, for type, reachable)
+  std::int32_t Result = 0;    // the page callback's answer
+  std::string PageName;       // what the plugin wrote into the record
+  std::string PageDescription;
+  std::string Note;           // why nothing happened, when Available is false
+};
+
+struct EchoEvent {
+  std::string Text;
+};
+
+struct HelpEvent {
+  std::vector<std::string> Lines;
+};
+
+using Payload = std::variant<LoadEvent, UnloadEvent, RestartEvent, MessageEvent, PopupEvent,
+                             ClickEvent, StatusEvent, ContactEvent, ServiceEvent, FileEvent,
+                             ShowFileEvent, OptionsEvent, EchoEvent, HelpEvent>;
+
+struct Event {
+  int Line = 0;                 // transcript line; 0 for the load and unload around it
+  Payload Data;
+  std::vector<Effect> Effects;  // in the order they happened
+};
+
+}  // namespace kwsim

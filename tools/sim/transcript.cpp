@@ -1,0 +1,430 @@
+// The command language's reader. A line is taken apart by a small cursor: words are runs
+// of non-blank characters or double-quoted strings (escapes \" \\ \n \r \t), a trailing
+// text is the rest of the line, trimmed, unless it is one quoted string. Every text is
+// converted to Windows-1250 as soon as it is read, so a bad character is reported at
+// its own line.
+#include "tools/sim/transcript.h"
+
+#include <array>
+#include <charconv>
+#include <utility>
+
+#include "tools/sim/codec.h"
+
+namespace kwsim {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string AsciiLower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+std::string AsciiUpper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+constexpr std::array<std::string_view, 8> kStatusNames = {
+    "", "offline", "online", "chat", "dnd", "away", "xa", "invisible"};
+
+struct FlagName {
+  std::string_view Name;
+  std::int32_t Bit;
+};
+constexpr std::array<FlagName, 7> kFlagNames = {{{"online", 1},
+                                                 {"offline", 2},
+                                                 {"waitauth", 4},
+                                                 {"notauth", 8},
+                                                 {"phone", 16},
+                                                 {"notinlist", 32},
+                                                 {"blocked", 65536}}};
+
+std::optional<std::int32_t> ParseInt32(std::string_view s) {
+  std::int32_t value = 0;
+  const char* first = s.data();
+  const char* last = s.data() + s.size();
+  if (!s.empty() && s[0] == '+') ++first;
+  const auto [end, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || end != last || first == last) return std::nullopt;
+  return value;
+}
+
+// One line being read.
+class Cursor {
+ public:
+  Cursor(std::string_view line, int number) : s_(line), line_(number) {}
+
+  [[noreturn]] void Fail(const std::string& reason) const { throw TranscriptError(line_, reason); }
+
+  void SkipBlanks() {
+    while (pos_ < s_.size() && IsBlank(s_[pos_])) ++pos_;
+  }
+  bool AtEnd() {
+    SkipBlanks();
+    return pos_ >= s_.size();
+  }
+
+  // A word or a quoted string; nullopt at the end of the line.
+  std::optional<std::string> OptionalWord() {
+    if (AtEnd()) return std::nullopt;
+    if (s_[pos_] == '"') return QuotedString();
+    const std::size_t start = pos_;
+    while (pos_ < s_.size() && !IsBlank(s_[pos_])) ++pos_;
+    return std::string(s_.substr(start, pos_ - start));
+  }
+  std::string Word(std::string_view what) {
+    std::optional<std::string> w = OptionalWord();
+    if (!w) Fail("missing " + std::string(what));
+    return *w;
+  }
+
+  // The rest of the line: one quoted string, or the text as written, trimmed.
+  std::string Rest(std::string_view what, bool required) {
+    if (AtEnd()) {
+      if (required) Fail("missing " + std::string(what));
+      return {};
+    }
+    if (s_[pos_] == '"') {
+      std::string text = QuotedString();
+      ExpectEnd(what);
+      return text;
+    }
+    std::size_t end = s_.size();
+    while (end > pos_ && IsBlank(s_[end - 1])) --end;
+    std::string text(s_.substr(pos_, end - pos_));
+    pos_ = s_.size();
+    return text;
+  }
+
+  // name=value, value a word or a quoted string; nullopt at the end of the line.
+  std::optional<std::pair<std::string, std::string>> OptionalAssignment() {
+    if (AtEnd()) return std::nullopt;
+    const std::size_t start = pos_;
+    while (pos_ < s_.size() && s_[pos_] != '=' && !IsBlank(s_[pos_])) ++pos_;
+    if (pos_ >= s_.size() || s_[pos_] != '=')
+      Fail("expected name=value, found " + Quoted(s_.substr(start, pos_ - start)));
+    std::string key = AsciiLower(s_.substr(start, pos_ - start));
+    ++pos_;
+    std::string value;
+    if (pos_ < s_.size() && s_[pos_] == '"') {
+      value = QuotedString();
+    } else {
+      const std::size_t v = pos_;
+      while (pos_ < s_.size() && !IsBlank(s_[pos_])) ++pos_;
+      value = std::string(s_.substr(v, pos_ - v));
+    }
+    return std::make_pair(std::move(key), std::move(value));
+  }
+
+  void ExpectEnd(std::string_view after) {
+    if (!AtEnd()) Fail("unexpected " + Quoted(s_.substr(pos_)) + " after " + std::string(after));
+  }
+
+ private:
+  std::string QuotedString() {
+    ++pos_;  // the opening quote
+    std::string out;
+    while (pos_ < s_.size()) {
+      const char c = s_[pos_++];
+      if (c == '"') {
+        if (pos_ < s_.size() && !IsBlank(s_[pos_]))
+          Fail("a closing quote must be followed by a blank or the end of the line");
+        return out;
+      }
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (pos_ >= s_.size()) break;
+      const char e = s_[pos_++];
+      switch (e) {
+        case '"': out += '"'; break;
+        case '\\': out += '\\'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        default: Fail("unknown escape \\" + std::string(1, e) + " (known: \\\" \\\\ \\n \\r \\t)");
+      }
+    }
+    Fail("missing closing double quote");
+  }
+
+  std::string_view s_;
+  std::size_t pos_ = 0;
+  int line_;
+};
+
+std::string ToWire(std::string_view utf8, int line) {
+  std::string out;
+  std::string error;
+  if (!Utf8ToCp1250(utf8, out, error)) throw TranscriptError(line, error);
+  return out;
+}
+
+std::string ReadProtocol(Cursor& c) {
+  const std::string p = AsciiUpper(c.Word("protocol (TLEN or GG)"));
+  if (p != "TLEN" && p != "GG") c.Fail("unknown protocol " + Quoted(p) + " (TLEN or GG)");
+  return p;
+}
+
+std::string ReadContact(Cursor& c, int line) {
+  const std::string id = c.Word("contact id");
+  if (id.empty()) c.Fail("empty contact id");
+  return ToWire(id, line);
+}
+
+std::int32_t ReadStatus(Cursor& c) {
+  const std::string w = c.Word("status (a number or offline, online, chat, dnd, away, xa, invisible)");
+  const std::string lower = AsciiLower(w);
+  for (std::size_t i = 1; i < kStatusNames.size(); ++i)
+    if (kStatusNames[i] == lower) return static_cast<std::int32_t>(i);
+  if (auto n = ParseInt32(w)) return *n;
+  c.Fail("unknown status " + Quoted(w) + " (a number or offline, online, chat, dnd, away, xa, invisible)");
+}
+
+std::int32_t ReadFlags(Cursor& c, const std::string& text) {
+  if (auto n = ParseInt32(text)) return *n;
+  std::int32_t flags = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find_first_of("|+,", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string name = AsciiLower(std::string_view(text).substr(start, end - start));
+    bool known = false;
+    for (const FlagName& f : kFlagNames) {
+      if (f.Name == name) {
+        flags |= f.Bit;
+        known = true;
+      }
+    }
+    if (!known)
+      c.Fail("unknown contact flag " + Quoted(name) +
+             " (a number, or online, offline, waitauth, notauth, phone, notinlist, blocked joined by |)");
+    start = end + 1;
+  }
+  return flags;
+}
+
+DataFile ReadDataFile(Cursor& c) {
+  const std::string w = AsciiLower(c.Word("file (script, spam or settings)"));
+  if (w == "script") return DataFile::Script;
+  if (w == "spam") return DataFile::Spam;
+  if (w == "settings") return DataFile::Settings;
+  c.Fail("unknown file " + Quoted(w) + " (script, spam or settings)");
+}
+
+void ReadContactFields(Cursor& c, Step& step) {
+  while (auto a = c.OptionalAssignment()) {
+    const auto& [key, value] = *a;
+    if (key == "name") step.Fields.Name = ToWire(value, step.Line);
+    else if (key == "group") step.Fields.Group = ToWire(value, step.Line);
+    else if (key == "desc" || key == "description") step.Fields.Description = ToWire(value, step.Line);
+    else if (key == "flags") step.Fields.Flags = ReadFlags(c, value);
+    else c.Fail("unknown contact field " + Quoted(key) + " (name, group, desc, flags)");
+  }
+}
+
+void ReadOptions(Cursor& c, Step& step) {
+  const std::string action = AsciiLower(c.Word("options action (show, hide, save, destroy, type)"));
+  if (action == "show") step.Options = OptionsAction::Show;
+  else if (action == "hide") step.Options = OptionsAction::Hide;
+  else if (action == "save") step.Options = OptionsAction::Save;
+  else if (action == "destroy") step.Options = OptionsAction::Destroy;
+  else if (action == "type") {
+    step.Options = OptionsAction::Type;
+    const std::string memo = AsciiLower(c.Word("editor (script or spam)"));
+    if (memo == "script" || memo == "memo1") step.Memo = 1;
+    else if (memo == "spam" || memo == "memo2") step.Memo = 2;
+    else c.Fail("unknown editor " + Quoted(memo) + " (script or spam)");
+    step.Text = ToWire(c.Rest("text to type", true), step.Line);
+    return;
+  } else {
+    c.Fail("unknown options action " + Quoted(action) + " (show, hide, save, destroy, type)");
+  }
+  c.ExpectEnd("options " + action);
+}
+
+}  // namespace
+
+std::optional<Step> TranscriptParser::Feed(std::string_view line) {
+  ++line_;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+  if (block_) {
+    std::string_view trimmed = line;
+    while (!trimmed.empty() && IsBlank(trimmed.back())) trimmed.remove_suffix(1);
+    if (trimmed == block_->tag) {
+      Step step = std::move(block_->step);
+      step.Content = std::move(block_->text);
+      block_.reset();
+      return step;
+    }
+    block_->text += ToWire(line, line_);
+    block_->text += "\r\n";
+    return std::nullopt;
+  }
+
+  Cursor c(line, line_);
+  if (c.AtEnd()) return std::nullopt;
+  std::size_t first = line.find_first_not_of(" \t");
+  if (line[first] == '#') return std::nullopt;
+
+  Step step;
+  step.Line = line_;
+  step.Source = std::string(line.substr(first));
+  const std::string verb = AsciiLower(c.Word("command"));
+
+  if (verb == "recv" || verb == "send") {
+    step.Kind = verb == "recv" ? Verb::Recv : Verb::Send;
+    step.Protocol = ReadProtocol(c);
+    step.Contact = ReadContact(c, line_);
+    step.Text = ToWire(c.Rest("message text", false), line_);
+  } else if (verb == "popup") {
+    step.Kind = Verb::Popup;
+    step.Contact = ReadContact(c, line_);
+    c.ExpectEnd("the contact id");
+  } else if (verb == "click") {
+    step.Kind = Verb::Click;
+    step.Contact = ReadContact(c, line_);
+    step.Text = ToWire(c.Rest("menu item (caption or id)", true), line_);
+  } else if (verb == "status") {
+    step.Kind = Verb::Status;
+    step.Protocol = ReadProtocol(c);
+    step.Status = ReadStatus(c);
+    step.Text = ToWire(c.Rest("description", false), line_);
+  } else if (verb == "contact") {
+    step.Kind = Verb::Contact;
+    step.Contact = ReadContact(c, line_);
+    ReadContactFields(c, step);
+  } else if (verb == "service") {
+    step.Kind = Verb::Service;
+    step.Text = ToWire(c.Rest("service text", true), line_);
+  } else if (verb == "restart") {
+    step.Kind = Verb::Restart;
+    c.ExpectEnd("restart");
+  } else if (verb == "file") {
+    step.Kind = Verb::File;
+    step.File = ReadDataFile(c);
+    const std::string how = c.Word("<<TAG, from PATH or delete");
+    if (how == "from") {
+      step.FromPath = c.Rest("path", true);
+    } else if (AsciiLower(how) == "delete") {
+      step.Delete = true;
+      c.ExpectEnd("delete");
+    } else if (how.size() > 2 && how.compare(0, 2, "<<") == 0) {
+      c.ExpectEnd(how);
+      block_ = Block{std::move(step), how.substr(2), {}};
+      return std::nullopt;
+    } else {
+      c.Fail("expected <<TAG, from PATH or delete after the file name, found " + Quoted(how));
+    }
+  } else if (verb == "show-file") {
+    step.Kind = Verb::ShowFile;
+    step.File = ReadDataFile(c);
+    c.ExpectEnd("the file name");
+  } else if (verb == "options") {
+    step.Kind = Verb::Options;
+    ReadOptions(c, step);
+  } else if (verb == "echo") {
+    step.Kind = Verb::Echo;
+    step.Text = ToWire(c.Rest("text", false), line_);
+  } else if (verb == "help") {
+    step.Kind = Verb::Help;
+    c.ExpectEnd("help");
+  } else if (verb == "quit" || verb == "exit") {
+    step.Kind = Verb::Quit;
+    c.ExpectEnd(verb);
+  } else {
+    c.Fail("unknown command " + Quoted(verb) +
+           " (recv, send, popup, click, status, contact, service, restart, file, show-file, "
+           "options, echo, quit)");
+  }
+  return step;
+}
+
+void TranscriptParser::Finish() {
+  if (block_) {
+    const int start = block_->step.Line;
+    const std::string tag = block_->tag;
+    block_.reset();
+    throw TranscriptError(start, "the block <<" + tag + " is never closed by a line " + Quoted(tag));
+  }
+}
+
+std::vector<Step> ParseTranscript(std::string_view text) {
+  TranscriptParser parser;
+  std::vector<Step> steps;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    if (auto step = parser.Feed(text.substr(start, end - start))) steps.push_back(std::move(*step));
+    start = end + 1;
+  }
+  parser.Finish();
+  return steps;
+}
+
+std::string_view VerbName(Verb verb) {
+  switch (verb) {
+    case Verb::Recv: return "recv";
+    case Verb::Send: return "send";
+    case Verb::Popup: return "popup";
+    case Verb::Click: return "click";
+    case Verb::Status: return "status";
+    case Verb::Contact: return "contact";
+    case Verb::Service: return "service";
+    case Verb::Restart: return "restart";
+    case Verb::File: return "file";
+    case Verb::ShowFile: return "show-file";
+    case Verb::Options: return "options";
+    case Verb::Echo: return "echo";
+    case Verb::Help: return "help";
+    case Verb::Quit: return "quit";
+  }
+  return "?";
+}
+
+std::string_view DataFileName(DataFile file) {
+  switch (file) {
+    case DataFile::Script: return "script";
+    case DataFile::Spam: return "spam";
+    case DataFile::Settings: return "settings";
+  }
+  return "?";
+}
+
+std::string_view DataFileOnDisk(DataFile file) {
+  switch (file) {
+    case DataFile::Script: return "Kwartlin.dat";
+    case DataFile::Spam: return "Kwartlin.spm";
+    case DataFile::Settings: return "Kwartlin.ini";
+  }
+  return "?";
+}
+
+std::string_view OptionsActionName(OptionsAction action) {
+  switch (action) {
+    case OptionsAction::Show: return "show";
+    case OptionsAction::Hide: return "hide";
+    case OptionsAction::Save: return "save";
+    case OptionsAction::Destroy: return "destroy";
+    case OptionsAction::Type: return "type";
+  }
+  return "?";
+}
+
+std::string_view StatusName(std::int32_t status) {
+  if (status < 1 || status >= static_cast<std::int32_t>(kStatusNames.size())) return {};
+  return kStatusNames[static_cast<std::size_t>(status)];
+}
+
+}  // namespace kwsim
