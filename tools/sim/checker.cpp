@@ -1,0 +1,263 @@
+// The checks, one function each, on the lines as the plugin prepares them:
+//   unknown-command     the first word is no keyword (the line does nothing)
+//   too-few-parameters  fewer parameters than the command needs (the line does nothing)
+//   missing-label       GOTO or CALL to a label no line defines (execution falls through)
+//   duplicate-label     a label defined twice (jumps always reach the first)
+//   if-last-line        IF with no line after it
+//   if-before-label     IF followed by a label line (the condition changes nothing)
+//   if-condition        IF without an operator or an operand (always false)
+//   unbalanced-quotes   an odd number of single quotes (a "//" after it is no comment)
+//   binary-word         an unquoted value starting with b that is no binary number
+//                       (b101 is 5, but bardzo reads as 0)
+//   encoding            the file is UTF-8, while the plugin reads Windows-1250
+// Keywords and minimum parameter counts are the interpreter's.
+#include "tools/sim/checker.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+
+#include "tools/sim/codec.h"
+#include "tools/sim/script_lines.h"
+
+namespace kwsim {
+namespace {
+
+// How a command takes the rest of its line.
+enum class Form {
+  Params,     // a parameter list
+  Label,      // a label name (GOTO, CALL)
+  Condition,  // a condition (IF)
+  Value,      // one value (MenuDel)
+  Nothing,    // ignores the rest (EXIT, RET, SaveConfig)
+};
+
+struct Command {
+  std::string_view Keyword;  // upper case
+  Form Takes;
+  int Min;                   // fewest parameters that do anything
+  unsigned Values;           // bit n set: parameter n is resolved as a value
+};
+
+constexpr unsigned kAll = ~0u;
+
+constexpr std::array<Command, 38> kCommands = {{
+    {"GOTO", Form::Label, 0, 0},       {"IF", Form::Condition, 0, 0},
+    {"MOV", Form::Params, 2, 0b10},    {"EXIT", Form::Nothing, 0, 0},
+    {"SEND", Form::Params, 2, 0b11},   {"SAVE", Form::Params, 2, 0b10},
+    {"ADD", Form::Params, 2, 0b11},    {"SUBB", Form::Params, 2, 0b11},
+    {"MUL", Form::Params, 2, 0b11},    {"DIV", Form::Params, 2, 0b11},
+    {"STRCON", Form::Params, 2, kAll}, {"STRLEN", Form::Params, 2, 0b10},
+    {"STRCOPY", Form::Params, 4, 0b1110}, {"STRDEL", Form::Params, 3, 0b111},
+    {"STRPOS", Form::Params, 3, 0b110},   {"STREXT", Form::Params, 4, 0b111},
+    {"STRTRIM", Form::Params, 1, 0b1},    {"STRUP", Form::Params, 1, 0b1},
+    {"STRLOW", Form::Params, 1, 0b1},     {"CHKSPAM", Form::Params, 2, 0b10},
+    {"SETSTS", Form::Params, 3, 0b111},   {"READSTS", Form::Params, 3, 0b1},
+    {"GETDATE", Form::Params, 3, 0},      {"GETTIME", Form::Params, 3, 0},
+    {"CHKINT", Form::Params, 2, 0b1},     {"BITAND", Form::Params, 2, 0b11},
+    {"BITOR", Form::Params, 2, 0b11},     {"BITXOR", Form::Params, 2, 0b11},
+    {"BITNOT", Form::Params, 1, 0b1},     {"BITSHR", Form::Params, 2, 0b11},
+    {"BITSHL", Form::Params, 2, 0b11},    {"CONINFO", Form::Params, 5, 0b1},
+    {"CALL", Form::Label, 0, 0},          {"RET", Form::Nothing, 0, 0},
+    {"MENUADD", Form::Params, 2, 0b11},   {"MENUDEL", Form::Value, 0, 0},
+    {"MENUSHOW", Form::Params, 2, 0b11},  {"SAVECONFIG", Form::Nothing, 0, 0},
+}};
+
+// How people write the keywords.
+std::string Spelled(std::string_view keyword) {
+  if (keyword == "MENUADD") return "MenuAdd";
+  if (keyword == "MENUDEL") return "MenuDel";
+  if (keyword == "MENUSHOW") return "MenuShow";
+  if (keyword == "SAVECONFIG") return "SaveConfig";
+  return std::string(keyword);
+}
+
+const Command* FindCommand(std::string_view upper) {
+  for (const Command& c : kCommands)
+    if (c.Keyword == upper) return &c;
+  return nullptr;
+}
+
+std::string Q(std::string_view cp1250) { return "'" + Cp1250ToUtf8(cp1250) + "'"; }
+
+bool IsLabel(const ScriptLine& line) { return line.Text[0] == ':'; }
+
+class Checker {
+ public:
+  explicit Checker(std::string_view bytes) : bytes_(bytes), lines_(PrepareScript(bytes)) {
+    for (const ScriptLine& l : lines_)
+      if (IsLabel(l)) labels_.push_back({UpperCp1250(l.Text), l.FileLine});
+  }
+
+  std::vector<Finding> Run() {
+    CheckEncoding();
+    CheckDuplicateLabels();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      const ScriptLine& line = lines_[i];
+      CheckQuotes(line);
+      if (!IsLabel(line)) CheckCommand(i);
+    }
+    std::stable_sort(findings_.begin(), findings_.end(),
+                     [](const Finding& a, const Finding& b) { return a.Line < b.Line; });
+    return std::move(findings_);
+  }
+
+ private:
+  void Add(int line, std::string kind, std::string message) {
+    findings_.push_back({line, std::move(kind), std::move(message)});
+  }
+
+  void CheckEncoding() {
+    if (IsAscii(bytes_)) return;
+    std::string converted;
+    std::string error;
+    // Valid UTF-8 with bytes above 0x7F is almost never meant as Windows-1250 text.
+    if (!Utf8ToCp1250(bytes_, converted, error) && error.rfind("not UTF-8", 0) == 0) return;
+    const std::vector<std::string> lines = SplitFileLines(bytes_);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+      if (!IsAscii(lines[n])) {
+        Add(static_cast<int>(n + 1), "encoding",
+            "the file is UTF-8, but the plugin reads Windows-1250: Polish letters will come out "
+            "wrong (convert it with: iconv -f UTF-8 -t CP1250)");
+        return;
+      }
+    }
+  }
+
+  void CheckDuplicateLabels() {
+    std::map<std::string, int> first;
+    for (const auto& [label, fileLine] : labels_) {
+      auto [it, inserted] = first.emplace(label, fileLine);
+      if (!inserted)
+        Add(fileLine, "duplicate-label",
+            "the label " + Q(label) + " is already defined at line " + std::to_string(it->second) +
+                "; GOTO and CALL always go to the first one");
+    }
+  }
+
+  void CheckQuotes(const ScriptLine& line) {
+    const auto quotes = std::count(line.Text.begin(), line.Text.end(), '\'');
+    if (quotes % 2 == 0) return;
+    std::string message = "unbalanced single quote: a quoted text runs to the end of the line";
+    if (line.Text.find("//") != std::string::npos)
+      message += ", and the // in it is part of the line, not a comment";
+    Add(line.FileLine, "unbalanced-quotes", message);
+  }
+
+  void CheckCommand(std::size_t index) {
+    const ScriptLine& line = lines_[index];
+    const KeywordSplit split = SplitKeyword(line.Text);
+    const Command* command = FindCommand(split.Keyword);
+    if (command == nullptr) {
+      UnknownCommand(line, split.Keyword);
+      return;
+    }
+    const std::string name = Spelled(command->Keyword);
+    switch (command->Takes) {
+      case Form::Params: Parameters(line, *command, name, split.Rest); break;
+      case Form::Label: Jump(line, name, split.Rest); break;
+      case Form::Condition: Condition(index, split.Rest); break;
+      case Form::Value:
+        if (split.Rest.empty()) Add(line.FileLine, "too-few-parameters", name + " needs an entry name");
+        else BinaryWord(line, split.Rest);
+        break;
+      case Form::Nothing: break;
+    }
+  }
+
+  void UnknownCommand(const ScriptLine& line, const std::string& word) {
+    std::string message = Q(word) + " is no command; the line does nothing";
+    for (const Command& c : kCommands) {
+      if (word.size() > c.Keyword.size() && word.compare(0, c.Keyword.size(), c.Keyword) == 0) {
+        const char next = word[c.Keyword.size()];
+        if (next == '$' || next == '\'' || next == ',' || next == '#' || next == ':') {
+          message += " (a blank must follow the keyword " + Spelled(c.Keyword) + ")";
+          break;
+        }
+      }
+    }
+    Add(line.FileLine, "unknown-command", message);
+  }
+
+  void Parameters(const ScriptLine& line, const Command& command, const std::string& name,
+                  const std::string& rest) {
+    const std::vector<std::string> params = SplitParameters(rest);
+    if (static_cast<int>(params.size()) < command.Min) {
+      Add(line.FileLine, "too-few-parameters",
+          name + " needs " + std::to_string(command.Min) + " parameters, the line has " +
+              std::to_string(params.size()) + "; it does nothing");
+      return;
+    }
+    for (std::size_t n = 0; n < params.size(); ++n) {
+      const bool isValue = n < 32 ? ((command.Values >> n) & 1u) != 0 : command.Values == kAll;
+      if (isValue) BinaryWord(line, params[n]);
+    }
+  }
+
+  void Jump(const ScriptLine& line, const std::string& name, const std::string& label) {
+    if (label.empty()) {
+      Add(line.FileLine, "missing-label", name + " without a label name");
+      return;
+    }
+    const std::string target = ":" + UpperCp1250(label);
+    for (const auto& [defined, fileLine] : labels_)
+      if (defined == target) return;
+    std::string message = name + " to " + Q(label) + ", but no line reads " + Q(":" + label) +
+                          "; execution goes on with the next line";
+    for (const auto& [defined, fileLine] : labels_) {
+      if (":" + std::string(TrimBlanks(std::string_view(defined).substr(1))) == target) {
+        message += " (line " + std::to_string(fileLine) + " has blanks after its colon)";
+        break;
+      }
+    }
+    Add(line.FileLine, "missing-label", message);
+  }
+
+  void Condition(std::size_t index, const std::string& condition) {
+    const ScriptLine& line = lines_[index];
+    if (index + 1 >= lines_.size()) {
+      Add(line.FileLine, "if-last-line", "IF on the last line governs no command");
+    } else if (IsLabel(lines_[index + 1])) {
+      Add(line.FileLine, "if-before-label",
+          "IF governs the label line " + Q(lines_[index + 1].Text) +
+              " (line " + std::to_string(lines_[index + 1].FileLine) +
+              "), so the condition changes nothing: the line after the label runs either way");
+    }
+    const ConditionSplit c = SplitCondition(condition);
+    if (c.Operator.empty()) {
+      Add(line.FileLine, "if-condition",
+          "the condition has no operator (<> != >= <= < > =), so it is always false");
+      return;
+    }
+    if (c.Left.empty() || c.Right.empty()) {
+      Add(line.FileLine, "if-condition",
+          std::string(c.Left.empty() ? "nothing before " : "nothing after ") + "the operator " +
+              c.Operator + ", so the condition is always false");
+      return;
+    }
+    BinaryWord(line, c.Left);
+    BinaryWord(line, c.Right);
+  }
+
+  void BinaryWord(const ScriptLine& line, const std::string& value) {
+    if (value.empty() || (value[0] != 'b' && value[0] != 'B')) return;
+    const std::string_view digits = std::string_view(value).substr(1);
+    const bool binary =
+        !digits.empty() && digits.find_first_not_of("01") == std::string_view::npos;
+    if (binary) return;
+    Add(line.FileLine, "binary-word",
+        Q(value) + " starts with b, so it is read as a binary number and gives 0; write " +
+            Q("'" + value + "'") + " to keep the text");
+  }
+
+  std::string_view bytes_;
+  std::vector<ScriptLine> lines_;
+  std::vector<std::pair<std::string, int>> labels_;  // upper-cased label line, file line
+  std::vector<Finding> findings_;
+};
+
+}  // namespace
+
+std::vector<Finding> CheckScript(std::string_view bytes) { return Checker(bytes).Run(); }
+
+}  // namespace kwsim

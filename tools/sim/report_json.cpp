@@ -1,0 +1,154 @@
+// The JSON layout: one object per event on one line, keys in a fixed order, texts as
+// UTF-8 strings with every control character escaped. Effects are an array of objects
+// named by their "effect" key; see tools/sim/README.md for the keys of each event.
+#include <cstdio>
+#include <type_traits>
+
+#include "tools/sim/report.h"
+#include "tools/sim/transcript.h"
+
+namespace kwsim {
+namespace {
+
+// Builds one object, keys in the order they are added.
+class Object {
+ public:
+  Object& Add(std::string_view key, std::string_view text) { return Raw(key, JsonString(text)); }
+  Object& Add(std::string_view key, const char* text) { return Add(key, std::string_view(text)); }
+  Object& Add(std::string_view key, const std::string& text) { return Add(key, std::string_view(text)); }
+  Object& Add(std::string_view key, std::int64_t number) { return Raw(key, std::to_string(number)); }
+  Object& Add(std::string_view key, std::int32_t number) { return Raw(key, std::to_string(number)); }
+  Object& Add(std::string_view key, std::size_t number) { return Raw(key, std::to_string(number)); }
+  Object& Add(std::string_view key, bool flag) { return Raw(key, flag ? "true" : "false"); }
+  Object& Add(std::string_view key, const std::vector<std::string>& texts) {
+    std::string list = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) list += (i ? "," : "") + JsonString(texts[i]);
+    return Raw(key, list + "]");
+  }
+  Object& Raw(std::string_view key, std::string_view json) {
+    body_ += body_.empty() ? "{" : ",";
+    body_ += JsonString(key);
+    body_ += ':';
+    body_ += json;
+    return *this;
+  }
+  std::string Text() const { return body_.empty() ? "{}" : body_ + "}"; }
+
+ private:
+  std::string body_;
+};
+
+std::string EffectJson(const Effect& effect) {
+  return std::visit(
+      [](const auto& e) {
+        using T = std::decay_t<decltype(e)>;
+        Object o;
+        if constexpr (std::is_same_v<T, SentEffect>) {
+          o.Add("effect", "sent").Add("protocol", e.Protocol).Add("to", e.To).Add("text", e.Text);
+          o.Add("mark", e.Mark).Add("blocked_by_hook", e.BlockedByHook);
+        } else if constexpr (std::is_same_v<T, StatusEffect>) {
+          o.Add("effect", "status").Add("protocol", e.Protocol).Add("status", e.Status);
+          o.Add("status_name", StatusName(e.Status)).Add("description", e.Description);
+          o.Add("served", e.Served);
+        } else if constexpr (std::is_same_v<T, MenuEffect>) {
+          o.Add("effect", e.Added ? "menu-add" : "menu-delete").Add("id", e.Id).Add("caption", e.Caption);
+        } else {
+          o.Add("effect", "settings-written").Add("file", "Kwartlin.ini");
+        }
+        return o.Text();
+      },
+      effect);
+}
+
+void AddPayload(Object& o, const Payload& data) {
+  std::visit(
+      [&o](const auto& e) {
+        using T = std::decay_t<decltype(e)>;
+        if constexpr (std::is_same_v<T, LoadEvent>) {
+          o.Add("event", "load").Add("plugin", e.Name).Add("version", e.Version);
+          o.Add("data_files", e.DataFiles);
+        } else if constexpr (std::is_same_v<T, UnloadEvent>) {
+          o.Add("event", "unload");
+        } else if constexpr (std::is_same_v<T, RestartEvent>) {
+          o.Add("event", "restart").Add("data_files", e.DataFiles);
+        } else if constexpr (std::is_same_v<T, MessageEvent>) {
+          o.Add("event", e.Incoming ? "recv" : "send").Add("protocol", e.Protocol);
+          o.Add("contact", e.Contact).Add("text", e.Text).Add("hooked", e.Hooked);
+          o.Add("hook_result", e.Result).Add("outcome", Outcome(e)).Add("text_back", e.Back);
+        } else if constexpr (std::is_same_v<T, PopupEvent>) {
+          std::string shown = "[";
+          for (std::size_t i = 0; i < e.Shown.size(); ++i) {
+            Object item;
+            item.Add("id", e.Shown[i].Id).Add("caption", e.Shown[i].Caption).Add("main", e.Shown[i].Main);
+            shown += (i ? "," : "") + item.Text();
+          }
+          o.Add("event", "popup").Add("contact", e.Contact).Add("result", e.Result);
+          o.Raw("shown", shown + "]");
+        } else if constexpr (std::is_same_v<T, ClickEvent>) {
+          o.Add("event", "click").Add("contact", e.Contact).Add("item", e.Item).Add("id", e.Id);
+          o.Add("caption", e.Caption).Add("known", e.Known).Add("result", e.Result);
+        } else if constexpr (std::is_same_v<T, StatusEvent>) {
+          o.Add("event", "status").Add("protocol", e.Protocol).Add("status", e.Status);
+          o.Add("status_name", StatusName(e.Status)).Add("description", e.Description);
+        } else if constexpr (std::is_same_v<T, ContactEvent>) {
+          o.Add("event", "contact").Add("id", e.Id).Add("added", e.Added).Add("name", e.Name);
+          o.Add("group", e.Group).Add("description", e.Description).Add("flags", e.Flags);
+        } else if constexpr (std::is_same_v<T, ServiceEvent>) {
+          o.Add("event", "service").Add("name", e.Name).Add("text", e.Text).Add("found", e.Found);
+          o.Add("result", e.Result);
+        } else if constexpr (std::is_same_v<T, FileEvent>) {
+          o.Add("event", "file").Add("file", e.Which).Add("name", e.FileName).Add("deleted", e.Deleted);
+          o.Add("lines", e.Lines).Add("bytes", e.Bytes);
+        } else if constexpr (std::is_same_v<T, ShowFileEvent>) {
+          o.Add("event", "show-file").Add("file", e.Which).Add("name", e.FileName);
+          o.Add("exists", e.Exists).Add("lines", e.Lines);
+        } else if constexpr (std::is_same_v<T, OptionsEvent>) {
+          o.Add("event", "options").Add("action", e.Action).Add("available", e.Available);
+          o.Add("result", e.Result).Add("page_name", e.PageName);
+          o.Add("page_description", e.PageDescription).Add("note", e.Note);
+        } else if constexpr (std::is_same_v<T, EchoEvent>) {
+          o.Add("event", "echo").Add("text", e.Text);
+        } else {
+          o.Add("event", "help").Add("lines", e.Lines);
+        }
+      },
+      data);
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (b < 0x20 || b == 0x7F) {
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned>(b));
+          out += hex;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+void JsonReporter::Report(const Event& event) {
+  Object o;
+  o.Add("line", static_cast<std::int32_t>(event.Line));
+  AddPayload(o, event.Data);
+  std::string effects = "[";
+  for (std::size_t i = 0; i < event.Effects.size(); ++i)
+    effects += (i ? "," : "") + EffectJson(event.Effects[i]);
+  o.Raw("effects", effects + "]");
+  out_ << o.Text() << '\n' << std::flush;
+}
+
+}  // namespace kwsim

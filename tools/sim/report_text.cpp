@@ -1,0 +1,256 @@
+// The text layout. Every event starts with a header line "> command ..."; what followed
+// from it comes below, indented, a label column of fixed width first, so the eye can run
+// down the labels. Line breaks inside a text continue under the text's first column;
+// other control characters are shown as \xNN, so nothing the plugin hands back can
+// move the cursor or clear the terminal.
+#include <cstdio>
+#include <type_traits>
+
+#include "tools/sim/report.h"
+#include "tools/sim/transcript.h"
+
+namespace kwsim {
+namespace {
+
+constexpr std::size_t kLabelWidth = 11;
+constexpr std::string_view kIndent = "    ";
+
+enum class Colour { None, Bold, Dim, Red, Green, Yellow, Blue, Magenta, Cyan };
+
+std::string_view Code(Colour c) {
+  switch (c) {
+    case Colour::None: return "";
+    case Colour::Bold: return "1";
+    case Colour::Dim: return "2";
+    case Colour::Red: return "1;31";
+    case Colour::Green: return "32";
+    case Colour::Yellow: return "33";
+    case Colour::Blue: return "34";
+    case Colour::Magenta: return "35";
+    case Colour::Cyan: return "36";
+  }
+  return "";
+}
+
+// Display width of UTF-8 text: one column per code point.
+std::size_t Width(std::string_view text) {
+  std::size_t n = 0;
+  for (char ch : text)
+    if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+// The text's lines: CR LF, LF CR, LF and CR each end one line.
+std::vector<std::string> DisplayLines(std::string_view text) {
+  std::vector<std::string> lines(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      const char other = c == '\r' ? '\n' : '\r';
+      if (i + 1 < text.size() && text[i + 1] == other) ++i;
+      lines.emplace_back();
+    } else if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      lines.back() += hex;
+    } else {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string StatusText(std::int32_t status, std::string_view description) {
+  std::string s = std::to_string(status);
+  const std::string_view name = StatusName(status);
+  if (!name.empty()) s += " (" + std::string(name) + ")";
+  if (!description.empty()) s += " " + Quote(description);
+  return s;
+}
+
+std::string Join(const std::vector<std::string>& items, std::string_view sep) {
+  std::string s;
+  for (const std::string& item : items) {
+    if (!s.empty()) s += sep;
+    s += item;
+  }
+  return s;
+}
+
+class Writer {
+ public:
+  Writer(std::ostream& out, bool colour) : out_(out), colour_(colour) {}
+
+  std::string Paint(std::string_view text, Colour c) const {
+    if (!colour_ || c == Colour::None) return std::string(text);
+    return "\x1b[" + std::string(Code(c)) + "m" + std::string(text) + "\x1b[0m";
+  }
+
+  // "> " + head, then text (may run over several lines) after it.
+  void Header(std::string_view head, std::string_view text = {}, bool withText = false) {
+    const std::string prefix = "> " + std::string(head) + (withText ? ": " : "");
+    Block(Paint(prefix, Colour::Bold), Width(prefix), text, withText, Colour::None);
+  }
+
+  // An indented line with its label in the label column.
+  void Labelled(std::string_view label, Colour c, std::string_view text) {
+    std::string padded(label);
+    if (padded.size() < kLabelWidth) padded.append(kLabelWidth - padded.size(), ' ');
+    else padded += ' ';
+    Block(std::string(kIndent) + Paint(padded, c), kIndent.size() + Width(padded), text, true,
+          Colour::None);
+  }
+
+  void Plain(std::string_view line, Colour c = Colour::None) { out_ << Paint(line, c) << '\n'; }
+
+ private:
+  void Block(const std::string& prefix, std::size_t width, std::string_view text, bool withText,
+             Colour c) {
+    if (!withText) {
+      out_ << prefix << '\n';
+      return;
+    }
+    const std::vector<std::string> lines = DisplayLines(text);
+    std::string first = prefix + Paint(lines[0], c);
+    while (!first.empty() && first.back() == ' ' && lines[0].empty()) first.pop_back();
+    out_ << first << '\n';
+    for (std::size_t i = 1; i < lines.size(); ++i)
+      out_ << std::string(width, ' ') << Paint(lines[i], c) << '\n';
+  }
+
+  std::ostream& out_;
+  bool colour_;
+};
+
+void WriteEffect(Writer& w, const Effect& effect) {
+  std::visit(
+      [&w](const auto& e) {
+        using T = std::decay_t<decltype(e)>;
+        if constexpr (std::is_same_v<T, SentEffect>) {
+          std::string head = e.Protocol + " -> " + e.To + ": ";
+          w.Labelled("sent", Colour::Cyan, head + e.Text);
+          if (e.BlockedByHook) w.Labelled("", Colour::Red, "(and the plugin's own hook blocked it)");
+        } else if constexpr (std::is_same_v<T, StatusEffect>) {
+          std::string text = e.Protocol + ": " + StatusText(e.Status, e.Description);
+          if (!e.Served) text += " (the host has no such protocol)";
+          w.Labelled("status", Colour::Blue, text);
+        } else if constexpr (std::is_same_v<T, MenuEffect>) {
+          w.Labelled(e.Added ? "menu add" : "menu del", Colour::Magenta,
+                     Quote(e.Caption) + " (" + e.Id + ")");
+        } else {
+          w.Labelled("settings", Colour::Dim, "Kwartlin.ini written");
+        }
+      },
+      effect);
+}
+
+std::string DataFilesText(const std::vector<std::string>& files) {
+  return files.empty() ? "no data files" : "data: " + Join(files, ", ");
+}
+
+void WriteMessage(Writer& w, const MessageEvent& m) {
+  w.Header(std::string(m.Incoming ? "recv " : "send ") + m.Protocol + " " + m.Contact, m.Text, true);
+}
+
+void WriteOutcome(Writer& w, const MessageEvent& m) {
+  const std::string_view outcome = Outcome(m);
+  if (outcome == "unhooked") {
+    w.Labelled("passed", Colour::Green, "(no hook on " + m.Protocol + ")");
+  } else if (outcome == "blocked") {
+    w.Labelled("blocked", Colour::Red, m.Incoming ? "(the user does not see it)" : "(not sent)");
+  } else if (outcome == "rewritten") {
+    w.Labelled("rewritten", Colour::Yellow, m.Back);
+  } else {
+    w.Labelled("passed", Colour::Green, "");
+  }
+}
+
+}  // namespace
+
+std::string_view Outcome(const MessageEvent& message) {
+  if (!message.Hooked) return "unhooked";
+  if (message.Result != 0) return "blocked";
+  if (message.Back != message.Text) return "rewritten";
+  return "passed";
+}
+
+void TextReporter::Report(const Event& event) {
+  Writer w(out_, colour_);
+  const MessageEvent* message = nullptr;
+  std::visit(
+      [&](const auto& e) {
+        using T = std::decay_t<decltype(e)>;
+        if constexpr (std::is_same_v<T, LoadEvent>) {
+          w.Header("load " + e.Name + " (" + DataFilesText(e.DataFiles) + ")");
+        } else if constexpr (std::is_same_v<T, UnloadEvent>) {
+          w.Header("unload");
+        } else if constexpr (std::is_same_v<T, RestartEvent>) {
+          w.Header("restart (" + DataFilesText(e.DataFiles) + ")");
+        } else if constexpr (std::is_same_v<T, MessageEvent>) {
+          WriteMessage(w, e);
+          message = &e;
+        } else if constexpr (std::is_same_v<T, PopupEvent>) {
+          w.Header("popup " + e.Contact);
+        } else if constexpr (std::is_same_v<T, ClickEvent>) {
+          std::string what = e.Known ? (e.Caption + " (" + e.Id + ")") : (e.Id + " (no such item)");
+          w.Header("click " + e.Contact, what, true);
+        } else if constexpr (std::is_same_v<T, StatusEvent>) {
+          w.Header("status " + e.Protocol, StatusText(e.Status, e.Description), true);
+        } else if constexpr (std::is_same_v<T, ContactEvent>) {
+          std::string text = "name " + Quote(e.Name) + ", group " + Quote(e.Group) + ", desc " +
+                             Quote(e.Description) + ", flags " + std::to_string(e.Flags);
+          w.Header("contact " + e.Id + (e.Added ? " (new)" : ""), text, true);
+        } else if constexpr (std::is_same_v<T, ServiceEvent>) {
+          w.Header("service " + e.Name, e.Text, true);
+        } else if constexpr (std::is_same_v<T, FileEvent>) {
+          std::string text = e.Deleted ? e.FileName + " deleted"
+                                       : e.FileName + " written, " + std::to_string(e.Lines) +
+                                             (e.Lines == 1 ? " line" : " lines");
+          w.Header("file " + e.Which, text, true);
+        } else if constexpr (std::is_same_v<T, ShowFileEvent>) {
+          w.Header("show-file " + e.Which, e.FileName, true);
+        } else if constexpr (std::is_same_v<T, OptionsEvent>) {
+          w.Header("options " + e.Action);
+        } else if constexpr (std::is_same_v<T, EchoEvent>) {
+          w.Plain("");
+          w.Plain("== " + e.Text, Colour::Bold);
+        } else {
+          for (const std::string& line : e.Lines) w.Plain(line);
+        }
+      },
+      event.Data);
+
+  for (const Effect& effect : event.Effects) WriteEffect(w, effect);
+
+  // What the command itself ended in comes last, under its effects.
+  if (message != nullptr) WriteOutcome(w, *message);
+  if (const auto* p = std::get_if<PopupEvent>(&event.Data)) {
+    if (p->Shown.empty()) w.Labelled("menu", Colour::Magenta, "(nothing from the plugin)");
+    for (std::size_t i = 0; i < p->Shown.size(); ++i) {
+      const ShownItem& item = p->Shown[i];
+      const std::string text = (item.Main ? "" : "  ") + item.Caption;
+      w.Labelled(i == 0 ? "menu" : "", Colour::Magenta, text);
+    }
+  } else if (const auto* s = std::get_if<ServiceEvent>(&event.Data)) {
+    if (s->Found) w.Labelled("returned", Colour::None, std::to_string(s->Result));
+    else w.Labelled("", Colour::Red, "(the plugin has no such service)");
+  } else if (std::holds_alternative<FileEvent>(event.Data)) {
+    w.Labelled("note", Colour::Dim, "the plugin reads it at the next restart");
+  } else if (const auto* sf = std::get_if<ShowFileEvent>(&event.Data)) {
+    if (!sf->Exists) w.Labelled("", Colour::Dim, "(no such file)");
+    for (const std::string& line : sf->Lines) {
+      const std::string shown = DisplayLines(line)[0];
+      w.Plain(std::string(kIndent) + w.Paint(shown.empty() ? "|" : "| ", Colour::Dim) + shown);
+    }
+  } else if (const auto* o = std::get_if<OptionsEvent>(&event.Data)) {
+    if (!o->Available) {
+      w.Labelled("", Colour::Red, "(" + o->Note + ")");
+    } else {
+      w.Labelled("page", Colour::None, o->PageName + ": " + o->PageDescription);
+    }
+  }
+}
+
+}  // namespace kwsim
