@@ -2,7 +2,8 @@
 // prepared.h) and commands are dispatched through the table in commands.cpp.
 // Bounds: a run ends as EXIT would once it has taken its bound of steps (every line it
 // reaches counts, label lines included) or when CALL would push beyond
-// kMaxReturnDepth, so neither a loop nor endless recursion can hold the host.
+// kMaxReturnDepth, so neither a loop nor endless recursion can hold the host; a run
+// nested kMaxNestedRuns deep in host callbacks ends before its first line.
 #include "script/interpreter.h"
 
 #include "script/KwartlinConst.h"
@@ -50,9 +51,22 @@ void MainLoop(TRunState& run, std::int64_t maxLines) {
   }
 }
 
+// Runs under way on this thread, the current one included (see kMaxNestedRuns).
+int activeRuns = 0;
+
+class NestedRunScope {
+ public:
+  NestedRunScope() noexcept { ++activeRuns; }
+  ~NestedRunScope() { --activeRuns; }
+  NestedRunScope(const NestedRunScope&) = delete;
+  NestedRunScope& operator=(const NestedRunScope&) = delete;
+};
+
 }  // namespace
 
 void RunScriptBounded(const TScriptLines& lines, int entryCode, std::int64_t maxLines) {
+  if (activeRuns >= kMaxNestedRuns) return;
+  const NestedRunScope scope;
   try {
     if (lines.empty()) return;
     TRunState run(lines);

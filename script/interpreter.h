@@ -13,6 +13,10 @@ namespace kw {
 inline constexpr std::int64_t kMaxExecutedLines = 10'000'000;
 // ...and when CALL would push its return index beyond this depth.
 inline constexpr std::size_t kMaxReturnDepth = 100'000;
+// A run that starts while this many runs are under way ends at once, as EXIT would: a
+// host that calls the plugin back from inside every host call (a message delivered
+// during each SEND) nests runs on the stack, and this keeps that nesting finite.
+inline constexpr int kMaxNestedRuns = 64;
 
 // Runs the lines from the entry point of entryCode (an EntryCode; any other code runs
 // as entryStart) until EXIT, the end of the lines or a bound. Every line the run reaches

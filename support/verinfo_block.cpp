@@ -55,7 +55,7 @@ std::string MakeNode(std::string_view key, std::uint16_t type, const std::string
   return out;
 }
 
-std::string FixedInfoBytes(const FixedFileInfoSpec& f, std::size_t length) {
+std::string FixedInfoBytes(const FixedFileInfoInput& f, std::size_t length) {
   std::string out;
   for (std::uint32_t v : {0xFEEF04BDu, 0x00010000u, f.fileVersionMS, f.fileVersionLS, f.productVersionMS,
                           f.productVersionLS, f.fileFlagsMask, f.fileFlags, f.fileOS, f.fileType, f.fileSubtype,
@@ -65,9 +65,9 @@ std::string FixedInfoBytes(const FixedFileInfoSpec& f, std::size_t length) {
   return out;
 }
 
-std::string StringTable(const VersionStringTableSpec& table) {
+std::string StringTable(const VersionStringTableInput& table) {
   std::vector<std::string> strings;
-  for (const VersionStringSpec& s : table.strings) {
+  for (const VersionStringInput& s : table.strings) {
     const std::string text = Utf16Z(s.value);
     strings.push_back(MakeNode(s.name, 1, text, text.size() / 2, {}));
   }
@@ -79,22 +79,22 @@ std::string StringTable(const VersionStringTableSpec& table) {
 
 }  // namespace
 
-std::string BuildVersionBlock(const VersionSpec& spec) {
+std::string BuildVersionBlock(const VersionBlockInput& input) {
   std::vector<std::string> children;
-  if (!spec.stringTables.empty()) {
+  if (!input.stringTables.empty()) {
     std::vector<std::string> tables;
-    for (const VersionStringTableSpec& t : spec.stringTables) tables.push_back(StringTable(t));
+    for (const VersionStringTableInput& t : input.stringTables) tables.push_back(StringTable(t));
     children.push_back(MakeNode("StringFileInfo", 1, {}, 0, tables));
   }
-  if (spec.hasVarFileInfo) {
+  if (input.hasVarFileInfo) {
     std::string entries;
-    for (const VersionTranslationSpec& t : spec.translations) {
+    for (const VersionTranslationInput& t : input.translations) {
       PutLe16(entries, t.language);
       PutLe16(entries, t.codePage);
     }
     children.push_back(MakeNode("VarFileInfo", 1, {}, 0, {MakeNode("Translation", 0, entries, entries.size(), {})}));
   }
-  const std::string fixed = FixedInfoBytes(spec.fixed, spec.fixedInfoLength);
+  const std::string fixed = FixedInfoBytes(input.fixed, input.fixedInfoLength);
   return MakeNode("VS_VERSION_INFO", 0, fixed, fixed.size(), children);
 }
 

@@ -10,7 +10,7 @@
 
 namespace kw {
 
-struct FixedFileInfoSpec {
+struct FixedFileInfoInput {
   std::uint32_t fileVersionMS = 0;     // major << 16 | minor
   std::uint32_t fileVersionLS = 0;     // release << 16 | build
   std::uint32_t productVersionMS = 0;  // as fileVersionMS, for the product
@@ -24,31 +24,31 @@ struct FixedFileInfoSpec {
   std::uint32_t fileDateLS = 0;        // low half of the file's time stamp
 };
 
-struct VersionStringSpec {
+struct VersionStringInput {
   std::string name;   // key, e.g. "CompanyName" (Windows-1250)
   std::string value;  // its text (Windows-1250)
 };
 
-struct VersionStringTableSpec {
+struct VersionStringTableInput {
   std::uint16_t language = 0x0415;           // LANGID of the table; Polish
   std::uint16_t codePage = 1250;             // code page of the table
-  std::vector<VersionStringSpec> strings;    // in block order
+  std::vector<VersionStringInput> strings;    // in block order
 };
 
-struct VersionTranslationSpec {
+struct VersionTranslationInput {
   std::uint16_t language = 0x0415;  // LANGID
   std::uint16_t codePage = 1250;    // code page
 };
 
-struct VersionSpec {
-  FixedFileInfoSpec fixed;                         // the VS_FIXEDFILEINFO
+struct VersionBlockInput {
+  FixedFileInfoInput fixed;                         // the VS_FIXEDFILEINFO
   std::size_t fixedInfoLength = 52;                // bytes of it written: 0 for none, fewer than 52 for a cut one
-  std::vector<VersionStringTableSpec> stringTables;  // the StringFileInfo (left out when empty)
+  std::vector<VersionStringTableInput> stringTables;  // the StringFileInfo (left out when empty)
   bool hasVarFileInfo = true;                      // whether a VarFileInfo\Translation is written
-  std::vector<VersionTranslationSpec> translations;  // entries of the translation table
+  std::vector<VersionTranslationInput> translations;  // entries of the translation table
 };
 
 // The block as bytes. Throws std::length_error when some node outgrows its 16-bit length.
-std::string BuildVersionBlock(const VersionSpec& spec);
+std::string BuildVersionBlock(const VersionBlockInput& input);
 
 }  // namespace kw

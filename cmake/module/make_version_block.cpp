@@ -15,17 +15,17 @@ namespace {
 
 constexpr std::uint32_t Word(unsigned high, unsigned low) { return high << 16 | low; }
 
-kw::VersionSpec ModuleVersion() {
-  kw::VersionSpec spec;
-  spec.fixed.fileVersionMS = Word(KW_VERSION_MAJOR, KW_VERSION_MINOR);
-  spec.fixed.fileVersionLS = Word(KW_VERSION_RELEASE, KW_VERSION_BUILD);
-  spec.fixed.productVersionMS = spec.fixed.fileVersionMS;
-  spec.fixed.productVersionLS = spec.fixed.fileVersionLS;
-  spec.fixed.fileFlagsMask = KW_VERSION_FLAGS_MASK;
-  spec.fixed.fileFlags = 0;
-  spec.fixed.fileOS = KW_VERSION_FILE_OS;
-  spec.fixed.fileType = KW_VERSION_FILE_TYPE;
-  kw::VersionStringTableSpec table;
+kw::VersionBlockInput ModuleVersion() {
+  kw::VersionBlockInput input;
+  input.fixed.fileVersionMS = Word(KW_VERSION_MAJOR, KW_VERSION_MINOR);
+  input.fixed.fileVersionLS = Word(KW_VERSION_RELEASE, KW_VERSION_BUILD);
+  input.fixed.productVersionMS = input.fixed.fileVersionMS;
+  input.fixed.productVersionLS = input.fixed.fileVersionLS;
+  input.fixed.fileFlagsMask = KW_VERSION_FLAGS_MASK;
+  input.fixed.fileFlags = 0;
+  input.fixed.fileOS = KW_VERSION_FILE_OS;
+  input.fixed.fileType = KW_VERSION_FILE_TYPE;
+  kw::VersionStringTableInput table;
   table.language = KW_VERSION_LANGUAGE;
   table.codePage = KW_VERSION_CODEPAGE;
   table.strings = {{"CompanyName", KW_COMPANY_NAME},
@@ -37,9 +37,9 @@ kw::VersionSpec ModuleVersion() {
                    {"ProductName", KW_PRODUCT_NAME},
                    {"ProductVersion", KW_VERSION_TEXT},
                    {"Comments", KW_AUTHOR}};
-  spec.stringTables = {table};
-  spec.translations = {{KW_VERSION_LANGUAGE, KW_VERSION_CODEPAGE}};
-  return spec;
+  input.stringTables = {table};
+  input.translations = {{KW_VERSION_LANGUAGE, KW_VERSION_CODEPAGE}};
+  return input;
 }
 
 std::string SectionSource(const std::string& block) {

@@ -37,8 +37,8 @@ std::vector<Route> Routes() {
   return r;
 }
 
-VersionSpec FullSpec() {
-  VersionSpec s;
+VersionBlockInput FullSpec() {
+  VersionBlockInput s;
   s.fixed.fileVersionMS = 0x10002;
   s.fixed.fileVersionLS = 0x30004;
   s.fixed.productVersionMS = 0xFFFFFFFF;
@@ -61,12 +61,12 @@ VersionSpec FullSpec() {
 
 class VersionDetails : public ::testing::TestWithParam<Route> {
  protected:
-  std::string Write(const VersionSpec& spec) { return WriteBlock(BuildVersionBlock(spec)); }
+  std::string Write(const VersionBlockInput& input) { return WriteBlock(BuildVersionBlock(input)); }
   std::string WriteBlock(const std::string& block) {
     return dir_.Write("module.dll", kwtest::MakeModuleImage(GetParam().container, block));
   }
   bool Read(const std::string& file, TWersjaPliku& d) { return ReadVersionDetails(file, d, GetParam().api()); }
-  bool Read(const VersionSpec& spec, TWersjaPliku& d) { return Read(Write(spec), d); }
+  bool Read(const VersionBlockInput& input, TWersjaPliku& d) { return Read(Write(input), d); }
   std::string Text(const std::string& file) { return GetFileVersionText(file, "def", GetParam().api()); }
 
   kwtest::ScratchDir dir_;
@@ -104,7 +104,7 @@ TEST_P(VersionDetails, FlagsUnderMask) {
       {0xFFFFFFFF, 0xFFFFFFFF, "Pre-release, Wersja prywatna, Wersja specjalna, Wersja testowa"},
   };
   for (const auto& c : cases) {
-    VersionSpec s = FullSpec();
+    VersionBlockInput s = FullSpec();
     s.fixed.fileFlags = c.flags;
     s.fixed.fileFlagsMask = c.mask;
     TWersjaPliku d;
@@ -127,7 +127,7 @@ TEST_P(VersionDetails, TargetSystemTexts) {
       {0x40005, "Nieznana platforma systemowa"},
   };
   for (const auto& c : cases) {
-    VersionSpec s = FullSpec();
+    VersionBlockInput s = FullSpec();
     s.fixed.fileOS = c.os;
     TWersjaPliku d;
     ASSERT_TRUE(Read(s, d)) << std::hex << c.os;
@@ -136,7 +136,7 @@ TEST_P(VersionDetails, TargetSystemTexts) {
 }
 
 TEST_P(VersionDetails, MissingStringsAreEmptyAndStillSucceed) {
-  VersionSpec s = FullSpec();
+  VersionBlockInput s = FullSpec();
   s.stringTables[0].strings = {{"CompanyName", "Firma"}, {"ProductName", ""}};
   TWersjaPliku d;
   ASSERT_TRUE(Read(s, d));
@@ -153,7 +153,7 @@ TEST_P(VersionDetails, MissingStringsAreEmptyAndStillSucceed) {
 }
 
 TEST_P(VersionDetails, StringsComeFromTheFirstTranslationsTable) {
-  VersionSpec s = FullSpec();
+  VersionBlockInput s = FullSpec();
   s.stringTables = {{0x0415, 1250, {{"CompanyName", "PL"}}}, {0x0409, 1252, {{"CompanyName", "EN"}}}};
   s.translations = {{0x0409, 1252}, {0x0415, 1250}};
   TWersjaPliku d;
@@ -181,16 +181,16 @@ TEST_P(VersionDetails, TableKeyMatchesIgnoringCase) {
 TEST_P(VersionDetails, BlocksThatFailAsAWholeGiveTheDefault) {
   const struct {
     const char* what;
-    void (*damage)(VersionSpec&);
+    void (*damage)(VersionBlockInput&);
   } cases[] = {
-      {"no VarFileInfo", [](VersionSpec& s) { s.hasVarFileInfo = false; }},
-      {"empty translation table", [](VersionSpec& s) { s.translations.clear(); }},
-      {"no fixed info", [](VersionSpec& s) { s.fixedInfoLength = 0; }},
-      {"fixed info of 51 bytes", [](VersionSpec& s) { s.fixedInfoLength = 51; }},
-      {"fixed info of 48 bytes", [](VersionSpec& s) { s.fixedInfoLength = 48; }},
+      {"no VarFileInfo", [](VersionBlockInput& s) { s.hasVarFileInfo = false; }},
+      {"empty translation table", [](VersionBlockInput& s) { s.translations.clear(); }},
+      {"no fixed info", [](VersionBlockInput& s) { s.fixedInfoLength = 0; }},
+      {"fixed info of 51 bytes", [](VersionBlockInput& s) { s.fixedInfoLength = 51; }},
+      {"fixed info of 48 bytes", [](VersionBlockInput& s) { s.fixedInfoLength = 48; }},
   };
   for (const auto& c : cases) {
-    VersionSpec s = FullSpec();
+    VersionBlockInput s = FullSpec();
     c.damage(s);
     const std::string file = Write(s);
     TWersjaPliku d;
@@ -205,7 +205,7 @@ TEST_P(VersionDetails, BlocksThatFailAsAWholeGiveTheDefault) {
 }
 
 TEST_P(VersionDetails, FixedInfoOfExactly52BytesIsEnough) {
-  VersionSpec s = FullSpec();
+  VersionBlockInput s = FullSpec();
   s.fixedInfoLength = 52;
   TWersjaPliku d;
   EXPECT_TRUE(Read(s, d));
@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Routes, VersionDetails, ::testing::ValuesIn(Routes()),
 
 TEST(VersionLanguages, NeutralThenPolishThenEnglishThenFirst) {
   const auto block = [](const char* company) {
-    VersionSpec s = FullSpec();
+    VersionBlockInput s = FullSpec();
     s.stringTables[0].strings = {{"CompanyName", company}};
     return BuildVersionBlock(s);
   };
@@ -284,7 +284,7 @@ TEST(FormatVersion, HalvesAsUnsignedNumbers) {
 TEST(VerInfoErrors, EachFailureRaisesItsOwnClassAndMessage) {
   kwtest::ScratchDir dir;
   const auto& api = PortableVersionInfoApi();
-  auto write = [&](const VersionSpec& s) {
+  auto write = [&](const VersionBlockInput& s) {
     return dir.Write("m.dll", kwtest::MakePeImage(BuildVersionBlock(s), false));
   };
   try {
@@ -293,7 +293,7 @@ TEST(VerInfoErrors, EachFailureRaisesItsOwnClassAndMessage) {
   } catch (const ENoVerInfoError& e) {
     EXPECT_EQ(std::string(e.what()), "Niedostępna informacja o wersji."_w);
   }
-  VersionSpec s = FullSpec();
+  VersionBlockInput s = FullSpec();
   s.hasVarFileInfo = false;
   try {
     TVerInfoRes r(write(s), api);

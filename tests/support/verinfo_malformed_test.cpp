@@ -18,8 +18,8 @@ namespace {
 
 constexpr Container kContainers[] = {Container::Pe32, Container::Pe32Plus, Container::Elf32, Container::Elf64};
 
-VersionSpec SmallSpec() {
-  VersionSpec s;
+VersionBlockInput SmallSpec() {
+  VersionBlockInput s;
   s.fixed.fileVersionMS = 0x10002;
   s.fixed.fileVersionLS = 0x30004;
   s.stringTables = {{0x0415, 1250, {{"CompanyName", "Firma"}, {"Comments", "x"}}}};

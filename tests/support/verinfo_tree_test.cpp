@@ -15,8 +15,8 @@ using namespace kw;
 
 namespace {
 
-VersionSpec SmallSpec() {
-  VersionSpec s;
+VersionBlockInput SmallSpec() {
+  VersionBlockInput s;
   s.fixed.fileVersionMS = 0x10002;
   s.stringTables = {{0x0415, 1250, {{"CompanyName", "abc"}, {"Comments", ""}}}};
   s.translations = {{0x0415, 1250}, {0x0409, 1252}};
@@ -161,7 +161,7 @@ TEST(VersionTree, ValueLengthIsClippedToItsNode) {
 }
 
 TEST(VersionBlock, NodeOverSixtyFourKilobytesIsRefused) {
-  VersionSpec s = SmallSpec();
+  VersionBlockInput s = SmallSpec();
   s.stringTables[0].strings = {{"Comments", std::string(40000, 'x')}};
   EXPECT_THROW(BuildVersionBlock(s), std::length_error);
 }

@@ -64,12 +64,12 @@ TEST(WindowsModules, ReaderAgreesWithWindows) {
 // Windows' lookups trust the lengths inside a block; the reader's buffer must hold
 // whatever a damaged block leads them to.
 TEST(WindowsModules, DamagedFilesThroughWindowsFunctions) {
-  VersionSpec spec;
-  spec.fixed.fileVersionMS = 0x10002;
-  spec.fixed.fileVersionLS = 0x30004;
-  spec.stringTables = {{0x0415, 1250, {{"CompanyName", "Firma"}, {"Comments", "x"}}}};
-  spec.translations = {{0x0415, 1250}};
-  const std::string block = BuildVersionBlock(spec);
+  VersionBlockInput input;
+  input.fixed.fileVersionMS = 0x10002;
+  input.fixed.fileVersionLS = 0x30004;
+  input.stringTables = {{0x0415, 1250, {{"CompanyName", "Firma"}, {"Comments", "x"}}}};
+  input.translations = {{0x0415, 1250}};
+  const std::string block = BuildVersionBlock(input);
   const std::string image = kwtest::MakePeImage(block, false);
   kwtest::ScratchDir dir;
   // Windows reads a cut file as far as it goes, so a cut in the last bytes may still be

@@ -1,0 +1,229 @@
+// Runs the simulator's modes. A transcript is parsed whole before the plugin is loaded,
+// so a bad line costs nothing but the message; a failure of the simulation itself
+// (module, files) ends the run after unloading what was loaded.
+#include "tools/sim/driver.h"
+
+#include <filesystem>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+#include "tools/sim/checker.h"
+#include "tools/sim/codec.h"
+#include "tools/sim/console.h"
+#include "tools/sim/plugins_folder.h"
+#include "tools/sim/report.h"
+#include "tools/sim/session.h"
+#include "tools/sim/transcript.h"
+
+namespace kwsim {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<Reporter> MakeReporter(const RunOptions& options, std::ostream& out) {
+  if (options.Json) return std::make_unique<JsonReporter>(out);
+  return std::make_unique<TextReporter>(out, options.Colour);
+}
+
+SessionOptions MakeSessionOptions(const RunOptions& options, const std::string& baseDir) {
+  SessionOptions s;
+  s.ModulePath = options.Module.empty() ? DefaultModulePath() : options.Module;
+  s.PluginsFrom = options.PluginsFrom;
+  s.BaseDir = baseDir;
+  s.Keep = options.Keep;
+  return s;
+}
+
+// Loads the plugin; false (with the message on err) when that fails.
+bool StartSession(Session& session, const SessionOptions& options, const RunOptions& run,
+                  const std::string& name, std::ostream& err) {
+  if (options.ModulePath.empty()) {
+    err << name << ": no plugin module found beside the simulator (build kwartlin_module, or give --module)\n";
+    return false;
+  }
+  try {
+    session.Start();
+  } catch (const std::exception& e) {
+    err << name << ": " << e.what() << '\n';
+    return false;
+  }
+  if (run.Keep) err << "kwartlin-sim: the plugins folder stays at " << session.FolderPath() << '\n';
+  return true;
+}
+
+void FinishQuietly(Session& session) {
+  try {
+    session.Finish();
+  } catch (...) {
+  }
+}
+
+std::string JoinLines(std::istream& in) {
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> TextLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string line(text.substr(start, end - start));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string DefaultModulePath() {
+  const std::string exe = ExecutablePath();
+  if (exe.empty()) return {};
+  const fs::path dir = PathFromUtf8(exe).parent_path();
+  std::error_code ec;
+  for (const fs::path& candidate : {dir / "kwartlin.tpl", dir.parent_path().parent_path() / "kwartlin.tpl"})
+    if (fs::is_regular_file(candidate, ec)) return PathToUtf8(candidate);
+  return {};
+}
+
+int RunTranscript(std::string_view text, const std::string& name, const std::string& baseDir,
+                  const RunOptions& options, std::ostream& out, std::ostream& err) {
+  std::vector<Step> steps;
+  try {
+    steps = ParseTranscript(text);
+  } catch (const TranscriptError& e) {
+    err << name << ':' << e.Line() << ": " << e.what() << '\n';
+    return kExitUsage;
+  }
+  const std::unique_ptr<Reporter> reporter = MakeReporter(options, out);
+  const SessionOptions sessionOptions = MakeSessionOptions(options, baseDir);
+  Session session(sessionOptions, *reporter);
+  if (!StartSession(session, sessionOptions, options, name, err)) return kExitFailure;
+  int line = 0;
+  try {
+    for (const Step& step : steps) {
+      line = step.Line;
+      if (step.Kind == Verb::Quit) break;
+      session.Execute(step);
+    }
+    line = 0;
+    session.Finish();
+  } catch (const std::exception& e) {
+    err << name;
+    if (line > 0) err << ':' << line;
+    err << ": " << e.what() << '\n';
+    FinishQuietly(session);
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int RunTranscriptFile(const std::string& path, const RunOptions& options, std::ostream& out,
+                      std::ostream& err) {
+  if (path == "-") return RunTranscript(JoinLines(std::cin), "<stdin>", ".", options, out, err);
+  const fs::path file = PathFromUtf8(path);
+  const std::optional<std::string> text = ReadBytes(file);
+  if (!text) {
+    err << path << ": cannot read the transcript\n";
+    return kExitUsage;
+  }
+  const fs::path dir = file.parent_path();
+  return RunTranscript(*text, path, dir.empty() ? "." : PathToUtf8(dir), options, out, err);
+}
+
+int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostream& out,
+             std::ostream& err) {
+  const std::string name = "<stdin>";
+  const std::unique_ptr<Reporter> reporter = MakeReporter(options, out);
+  const SessionOptions sessionOptions = MakeSessionOptions(options, ".");
+  Session session(sessionOptions, *reporter);
+  if (!StartSession(session, sessionOptions, options, name, err)) return kExitFailure;
+  if (prompt) out << "Type help for the commands, quit to leave.\n";
+  TranscriptParser parser;
+  bool unreadable = false;
+  bool failed = false;
+  std::string line;
+  for (;;) {
+    if (prompt) out << (parser.InBlock() ? "... " : "kwartlin> ") << std::flush;
+    if (!std::getline(in, line)) {
+      if (prompt) out << '\n';
+      break;
+    }
+    std::optional<Step> step;
+    try {
+      step = parser.Feed(line);
+    } catch (const TranscriptError& e) {
+      err << name << ':' << e.Line() << ": " << e.what() << '\n';
+      unreadable = true;
+      continue;
+    }
+    if (!step) continue;
+    if (step->Kind == Verb::Quit) break;
+    try {
+      session.Execute(*step);
+    } catch (const std::exception& e) {
+      err << name << ':' << step->Line << ": " << e.what() << '\n';
+      failed = true;
+    }
+    out << std::flush;
+  }
+  try {
+    parser.Finish();
+  } catch (const TranscriptError& e) {
+    err << name << ':' << e.Line() << ": " << e.what() << '\n';
+    unreadable = true;
+  }
+  FinishQuietly(session);
+  return unreadable ? kExitUsage : failed ? kExitFailure : kExitOk;
+}
+
+int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err) {
+  bool unreadable = false;
+  bool findings = false;
+  for (const std::string& file : files) {
+    const std::optional<std::string> bytes = ReadBytes(PathFromUtf8(file));
+    if (!bytes) {
+      err << file << ": cannot read the script\n";
+      unreadable = true;
+      continue;
+    }
+    const std::vector<Finding> found = CheckScript(*bytes);
+    for (const Finding& f : found) {
+      if (json) {
+        out << "{\"file\":" << JsonString(file) << ",\"line\":" << f.Line
+            << ",\"kind\":" << JsonString(f.Kind) << ",\"message\":" << JsonString(f.Message) << "}\n";
+      } else {
+        out << file << ':' << f.Line << ": " << f.Kind << ": " << f.Message << '\n';
+      }
+    }
+    if (!found.empty()) findings = true;
+    else if (!json) out << file << ": no findings\n";
+  }
+  return unreadable ? kExitUsage : findings ? kExitFailure : kExitOk;
+}
+
+int CompareWithExpected(std::string_view output, const std::string& expectedPath, std::ostream& err) {
+  const std::optional<std::string> expected = ReadBytes(PathFromUtf8(expectedPath));
+  if (!expected) {
+    err << expectedPath << ": cannot read the expected output\n";
+    return kExitFailure;
+  }
+  const std::vector<std::string> want = TextLines(*expected);
+  const std::vector<std::string> got = TextLines(output);
+  for (std::size_t i = 0; i < want.size() || i < got.size(); ++i) {
+    const std::string* w = i < want.size() ? &want[i] : nullptr;
+    const std::string* g = i < got.size() ? &got[i] : nullptr;
+    if (w && g && *w == *g) continue;
+    err << expectedPath << ':' << i + 1 << ": the output differs from the expected one\n"
+        << "  expected: " << (w ? *w : "(end of file)") << '\n'
+        << "  actual:   " << (g ? *g : "(end of output)") << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace kwsim

@@ -1,0 +1,50 @@
+// The simulator's three ways of working, apart from argument parsing so that tests can
+// drive them with strings: replaying a transcript, the interactive prompt, and the
+// script checker. Each returns the program's exit code.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kwsim {
+
+inline constexpr int kExitOk = 0;       // done (check: no findings)
+inline constexpr int kExitFailure = 1;  // anything else (check: findings)
+inline constexpr int kExitUsage = 2;    // bad usage, or a line that cannot be read
+
+struct RunOptions {
+  std::string Module;       // the kwartlin.tpl to load (UTF-8); empty = DefaultModulePath()
+  std::string PluginsFrom;  // folder whose data files go into the fresh data folder
+  bool Json = false;        // one JSON object per event instead of text
+  bool Colour = false;      // colour escapes in text output
+  bool Keep = false;        // leave the plugins folder behind (its path goes to err)
+};
+
+// The module built with the simulator: beside the program, or two folders up (the
+// build tree's layout); empty when there is none.
+std::string DefaultModulePath();
+
+// Replays a transcript's text; name prefixes messages ("name:line: reason"); relative
+// paths in it start at baseDir.
+int RunTranscript(std::string_view text, const std::string& name, const std::string& baseDir,
+                  const RunOptions& options, std::ostream& out, std::ostream& err);
+
+// The same for a file, or standard input when path is "-".
+int RunTranscriptFile(const std::string& path, const RunOptions& options, std::ostream& out,
+                      std::ostream& err);
+
+// Reads commands from in until quit or its end; with prompt set, asks for each line on
+// out. Lines that cannot be read are reported and skipped; the exit code is 2 when
+// there was one, else 1 when a command failed, else 0.
+int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostream& out,
+             std::ostream& err);
+
+// Checks script files; 0 when clean, 1 with findings, 2 when a file cannot be read.
+int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
+
+// Compares output with the expected file's text; on a difference says where on err.
+int CompareWithExpected(std::string_view output, const std::string& expectedPath, std::ostream& err);
+
+}  // namespace kwsim

@@ -1,0 +1,92 @@
+// kwartlin-sim: a messenger in a terminal. It loads the real kwartlin.tpl from a fresh
+// plugins folder and plays the host for it, from a transcript (run), at a prompt
+// (shell), or checks script files (check). Only argument parsing lives here; the modes
+// are in driver.cpp.
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include <CLI/CLI.hpp>
+
+#include "tools/sim/console.h"
+#include "tools/sim/driver.h"
+
+namespace {
+
+struct Arguments {
+  kwsim::RunOptions Run;
+  std::string Colour = "auto";
+  std::string Transcript;
+  std::string Expect;
+  std::vector<std::string> Scripts;
+  bool CheckJson = false;
+};
+
+void AddRunOptions(CLI::App* command, Arguments& a) {
+  command->add_option("--plugins-from", a.Run.PluginsFrom,
+                      "Folder whose Kwartlin.dat, Kwartlin.spm and Kwartlin.ini (or whose Kwartlin "
+                      "subfolder's) are copied into the fresh data folder")
+      ->check(CLI::ExistingDirectory);
+  command->add_option("--module", a.Run.Module, "The kwartlin.tpl to load (default: the one built beside)")
+      ->check(CLI::ExistingFile);
+  command->add_flag("--json", a.Run.Json, "One JSON object per event, one per line");
+  command->add_option("--color", a.Colour, "Colour in text output")
+      ->check(CLI::IsMember({"auto", "always", "never"}));
+  command->add_flag("--keep", a.Run.Keep, "Keep the temporary plugins folder and print where it is");
+}
+
+bool WantColour(const std::string& choice, bool json, bool consoleCanColour) {
+  if (json || choice == "never") return false;
+  if (choice == "always") return true;
+  return consoleCanColour && kwsim::StdoutIsTerminal() && std::getenv("NO_COLOR") == nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool consoleCanColour = kwsim::PrepareConsole();
+  Arguments a;
+  CLI::App app{"kwartlin-sim: plays the Tlen messenger for the Kwartlin plugin (kwartlin.tpl)"};
+  app.require_subcommand(1);
+
+  CLI::App* run = app.add_subcommand("run", "Replays a transcript of messenger events");
+  AddRunOptions(run, a);
+  run->add_option("--expect", a.Expect,
+                  "Compare the (plain) output with this file; exit 1 at the first difference");
+  run->add_option("transcript", a.Transcript, "Transcript file, or - for standard input")->required();
+
+  CLI::App* shell = app.add_subcommand("shell", "Reads commands at a prompt (type help)");
+  AddRunOptions(shell, a);
+
+  CLI::App* check = app.add_subcommand("check", "Checks script files for mistakes the plugin passes over");
+  check->add_flag("--json", a.CheckJson, "One JSON object per finding");
+  check->add_option("script", a.Scripts, "Script files (Kwartlin.dat)")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? kwsim::kExitOk : kwsim::kExitUsage;
+  }
+
+  try {
+    if (check->parsed()) return kwsim::RunCheck(a.Scripts, a.CheckJson, std::cout, std::cerr);
+    if (shell->parsed()) {
+      a.Run.Colour = WantColour(a.Colour, a.Run.Json, consoleCanColour);
+      return kwsim::RunShell(std::cin, kwsim::StdinIsTerminal(), a.Run, std::cout, std::cerr);
+    }
+    if (!a.Expect.empty()) {
+      a.Run.Colour = false;
+      std::ostringstream output;
+      const int code = kwsim::RunTranscriptFile(a.Transcript, a.Run, output, std::cerr);
+      std::cout << output.str() << std::flush;
+      if (code != kwsim::kExitOk) return code;
+      return kwsim::CompareWithExpected(output.str(), a.Expect, std::cerr);
+    }
+    a.Run.Colour = WantColour(a.Colour, a.Run.Json, consoleCanColour);
+    return kwsim::RunTranscriptFile(a.Transcript, a.Run, std::cout, std::cerr);
+  } catch (const std::exception& e) {
+    std::cerr << "kwartlin-sim: " << e.what() << '\n';
+    return kwsim::kExitFailure;
+  }
+}

@@ -1,0 +1,390 @@
+// The host side of the simulation. Effects are read from the test host's logs: its call
+// log gives the order, and each service's own log the decoded record, so that a message
+// sent between two menu changes is reported between them.
+#include "tools/sim/session.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tools/sim/codec.h"
+#include "tools/sim/script_lines.h"
+
+namespace kwsim {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kMainItem = "KWARTLIN_MAIN_MENU";
+constexpr const char* kServiceName = "KWARTLIN/PROC_BRIX";
+constexpr std::int32_t kReceived = 1;
+constexpr std::int32_t kSending = 5;
+constexpr std::int32_t kRenewCaption = 0x10000000;
+
+// The page area the simulated options dialog offers: the form's own design size.
+constexpr std::int32_t kPageWidth = 525;
+constexpr std::int32_t kPageHeight = 421;
+
+std::string U(std::string_view cp1250) { return Cp1250ToUtf8(cp1250); }
+
+std::string VersionText(std::int32_t version) {
+  const auto v = static_cast<std::uint32_t>(version);
+  return std::to_string((v >> 24) & 0xFF) + "." + std::to_string((v >> 16) & 0xFF) + "." +
+         std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
+}
+
+std::string FixedText(const char* text, std::size_t size) {
+  std::size_t n = 0;
+  while (n < size && text[n] != '\0') ++n;
+  return std::string(text, n);
+}
+
+}  // namespace
+
+const std::vector<std::string>& CommandSummary() {
+  static const std::vector<std::string> lines = {
+      "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)",
+      "send PROTO TO TEXT                the user sends a message",
+      "popup CONTACT                     the contact-list popup opens on CONTACT",
+      "click CONTACT ITEM                an item of the popup is clicked (caption or id)",
+      "status PROTO STATUS [TEXT]        the user's status: 1-7 or offline, online, chat,",
+      "                                  dnd, away, xa, invisible",
+      "contact ID [name=..] [group=..] [desc=..] [flags=..]",
+      "                                  adds or changes a contact of the list",
+      "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX",
+      "restart                           the messenger closes and starts again",
+      "file script|spam|settings <<END   writes a data file from the lines up to END",
+      "file script|spam|settings from PATH | delete",
+      "show-file script|spam|settings    prints a data file",
+      "options show|hide|save|destroy    the plugin's page of the options dialog",
+      "echo TEXT                         prints TEXT",
+      "help, quit",
+      "TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).",
+  };
+  return lines;
+}
+
+Session::Session(SessionOptions options, Reporter& reporter)
+    : options_(std::move(options)), reporter_(reporter) {}
+
+Session::~Session() {
+  // An interrupted run still unloads, so the module writes its settings and the folder
+  // can go; nothing is reported any more.
+  try {
+    if (loaded_) module_.UnloadPlugin();
+    loaded_ = false;
+    module_.Close();
+  } catch (...) {
+  }
+}
+
+std::string Session::FolderPath() const { return folder_ ? PathToUtf8(folder_->Root()) : ""; }
+
+void Session::Start() {
+  folder_ = std::make_unique<PluginsFolder>(PathFromUtf8(options_.ModulePath), options_.Keep);
+  if (!options_.PluginsFrom.empty()) folder_->CopyDataFrom(PathFromUtf8(options_.PluginsFrom));
+  Event event;
+  LoadEvent load;
+  load.DataFiles = folder_->PresentDataFiles();
+  event.Data = load;
+  LoadModule(event);
+  Emit(std::move(event));
+}
+
+void Session::Finish() {
+  if (!loaded_) return;
+  Event event;
+  event.Data = UnloadEvent{};
+  UnloadModule(event);
+  Emit(std::move(event));
+}
+
+void Session::LoadModule(Event& event) {
+  host_ = std::make_unique<kwtest::TestHost>();
+  host_->Statuses = statuses_;
+  host_->Contacts = contacts_;
+  items_.clear();
+  ownEchoes_.clear();
+  // The messenger hands every message it sends to the hooks, the plugin's own too.
+  host_->OnSend = [this](const kwtest::SentMessage& m) {
+    const std::size_t index = host_->Sent.size() - 1;
+    ownEchoes_[index] = host_->Deliver(m.ProtocolId, m.ContactId, m.Text, kSending, m.Mark).Result;
+  };
+  if (!module_.Open(folder_->ModulePath().string()))
+    throw SimError("cannot load the module " + PathToUtf8(folder_->ModulePath()) + ": " +
+                   kwtest::LastModuleError());
+  const kw::PluginInfoDef* info = module_.GetPluginInfo();
+  if (auto* load = std::get_if<LoadEvent>(&event.Data); load != nullptr && info != nullptr) {
+    load->Name = U(kwtest::Text(info->Name));
+    load->Version = VersionText(info->Version);
+  }
+  const LogMark mark = Mark();
+  module_.LoadPlugin(host_->Link());
+  loaded_ = true;
+  CollectEffects(mark, event.Effects);
+}
+
+void Session::UnloadModule(Event& event) {
+  const LogMark mark = Mark();
+  module_.UnloadPlugin();
+  loaded_ = false;
+  CollectEffects(mark, event.Effects);
+  module_.Close();
+  statuses_ = host_->Statuses;
+  contacts_ = host_->Contacts;
+  host_.reset();
+}
+
+Session::LogMark Session::Mark() const {
+  LogMark m;
+  m.Calls = host_->Calls.size();
+  m.ProtocolCalls = host_->ProtocolCalls.size();
+  m.Sent = host_->Sent.size();
+  m.StateChanges = host_->StateChanges.size();
+  m.Added = host_->AddedItems.size();
+  m.Changed = host_->ChangedItems.size();
+  m.Deleted = host_->DeletedItems.size();
+  m.Settings = folder_->Read(DataFile::Settings);
+  return m;
+}
+
+void Session::CollectEffects(const LogMark& mark, std::vector<Effect>& effects) {
+  const kwtest::TestHost& h = *host_;
+  std::size_t protocolCall = mark.ProtocolCalls, sent = mark.Sent, change = mark.StateChanges;
+  std::size_t added = mark.Added, changed = mark.Changed, deleted = mark.Deleted;
+  for (std::size_t i = mark.Calls; i < h.Calls.size(); ++i) {
+    const std::string& service = h.Calls[i].Service;
+    if (service == "Tlen/ProtocolCallFunction" && protocolCall < h.ProtocolCalls.size()) {
+      const kwtest::ProtocolCall& call = h.ProtocolCalls[protocolCall++];
+      if (call.Function == "PFSendMessage" && sent < h.Sent.size()) {
+        const kwtest::SentMessage& m = h.Sent[sent];
+        const auto echo = ownEchoes_.find(sent++);
+        effects.push_back(SentEffect{U(m.ProtocolId), U(m.ContactId), U(m.Text), m.Mark,
+                                     echo != ownEchoes_.end() && echo->second != 0});
+      } else if (call.Function == "PFChangeUserState" && change < h.StateChanges.size()) {
+        const kwtest::UserStateCall& s = h.StateChanges[change++];
+        effects.push_back(StatusEffect{U(s.Call.Protocol), s.Status, U(s.Description),
+                                       h.Statuses.count(s.Call.Protocol) != 0});
+      }
+    } else if (service == "Tlen/AddMenuItem" && added < h.AddedItems.size()) {
+      const kwtest::MenuItem& item = h.AddedItems[added++];
+      items_[item.Handle] = {item.ItemId, item.Caption};
+      if (item.ItemId != kMainItem) effects.push_back(MenuEffect{true, U(item.ItemId), U(item.Caption)});
+    } else if (service == "Tlen/ChangeMenuItem" && changed < h.ChangedItems.size()) {
+      const kwtest::MenuItem& item = h.ChangedItems[changed++];
+      auto it = items_.find(item.Handle);
+      if (it != items_.end() && (item.ChangeFlags & kRenewCaption) != 0) it->second.second = item.Caption;
+    } else if (service == "Tlen/DeleteMenuItem" && deleted < h.DeletedItems.size()) {
+      const std::intptr_t handle = h.DeletedItems[deleted++];
+      auto it = items_.find(handle);
+      if (it != items_.end()) {
+        effects.push_back(MenuEffect{false, U(it->second.first), U(it->second.second)});
+        items_.erase(it);
+      } else {
+        effects.push_back(MenuEffect{false, "handle " + std::to_string(handle), ""});
+      }
+    }
+  }
+  if (folder_->Read(DataFile::Settings) != mark.Settings) effects.push_back(SettingsEffect{});
+}
+
+void Session::Execute(const Step& step) {
+  if (!host_) throw SimError("the plugin is not loaded");
+  switch (step.Kind) {
+    case Verb::Recv: Message(step, true); break;
+    case Verb::Send: Message(step, false); break;
+    case Verb::Popup: Popup(step); break;
+    case Verb::Click: Click(step); break;
+    case Verb::Status: Status(step); break;
+    case Verb::Contact: Contact(step); break;
+    case Verb::Service: Service(step); break;
+    case Verb::Restart: Restart(step); break;
+    case Verb::File: WriteFile(step); break;
+    case Verb::ShowFile: ShowFile(step); break;
+    case Verb::Options: Options(step); break;
+    case Verb::Echo: Emit(Event{step.Line, EchoEvent{U(step.Text)}, {}}); break;
+    case Verb::Help: Emit(Event{step.Line, HelpEvent{CommandSummary()}, {}}); break;
+    case Verb::Quit: break;
+  }
+}
+
+void Session::Message(const Step& step, bool incoming) {
+  const LogMark mark = Mark();
+  const kwtest::Delivery d =
+      host_->Deliver(step.Protocol, step.Contact, step.Text, incoming ? kReceived : kSending);
+  MessageEvent m;
+  m.Incoming = incoming;
+  m.Protocol = step.Protocol;
+  m.Contact = U(step.Contact);
+  m.Text = U(step.Text);
+  m.Hooked = d.Hooked;
+  m.Result = d.Result;
+  m.Back = U(d.Text);
+  Event event{step.Line, m, {}};
+  CollectEffects(mark, event.Effects);
+  Emit(std::move(event));
+}
+
+void Session::Popup(const Step& step) {
+  const LogMark mark = Mark();
+  PopupEvent p;
+  p.Contact = U(step.Contact);
+  p.Result = host_->OpenPopup(step.Contact);
+  for (const kwtest::ShownItem& shown : host_->Shown) {
+    const kwtest::MenuItem* item = host_->FindItem(shown.ItemId);
+    p.Shown.push_back({U(shown.ItemId), item ? U(item->Caption) : "", shown.ItemId == kMainItem});
+  }
+  Event event{step.Line, p, {}};
+  CollectEffects(mark, event.Effects);
+  Emit(std::move(event));
+}
+
+void Session::Click(const Step& step) {
+  ClickEvent c;
+  c.Contact = U(step.Contact);
+  c.Item = U(step.Text);
+  // The item by its caption as the host shows it, exact first, then ignoring case; then
+  // by its id; anything else is clicked as an id the host does not know.
+  const kwtest::MenuItem* found = nullptr;
+  for (int pass = 0; pass < 3 && found == nullptr; ++pass) {
+    for (const auto& [handle, item] : host_->MenuItems) {
+      const bool match = pass == 0   ? item.Caption == step.Text
+                         : pass == 1 ? UpperCp1250(item.Caption) == UpperCp1250(step.Text)
+                                     : UpperCp1250(item.ItemId) == UpperCp1250(step.Text);
+      if (match) {
+        found = &item;
+        break;
+      }
+    }
+  }
+  const std::string id = found ? found->ItemId : step.Text;
+  c.Known = found != nullptr;
+  c.Id = U(id);
+  c.Caption = found ? U(found->Caption) : "";
+  const LogMark mark = Mark();
+  c.Result = host_->ClickItem(id, step.Contact);
+  Event event{step.Line, c, {}};
+  CollectEffects(mark, event.Effects);
+  Emit(std::move(event));
+}
+
+void Session::Status(const Step& step) {
+  host_->Statuses[step.Protocol] = kwtest::UserStatus{step.Status, step.Text};
+  Emit(Event{step.Line, StatusEvent{step.Protocol, step.Status, U(step.Text)}, {}});
+}
+
+void Session::Contact(const Step& step) {
+  auto& list = host_->Contacts;
+  auto it = std::find_if(list.begin(), list.end(),
+                         [&](const kwtest::Contact& c) { return c.Id && *c.Id == step.Contact; });
+  ContactEvent e;
+  e.Added = it == list.end();
+  if (e.Added) {
+    kwtest::Contact fresh;
+    fresh.Id = step.Contact;
+    fresh.Name = fresh.Group = fresh.Description = fresh.AuxText = std::string();
+    list.push_back(fresh);
+    it = list.end() - 1;
+  }
+  if (step.Fields.Name) it->Name = step.Fields.Name;
+  if (step.Fields.Group) it->Group = step.Fields.Group;
+  if (step.Fields.Description) it->Description = step.Fields.Description;
+  if (step.Fields.Flags) it->Flags = *step.Fields.Flags;
+  e.Id = U(step.Contact);
+  e.Name = U(it->Name.value_or(""));
+  e.Group = U(it->Group.value_or(""));
+  e.Description = U(it->Description.value_or(""));
+  e.Flags = it->Flags;
+  Emit(Event{step.Line, e, {}});
+}
+
+void Session::Service(const Step& step) {
+  ServiceEvent s;
+  s.Name = kServiceName;
+  s.Text = U(step.Text);
+  s.Found = std::any_of(host_->Services.begin(), host_->Services.end(),
+                        [](const kwtest::ServiceRecord& r) { return r.Name == kServiceName; });
+  const LogMark mark = Mark();
+  if (s.Found) s.Result = host_->CallPluginService(kServiceName, kw::ToParam(step.Text.c_str()), 0);
+  Event event{step.Line, s, {}};
+  CollectEffects(mark, event.Effects);
+  Emit(std::move(event));
+}
+
+void Session::Restart(const Step& step) {
+  Event event;
+  event.Line = step.Line;
+  UnloadModule(event);
+  event.Data = RestartEvent{folder_->PresentDataFiles()};
+  LoadModule(event);
+  Emit(std::move(event));
+}
+
+void Session::WriteFile(const Step& step) {
+  FileEvent f;
+  f.Which = std::string(DataFileName(step.File));
+  f.FileName = std::string(DataFileOnDisk(step.File));
+  if (step.Delete) {
+    folder_->Remove(step.File);
+    f.Deleted = true;
+  } else {
+    std::string bytes;
+    if (step.Content) {
+      bytes = *step.Content;
+    } else {
+      fs::path from = PathFromUtf8(step.FromPath);
+      if (from.is_relative()) from = PathFromUtf8(options_.BaseDir) / from;
+      std::optional<std::string> read = ReadBytes(from);
+      if (!read) throw SimError("cannot read " + PathToUtf8(from));
+      bytes = std::move(*read);
+    }
+    folder_->Write(step.File, bytes);
+    f.Lines = SplitFileLines(bytes).size();
+    f.Bytes = bytes.size();
+  }
+  Emit(Event{step.Line, f, {}});
+}
+
+void Session::ShowFile(const Step& step) {
+  ShowFileEvent s;
+  s.Which = std::string(DataFileName(step.File));
+  s.FileName = std::string(DataFileOnDisk(step.File));
+  const std::optional<std::string> bytes = folder_->Read(step.File);
+  s.Exists = bytes.has_value();
+  if (bytes)
+    for (const std::string& line : SplitFileLines(*bytes)) s.Lines.push_back(U(line));
+  Emit(Event{step.Line, s, {}});
+}
+
+void Session::Options(const Step& step) {
+  OptionsEvent o;
+  o.Action = std::string(OptionsActionName(step.Options));
+  const bool registered = !host_->OptionsPages.empty() && host_->OptionsPages.back().Callback != nullptr;
+  if (step.Options == OptionsAction::Type) {
+    o.Note = "typing into the page's editors is not available yet: they live inside the module";
+  } else if (!registered) {
+    o.Note = "the plugin registered no options page";
+  }
+  if (!o.Note.empty()) {
+    Emit(Event{step.Line, o, {}});
+    return;
+  }
+  auto record = kw::ZeroRecord<kw::OptionsPageEventDef>();
+  switch (step.Options) {
+    case OptionsAction::Show: record.Action = 1; break;
+    case OptionsAction::Hide: record.Action = 2; break;
+    case OptionsAction::Save: record.Action = 3; break;
+    default: record.Action = 5; break;
+  }
+  record.Width = kPageWidth;
+  record.Height = kPageHeight;
+  const LogMark mark = Mark();
+  o.Result = host_->CallOptionsPage(record);
+  o.Available = true;
+  o.PageName = U(FixedText(record.PageName, sizeof record.PageName));
+  o.PageDescription = U(FixedText(record.PageDescription, sizeof record.PageDescription));
+  Event event{step.Line, o, {}};
+  CollectEffects(mark, event.Effects);
+  Emit(std::move(event));
+}
+
+}  // namespace kwsim
