@@ -73,7 +73,7 @@ void CheckProfileFile(const std::string& text, const std::string& section, const
   Check(writer.Commit());
   kw::TIniProfile reader;
   Check(reader.Open(IniFile(), kw::TProfileMode::Read));
-  Check(reader.ReadString(section, key, "\x01absent") == value);
+  Check(reader.ReadString(section, key, "\x01" "absent") == value);
 }
 
 }  // namespace

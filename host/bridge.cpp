@@ -32,6 +32,10 @@ constexpr std::int32_t kRenewCaption = 0x10000000;  // bit 28 of MenuItemDef::Ch
 
 std::deque<std::string> handedTexts;  // deque: elements never move when it grows
 int hookDepth = 0;
+// Menu callbacks under way. A host may open the popup again from inside one being shown
+// (in ShowItemProc or the caption change); past kMaxNestedRuns such callbacks answer 0
+// at once, as the script runs at that depth run nothing, so that cannot recurse without end.
+int menuDepth = 0;
 
 // Counts the hook calls under way; the outermost one frees what earlier calls handed out.
 class HookCallScope {
@@ -149,6 +153,11 @@ bool RunMessageEvent(ProtocolEventDef* event, ProtocolMesageDef* message) {
 }
 
 std::int32_t KW_CDECL MenuCallback(std::int32_t code, void* record) {
+  if (menuDepth >= kMaxNestedRuns) return 0;
+  ++menuDepth;
+  struct Leave {
+    ~Leave() { --menuDepth; }
+  } leave;
   try {
     if (code == kMenuPopup) return ShowPopup(static_cast<MenuPopupDef*>(record));
     if (code == kMenuClick) return ClickItem(static_cast<const MenuClickDef*>(record));

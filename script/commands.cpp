@@ -1,5 +1,6 @@
 // The interpreter's command table and the 38 handlers. Every handler resolves all its
-// values before it writes anything, so a variable may be source and result at once.
+// values before it writes anything, so a variable may be source and result at once, and
+// no value (a view that may point into VariableTable) is used after a write.
 // Values handed to the host are copied first: the host may call the plugin back during
 // the call, and a nested run may grow VariableTable or reload the script meanwhile.
 // Arithmetic runs in uint32 so that overflow wraps without undefined behaviour.
@@ -139,7 +140,8 @@ void DoChkInt(TRunState& run, const TPreparedLine& line) {
 // --- texts ---
 
 void DoStrCon(TRunState& run, const TPreparedLine& line) {
-  std::string joined;
+  std::string& joined = run.Scratch[2];  // keeps its capacity from round to round
+  joined.clear();
   for (const TPreparedParam& p : line.Params) joined += ValueOf(p.Value, run.Scratch[0]);
   Write(line, 0, joined);
 }
@@ -191,16 +193,25 @@ void DoStrPos(TRunState& run, const TPreparedLine& line) {
   WriteNumber(line, 0, position);
 }
 
+// Piece n of the text split at c, as SplitAtChar would number them (an empty text has
+// no pieces; n beyond the last piece gives nothing), found without splitting.
+std::string_view PieceAt(std::string_view text, char c, std::int32_t n) {
+  if (text.empty() || n < 0) return {};
+  std::size_t start = 0;
+  for (std::int32_t k = 0; k < n; ++k) {
+    const std::size_t at = text.find(c, start);
+    if (at == std::string_view::npos) return {};
+    start = at + 1;
+  }
+  const std::size_t end = text.find(c, start);
+  return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
 void DoStrExt(TRunState& run, const TPreparedLine& line) {
   const std::string_view text = V(run, line, 0);
   const std::string_view separator = V(run, line, 1);
   const std::int32_t n = I(run, line, 2, -1);
-  std::string result;
-  if (!separator.empty()) {
-    const TLista pieces = SplitAtChar(text, separator.front());
-    if (n >= 0 && static_cast<std::size_t>(n) < pieces.size()) result = pieces[static_cast<std::size_t>(n)];
-  }
-  Write(line, 3, result);
+  Write(line, 3, separator.empty() ? std::string_view() : PieceAt(text, separator.front(), n));
 }
 
 void DoStrTrim(TRunState& run, const TPreparedLine& line) {
@@ -211,18 +222,33 @@ void DoStrTrim(TRunState& run, const TPreparedLine& line) {
   Write(line, 0, text);
 }
 
-void DoStrUp(TRunState& run, const TPreparedLine& line) {
+// UpperChar or LowerChar of every byte, looked up once, so a long text is recased
+// without a call per character.
+struct CaseTable {
+  explicit CaseTable(char (*recase)(char)) {
+    for (unsigned i = 0; i < 256; ++i) bytes[i] = recase(static_cast<char>(i));
+  }
+  void Apply(std::string& text) const {
+    for (char& c : text) c = bytes[static_cast<unsigned char>(c)];
+  }
+  char bytes[256];  // the recased byte of each byte
+};
+
+void Recase(TRunState& run, const TPreparedLine& line, const CaseTable& table) {
   std::string& text = run.Scratch[1];
   text.assign(V(run, line, 0));
-  UpperCaseInPlace(text);
+  table.Apply(text);
   Write(line, 0, text);
 }
 
+void DoStrUp(TRunState& run, const TPreparedLine& line) {
+  static const CaseTable upper(UpperChar);
+  Recase(run, line, upper);
+}
+
 void DoStrLow(TRunState& run, const TPreparedLine& line) {
-  std::string& text = run.Scratch[1];
-  text.assign(V(run, line, 0));
-  LowerCaseInPlace(text);
-  Write(line, 0, text);
+  static const CaseTable lower(LowerChar);
+  Recase(run, line, lower);
 }
 
 void DoChkSpam(TRunState& run, const TPreparedLine& line) {

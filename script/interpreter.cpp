@@ -19,19 +19,21 @@ std::int64_t EntryIndex(const TPreparedScript& script, int entryCode) {
     case entryInit:
     case entryMenuShow:
     case entryMenuClick: {
-      const std::int64_t label = script.FindLabel(SpecialLabelTable[entryCode].Name, -1);
+      const std::int64_t label = script.SpecialLabels[entryCode];
       return label < 0 ? -1 : label + 1;
     }
-    default:
+    default: {
       // The label line itself, passed over; a script without it runs from the top.
-      return script.FindLabel(SpecialLabelTable[entryStart].Name, 0);
+      const std::int64_t label = script.SpecialLabels[entryStart];
+      return label < 0 ? 0 : label;
+    }
   }
 }
 
 // After a host call the list may hold another script (a nested run reloaded it): go
 // on with that one at the same index, as a run that reads its lines afresh would.
 void FollowReload(TRunState& run) {
-  if (run.Script->Source != run.Lines) run.Script = PreparedScriptFor(run.Lines);
+  if (!run.Script->IsFor(run.Lines)) run.Script = PreparedScriptFor(run.Lines);
 }
 
 void MainLoop(TRunState& run, std::int64_t maxLines) {

@@ -82,6 +82,19 @@ TPreparedLine PrepareLine(std::string_view raw, std::int64_t index,
   return prepared;
 }
 
+// The variable named by an upper-cased "$" name: first at the cached slot (a name check
+// proves it), else by the table's index, and the slot remembered. Null when absent.
+TZmienna* VariableAt(const std::string& upperName, std::size_t& slot) {
+  if (slot < VariableTable.size()) {
+    TZmienna& cached = VariableTable[slot];
+    if (cached.Name == upperName) return &cached;
+  }
+  const long found = VariableTable.Find(upperName);
+  if (found < 0) return nullptr;
+  slot = static_cast<std::size_t>(found);
+  return &VariableTable[slot];
+}
+
 std::shared_ptr<const TPreparedScript>& LastPrepared() {
   static std::shared_ptr<const TPreparedScript> last;
   return last;
@@ -126,6 +139,8 @@ std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines) 
   for (std::size_t i = 0; i < lines.size(); ++i)
     if (!lines[i].empty() && lines[i].front() == ':')
       script->Labels.emplace(UpperCase(lines[i]), static_cast<std::int64_t>(i));  // first wins
+  for (int e = 0; e < kSpecialLabelCount; ++e)
+    script->SpecialLabels[e] = script->FindLabel(SpecialLabelTable[e].Name, -1);
   script->Lines.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i)
     script->Lines.push_back(PrepareLine(lines[i], static_cast<std::int64_t>(i), *script));
@@ -134,7 +149,7 @@ std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines) 
 
 std::shared_ptr<const TPreparedScript> PreparedScriptFor(const TScriptLines& lines) {
   std::shared_ptr<const TPreparedScript>& last = LastPrepared();
-  if (last && last->Source == lines) return last;
+  if (last && last->IsFor(lines)) return last;
   auto fresh = PrepareScript(lines);
   last = fresh;
   return fresh;
@@ -142,11 +157,12 @@ std::shared_ptr<const TPreparedScript> PreparedScriptFor(const TScriptLines& lin
 
 std::string_view ValueOf(const TPreparedValue& value, std::string& scratch) {
   if (!value.IsVariable) return value.Text;
+  const TZmienna* variable = VariableAt(value.Text, value.Slot);
+  if (variable == nullptr) return {};
   // Stored values are unescaped already; one written into the table by other means
   // still reads as ResolveValue would give it.
-  const std::string_view stored = LookupVariableUpper(value.Text);
-  if (HasEscape(stored)) scratch = UnescapeText(stored);
-  else scratch.assign(stored.data(), stored.size());
+  if (!HasEscape(variable->Value)) return variable->Value;
+  scratch = UnescapeText(variable->Value);
   return scratch;
 }
 
@@ -168,8 +184,13 @@ bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScra
 
 void WriteResult(const TPreparedParam& param, std::string_view value) {
   if (param.Target.empty()) return;
-  if (HasEscape(value)) SetVariable(param.Target, value, false);
-  else SetVariableUpper(param.Target, value);
+  if (HasEscape(value)) {
+    SetVariable(param.Target, value, false);
+  } else if (TZmienna* variable = VariableAt(param.Target, param.TargetSlot)) {
+    variable->Value.assign(value.data(), value.size());  // safe when value views this value
+  } else {
+    SetVariableUpper(param.Target, value);  // creates it; its slot is found on the next use
+  }
 }
 
 }  // namespace kw

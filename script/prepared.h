@@ -2,8 +2,12 @@
 // parameters classified once per distinct script, so a run only dispatches and looks
 // up variables. A prepared script is immutable and shared: a run holds it through a
 // shared_ptr, so a reload by a nested run (through a host call) never pulls it away.
+// The only thing a run changes in it is the slot cache of its variable references (the
+// position in VariableTable where the name was last found), which is checked against
+// the name at every use, so a stale slot costs a look-up and is never wrong.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,16 +16,20 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/KwartlinConst.h"
 #include "script/loader.h"
 
 namespace kw {
 
 // One parameter read as a value. Everything but a variable resolves to the same text
 // on every run, so it is resolved here.
+inline constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+
 struct TPreparedValue {
   bool IsVariable = false;             // Text names a variable rather than holding the value
   std::string Text;                    // the value; or "$" and the upper-cased variable name
   std::optional<std::int32_t> Number;  // ReadInt of a fixed value; unused for a variable
+  mutable std::size_t Slot = kNoSlot;  // variable: where in VariableTable it was last found
 };
 
 // One parameter of a parameter list, in every role a command may give it.
@@ -29,6 +37,7 @@ struct TPreparedParam {
   std::string Raw;       // as written, trimmed (SAVE names its variable this way)
   TPreparedValue Value;  // read as a value
   std::string Target;    // written as a result: "$" + upper-cased name; empty = write nothing
+  mutable std::size_t TargetSlot = kNoSlot;  // where in VariableTable Target was last found
 };
 
 // An IF condition, scanned.
@@ -58,9 +67,13 @@ struct TPreparedScript {
   std::vector<TPreparedLine> Lines; // one per source line, same index
   // Upper-cased text of each label line -> index of its first occurrence.
   std::unordered_map<std::string, std::int64_t> Labels;
+  // FindLabel of each special label (SpecialLabelTable order), -1 when absent.
+  std::int64_t SpecialLabels[kSpecialLabelCount] = {-1, -1, -1, -1};
 
   // FindLabel over Source: index of the first line reading ":" + name, case ignored.
   std::int64_t FindLabel(std::string_view name, std::int64_t notFound) const;
+  // True when these are the lines this was prepared from.
+  bool IsFor(const TScriptLines& lines) const { return Source == lines; }
 };
 
 // Prepares the lines afresh.
@@ -72,14 +85,16 @@ std::shared_ptr<const TPreparedScript> PreparedScriptFor(const TScriptLines& lin
 TPreparedValue PrepareValue(std::string_view param);
 TPreparedCondition PrepareCondition(std::string_view condition);
 
-// The value at this moment. The view points into the value itself or into scratch,
-// never into VariableTable, so it survives writes to variables.
+// The value at this moment. The view points into the prepared value, into scratch, or
+// into VariableTable: it is valid only until the next write to a variable (or anything
+// that may write one, such as a host call), so a command reads all its values first.
 std::string_view ValueOf(const TPreparedValue& value, std::string& scratch);
 // ReadInt of the value with the fallback.
 std::int32_t NumberOf(const TPreparedValue& value, std::int32_t fallback, std::string& scratch);
 bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
                       std::string& rightScratch);
-// Writes a result through the parameter, as SetVariable with the save flag off.
+// Writes a result through the parameter, as SetVariable with the save flag off. The
+// value may be a view into VariableTable (a ValueOf result), even into the target itself.
 void WriteResult(const TPreparedParam& param, std::string_view value);
 
 }  // namespace kw

@@ -1,41 +1,22 @@
-// The spam test. SpamList keeps the rule lines as the user wrote them; every check folds
+// The spam test. SpamList keeps the rule lines as the user wrote them; a check folds
 // case and the Polish letters' marks on both sides and matches plain substrings, so
-// "zażółć" in the list catches "ZAZOLC" in a message. A rule is parsed into words and
-// their alternatives by ParseRule and matched by RuleMatches: the one place to swap in
-// a precompiled matcher later without touching the observable result.
+// "zażółć" in the list catches "ZAZOLC" in a message. The rules are compiled once per
+// change of the list (spam_matcher.h), so a check costs the text, not the list; the
+// answer is the one of folding, splitting and matching every line at every check.
 #include "script/spam.h"
 
-#include <array>
+#include <cstdint>
 #include <utility>
 
 #include "host/globals.h"
+#include "script/spam_matcher.h"
 #include "script/text.h"
-#include "support/casing.h"
 #include "support/platform.h"
 
 namespace kw {
 namespace {
 
-// A rule line, parsed: each word is the list of its alternatives, in written order.
-using TSpamRule = std::vector<std::vector<std::string>>;
-
 constexpr char kQuote = '"';
-
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-  std::array<unsigned char, 256> t{};
-  for (unsigned i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-  t[0x8C] = 'S';  // Ś
-  t[0x8F] = 'Z';  // Ź
-  t[0xA3] = 'L';  // Ł
-  t[0xA5] = 'A';  // Ą
-  t[0xAF] = 'Z';  // Ż
-  t[0xC6] = 'C';  // Ć
-  t[0xCA] = 'E';  // Ę
-  t[0xD1] = 'N';  // Ń
-  t[0xD3] = 'O';  // Ó
-  return t;
-}
-constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
 
 bool IsBlankOrControl(char c) {  // codes 1 to 32
   auto u = static_cast<unsigned char>(c);
@@ -87,27 +68,40 @@ std::vector<std::string> SplitSpamFileLines(std::string_view text) {
   return lines;
 }
 
-// A folded rule line into words, each word into its alternatives.
-TSpamRule ParseRule(std::string_view foldedLine) {
-  TSpamRule rule;
-  for (const std::string& word : DelimitedSplit(foldedLine, ' '))
-    rule.push_back(DelimitedSplit(TrimBlanks(word), '|'));
-  return rule;
+// The matcher compiled from SpamList, rebuilt when the list's version moves on. A list
+// that could not be compiled (memory) is checked rule by rule instead, without another
+// attempt until the list changes.
+struct TCompiledList {
+  TSpamMatcher Matcher;          // built from the lines of SpamList at Version
+  std::uint64_t Version = 0;     // SpamList.Version() the matcher (or the failure) is for
+  bool Failed = false;           // building failed for that version
+};
+
+TCompiledList& Compiled() {
+  static TCompiledList compiled;
+  return compiled;
 }
 
-// Every word needs one non-empty alternative that occurs in the folded text.
-bool RuleMatches(const TSpamRule& rule, std::string_view foldedText) {
-  for (const auto& alternatives : rule) {
-    bool found = false;
-    for (const std::string& alternative : alternatives) {
-      if (!alternative.empty() && foldedText.find(alternative) != std::string_view::npos) {
-        found = true;
-        break;
-      }
+// The matcher for the current SpamList, or null when it cannot be built.
+const TSpamMatcher* CurrentMatcher() {
+  TCompiledList& c = Compiled();
+  if (c.Version != SpamList.Version()) {
+    c.Version = SpamList.Version();
+    c.Failed = false;
+    try {
+      c.Matcher.Compile(SpamList.Lines());
+    } catch (...) {
+      c.Failed = true;
     }
-    if (!found) return false;
   }
-  return true;
+  return c.Failed ? nullptr : &c.Matcher;
+}
+
+bool CheckEveryRule(std::string_view text) {
+  const std::string folded = FoldPolishLetters(text);
+  for (const std::string& line : SpamList)
+    if (SpamRuleMatches(ParseSpamRule(line), folded)) return true;
+  return false;
 }
 
 }  // namespace
@@ -129,22 +123,22 @@ void LoadSpamList() {
   } catch (...) {
     SpamList.clear();  // out of memory: no rules rather than half of them
   }
+  // Compiled now rather than at the first message; a failure shows again there.
+  CurrentMatcher();
 }
 
 bool IsSpam(std::string_view text) {
   try {
-    const std::string folded = FoldPolishLetters(text);
-    for (const std::string& line : SpamList)
-      if (RuleMatches(ParseRule(FoldPolishLetters(line)), folded)) return true;
-    return false;
+    if (const TSpamMatcher* matcher = CurrentMatcher()) return matcher->Matches(text);
+    return CheckEveryRule(text);
   } catch (...) {
     return false;
   }
 }
 
 std::string FoldPolishLetters(std::string_view text) {
-  std::string s = UpperCase(text);
-  for (char& c : s) c = static_cast<char>(kFoldTable[static_cast<unsigned char>(c)]);
+  std::string s(text);
+  for (char& c : s) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
   return s;
 }
 

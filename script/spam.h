@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kw {
+#include "script/spam_list.h"  // TSpamList
 
-using TSpamList = std::vector<std::string>;
+namespace kw {
 
 void LoadSpamList();                        // from SpamListPath into SpamList
 bool IsSpam(std::string_view text);

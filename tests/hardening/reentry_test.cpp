@@ -116,18 +116,33 @@ TEST_F(Reentry, UnloadOrLoadFromInsideSend) {
 }
 
 // A host that opens the popup again from inside ShowItemProc, or from inside the caption
-// change, each time it is called: the nesting ends, nothing overflows.
-TEST_F(Reentry, PopupOpenedFromInsideShowItem) {
+// change, every time: the nesting stops at the bound instead of overflowing the stack.
+// (The bound limits depth only: a host that re-enters on every one of several calls
+// per level multiplies the work, and that is the host's loop.)
+TEST_F(Reentry, PopupOpenedFromInsideAPopup) {
   WriteScript({":_init", "MenuAdd 'm', 'Menu'", "EXIT", ":_menu_show", "STRCON $shows, 's'"});
   Load();
   int opened = 0;
-  host_.OnShow = [&](const kwtest::ShownItem&) {
-    if (++opened < 100'000) host_.OpenPopup("ala@tlen.pl");
+  host_.OnShow = [&](const kwtest::ShownItem& item) {
+    if (item.ItemId != "KWARTLIN_MAIN_MENU") return;
+    ++opened;
+    host_.OpenPopup("ala@tlen.pl");
   };
-  EXPECT_EQ(host_.OpenPopup("ala@tlen.pl"), 1);
-  EXPECT_LT(opened, 100'000);
+  host_.OpenPopup("ala@tlen.pl");
+  EXPECT_EQ(opened, kw::kMaxNestedRuns);
   host_.OnShow = nullptr;
+
+  int renewed = 0;
+  host_.OnService = [&](const kwtest::HostCall& call) {
+    if (call.Service != "Tlen/ChangeMenuItem") return;
+    ++renewed;
+    host_.OpenPopup("ala@tlen.pl");
+  };
+  host_.OpenPopup("ala@tlen.pl");
+  EXPECT_EQ(renewed, kw::kMaxNestedRuns);
+  host_.OnService = nullptr;
   EXPECT_EQ(host_.OpenPopup("ala@tlen.pl"), 1);
+  EXPECT_EQ(host_.ShownIds(), (std::vector<std::string>{"KWARTLIN_MAIN_MENU", "KWARTLIN_MENU_ITEM_0"}));
 }
 
 }  // namespace

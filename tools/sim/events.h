@@ -44,14 +44,14 @@ using Effect = std::variant<SentEffect, StatusEffect, MenuEffect, SettingsEffect
 
 // ---- Events: one per command --------------------------------------------------------
 
-// The module loaded (LoadPlugin done, _init run).
+// The module loaded (LoadPlugin done, _init run): at the start, and by "start".
 struct LoadEvent {
   std::string Name;                    // PluginInfoDef Name
   std::string Version;                 // "a.b.c.d" from PluginInfoDef Version
   std::vector<std::string> DataFiles;  // data files present at load, in a fixed order
 };
 
-// UnloadPlugin done (end of the session).
+// UnloadPlugin done: at the end, and by "stop".
 struct UnloadEvent {};
 
 // UnloadPlugin, a fresh module, LoadPlugin.
@@ -120,6 +120,7 @@ struct FileEvent {
   bool Deleted = false;       // removed instead of written
   std::size_t Lines = 0;      // lines written
   std::size_t Bytes = 0;      // bytes written
+  std::string Note;           // when the plugin will see the change
 };
 
 struct ShowFileEvent {

@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
   Arguments a;
   CLI::App app{"kwartlin-sim: plays the Tlen messenger for the Kwartlin plugin (kwartlin.tpl)"};
   app.require_subcommand(1);
+  // Paths such as /tmp/x are paths on every platform, never "/option" switches.
+  app.allow_windows_style_options(false);
 
   CLI::App* run = app.add_subcommand("run", "Replays a transcript of messenger events");
   AddRunOptions(run, a);

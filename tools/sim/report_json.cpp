@@ -22,7 +22,10 @@ class Object {
   Object& Add(std::string_view key, bool flag) { return Raw(key, flag ? "true" : "false"); }
   Object& Add(std::string_view key, const std::vector<std::string>& texts) {
     std::string list = "[";
-    for (std::size_t i = 0; i < texts.size(); ++i) list += (i ? "," : "") + JsonString(texts[i]);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (i > 0) list += ',';
+      list += JsonString(texts[i]);
+    }
     return Raw(key, list + "]");
   }
   Object& Raw(std::string_view key, std::string_view json) {
@@ -80,7 +83,8 @@ void AddPayload(Object& o, const Payload& data) {
           for (std::size_t i = 0; i < e.Shown.size(); ++i) {
             Object item;
             item.Add("id", e.Shown[i].Id).Add("caption", e.Shown[i].Caption).Add("main", e.Shown[i].Main);
-            shown += (i ? "," : "") + item.Text();
+            if (i > 0) shown += ',';
+            shown += item.Text();
           }
           o.Add("event", "popup").Add("contact", e.Contact).Add("result", e.Result);
           o.Raw("shown", shown + "]");
@@ -98,7 +102,7 @@ void AddPayload(Object& o, const Payload& data) {
           o.Add("result", e.Result);
         } else if constexpr (std::is_same_v<T, FileEvent>) {
           o.Add("event", "file").Add("file", e.Which).Add("name", e.FileName).Add("deleted", e.Deleted);
-          o.Add("lines", e.Lines).Add("bytes", e.Bytes);
+          o.Add("lines", e.Lines).Add("bytes", e.Bytes).Add("note", e.Note);
         } else if constexpr (std::is_same_v<T, ShowFileEvent>) {
           o.Add("event", "show-file").Add("file", e.Which).Add("name", e.FileName);
           o.Add("exists", e.Exists).Add("lines", e.Lines);
@@ -145,8 +149,10 @@ void JsonReporter::Report(const Event& event) {
   o.Add("line", static_cast<std::int32_t>(event.Line));
   AddPayload(o, event.Data);
   std::string effects = "[";
-  for (std::size_t i = 0; i < event.Effects.size(); ++i)
-    effects += (i ? "," : "") + EffectJson(event.Effects[i]);
+  for (std::size_t i = 0; i < event.Effects.size(); ++i) {
+    if (i > 0) effects += ',';
+    effects += EffectJson(event.Effects[i]);
+  }
   o.Raw("effects", effects + "]");
   out_ << o.Text() << '\n' << std::flush;
 }

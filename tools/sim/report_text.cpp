@@ -60,13 +60,26 @@ std::vector<std::string> DisplayLines(std::string_view text) {
   return lines;
 }
 
-std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Built piece by piece: GCC 12 warns wrongly (-Wrestrict) on "literal" + std::string&&.
+std::string Quote(std::string_view text) {
+  std::string s(1, '"');
+  s += text;
+  s += '"';
+  return s;
+}
 
 std::string StatusText(std::int32_t status, std::string_view description) {
   std::string s = std::to_string(status);
   const std::string_view name = StatusName(status);
-  if (!name.empty()) s += " (" + std::string(name) + ")";
-  if (!description.empty()) s += " " + Quote(description);
+  if (!name.empty()) {
+    s += " (";
+    s += name;
+    s += ')';
+  }
+  if (!description.empty()) {
+    s += ' ';
+    s += Quote(description);
+  }
   return s;
 }
 
@@ -130,7 +143,7 @@ void WriteEffect(Writer& w, const Effect& effect) {
         using T = std::decay_t<decltype(e)>;
         if constexpr (std::is_same_v<T, SentEffect>) {
           std::string head = e.Protocol + " -> " + e.To + ": ";
-          w.Labelled("sent", Colour::Cyan, head + e.Text);
+          w.Labelled("sent", Colour::Cyan, head + Quote(e.Text));
           if (e.BlockedByHook) w.Labelled("", Colour::Red, "(and the plugin's own hook blocked it)");
         } else if constexpr (std::is_same_v<T, StatusEffect>) {
           std::string text = e.Protocol + ": " + StatusText(e.Status, e.Description);
@@ -151,7 +164,7 @@ std::string DataFilesText(const std::vector<std::string>& files) {
 }
 
 void WriteMessage(Writer& w, const MessageEvent& m) {
-  w.Header(std::string(m.Incoming ? "recv " : "send ") + m.Protocol + " " + m.Contact, m.Text, true);
+  w.Header(std::string(m.Incoming ? "recv " : "send ") + m.Protocol + " " + m.Contact, Quote(m.Text), true);
 }
 
 void WriteOutcome(Writer& w, const MessageEvent& m) {
@@ -161,7 +174,7 @@ void WriteOutcome(Writer& w, const MessageEvent& m) {
   } else if (outcome == "blocked") {
     w.Labelled("blocked", Colour::Red, m.Incoming ? "(the user does not see it)" : "(not sent)");
   } else if (outcome == "rewritten") {
-    w.Labelled("rewritten", Colour::Yellow, m.Back);
+    w.Labelled("rewritten", Colour::Yellow, Quote(m.Back));
   } else {
     w.Labelled("passed", Colour::Green, "");
   }
@@ -236,8 +249,8 @@ void TextReporter::Report(const Event& event) {
   } else if (const auto* s = std::get_if<ServiceEvent>(&event.Data)) {
     if (s->Found) w.Labelled("returned", Colour::None, std::to_string(s->Result));
     else w.Labelled("", Colour::Red, "(the plugin has no such service)");
-  } else if (std::holds_alternative<FileEvent>(event.Data)) {
-    w.Labelled("note", Colour::Dim, "the plugin reads it at the next restart");
+  } else if (const auto* f = std::get_if<FileEvent>(&event.Data)) {
+    w.Labelled("note", Colour::Dim, f->Note);
   } else if (const auto* sf = std::get_if<ShowFileEvent>(&event.Data)) {
     if (!sf->Exists) w.Labelled("", Colour::Dim, "(no such file)");
     for (const std::string& line : sf->Lines) {

@@ -52,6 +52,7 @@ const std::vector<std::string>& CommandSummary() {
       "                                  adds or changes a contact of the list",
       "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX",
       "restart                           the messenger closes and starts again",
+      "stop, start                       the messenger closes; it starts again",
       "file script|spam|settings <<END   writes a data file from the lines up to END",
       "file script|spam|settings from PATH | delete",
       "show-file script|spam|settings    prints a data file",
@@ -189,6 +190,12 @@ void Session::CollectEffects(const LogMark& mark, std::vector<Effect>& effects) 
 
 void Session::Execute(const Step& step) {
   if (!host_) throw SimError("the plugin is not loaded");
+  const bool needsPlugin = step.Kind == Verb::Recv || step.Kind == Verb::Send ||
+                           step.Kind == Verb::Popup || step.Kind == Verb::Click ||
+                           step.Kind == Verb::Service || step.Kind == Verb::Restart ||
+                           step.Kind == Verb::Stop || step.Kind == Verb::Options;
+  if (needsPlugin && !loaded_) throw SimError("the messenger is closed: start it first");
+  if (step.Kind == Verb::Start && loaded_) throw SimError("the messenger is running already");
   switch (step.Kind) {
     case Verb::Recv: Message(step, true); break;
     case Verb::Send: Message(step, false); break;
@@ -198,6 +205,8 @@ void Session::Execute(const Step& step) {
     case Verb::Contact: Contact(step); break;
     case Verb::Service: Service(step); break;
     case Verb::Restart: Restart(step); break;
+    case Verb::Stop: StopPlugin(step); break;
+    case Verb::Start: StartPlugin(step); break;
     case Verb::File: WriteFile(step); break;
     case Verb::ShowFile: ShowFile(step); break;
     case Verb::Options: Options(step); break;
@@ -319,6 +328,26 @@ void Session::Restart(const Step& step) {
   Emit(std::move(event));
 }
 
+void Session::StopPlugin(const Step& step) {
+  Event event{step.Line, UnloadEvent{}, {}};
+  UnloadModule(event);
+  // The host stays for the commands that need no plugin (status, contact, files).
+  host_ = std::make_unique<kwtest::TestHost>();
+  host_->Statuses = statuses_;
+  host_->Contacts = contacts_;
+  Emit(std::move(event));
+}
+
+void Session::StartPlugin(const Step& step) {
+  statuses_ = host_->Statuses;
+  contacts_ = host_->Contacts;
+  host_.reset();
+  Event event{step.Line, LoadEvent{}, {}};
+  std::get<LoadEvent>(event.Data).DataFiles = folder_->PresentDataFiles();
+  LoadModule(event);
+  Emit(std::move(event));
+}
+
 void Session::WriteFile(const Step& step) {
   FileEvent f;
   f.Which = std::string(DataFileName(step.File));
@@ -341,6 +370,12 @@ void Session::WriteFile(const Step& step) {
     f.Lines = SplitFileLines(bytes).size();
     f.Bytes = bytes.size();
   }
+  // The plugin reads its files only when it starts, and writes its settings when it
+  // closes, over whatever is there.
+  if (!loaded_) f.Note = "the plugin reads it when it starts";
+  else if (step.File == DataFile::Settings)
+    f.Note = "the plugin writes its own settings over it when it closes: stop it first";
+  else f.Note = "the plugin reads it at the next restart";
   Emit(Event{step.Line, f, {}});
 }
 

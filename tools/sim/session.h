@@ -77,6 +77,8 @@ class Session {
   void Contact(const Step& step);
   void Service(const Step& step);
   void Restart(const Step& step);
+  void StopPlugin(const Step& step);
+  void StartPlugin(const Step& step);
   void WriteFile(const Step& step);
   void ShowFile(const Step& step);
   void Options(const Step& step);
@@ -87,8 +89,9 @@ class Session {
   std::unique_ptr<kwtest::TestHost> host_;
   kwtest::PluginModule module_;
   bool loaded_ = false;
-  // The user's own state, which outlives a restart of the messenger.
-  std::map<std::string, kwtest::UserStatus> statuses_;
+  // The user's own state, which outlives a restart of the messenger. The user starts
+  // online on both protocols.
+  std::map<std::string, kwtest::UserStatus> statuses_{{"TLEN", {2, ""}}, {"GG", {2, ""}}};
   std::vector<kwtest::Contact> contacts_;
   // Menu items by host handle: id and last caption (Windows-1250), for deletions.
   std::map<std::intptr_t, std::pair<std::string, std::string>> items_;

@@ -30,7 +30,13 @@ std::string AsciiUpper(std::string_view s) {
   return out;
 }
 
-std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+// Built piece by piece: GCC 12 warns wrongly (-Wrestrict) on "literal" + std::string&&.
+std::string Quoted(std::string_view s) {
+  std::string q(1, '\'');
+  q += s;
+  q += '\'';
+  return q;
+}
 
 constexpr std::array<std::string_view, 8> kStatusNames = {
     "", "offline", "online", "chat", "dnd", "away", "xa", "invisible"};
@@ -257,6 +263,8 @@ void ReadOptions(Cursor& c, Step& step) {
 std::optional<Step> TranscriptParser::Feed(std::string_view line) {
   ++line_;
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // Editors on Windows like to start UTF-8 files with a byte order mark.
+  if (line_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
 
   if (block_) {
     std::string_view trimmed = line;
@@ -279,7 +287,6 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
 
   Step step;
   step.Line = line_;
-  step.Source = std::string(line.substr(first));
   const std::string verb = AsciiLower(c.Word("command"));
 
   if (verb == "recv" || verb == "send") {
@@ -307,9 +314,9 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
   } else if (verb == "service") {
     step.Kind = Verb::Service;
     step.Text = ToWire(c.Rest("service text", true), line_);
-  } else if (verb == "restart") {
-    step.Kind = Verb::Restart;
-    c.ExpectEnd("restart");
+  } else if (verb == "restart" || verb == "stop" || verb == "start") {
+    step.Kind = verb == "restart" ? Verb::Restart : verb == "stop" ? Verb::Stop : Verb::Start;
+    c.ExpectEnd(verb);
   } else if (verb == "file") {
     step.Kind = Verb::File;
     step.File = ReadDataFile(c);
@@ -344,8 +351,8 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
     c.ExpectEnd(verb);
   } else {
     c.Fail("unknown command " + Quoted(verb) +
-           " (recv, send, popup, click, status, contact, service, restart, file, show-file, "
-           "options, echo, quit)");
+           " (recv, send, popup, click, status, contact, service, restart, stop, start, file, "
+           "show-file, options, echo, help, quit)");
   }
   return step;
 }
@@ -383,6 +390,8 @@ std::string_view VerbName(Verb verb) {
     case Verb::Contact: return "contact";
     case Verb::Service: return "service";
     case Verb::Restart: return "restart";
+    case Verb::Stop: return "stop";
+    case Verb::Start: return "start";
     case Verb::File: return "file";
     case Verb::ShowFile: return "show-file";
     case Verb::Options: return "options";

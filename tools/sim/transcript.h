@@ -26,6 +26,8 @@ enum class Verb {
   Contact,   // an element of the host's contact list, added or changed
   Service,   // another party calls the plugin's service
   Restart,   // the messenger closes and starts again
+  Stop,      // the messenger closes (the plugin is unloaded)
+  Start,     // the messenger starts (the plugin is loaded again)
   File,      // a data file is written between events
   ShowFile,  // a data file is printed
   Options,   // the options page
@@ -47,11 +49,10 @@ struct ContactFields {
   std::optional<std::int32_t> Flags;       // CINFO_* bits
 };
 
-// One parsed command. Texts are Windows-1250 except Source and FromPath.
+// One parsed command. Texts are Windows-1250 except FromPath.
 struct Step {
   int Line = 0;                 // 1-based line of the command in its file
   Verb Kind = Verb::Echo;
-  std::string Source;           // the line as written (UTF-8), for messages
   std::string Protocol;         // recv, send, status: "TLEN" or "GG"
   std::string Contact;          // recv, send: the other party; popup, click, contact: the id
   std::string Text;             // message, item, service text, echo text, status description,

@@ -1,0 +1,62 @@
+// A write that fails midway (the platform's write-fault hook cuts the temporary file
+// short, as a full disk would) leaves the previous file as it was: the script and the
+// spam list through the options page's save. The plugin goes on with what it had.
+#include "inprocess_fixture.h"
+
+#include "script/KwartlinConst.h"
+#include "script/interpreter.h"
+
+namespace kwhard {
+namespace {
+
+class AtomicSave : public InProcess {};
+
+constexpr const char* kOldScript = ":_init\r\nMOV $v, old\r\n";
+constexpr const char* kOldSpam = "stary\r\n";
+
+TEST_F(AtomicSave, ScriptKeepsItsOldFileAndKeepsRunning) {
+  WriteBytes(data_ / "Kwartlin.dat", kOldScript);
+  WriteBytes(data_ / "Kwartlin.spm", kOldSpam);
+  kw::ReloadScript(false);
+  kw::LoadSpamList();
+  Page(1);
+  View().SetText(kw::ComponentId::Memo1, ":_init\r\nMOV $v, new\r\n");
+  View().SetText(kw::ComponentId::Memo2, "nowy\r\n");
+  for (long long cut : {0LL, 5LL, 1LL << 20}) {  // nothing, part, and all of it written
+    SCOPED_TRACE(cut);
+    kw::SetWriteFaultForTesting(cut);
+    Page(3);
+    EXPECT_EQ(ReadBytes(data_ / "Kwartlin.dat"), kOldScript);
+    EXPECT_EQ(kw::ScriptLines, (kw::TScriptLines{":_init", "MOV $v, old"}));  // not reloaded
+    EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), "nowy\r\n");  // the fault was spent on the script
+    EXPECT_EQ(kw::SpamList, (kw::TSpamList{"nowy"}));
+    EXPECT_FALSE(View().Errors().empty());
+    EXPECT_EQ(FolderNames(data_), (std::vector<std::string>{"Kwartlin.dat", "Kwartlin.spm"}));
+  }
+  Page(3);  // no fault now
+  EXPECT_EQ(ReadBytes(data_ / "Kwartlin.dat"), ":_init\r\nMOV $v, new\r\n");
+  EXPECT_EQ(kw::ResolveValue("$v"), "new");
+}
+
+// The spam list is written second. With the script's folder blocked by a file, the
+// script's save fails before it writes anything, so the fault reaches the spam list.
+TEST_F(AtomicSave, SpamListKeepsItsOldFile) {
+  WriteBytes(root_ / "zablokowany", "plik zamiast folderu");
+  kw::ScriptPath = (root_ / "zablokowany" / "Kwartlin.dat").string();
+  WriteBytes(data_ / "Kwartlin.spm", kOldSpam);
+  kw::LoadSpamList();
+  Page(1);
+  View().SetText(kw::ComponentId::Memo2, "nowy\r\n");
+  kw::SetWriteFaultForTesting(3);
+  Page(3);
+  EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), kOldSpam);
+  EXPECT_EQ(kw::SpamList, (kw::TSpamList{"stary"}));
+  EXPECT_EQ(FolderNames(data_), std::vector<std::string>{"Kwartlin.spm"});
+  Page(3);
+  EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), "nowy\r\n");
+  EXPECT_EQ(kw::SpamList, (kw::TSpamList{"nowy"}));
+  EXPECT_EQ(ReadBytes(root_ / "zablokowany"), "plik zamiast folderu");
+}
+
+}  // namespace
+}  // namespace kwhard

@@ -1,0 +1,191 @@
+// The compiled spam matcher against the plain rule (fold and split every line, look for
+// every alternative) on generated rule lists and texts: small alphabets so that rules
+// match often, quotes, bars, blanks, control bytes and Polish letters so that the
+// splitting's corners come up, and patterns that are suffixes of one another so that the
+// automaton's report chains are exercised. Also: the list notices every kind of change.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/globals.h"
+#include "script/spam.h"
+#include "script/spam_matcher.h"
+
+using namespace kw;
+
+namespace {
+
+// The rule as written out: every line folded and split afresh, every alternative searched.
+bool PlainIsSpam(const std::vector<std::string>& lines, std::string_view text) {
+  const std::string folded = FoldPolishLetters(text);
+  for (const std::string& line : lines) {
+    bool all = true;
+    for (const std::string& word : DelimitedSplit(FoldPolishLetters(line), ' ')) {
+      bool found = false;
+      std::string trimmed = word;
+      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.erase(0, 1);
+      while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
+      for (const std::string& alternative : DelimitedSplit(trimmed, '|'))
+        if (!alternative.empty() && folded.find(alternative) != std::string::npos) found = true;
+      if (!found) {
+        all = false;
+        break;
+      }
+    }
+    if (all) return true;
+  }
+  return false;
+}
+
+class Generator {
+ public:
+  explicit Generator(unsigned seed) : random_(seed) {}
+
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+  // Letters in both cases (ą Ą ó Ó ł Ł and plain a, o, l, b) and the rule syntax.
+  std::string Rule() {
+    static const std::vector<std::string> pieces = {
+        "a", "b", "A", "B", "o", "l", "\xB9", "\xA5", "\xF3", "\xD3", "\xB3", "\xA3", "ab", "ba", "aab",
+        " ", " ", "|", "|", "\"", "\"\"", "\t", ";", "\x01", std::string(1, '\0'), "\xDF", "c"};
+    std::string rule;
+    const int n = Below(9);
+    for (int i = 0; i < n; ++i) rule += pieces[static_cast<std::size_t>(Below(static_cast<int>(pieces.size())))];
+    return rule;
+  }
+
+  std::string Text() {
+    static const std::vector<std::string> pieces = {"a", "b", "A", "o", "l", "\xB9", "\xA5", "\xF3", "\xB3",
+                                                    "L", "O", " ", "c", "|", "\"", std::string(1, '\0')};
+    std::string text;
+    const int n = Below(24);
+    for (int i = 0; i < n; ++i) text += pieces[static_cast<std::size_t>(Below(static_cast<int>(pieces.size())))];
+    return text;
+  }
+
+  std::vector<std::string> List() {
+    std::vector<std::string> list;
+    const int n = Below(7);
+    for (int i = 0; i < n; ++i) list.push_back(Rule());
+    return list;
+  }
+
+ private:
+  std::mt19937 random_;
+};
+
+TEST(SpamMatcher, AgreesWithThePlainRuleOnGeneratedListsAndTexts) {
+  Generator gen(20240611);
+  int spam = 0, clean = 0;
+  for (int round = 0; round < 6000; ++round) {
+    const std::vector<std::string> list = gen.List();
+    TSpamMatcher matcher;
+    matcher.Compile(list);
+    for (int k = 0; k < 8; ++k) {
+      const std::string text = gen.Text();
+      const bool want = PlainIsSpam(list, text);
+      ASSERT_EQ(matcher.Matches(text), want) << "round " << round << " text [" << text << "]";
+      (want ? spam : clean)++;
+    }
+  }
+  // Both answers come up often enough for the comparison to mean something.
+  EXPECT_GT(spam, 4000);
+  EXPECT_GT(clean, 4000);
+}
+
+TEST(SpamMatcher, IsSpamFollowsTheListWhateverWayItIsSet) {
+  Generator gen(77);
+  for (int round = 0; round < 2000; ++round) {
+    const std::vector<std::string> list = gen.List();
+    switch (round % 4) {
+      case 0: SpamList = list; break;
+      case 1: SpamList = TSpamList(list.begin(), list.end()); break;
+      case 2:
+        SpamList.clear();
+        for (const std::string& line : list) SpamList.push_back(line);
+        break;
+      default: SpamList.assign(list.begin(), list.end()); break;
+    }
+    for (int k = 0; k < 4; ++k) {
+      const std::string text = gen.Text();
+      ASSERT_EQ(IsSpam(text), PlainIsSpam(list, text)) << "round " << round;
+    }
+  }
+  SpamList.clear();
+}
+
+TEST(SpamMatcher, OverlappingAndSharedAlternatives) {
+  struct Case { std::vector<std::string> list; std::string text; bool want; };
+  const Case cases[] = {
+      {{"abc", "bc", "c"}, "xbx", false},
+      {{"abcd bce"}, "abcdbc", false},         // BCE is not there, though BC is
+      {{"abcd bce"}, "abcbce", false},         // ABCD is not there
+      {{"abcd bce"}, "zabcdzbcez", true},
+      {{"bc abcd"}, "abcd", true},             // BC found only inside ABCD
+      {{"aaa aa a"}, "aaa", true},
+      {{"aaa aa a"}, "aa", false},
+      {{"a a a"}, "a", true},                  // one alternative satisfies three words
+      {{"a|b c|a"}, "a", true},
+      {{"x|y b|c", "q z"}, "yc", true},
+      {{"x|y b|c", "q z"}, "y", false},
+      {{"kup|", "|"}, "zzz", false},
+      {{"kup |", "tanio"}, "kup tanio", true},  // the first rule never matches, the second does
+      {{"sprzedam|okazja tanio"}, "OKAZJA! tanio", true},
+  };
+  for (const Case& c : cases) {
+    TSpamMatcher matcher;
+    matcher.Compile(c.list);
+    EXPECT_EQ(matcher.Matches(c.text), c.want) << c.list[0] << " / " << c.text;
+    EXPECT_EQ(PlainIsSpam(c.list, c.text), c.want) << c.list[0] << " / " << c.text;
+  }
+}
+
+TEST(SpamMatcher, ManyRulesAndTheMarksOfEarlierScansDoNotLeak) {
+  std::vector<std::string> list;
+  for (int i = 0; i < 3000; ++i) list.push_back("w" + std::to_string(i) + " t" + std::to_string(i % 7));
+  TSpamMatcher matcher;
+  matcher.Compile(list);
+  // w12 alone in one scan, t5 alone in the next: never both in one text.
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_FALSE(matcher.Matches("w12"));
+    EXPECT_FALSE(matcher.Matches("t5"));
+  }
+  EXPECT_TRUE(matcher.Matches("t5 w12"));
+  EXPECT_FALSE(matcher.Matches("t4 w12"));  // w12 pairs with t5 (12 % 7); W12 holds W1
+  EXPECT_TRUE(matcher.Matches("t1 w12"));   // ... and W1 pairs with T1
+  EXPECT_TRUE(matcher.Matches("W2999 T3"));
+}
+
+TEST(SpamList, EveryChangeMovesTheVersion) {
+  TSpamList list{"a", "b"};
+  const TSpamList& view = list;
+  std::uint64_t seen = view.Version();
+  auto moved = [&] {
+    const bool m = view.Version() != seen;
+    seen = view.Version();
+    return m;
+  };
+  list = {"a", "x"};  // same size, the storage reused
+  EXPECT_TRUE(moved());
+  list = std::vector<std::string>{"a", "y"};
+  EXPECT_TRUE(moved());
+  TSpamList other{"a", "z"};
+  list = other;
+  EXPECT_TRUE(moved());
+  EXPECT_NE(other.Version(), list.Version());
+  list.push_back("c");
+  EXPECT_TRUE(moved());
+  list.emplace_back(3, 'd');
+  EXPECT_TRUE(moved());
+  list.clear();
+  EXPECT_TRUE(moved());
+  list.reserve(10);
+  EXPECT_FALSE(moved());
+  EXPECT_EQ(view.size(), 0u);
+  TSpamList taken(std::move(other));
+  EXPECT_EQ(taken, (std::vector<std::string>{"a", "z"}));
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+// The simulator against the real module: what the host sees is reported, the user's
+// state outlives a restart, and failures of the simulation end the run with exit 1.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/sim/sim_fixture.h"
+#include "tools/sim/driver.h"
+
+using kwsimtest::HasLine;
+using kwsimtest::Lines;
+using kwsimtest::RunSim;
+
+namespace {
+
+constexpr const char* kPingPong =
+    "file script <<END\n"
+    ":_start\n"
+    "IF $_MESSAGE <> 'ping'\n"
+    "EXIT\n"
+    "SEND $_ID, 'pong'\n"
+    "MOV $_FILTR, 1\n"
+    "END\n"
+    "restart\n";
+
+TEST(Session, JsonLinesOfARun) {
+  const kwsimtest::RunResult r = RunSim(std::string(kPingPong) + "recv TLEN ania@tlen.pl ping\n", true);
+  ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
+  const std::vector<std::string> lines = Lines(r.Out);
+  ASSERT_EQ(lines.size(), 5u) << r.Out;
+  EXPECT_EQ(lines[0].rfind("{\"line\":0,\"event\":\"load\",\"plugin\":\"Kwartlin\",\"version\":\"", 0), 0u);
+  EXPECT_NE(lines[0].find("\"data_files\":[],\"effects\":[]}"), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[1].rfind("{\"line\":1,\"event\":\"file\",\"file\":\"script\",\"name\":\"Kwartlin.dat\"", 0), 0u);
+  EXPECT_EQ(lines[2].rfind("{\"line\":8,\"event\":\"restart\",\"data_files\":[\"Kwartlin.dat\",\"Kwartlin.ini\"]", 0), 0u)
+      << lines[2];
+  // The plugin's own answer passes its hook on the way out (the mark), so nothing
+  // blocks it.
+  EXPECT_EQ(lines[3],
+            "{\"line\":9,\"event\":\"recv\",\"protocol\":\"TLEN\",\"contact\":\"ania@tlen.pl\",\"text\":\"ping\","
+            "\"hooked\":true,\"hook_result\":-1,\"outcome\":\"blocked\",\"text_back\":\"ping\",\"effects\":["
+            "{\"effect\":\"sent\",\"protocol\":\"TLEN\",\"to\":\"ania@tlen.pl\",\"text\":\"pong\",\"mark\":1234,"
+            "\"blocked_by_hook\":false}]}");
+  EXPECT_EQ(lines[4], "{\"line\":0,\"event\":\"unload\",\"effects\":[]}");
+}
+
+// Statuses and contacts belong to the user, not to the plugin: a restart keeps them,
+// and the script reads them through the host.
+TEST(Session, TheUsersStateOutlivesARestart) {
+  const kwsimtest::RunResult r = RunSim(
+      "status TLEN away \"Na obiedzie\"\n"
+      "contact ania@tlen.pl name=Ania group=Znajomi flags=online\n"
+      "file script <<END\n"
+      ":_start\n"
+      "READSTS $_PROTO, $s, $d\n"
+      "CONINFO $_ID, $n, $g, $o, $f\n"
+      "MOV $r, $s\n"
+      "STRCON $r, '/', $d, '/', $n, '/', $g, '/', $f\n"
+      "SEND $_ID, $r\n"
+      "SETSTS 'gg', 7, 'niewidoczny'\n"
+      "END\n"
+      "restart\n"
+      "recv TLEN ANIA@TLEN.PL x\n"
+      "restart\n"
+      "recv GG 5 x\n"
+      "recv TLEN nobody@tlen.pl x\n");
+  ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
+  EXPECT_TRUE(HasLine(r.Out, "    sent       TLEN -> ANIA@TLEN.PL: \"5/Na obiedzie/Ania/Znajomi/1\""))
+      << r.Out;
+  EXPECT_TRUE(HasLine(r.Out, "    status     GG: 7 (invisible) \"niewidoczny\"")) << r.Out;
+  EXPECT_TRUE(HasLine(r.Out, "    sent       GG -> 5: \"7/niewidoczny///0\"")) << r.Out;
+  EXPECT_TRUE(HasLine(r.Out, "    sent       TLEN -> nobody@tlen.pl: \"5/Na obiedzie///0\"")) << r.Out;
+}
+
+TEST(Session, MenuItemsByCaptionOrIdAndUnknownOnes) {
+  const kwsimtest::RunResult r = RunSim(
+      "file script <<END\n"
+      ":_init\n"
+      "MenuAdd 'a', 'Pierwsza'\n"
+      "EXIT\n"
+      ":_menu_click\n"
+      "SEND $_ID, $_MENU_ITEM\n"
+      "END\n"
+      "restart\n"
+      "popup 1\n"
+      "click 1 pierwsza\n"
+      "click 2 kwartlin_menu_item_0\n"
+      "click 3 Kwartlin\n"
+      "click 4 KWARTLIN_MENU_ITEM_9\n");
+  ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
+  EXPECT_TRUE(HasLine(r.Out, "    menu       Kwartlin")) << r.Out;
+  EXPECT_TRUE(HasLine(r.Out, "                 Pierwsza"));
+  EXPECT_TRUE(HasLine(r.Out, "> click 1: Pierwsza (KWARTLIN_MENU_ITEM_0)"));
+  EXPECT_TRUE(HasLine(r.Out, "    sent       GG -> 1: \"a\""));
+  EXPECT_TRUE(HasLine(r.Out, "    sent       GG -> 2: \"a\""));
+  // The main item and an id nobody has run nothing.
+  EXPECT_TRUE(HasLine(r.Out, "> click 3: Kwartlin (KWARTLIN_MAIN_MENU)"));
+  EXPECT_TRUE(HasLine(r.Out, "> click 4: KWARTLIN_MENU_ITEM_9 (no such item)"));
+  EXPECT_EQ(r.Out.find("GG -> 3"), std::string::npos);
+  EXPECT_EQ(r.Out.find("GG -> 4"), std::string::npos);
+  // The restart took the items out of the host and put them back.
+  EXPECT_TRUE(HasLine(r.Out, "    menu add   \"Pierwsza\" (KWARTLIN_MENU_ITEM_0)"));
+  EXPECT_TRUE(HasLine(r.Out, "    menu del   \"Pierwsza\" (KWARTLIN_MENU_ITEM_0)"));
+}
+
+// The settings file is the plugin's while it runs (it writes it when it closes), so it
+// is edited between stop and start.
+TEST(Session, ServiceAndDataFiles) {
+  const kwsimtest::RunResult r = RunSim(
+      "stop\n"
+      "recv GG 1 nobody there\n");
+  EXPECT_EQ(r.Code, kwsim::kExitFailure);
+  EXPECT_EQ(r.Err, "t.txt:2: the messenger is closed: start it first\n");
+
+  const kwsimtest::RunResult r2 = RunSim(
+      "file settings <<END\n"
+      "[Var_Save]\n"
+      "$GREETING=lost\n"
+      "END\n"
+      "restart\n"
+      "stop\n"
+      "status GG dnd\n"
+      "file settings <<END\n"
+      "[Var_Save]\n"
+      "$GREETING=hej\n"
+      "END\n"
+      "file script <<END\n"
+      ":_start\n"
+      "STRCON $GREETING, '!'\n"
+      "READSTS 'GG', $s, $d\n"
+      "MOV $_MESSAGE, $GREETING\n"
+      "STRCON $_MESSAGE, $s\n"
+      "END\n"
+      "start\n"
+      "recv GG 1 x\n"
+      "service mov $greeting, 'czesc'\n"
+      "recv GG 1 x\n"
+      "file spam delete\n"
+      "show-file spam\n");
+  ASSERT_EQ(r2.Code, kwsim::kExitOk) << r2.Err;
+  const std::string& out = r2.Out;
+  EXPECT_TRUE(HasLine(out, "    note       the plugin writes its own settings over it when it closes: stop it first"));
+  EXPECT_TRUE(HasLine(out, "    note       the plugin reads it when it starts")) << out;
+  EXPECT_TRUE(HasLine(out, "    rewritten  \"hej!4\"")) << out;
+  EXPECT_TRUE(HasLine(out, "> service KWARTLIN/PROC_BRIX: mov $greeting, 'czesc'"));
+  EXPECT_TRUE(HasLine(out, "    returned   0"));
+  EXPECT_TRUE(HasLine(out, "    rewritten  \"czesc!4\""));
+  EXPECT_TRUE(HasLine(out, "> file spam: Kwartlin.spm deleted"));
+  EXPECT_TRUE(HasLine(out, "               (no such file)"));
+  EXPECT_EQ(out.find("lost"), std::string::npos);
+}
+
+// A failure of the simulation itself ends the run with exit 1 and names the line; the
+// plugin is still unloaded.
+TEST(Session, FailuresEndTheRunWithExitCodeOne) {
+  const kwsimtest::RunResult r = RunSim("recv GG 1 x\nfile script from no/such/file.dat\nrecv GG 1 y\n");
+  EXPECT_EQ(r.Code, kwsim::kExitFailure);
+  EXPECT_NE(r.Err.find("t.txt:2: cannot read "), std::string::npos) << r.Err;
+  EXPECT_TRUE(HasLine(r.Out, "> recv GG 1: \"x\""));
+  EXPECT_EQ(r.Out.find("\"y\""), std::string::npos);
+
+  kwsim::RunOptions options;
+  options.Module = "no/such/kwartlin.tpl";
+  std::ostringstream out, err;
+  EXPECT_EQ(kwsim::RunTranscript("recv GG 1 x\n", "t.txt", ".", options, out, err), kwsim::kExitFailure);
+  EXPECT_NE(err.str().find("t.txt: no plugin module at "), std::string::npos) << err.str();
+}
+
+TEST(Session, ShellGoesOnAfterBadLinesAndReportsThem) {
+  kwsim::RunOptions options;
+  options.Module = kwsimtest::ModulePath();
+  std::istringstream in("recv GG 1 a\nbogus\nfile script <<END\n:_start\nEND\nhelp\nrecv GG 1 b\nquit\nrecv GG 1 c\n");
+  std::ostringstream out, err;
+  EXPECT_EQ(kwsim::RunShell(in, false, options, out, err), kwsim::kExitUsage);
+  const std::string errors = err.str();
+  EXPECT_EQ(errors.rfind("<stdin>:2: unknown command 'bogus' (recv, send,", 0), 0u) << errors;
+  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
+  EXPECT_TRUE(HasLine(out.str(), "> recv GG 1: \"a\""));
+  EXPECT_TRUE(HasLine(out.str(), "> recv GG 1: \"b\""));
+  EXPECT_FALSE(HasLine(out.str(), "> recv GG 1: \"c\""));
+  EXPECT_NE(out.str().find("recv PROTO FROM TEXT"), std::string::npos);
+  EXPECT_TRUE(HasLine(out.str(), "> unload"));
+
+  std::istringstream open("file script <<END\n:_start\n");
+  std::ostringstream out2, err2;
+  EXPECT_EQ(kwsim::RunShell(open, false, options, out2, err2), kwsim::kExitUsage);
+  EXPECT_NE(err2.str().find("<stdin>:1: the block <<END is never closed"), std::string::npos) << err2.str();
+}
+
+TEST(Session, ExpectedOutputComparison) {
+  const std::string path = (std::filesystem::temp_directory_path() / "kw_sim_expected.txt").string();
+  std::ofstream(path, std::ios::binary) << "> load Kwartlin\r\n    passed\r\n";
+  std::ostringstream err;
+  EXPECT_EQ(kwsim::CompareWithExpected("> load Kwartlin\n    passed\n", path, err), kwsim::kExitOk);
+  EXPECT_EQ(kwsim::CompareWithExpected("> load Kwartlin\n    blocked\n", path, err), kwsim::kExitFailure);
+  EXPECT_NE(err.str().find(":2: the output differs"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("  actual:   " "    blocked"), std::string::npos);
+  err.str("");
+  EXPECT_EQ(kwsim::CompareWithExpected("> load Kwartlin\n", path, err), kwsim::kExitFailure);
+  EXPECT_NE(err.str().find("(end of output)"), std::string::npos);
+  std::filesystem::remove(path);
+}
+
+}  // namespace

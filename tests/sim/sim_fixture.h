@@ -1,0 +1,59 @@
+// Shared helpers of the simulator's tests: a transcript run in memory against the built
+// module, with its exit code and both output streams.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/sim/driver.h"
+
+namespace kwsimtest {
+
+// The built module; under Wine a Unix path is reached through drive Z:.
+inline std::string ModulePath() {
+  std::string path = KW_MODULE_PATH;
+#ifdef _WIN32
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+#endif
+  return path;
+}
+
+struct RunResult {
+  int Code = -1;
+  std::string Out;
+  std::string Err;
+};
+
+inline RunResult RunSim(std::string_view transcript, bool json = false) {
+  kwsim::RunOptions options;
+  options.Module = ModulePath();
+  options.Json = json;
+  std::ostringstream out;
+  std::ostringstream err;
+  RunResult r;
+  r.Code = kwsim::RunTranscript(transcript, "t.txt", ".", options, out, err);
+  r.Out = out.str();
+  r.Err = err.str();
+  return r;
+}
+
+// The output's lines.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// True when some line of the output equals line.
+inline bool HasLine(const std::string& text, const std::string& line) {
+  for (const std::string& l : Lines(text))
+    if (l == line) return true;
+  return false;
+}
+
+}  // namespace kwsimtest
