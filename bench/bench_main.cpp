@@ -290,14 +290,59 @@ void Register() {
   }
 }
 
+// --kw_profile=ENGINE:RULES:BYTES:COUNT: the message benchmark's setup, then COUNT
+// deliveries inside ProfiledDeliveries and nothing else, for callgrind to count
+// (bench/callgrind-message toggles collection on that function).
+bool ProfileRequest(int& argc, char** argv, std::string& request) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--kw_profile=", 0) != 0) continue;
+    request = arg.substr(13);
+    for (int k = i; k + 1 < argc; ++k) argv[k] = argv[k + 1];
+    --argc;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+[[gnu::noinline]] std::int32_t ProfiledDeliveries(const Engine* e, const std::string& a, const std::string& b,
+                                                   long count) {
+  std::int32_t blocked = 0;
+  for (long i = 0; i < count; ++i)
+    blocked |= kwtest::TestHost::DeliverTo(e->Hook, kProtocol, kContact, i % 2 ? b : a).Result;
+  return blocked;
+}
+
+int Profile(const std::string& request) {
+  char engine[32] = {};
+  unsigned long rules = 0, bytes = 0;
+  long count = 0;
+  if (std::sscanf(request.c_str(), "%31[a-z]:%lu:%lu:%ld", engine, &rules, &bytes, &count) != 4) return 2;
+  const Engine* e = std::string(engine) == kReference.Name ? &kReference : &kPlugin;
+  PrepareFilter(*e, rules);
+  const auto [a, b] = MessagePair(bytes);
+  ProfiledDeliveries(e, a, b, 2);  // warm: the script prepared, the rules compiled
+  const std::int32_t blocked = ProfiledDeliveries(e, a, b, count);
+  std::printf("%s rules=%lu bytes=%lu messages=%ld blocked=%d\n", e->Name, rules, bytes, count, blocked);
+  return 0;
+}
+
 }  // namespace kwbench
 
 int main(int argc, char** argv) {
+  std::string profile;
+  const bool profiling = kwbench::ProfileRequest(argc, argv, profile);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   kwtest::TestHost testHost;  // the messenger every benchmark talks to
   kw::PluginLink = testHost.Link();
+  if (profiling) {
+    const int rc = kwbench::Profile(profile);
+    kw::PluginLink = nullptr;
+    return rc;
+  }
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   kwbench::scratch = std::filesystem::temp_directory_path() / ("kwartlin-bench-" + std::to_string(stamp));
   std::filesystem::create_directories(kwbench::scratch);

@@ -59,7 +59,7 @@ void Write(const TPreparedLine& line, std::size_t n, std::string_view value) {
 }
 
 void WriteNumber(const TPreparedLine& line, std::size_t n, std::int32_t value) {
-  WriteResult(line.Params[n], NumberText(value).View());
+  WritePlainResult(line.Params[n], NumberText(value).View());
 }
 
 std::int32_t Wrap(std::uint32_t bits) { return static_cast<std::int32_t>(bits); }

@@ -95,6 +95,21 @@ TZmienna* VariableAt(const std::string& upperName, std::size_t& slot) {
   return &VariableTable[slot];
 }
 
+// ParseInt, with the common case (an optional minus and one to nine decimal digits,
+// which cannot overflow) read inline; anything else goes the whole way.
+std::optional<std::int32_t> NumberIn(std::string_view text) {
+  std::size_t i = !text.empty() && text.front() == '-' ? 1 : 0;
+  const std::size_t digits = text.size() - i;
+  if (digits == 0 || digits > 9) return ParseInt(text);
+  std::int32_t value = 0;
+  for (; i < text.size(); ++i) {
+    const auto d = static_cast<unsigned char>(text[i] - '0');
+    if (d > 9) return ParseInt(text);
+    value = value * 10 + d;
+  }
+  return text.front() == '-' ? -value : value;
+}
+
 std::shared_ptr<const TPreparedScript>& LastPrepared() {
   static std::shared_ptr<const TPreparedScript> last;
   return last;
@@ -168,7 +183,8 @@ std::string_view ValueOf(const TPreparedValue& value, std::string& scratch) {
 
 std::int32_t NumberOf(const TPreparedValue& value, std::int32_t fallback, std::string& scratch) {
   if (!value.IsVariable) return value.Number ? *value.Number : fallback;
-  return ReadInt(ValueOf(value, scratch), fallback);
+  const std::optional<std::int32_t> number = NumberIn(ValueOf(value, scratch));
+  return number ? *number : fallback;
 }
 
 bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
@@ -178,15 +194,19 @@ bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScra
   const TPreparedValue& r = condition.Right;
   const std::string_view left = ValueOf(l, leftScratch);
   const std::string_view right = ValueOf(r, rightScratch);
-  return CompareOperands(left, l.IsVariable ? ParseInt(left) : l.Number,
-                         right, r.IsVariable ? ParseInt(right) : r.Number, condition.Operator);
+  return CompareOperands(left, l.IsVariable ? NumberIn(left) : l.Number,
+                         right, r.IsVariable ? NumberIn(right) : r.Number, condition.Operator);
 }
 
 void WriteResult(const TPreparedParam& param, std::string_view value) {
   if (param.Target.empty()) return;
-  if (HasEscape(value)) {
-    SetVariable(param.Target, value, false);
-  } else if (TZmienna* variable = VariableAt(param.Target, param.TargetSlot)) {
+  if (HasEscape(value)) SetVariable(param.Target, value, false);
+  else WritePlainResult(param, value);
+}
+
+void WritePlainResult(const TPreparedParam& param, std::string_view value) {
+  if (param.Target.empty()) return;
+  if (TZmienna* variable = VariableAt(param.Target, param.TargetSlot)) {
     variable->Value.assign(value.data(), value.size());  // safe when value views this value
   } else {
     SetVariableUpper(param.Target, value);  // creates it; its slot is found on the next use

@@ -96,5 +96,7 @@ bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScra
 // Writes a result through the parameter, as SetVariable with the save flag off. The
 // value may be a view into VariableTable (a ValueOf result), even into the target itself.
 void WriteResult(const TPreparedParam& param, std::string_view value);
+// The same for a value known to hold no "\n" escape (a number, for instance).
+void WritePlainResult(const TPreparedParam& param, std::string_view value);
 
 }  // namespace kw

@@ -2,10 +2,10 @@
 // whose every word has a non-empty alternative, sort all alternatives so that equal ones
 // meet (one pattern, many words) and so that the trie can be laid out breadth first
 // with each node's children contiguous and in byte order; then the failure links and,
-// per node, the chain of patterns that end there. A scan reports each node's chain once
-// (a chain reported before was reported whole), so one scan costs the text's length
-// plus the words its alternatives satisfy. Marks are per-scan stamps, so no scan clears
-// anything; Matches allocates nothing.
+// per node, the chain of patterns that end there. A scan marks each node's chain once
+// (a chain marked before was marked whole), then checks the rules its found patterns
+// trigger, so one scan costs the text's length plus those rules. Marks are per-scan
+// stamps, so no scan clears anything; Matches allocates nothing.
 #include "script/spam_matcher.h"
 
 #include <algorithm>
@@ -83,15 +83,15 @@ void TSpamMatcher::Clear() {
   nodes_.clear();
   labels_.clear();
   std::fill(std::begin(root_), std::end(root_), 0u);
-  patternWordBegin_.clear();
-  patternWords_.clear();
-  wordRule_.clear();
-  ruleWordCount_.clear();
+  patternRuleBegin_.clear();
+  patternRules_.clear();
+  ruleWordBegin_.clear();
+  wordPatternBegin_.clear();
+  wordPatterns_.clear();
   scan_ = 0;
-  nodeSeen_.clear();
-  wordSeen_.clear();
+  patternSeen_.clear();
   ruleSeen_.clear();
-  ruleCount_.clear();
+  found_.clear();
 }
 
 void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
@@ -99,6 +99,7 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
   try {
     std::string pool;
     std::vector<Alternative> alternatives;
+    std::uint32_t words = 0;
     for (const std::string& line : lines) {
       const TSpamRule rule = ParseSpamRule(line);
       if (rule.empty()) {
@@ -111,37 +112,82 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
         return std::any_of(word.begin(), word.end(), [](const std::string& a) { return !a.empty(); });
       });
       if (!usable) continue;  // a word that nothing can satisfy: the rule never matches
-      const std::uint32_t ruleIndex = ToIndex(ruleWordCount_.size());
+      ruleWordBegin_.push_back(words);
       for (const auto& word : rule) {
-        const std::uint32_t wordIndex = ToIndex(wordRule_.size());
         for (const std::string& a : word) {
           if (a.empty()) continue;
-          alternatives.push_back({ToIndex(pool.size()), ToIndex(a.size()), wordIndex});
+          alternatives.push_back({ToIndex(pool.size()), ToIndex(a.size()), words});
           pool += a;
           ToIndex(pool.size());
         }
-        wordRule_.push_back(ruleIndex);
+        words = ToIndex(std::size_t{words} + 1);
       }
-      ruleWordCount_.push_back(ToIndex(rule.size()));
     }
+    const std::uint32_t rules = ToIndex(ruleWordBegin_.size());
+    ruleWordBegin_.push_back(words);
 
     auto text = [&](const Alternative& a) { return std::string_view(pool).substr(a.Offset, a.Length); };
     std::sort(alternatives.begin(), alternatives.end(),
               [&](const Alternative& x, const Alternative& y) { return text(x) < text(y); });
 
-    // Equal alternatives become one pattern with the list of words it serves.
+    // Equal alternatives become one pattern; patterns are numbered in sorted order.
     std::vector<std::string_view> patterns;
+    std::vector<std::uint32_t> patternOf(alternatives.size());
+    std::vector<std::uint32_t> users;  // pattern -> how many alternatives it stands for
     for (std::size_t i = 0; i < alternatives.size(); ++i) {
       const std::string_view t = text(alternatives[i]);
       if (patterns.empty() || patterns.back() != t) {
         patterns.push_back(t);
-        patternWordBegin_.push_back(ToIndex(patternWords_.size()));
+        users.push_back(0);
       }
-      patternWords_.push_back(alternatives[i].Word);
+      patternOf[i] = ToIndex(patterns.size() - 1);
+      ++users.back();
     }
-    patternWordBegin_.push_back(ToIndex(patternWords_.size()));
-    alternatives.clear();
-    alternatives.shrink_to_fit();
+
+    // Word -> its patterns.
+    wordPatternBegin_.assign(std::size_t{words} + 1, 0);
+    for (const Alternative& a : alternatives) ++wordPatternBegin_[a.Word + 1];
+    for (std::size_t w = 0; w < words; ++w) wordPatternBegin_[w + 1] += wordPatternBegin_[w];
+    wordPatterns_.resize(alternatives.size());
+    {
+      std::vector<std::uint32_t> fill(wordPatternBegin_.begin(), wordPatternBegin_.end() - 1);
+      for (std::size_t i = 0; i < alternatives.size(); ++i) wordPatterns_[fill[alternatives[i].Word]++] = patternOf[i];
+    }
+    alternatives = {};
+    patternOf = {};
+
+    // Each rule's trigger: the word whose patterns are the least likely to turn up, by
+    // an estimate that grows with how many alternatives share a pattern and how short
+    // it is. Any choice gives the same answers; a good one checks fewer rules.
+    auto likelihood = [&](std::uint32_t p) {
+      return static_cast<double>(users[p]) * (1.0 + 8.0 / static_cast<double>(patterns[p].size()));
+    };
+    std::vector<std::uint32_t> trigger(rules);
+    for (std::uint32_t r = 0; r < rules; ++r) {
+      double best = 0;
+      for (std::uint32_t w = ruleWordBegin_[r]; w < ruleWordBegin_[r + 1]; ++w) {
+        double score = 0;
+        for (std::uint32_t k = wordPatternBegin_[w]; k < wordPatternBegin_[w + 1]; ++k) score += likelihood(wordPatterns_[k]);
+        if (w == ruleWordBegin_[r] || score < best) {
+          best = score;
+          trigger[r] = w;
+        }
+      }
+    }
+    patternRuleBegin_.assign(patterns.size() + 1, 0);
+    for (std::uint32_t r = 0; r < rules; ++r)
+      for (std::uint32_t k = wordPatternBegin_[trigger[r]]; k < wordPatternBegin_[trigger[r] + 1]; ++k)
+        ++patternRuleBegin_[wordPatterns_[k] + 1];
+    for (std::size_t p = 0; p < patterns.size(); ++p) patternRuleBegin_[p + 1] += patternRuleBegin_[p];
+    patternRules_.resize(patternRuleBegin_.back());
+    {
+      std::vector<std::uint32_t> fill(patternRuleBegin_.begin(), patternRuleBegin_.end() - 1);
+      for (std::uint32_t r = 0; r < rules; ++r)
+        for (std::uint32_t k = wordPatternBegin_[trigger[r]]; k < wordPatternBegin_[trigger[r] + 1]; ++k)
+          patternRules_[fill[wordPatterns_[k]]++] = r;
+    }
+    trigger = {};
+    users = {};
 
     // The trie, breadth first. A node stands for the patterns [lo, hi) that share its
     // first `depth` bytes; the one pattern of exactly that length sorts first.
@@ -172,8 +218,7 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
     }
     if (nodes_.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
       throw std::length_error("spam list too large");
-    ranges.clear();
-    ranges.shrink_to_fit();
+    ranges = {};
 
     const Node& root = nodes_[0];
     for (std::uint32_t k = 0; k < root.ChildCount; ++k)
@@ -194,10 +239,9 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
       }
     }
 
-    nodeSeen_.assign(nodes_.size(), 0);
-    wordSeen_.assign(wordRule_.size(), 0);
-    ruleSeen_.assign(ruleWordCount_.size(), 0);
-    ruleCount_.assign(ruleWordCount_.size(), 0);
+    patternSeen_.assign(patterns.size(), 0);
+    ruleSeen_.assign(rules, 0);
+    found_.assign(patterns.size(), 0);
   } catch (...) {
     Clear();
     throw;
@@ -225,39 +269,45 @@ inline std::uint32_t TSpamMatcher::Step(std::uint32_t node, unsigned char c) con
   }
 }
 
-bool TSpamMatcher::Report(std::uint32_t pattern) const {
-  const std::uint32_t end = patternWordBegin_[pattern + 1];
-  for (std::uint32_t k = patternWordBegin_[pattern]; k < end; ++k) {
-    const std::uint32_t word = patternWords_[k];
-    if (wordSeen_[word] == scan_) continue;
-    wordSeen_[word] = scan_;
-    const std::uint32_t rule = wordRule_[word];
-    if (ruleSeen_[rule] != scan_) {
-      ruleSeen_[rule] = scan_;
-      ruleCount_[rule] = 0;
-    }
-    if (++ruleCount_[rule] == ruleWordCount_[rule]) return true;
+bool TSpamMatcher::RuleSatisfied(std::uint32_t rule) const {
+  for (std::uint32_t w = ruleWordBegin_[rule]; w < ruleWordBegin_[rule + 1]; ++w) {
+    bool satisfied = false;
+    for (std::uint32_t k = wordPatternBegin_[w]; k < wordPatternBegin_[w + 1] && !satisfied; ++k)
+      satisfied = patternSeen_[wordPatterns_[k]] == scan_;
+    if (!satisfied) return false;
   }
-  return false;
+  return true;
 }
 
 bool TSpamMatcher::Matches(std::string_view text) const {
   if (matchesEverything_) return true;
   if (nodes_.size() <= 1) return false;
   if (++scan_ == 0) {  // the stamps wrapped: forget every old mark once
-    std::fill(nodeSeen_.begin(), nodeSeen_.end(), 0u);
-    std::fill(wordSeen_.begin(), wordSeen_.end(), 0u);
+    std::fill(patternSeen_.begin(), patternSeen_.end(), 0u);
     std::fill(ruleSeen_.begin(), ruleSeen_.end(), 0u);
     scan_ = 1;
   }
+  // Which patterns occur. A node's chain that was marked once was marked whole.
   const unsigned char* fold = FoldTable().data();
+  std::size_t found = 0;
   std::uint32_t state = 0;
   for (const char ch : text) {
     state = Step(state, fold[static_cast<unsigned char>(ch)]);
     for (std::uint32_t t = nodes_[state].Report; t != 0; t = nodes_[t].NextReport) {
-      if (nodeSeen_[t] == scan_) break;  // this chain was reported whole already
-      nodeSeen_[t] = scan_;
-      if (Report(static_cast<std::uint32_t>(nodes_[t].Pattern))) return true;
+      const auto pattern = static_cast<std::uint32_t>(nodes_[t].Pattern);
+      if (patternSeen_[pattern] == scan_) break;
+      patternSeen_[pattern] = scan_;
+      found_[found++] = pattern;
+    }
+  }
+  // The rules whose trigger word is satisfied, each checked once.
+  for (std::size_t i = 0; i < found; ++i) {
+    const std::uint32_t pattern = found_[i];
+    for (std::uint32_t k = patternRuleBegin_[pattern]; k < patternRuleBegin_[pattern + 1]; ++k) {
+      const std::uint32_t rule = patternRules_[k];
+      if (ruleSeen_[rule] == scan_) continue;
+      ruleSeen_[rule] = scan_;
+      if (RuleSatisfied(rule)) return true;
     }
   }
   return false;

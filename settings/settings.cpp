@@ -39,21 +39,20 @@ constexpr std::string_view kFormW = "OptFormRectW";
 constexpr std::string_view kFormH = "OptFormRectH";
 
 // The value as one line that UnescapeText turns back into it (line breaks as LF CR).
+// One pass over the value itself, as EscapeText would make it for LF CR: escaping LF CR
+// first and then the rest would pair CR LF CR LF in the middle and make three breaks.
 std::string SettingsValueText(std::string_view value) {
-  const std::string escaped = EscapeText(value);
   std::string line;
-  line.reserve(escaped.size());
-  for (std::size_t i = 0; i < escaped.size(); ++i) {
-    const char c = escaped[i];
+  line.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
     if (c == '\0') continue;
     if (c != '\r' && c != '\n') {
       line += c;
       continue;
     }
     // CR LF and LF CR are one break each; any other CR or LF is a break of its own.
-    if (i + 1 < escaped.size() && (escaped[i + 1] == '\r' || escaped[i + 1] == '\n') &&
-        escaped[i + 1] != c)
-      ++i;
+    if (i + 1 < value.size() && (value[i + 1] == '\r' || value[i + 1] == '\n') && value[i + 1] != c) ++i;
     line += "\\n";
   }
   return line;
