@@ -3,6 +3,8 @@
 // cut the keyword at the first blank, look it up, split the rest), only earlier.
 #include "script/prepared.h"
 
+#include <cstring>
+
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
 #include "script/conditions.h"
@@ -115,7 +117,39 @@ std::shared_ptr<const TPreparedScript>& LastPrepared() {
   return last;
 }
 
+// Equal bytes, compared in overlapping words without a call: script lines are short,
+// and a call to memcmp per line would cost more than the comparison itself.
+template <class Word>
+bool SameWord(const char* a, const char* b) {
+  Word x, y;
+  std::memcpy(&x, a, sizeof x);
+  std::memcpy(&y, b, sizeof y);
+  return x == y;
+}
+
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 < n; i += 8)
+      if (!SameWord<std::uint64_t>(a + i, b + i)) return false;
+    return SameWord<std::uint64_t>(a + n - 8, b + n - 8);
+  }
+  if (n >= 4) return SameWord<std::uint32_t>(a, b) && SameWord<std::uint32_t>(a + n - 4, b + n - 4);
+  for (std::size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 }  // namespace
+
+bool TPreparedScript::IsFor(const TScriptLines& lines) const {
+  if (lines.size() != Source.size()) return false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& a = lines[i];
+    const std::string& b = Source[i];
+    if (a.size() != b.size() || !SameBytes(a.data(), b.data(), a.size())) return false;
+  }
+  return true;
+}
 
 std::int64_t TPreparedScript::FindLabel(std::string_view name, std::int64_t notFound) const {
   const auto found = Labels.find(LabelTarget(name));

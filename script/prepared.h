@@ -72,8 +72,11 @@ struct TPreparedScript {
 
   // FindLabel over Source: index of the first line reading ":" + name, case ignored.
   std::int64_t FindLabel(std::string_view name, std::int64_t notFound) const;
-  // True when these are the lines this was prepared from.
-  bool IsFor(const TScriptLines& lines) const { return Source == lines; }
+  // True when these are the lines this was prepared from. Every run asks, so this is a
+  // plain comparison of the texts, kept tight: a list can be changed in place (same
+  // size, even same string buffers) by anyone who holds it, so nothing cheaper than
+  // its content can prove it unchanged.
+  bool IsFor(const TScriptLines& lines) const;
 };
 
 // Prepares the lines afresh.

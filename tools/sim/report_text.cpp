@@ -101,10 +101,17 @@ class Writer {
     return "\x1b[" + std::string(Code(c)) + "m" + std::string(text) + "\x1b[0m";
   }
 
-  // "> " + head, then text (may run over several lines) after it.
-  void Header(std::string_view head, std::string_view text = {}, bool withText = false) {
-    const std::string prefix = "> " + std::string(head) + (withText ? ": " : "");
-    Block(Paint(prefix, Colour::Bold), Width(prefix), text, withText, Colour::None);
+  // "> " + head alone, or followed by ": " and a text that may run over several lines.
+  void Header(std::string_view head) {
+    std::string line = "> ";
+    line += head;
+    out_ << Paint(line, Colour::Bold) << '\n';
+  }
+  void Header(std::string_view head, std::string_view text) {
+    std::string prefix = "> ";
+    prefix += head;
+    prefix += ": ";
+    Block(Paint(prefix, Colour::Bold), Width(prefix), text);
   }
 
   // An indented line with its label in the label column.
@@ -112,25 +119,20 @@ class Writer {
     std::string padded(label);
     if (padded.size() < kLabelWidth) padded.append(kLabelWidth - padded.size(), ' ');
     else padded += ' ';
-    Block(std::string(kIndent) + Paint(padded, c), kIndent.size() + Width(padded), text, true,
-          Colour::None);
+    Block(std::string(kIndent) + Paint(padded, c), kIndent.size() + Width(padded), text);
   }
 
   void Plain(std::string_view line, Colour c = Colour::None) { out_ << Paint(line, c) << '\n'; }
 
  private:
-  void Block(const std::string& prefix, std::size_t width, std::string_view text, bool withText,
-             Colour c) {
-    if (!withText) {
-      out_ << prefix << '\n';
-      return;
-    }
+  // prefix, then the text's lines, the later ones indented to width columns. A line
+  // with no text after its prefix ends without blanks.
+  void Block(const std::string& prefix, std::size_t width, std::string_view text) {
     const std::vector<std::string> lines = DisplayLines(text);
-    std::string first = prefix + Paint(lines[0], c);
+    std::string first = prefix + lines[0];
     while (!first.empty() && first.back() == ' ' && lines[0].empty()) first.pop_back();
     out_ << first << '\n';
-    for (std::size_t i = 1; i < lines.size(); ++i)
-      out_ << std::string(width, ' ') << Paint(lines[i], c) << '\n';
+    for (std::size_t i = 1; i < lines.size(); ++i) out_ << std::string(width, ' ') << lines[i] << '\n';
   }
 
   std::ostream& out_;
@@ -164,7 +166,7 @@ std::string DataFilesText(const std::vector<std::string>& files) {
 }
 
 void WriteMessage(Writer& w, const MessageEvent& m) {
-  w.Header(std::string(m.Incoming ? "recv " : "send ") + m.Protocol + " " + m.Contact, Quote(m.Text), true);
+  w.Header(std::string(m.Incoming ? "recv " : "send ") + m.Protocol + " " + m.Contact, Quote(m.Text));
 }
 
 void WriteOutcome(Writer& w, const MessageEvent& m) {
@@ -208,22 +210,22 @@ void TextReporter::Report(const Event& event) {
           w.Header("popup " + e.Contact);
         } else if constexpr (std::is_same_v<T, ClickEvent>) {
           std::string what = e.Known ? (e.Caption + " (" + e.Id + ")") : (e.Id + " (no such item)");
-          w.Header("click " + e.Contact, what, true);
+          w.Header("click " + e.Contact, what);
         } else if constexpr (std::is_same_v<T, StatusEvent>) {
-          w.Header("status " + e.Protocol, StatusText(e.Status, e.Description), true);
+          w.Header("status " + e.Protocol, StatusText(e.Status, e.Description));
         } else if constexpr (std::is_same_v<T, ContactEvent>) {
           std::string text = "name " + Quote(e.Name) + ", group " + Quote(e.Group) + ", desc " +
                              Quote(e.Description) + ", flags " + std::to_string(e.Flags);
-          w.Header("contact " + e.Id + (e.Added ? " (new)" : ""), text, true);
+          w.Header("contact " + e.Id + (e.Added ? " (new)" : ""), text);
         } else if constexpr (std::is_same_v<T, ServiceEvent>) {
-          w.Header("service " + e.Name, e.Text, true);
+          w.Header("service " + e.Name, e.Text);
         } else if constexpr (std::is_same_v<T, FileEvent>) {
           std::string text = e.Deleted ? e.FileName + " deleted"
                                        : e.FileName + " written, " + std::to_string(e.Lines) +
                                              (e.Lines == 1 ? " line" : " lines");
-          w.Header("file " + e.Which, text, true);
+          w.Header("file " + e.Which, text);
         } else if constexpr (std::is_same_v<T, ShowFileEvent>) {
-          w.Header("show-file " + e.Which, e.FileName, true);
+          w.Header("show-file " + e.Which, e.FileName);
         } else if constexpr (std::is_same_v<T, OptionsEvent>) {
           w.Header("options " + e.Action);
         } else if constexpr (std::is_same_v<T, EchoEvent>) {

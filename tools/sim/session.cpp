@@ -4,7 +4,6 @@
 #include "tools/sim/session.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "tools/sim/codec.h"
 #include "tools/sim/script_lines.h"
@@ -39,30 +38,6 @@ std::string FixedText(const char* text, std::size_t size) {
 }
 
 }  // namespace
-
-const std::vector<std::string>& CommandSummary() {
-  static const std::vector<std::string> lines = {
-      "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)",
-      "send PROTO TO TEXT                the user sends a message",
-      "popup CONTACT                     the contact-list popup opens on CONTACT",
-      "click CONTACT ITEM                an item of the popup is clicked (caption or id)",
-      "status PROTO STATUS [TEXT]        the user's status: 1-7 or offline, online, chat,",
-      "                                  dnd, away, xa, invisible",
-      "contact ID [name=..] [group=..] [desc=..] [flags=..]",
-      "                                  adds or changes a contact of the list",
-      "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX",
-      "restart                           the messenger closes and starts again",
-      "stop, start                       the messenger closes; it starts again",
-      "file script|spam|settings <<END   writes a data file from the lines up to END",
-      "file script|spam|settings from PATH | delete",
-      "show-file script|spam|settings    prints a data file",
-      "options show|hide|save|destroy    the plugin's page of the options dialog",
-      "echo TEXT                         prints TEXT",
-      "help, quit",
-      "TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).",
-  };
-  return lines;
-}
 
 Session::Session(SessionOptions options, Reporter& reporter)
     : options_(std::move(options)), reporter_(reporter) {}

@@ -32,9 +32,6 @@ struct SessionOptions {
   bool Keep = false;        // leave the plugins folder behind
 };
 
-// The command language's summary, as "help" shows it.
-const std::vector<std::string>& CommandSummary();
-
 class Session {
  public:
   Session(SessionOptions options, Reporter& reporter);

@@ -380,6 +380,30 @@ std::vector<Step> ParseTranscript(std::string_view text) {
   return steps;
 }
 
+const std::vector<std::string>& CommandSummary() {
+  static const std::vector<std::string> lines = {
+      "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)",
+      "send PROTO TO TEXT                the user sends a message",
+      "popup CONTACT                     the contact-list popup opens on CONTACT",
+      "click CONTACT ITEM                an item of the popup is clicked (caption or id)",
+      "status PROTO STATUS [TEXT]        the user's status: 1-7 or offline, online, chat,",
+      "                                  dnd, away, xa, invisible",
+      "contact ID [name=..] [group=..] [desc=..] [flags=..]",
+      "                                  adds or changes a contact of the list",
+      "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX",
+      "restart                           the messenger closes and starts again",
+      "stop, start                       the messenger closes; it starts again",
+      "file script|spam|settings <<END   writes a data file from the lines up to END",
+      "file script|spam|settings from PATH | delete",
+      "show-file script|spam|settings    prints a data file",
+      "options show|hide|save|destroy    the plugin's page of the options dialog",
+      "echo TEXT                         prints TEXT",
+      "help, quit",
+      "TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).",
+  };
+  return lines;
+}
+
 std::string_view VerbName(Verb verb) {
   switch (verb) {
     case Verb::Recv: return "recv";

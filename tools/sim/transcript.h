@@ -104,6 +104,9 @@ class TranscriptParser {
 // A whole transcript. Throws TranscriptError for its first bad line.
 std::vector<Step> ParseTranscript(std::string_view text);
 
+// The command language's summary, as "help" shows it.
+const std::vector<std::string>& CommandSummary();
+
 // Names used in messages and output.
 std::string_view VerbName(Verb verb);
 std::string_view DataFileName(DataFile file);       // "script", "spam", "settings"

@@ -1,0 +1,169 @@
+// The interpreter's shortcuts against the plain rules they stand for: numbers read from
+// variables without ParseInt, conditions on variables, STREXT without splitting, the
+// recasing tables, the cached variable slots (which must never name the wrong variable
+// once the table was cleared or rebuilt), values read as views into the table while
+// the command writes, and the per-run check that the prepared script still fits.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/globals.h"
+#include "script/KwartlinConst.h"
+#include "script/conditions.h"
+#include "script/interpreter.h"
+#include "script/loader.h"
+#include "script/text.h"
+#include "script/variables.h"
+#include "support/ProcFunc.h"
+#include "support/casing.h"
+
+using namespace kw;
+
+namespace {
+
+TScriptLines Lines(std::string_view text) {
+  TScriptLines lines = SplitFileLines(text);
+  PrepareScriptLines(lines);
+  return lines;
+}
+
+void RunText(std::string_view text) { RunScript(Lines(text), entryStart); }
+
+class FastPath : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearVariables(); }
+  void TearDown() override {
+    ClearVariables();
+    ScriptLines.clear();
+  }
+};
+
+// Texts around the edges of the inline number reading: lengths 8 to 10, signs, leading
+// zeros, blanks and hexadecimal forms that only the full rule reads.
+const std::vector<std::string> kNumberTexts = {
+    "0", "7", "-7", "-0", "00000001", "-000000000", "123456789", "-123456789", "999999999",
+    "1234567890", "2147483647", "2147483648", "-2147483648", "-2147483649", "-", "", "+5",
+    " 5", "5 ", "$10", "x1F", "0x1f", "-$FFFFFFFF", "12a", "1-", "--1", "9999999999",
+};
+
+TEST_F(FastPath, NumbersFromVariablesReadAsReadInt) {
+  for (const std::string& text : kNumberTexts) {
+    SetVariable("$v", text, false);
+    RunText("MOV $r, 0\nADD $r, $v\nMOV $d, 5\nSUBB $d, $v");
+    EXPECT_EQ(ResolveValue("$r"), IntToText(ReadInt(text, 0))) << "[" << text << "]";
+    EXPECT_EQ(ResolveValue("$d"), IntToText(static_cast<std::int32_t>(5u - static_cast<std::uint32_t>(ReadInt(text, 0)))))
+        << "[" << text << "]";
+  }
+}
+
+TEST_F(FastPath, ConditionsOnVariablesAgreeWithTheUnpreparedRule) {
+  const std::vector<std::string> ops = {"<>", "!=", ">=", "<=", "<", ">", "="};
+  for (const std::string& a : kNumberTexts) {
+    for (const std::string& b : {std::string("5"), std::string("-0"), std::string("2147483648"), std::string("abc"), a}) {
+      SetVariable("$a", a, false);
+      SetVariable("$b", b, false);
+      for (const std::string& op : ops) {
+        const std::string condition = "$a " + op + " $b";
+        RunText("MOV $r, 0\nIF " + condition + "\nMOV $r, 1");
+        EXPECT_EQ(ResolveValue("$r"), EvaluateCondition(condition) ? "1" : "0") << "[" << a << "] " << op << " [" << b << "]";
+      }
+    }
+  }
+}
+
+TEST_F(FastPath, StrExtPicksThePieceSplitAtCharWouldGive) {
+  for (const std::string text : {"", ";", ";;", "a", "a;b", "a;b;", ";a", "a;;b;c"}) {
+    const TLista pieces = SplitAtChar(text, ';');
+    for (int n = -1; n <= 5; ++n) {
+      SetVariable("$t", text, false);
+      SetVariable("$r", "stale", false);
+      RunText("STREXT $t, ';', " + std::to_string(n) + ", $r");
+      const std::string want = n >= 0 && static_cast<std::size_t>(n) < pieces.size() ? pieces[static_cast<std::size_t>(n)] : "";
+      EXPECT_EQ(ResolveValue("$r"), want) << "[" << text << "] " << n;
+    }
+  }
+}
+
+TEST_F(FastPath, RecasingCoversEveryByte) {
+  std::string all;
+  for (int c = 1; c < 256; ++c)
+    if (c != '\\') all += static_cast<char>(c);  // keep "\n" escapes out of the value
+  SetVariable("$u", all, false);
+  SetVariable("$l", all, false);
+  RunText("STRUP $u\nSTRLOW $l");
+  EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$U"))].Value, UpperCase(all));
+  EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$L"))].Value, LowerCase(all));
+}
+
+TEST_F(FastPath, CachedSlotsNeverNameAnotherVariable) {
+  const TScriptLines lines = Lines("MOV $r, $a\nSTRCON $log, $b");
+  SetVariable("$a", "1", false);
+  SetVariable("$b", "x", false);
+  RunScript(lines, entryStart);
+  EXPECT_EQ(ResolveValue("$r"), "1");
+  // The same names in other places: the remembered positions now hold other variables.
+  ClearVariables();
+  SetVariable("$log", "L", false);
+  SetVariable("$b", "y", false);
+  SetVariable("$r", "old", false);
+  SetVariable("$a", "2", false);
+  RunScript(lines, entryStart);
+  EXPECT_EQ(ResolveValue("$r"), "2");
+  EXPECT_EQ(ResolveValue("$log"), "Ly");
+  EXPECT_EQ(ResolveValue("$a"), "2");
+  EXPECT_EQ(ResolveValue("$b"), "y");
+  // An emptied table: the positions lie beyond its end.
+  ClearVariables();
+  RunScript(lines, entryStart);
+  EXPECT_EQ(ResolveValue("$r"), "");
+  EXPECT_EQ(ResolveValue("$log"), "");
+  EXPECT_EQ(VariableTable.size(), 2u);
+}
+
+TEST_F(FastPath, ValuesReadFromTheTableSurviveTheWrite) {
+  RunText("MOV $a, 'abcdefghijklmnopqrstuvwxyz0123456789'\n"
+          "STRCOPY $a, $a, 3, 5\n"
+          "MOV $t, 'x;yy;zzz'\n"
+          "STREXT $t, ';', 1, $t\n"
+          "MOV $s, 'short'\n"
+          "STRCON $s, $s, $s\n"
+          "MOV $m, '  padded  '\n"
+          "STRTRIM $m\n"
+          "MOV $m, $m");
+  EXPECT_EQ(ResolveValue("$a"), "cdefg");
+  EXPECT_EQ(ResolveValue("$t"), "yy");
+  EXPECT_EQ(ResolveValue("$s"), "shortshortshort");
+  EXPECT_EQ(ResolveValue("$m"), "padded");
+  // New variables made from views of old ones while the table grows (and moves).
+  std::string script;
+  for (int i = 0; i < 300; ++i) SetVariable("$old" + std::to_string(i), "v" + std::to_string(i), false);
+  for (int i = 0; i < 300; ++i) script += "MOV $new" + std::to_string(i) + ", $old" + std::to_string(i) + "\n";
+  RunText(script);
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(ResolveValue("$new" + std::to_string(i)), "v" + std::to_string(i));
+}
+
+TEST_F(FastPath, AValueStoredWithAnEscapeReadsUnescaped) {
+  SetVariable("$x", "", false);
+  VariableTable[static_cast<std::size_t>(VariableTable.Find("$X"))].Value = "a\\nb";  // written around SetVariable
+  RunText("MOV $r, $x\nSTRLEN $n, $x");
+  EXPECT_EQ(ResolveValue("$r"), "a\n\rb");
+  EXPECT_EQ(ResolveValue("$n"), "4");
+}
+
+TEST_F(FastPath, AChangeOfOneByteAnywhereInALineIsNoticed) {
+  for (std::size_t length = 1; length <= 20; ++length) {
+    for (std::size_t at = 0; at < length; ++at) {
+      // MOV $r, <digits>: change one digit of the number in place, same size.
+      std::string number(length, '1');
+      ScriptLines = {"MOV $r, " + number};
+      RunScript(ScriptLines, entryStart);
+      ScriptLines[0][8 + at] = '2';
+      RunScript(ScriptLines, entryStart);
+      number[at] = '2';
+      ASSERT_EQ(ResolveValue("$r"), number) << length << " " << at;
+    }
+  }
+}
+
+}  // namespace
