@@ -243,7 +243,9 @@ void WritePlainResult(const TPreparedParam& param, std::string_view value) {
   if (TZmienna* variable = VariableAt(param.Target, param.TargetSlot)) {
     variable->Value.assign(value.data(), value.size());  // safe when value views this value
   } else {
-    SetVariableUpper(param.Target, value);  // creates it; its slot is found on the next use
+    // New, as VariableAt has just found: created as SetVariable would, the value copied
+    // before the table grows (it may view an entry that moves).
+    param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::string(value), false});
   }
 }
 

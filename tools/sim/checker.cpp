@@ -92,7 +92,7 @@ class Checker {
  public:
   explicit Checker(std::string_view bytes) : bytes_(bytes), lines_(PrepareScript(bytes)) {
     for (const ScriptLine& l : lines_)
-      if (IsLabel(l)) labels_.push_back({UpperCp1250(l.Text), l.FileLine});
+      if (IsLabel(l)) labels_.push_back({UpperCp1250(l.Text), &l});
   }
 
   std::vector<Finding> Run() {
@@ -132,12 +132,12 @@ class Checker {
 
   void CheckDuplicateLabels() {
     std::map<std::string, int> first;
-    for (const auto& [label, fileLine] : labels_) {
-      auto [it, inserted] = first.emplace(label, fileLine);
+    for (const auto& [label, line] : labels_) {
+      auto [it, inserted] = first.emplace(label, line->FileLine);
       if (!inserted)
-        Add(fileLine, "duplicate-label",
-            "the label " + Q(label) + " is already defined at line " + std::to_string(it->second) +
-                "; GOTO and CALL always go to the first one");
+        Add(line->FileLine, "duplicate-label",
+            "the label " + Q(line->Text) + " is already defined at line " +
+                std::to_string(it->second) + "; GOTO and CALL always go to the first one");
     }
   }
 
@@ -171,8 +171,10 @@ class Checker {
     }
   }
 
+  // word: the line's first word, upper-cased.
   void UnknownCommand(const ScriptLine& line, const std::string& word) {
-    std::string message = Q(word) + " is no command; the line does nothing";
+    const std::string written = line.Text.substr(0, line.Text.find_first_of(" \t"));
+    std::string message = Q(written) + " is no command; the line does nothing";
     for (const Command& c : kCommands) {
       if (word.size() > c.Keyword.size() && word.compare(0, c.Keyword.size(), c.Keyword) == 0) {
         const char next = word[c.Keyword.size()];
@@ -207,15 +209,15 @@ class Checker {
     }
     std::string target = ":";
     target += UpperCp1250(label);
-    for (const auto& [defined, fileLine] : labels_)
+    for (const auto& [defined, definedAt] : labels_)
       if (defined == target) return;
     std::string message = name + " to " + Q(label) + ", but no line reads " + Q(std::string(":").append(label)) +
                           "; execution goes on with the next line";
-    for (const auto& [defined, fileLine] : labels_) {
+    for (const auto& [defined, definedAt] : labels_) {
       std::string trimmed = ":";
       trimmed += TrimBlanks(std::string_view(defined).substr(1));
       if (trimmed == target) {
-        message += " (line " + std::to_string(fileLine) + " has blanks after its colon)";
+        message += " (line " + std::to_string(definedAt->FileLine) + " has blanks after its colon)";
         break;
       }
     }
@@ -255,13 +257,13 @@ class Checker {
         !digits.empty() && digits.find_first_not_of("01") == std::string_view::npos;
     if (binary) return;
     Add(line.FileLine, "binary-word",
-        Q(value) + " starts with b, so it is read as a binary number and gives 0; write " +
-            Q("'" + value + "'") + " to keep the text");
+        Q(value) + " starts with b, so it is read as a binary number and gives 0; put it in "
+                   "single quotes to keep the text");
   }
 
   std::string_view bytes_;
   std::vector<ScriptLine> lines_;
-  std::vector<std::pair<std::string, int>> labels_;  // upper-cased label line, file line
+  std::vector<std::pair<std::string, const ScriptLine*>> labels_;  // upper-cased, the line
   std::vector<Finding> findings_;
 };
 

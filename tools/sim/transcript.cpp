@@ -260,79 +260,39 @@ void ReadOptions(Cursor& c, Step& step) {
 
 }  // namespace
 
-std::optional<Step> TranscriptParser::Feed(std::string_view line) {
-  ++line_;
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  // Editors on Windows like to start UTF-8 files with a byte order mark.
-  if (line_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+namespace {
 
-  if (block_) {
-    std::string_view trimmed = line;
-    while (!trimmed.empty() && IsBlank(trimmed.back())) trimmed.remove_suffix(1);
-    if (trimmed == block_->tag) {
-      Step step = std::move(block_->step);
-      step.Content = std::move(block_->text);
-      block_.reset();
-      return step;
-    }
-    block_->text += ToWire(line, line_);
-    block_->text += "\r\n";
-    return std::nullopt;
-  }
-
-  Cursor c(line, line_);
-  if (c.AtEnd()) return std::nullopt;
-  std::size_t first = line.find_first_not_of(" \t");
-  if (line[first] == '#') return std::nullopt;
-
-  Step step;
-  step.Line = line_;
-  const std::string verb = AsciiLower(c.Word("command"));
-
+// The arguments of every command but "file", which may open a block.
+void ReadArguments(Cursor& c, const std::string& verb, Step& step) {
+  const int line = step.Line;
   if (verb == "recv" || verb == "send") {
     step.Kind = verb == "recv" ? Verb::Recv : Verb::Send;
     step.Protocol = ReadProtocol(c);
-    step.Contact = ReadContact(c, line_);
-    step.Text = ToWire(c.Rest("message text", false), line_);
+    step.Contact = ReadContact(c, line);
+    step.Text = ToWire(c.Rest("message text", false), line);
   } else if (verb == "popup") {
     step.Kind = Verb::Popup;
-    step.Contact = ReadContact(c, line_);
+    step.Contact = ReadContact(c, line);
     c.ExpectEnd("the contact id");
   } else if (verb == "click") {
     step.Kind = Verb::Click;
-    step.Contact = ReadContact(c, line_);
-    step.Text = ToWire(c.Rest("menu item (caption or id)", true), line_);
+    step.Contact = ReadContact(c, line);
+    step.Text = ToWire(c.Rest("menu item (caption or id)", true), line);
   } else if (verb == "status") {
     step.Kind = Verb::Status;
     step.Protocol = ReadProtocol(c);
     step.Status = ReadStatus(c);
-    step.Text = ToWire(c.Rest("description", false), line_);
+    step.Text = ToWire(c.Rest("description", false), line);
   } else if (verb == "contact") {
     step.Kind = Verb::Contact;
-    step.Contact = ReadContact(c, line_);
+    step.Contact = ReadContact(c, line);
     ReadContactFields(c, step);
   } else if (verb == "service") {
     step.Kind = Verb::Service;
-    step.Text = ToWire(c.Rest("service text", true), line_);
+    step.Text = ToWire(c.Rest("service text", true), line);
   } else if (verb == "restart" || verb == "stop" || verb == "start") {
     step.Kind = verb == "restart" ? Verb::Restart : verb == "stop" ? Verb::Stop : Verb::Start;
     c.ExpectEnd(verb);
-  } else if (verb == "file") {
-    step.Kind = Verb::File;
-    step.File = ReadDataFile(c);
-    const std::string how = c.Word("<<TAG, from PATH or delete");
-    if (how == "from") {
-      step.FromPath = c.Rest("path", true);
-    } else if (AsciiLower(how) == "delete") {
-      step.Delete = true;
-      c.ExpectEnd("delete");
-    } else if (how.size() > 2 && how.compare(0, 2, "<<") == 0) {
-      c.ExpectEnd(how);
-      block_ = Block{std::move(step), how.substr(2), {}};
-      return std::nullopt;
-    } else {
-      c.Fail("expected <<TAG, from PATH or delete after the file name, found " + Quoted(how));
-    }
   } else if (verb == "show-file") {
     step.Kind = Verb::ShowFile;
     step.File = ReadDataFile(c);
@@ -342,7 +302,7 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
     ReadOptions(c, step);
   } else if (verb == "echo") {
     step.Kind = Verb::Echo;
-    step.Text = ToWire(c.Rest("text", false), line_);
+    step.Text = ToWire(c.Rest("text", false), line);
   } else if (verb == "help") {
     step.Kind = Verb::Help;
     c.ExpectEnd("help");
@@ -354,7 +314,56 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
            " (recv, send, popup, click, status, contact, service, restart, stop, start, file, "
            "show-file, options, echo, help, quit)");
   }
+}
+
+}  // namespace
+
+std::optional<Step> TranscriptParser::Feed(std::string_view line) {
+  ++line_;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // Editors on Windows like to start UTF-8 files with a byte order mark.
+  if (line_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+  if (block_) return FeedBlock(line);
+
+  Cursor c(line, line_);
+  if (c.AtEnd() || line[line.find_first_not_of(" \t")] == '#') return std::nullopt;
+  Step step;
+  step.Line = line_;
+  const std::string verb = AsciiLower(c.Word("command"));
+  if (verb != "file") {
+    ReadArguments(c, verb, step);
+    return step;
+  }
+  step.Kind = Verb::File;
+  step.File = ReadDataFile(c);
+  const std::string how = c.Word("<<TAG, from PATH or delete");
+  if (how == "from") {
+    step.FromPath = c.Rest("path", true);
+  } else if (AsciiLower(how) == "delete") {
+    step.Delete = true;
+    c.ExpectEnd("delete");
+  } else if (how.size() > 2 && how.compare(0, 2, "<<") == 0) {
+    c.ExpectEnd(how);
+    block_ = Block{std::move(step), how.substr(2), {}};
+    return std::nullopt;
+  } else {
+    c.Fail("expected <<TAG, from PATH or delete after the file name, found " + Quoted(how));
+  }
   return step;
+}
+
+std::optional<Step> TranscriptParser::FeedBlock(std::string_view line) {
+  std::string_view trimmed = line;
+  while (!trimmed.empty() && IsBlank(trimmed.back())) trimmed.remove_suffix(1);
+  if (trimmed == block_->tag) {
+    Step step = std::move(block_->step);
+    step.Content = std::move(block_->text);
+    block_.reset();
+    return step;
+  }
+  block_->text += ToWire(line, line_);
+  block_->text += "\r\n";
+  return std::nullopt;
 }
 
 void TranscriptParser::Finish() {

@@ -83,8 +83,8 @@ class TranscriptParser {
  public:
   // Takes the next line (without its line break). Returns the command that the line
   // completes, nothing for a blank or comment line or a line inside a block. Throws
-  // TranscriptError for a line that cannot be read; the parser is then ready for the
-  // next command.
+  // TranscriptError for a line that cannot be read; the parser then goes on with the
+  // next line as if the bad one had not been there.
   std::optional<Step> Feed(std::string_view line);
   // True while a "<<TAG" block waits for its closing line.
   bool InBlock() const { return block_.has_value(); }
@@ -97,6 +97,8 @@ class TranscriptParser {
     std::string tag;   // the closing line
     std::string text;  // collected lines, UTF-8, each ended by CR LF
   };
+  std::optional<Step> FeedBlock(std::string_view line);
+
   int line_ = 0;
   std::optional<Block> block_;
 };
