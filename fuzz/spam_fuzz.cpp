@@ -3,6 +3,8 @@
 // of sanitizer reports:
 // - every loaded rule is trimmed, not empty and not a comment;
 // - folding keeps the length (one byte for one byte);
+// - IsSpam answers as the rule reads plainly: some rule line whose every word (split at
+//   blanks) has a non-empty alternative (split at bars) that occurs in the folded text;
 // - matching is by substrings, so a text that is spam stays spam with anything put
 //   before or after it.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -18,6 +20,7 @@
 
 #include "host/globals.h"
 #include "script/spam.h"
+#include "script/text.h"
 
 namespace {
 
@@ -49,6 +52,28 @@ const std::string& SpamFile() {
   return path;
 }
 
+// The matching rule read plainly, one rule line after the other.
+bool PlainIsSpam(std::string_view text) {
+  const std::string folded = kw::FoldPolishLetters(text);
+  for (const std::string& rule : kw::SpamList) {
+    bool matches = true;
+    for (const std::string& word : kw::DelimitedSplit(kw::FoldPolishLetters(rule), ' ')) {
+      bool found = false;
+      for (const std::string& alternative : kw::DelimitedSplit(kw::TrimBlanks(word), '|'))
+        if (!alternative.empty() && folded.find(alternative) != std::string::npos) {
+          found = true;
+          break;
+        }
+      if (!found) {
+        matches = false;
+        break;
+      }
+    }
+    if (matches) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -66,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   Check(kw::FoldPolishLetters(text).size() == text.size());
+  Check(kw::IsSpam(text) == PlainIsSpam(text));
   if (kw::IsSpam(text)) {
     Check(kw::IsSpam(affix + text));
     Check(kw::IsSpam(text + affix));

@@ -30,6 +30,13 @@ TScriptLines Lines(std::string_view text) {
 
 void RunText(std::string_view text) { RunScript(Lines(text), entryStart); }
 
+// prefix followed by the number (appended, not prepended: g++ 12 warns wrongly on the latter).
+std::string Numbered(std::string_view prefix, int i) {
+  std::string s(prefix);
+  s += std::to_string(i);
+  return s;
+}
+
 class FastPath : public ::testing::Test {
  protected:
   void SetUp() override { ClearVariables(); }
@@ -78,7 +85,7 @@ TEST_F(FastPath, StrExtPicksThePieceSplitAtCharWouldGive) {
     for (int n = -1; n <= 5; ++n) {
       SetVariable("$t", text, false);
       SetVariable("$r", "stale", false);
-      RunText("STREXT $t, ';', " + std::to_string(n) + ", $r");
+      RunText(Numbered("STREXT $t, ';', ", n) + ", $r");
       const std::string want = n >= 0 && static_cast<std::size_t>(n) < pieces.size() ? pieces[static_cast<std::size_t>(n)] : "";
       EXPECT_EQ(ResolveValue("$r"), want) << "[" << text << "] " << n;
     }
@@ -137,10 +144,10 @@ TEST_F(FastPath, ValuesReadFromTheTableSurviveTheWrite) {
   EXPECT_EQ(ResolveValue("$m"), "padded");
   // New variables made from views of old ones while the table grows (and moves).
   std::string script;
-  for (int i = 0; i < 300; ++i) SetVariable("$old" + std::to_string(i), "v" + std::to_string(i), false);
-  for (int i = 0; i < 300; ++i) script += "MOV $new" + std::to_string(i) + ", $old" + std::to_string(i) + "\n";
+  for (int i = 0; i < 300; ++i) SetVariable(Numbered("$old", i), Numbered("v", i), false);
+  for (int i = 0; i < 300; ++i) script += Numbered("MOV $new", i) + Numbered(", $old", i) + "\n";
   RunText(script);
-  for (int i = 0; i < 300; ++i) ASSERT_EQ(ResolveValue("$new" + std::to_string(i)), "v" + std::to_string(i));
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(ResolveValue(Numbered("$new", i)), Numbered("v", i));
 }
 
 TEST_F(FastPath, AValueStoredWithAnEscapeReadsUnescaped) {

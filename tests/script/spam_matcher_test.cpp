@@ -144,7 +144,13 @@ TEST(SpamMatcher, OverlappingAndSharedAlternatives) {
 
 TEST(SpamMatcher, ManyRulesAndTheMarksOfEarlierScansDoNotLeak) {
   std::vector<std::string> list;
-  for (int i = 0; i < 3000; ++i) list.push_back("w" + std::to_string(i) + " t" + std::to_string(i % 7));
+  for (int i = 0; i < 3000; ++i) {
+    std::string rule = "w";
+    rule += std::to_string(i);
+    rule += " t";
+    rule += std::to_string(i % 7);
+    list.push_back(rule);
+  }
   TSpamMatcher matcher;
   matcher.Compile(list);
   // w12 alone in one scan, t5 alone in the next: never both in one text.
