@@ -4,13 +4,17 @@
 // keys, move the caret, click buttons and editors, pick a tab, choose menu items) and
 // read back what the user would see. Its editors behave like the toolkit's: CR LF
 // breaks lines, Tab and Enter are typed as text unless the form has already put them
-// in, and text changes are reported as changes.
+// in, and text changes are reported as changes. Its window handle points to a
+// KwHeadlessWindow (options/headless_window.h), through which a program outside the
+// module does the same by requests.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "options/headless_window.h"
 #include "options/view.h"
 
 namespace kw {
@@ -18,10 +22,14 @@ namespace kw {
 class THeadlessOptionsView final : public IOptionsView {
  public:
   THeadlessOptionsView();
+  ~THeadlessOptionsView() override;
+  // The window records point back at this view.
+  THeadlessOptionsView(const THeadlessOptionsView&) = delete;
+  THeadlessOptionsView& operator=(const THeadlessOptionsView&) = delete;
 
   // ---- IOptionsView --------------------------------------------------------------
   void SetEvents(IOptionsEvents* events) override { events_ = events; }
-  TWindowHandle WindowHandle() const override { return handle_; }
+  TWindowHandle WindowHandle() const override;
   TWindowHandle ParentWindow() const override { return parent_; }
   void SetParentWindow(TWindowHandle parent) override { parent_ = parent; }
   void SetBorderStyle(TBorderStyle style) override { border_ = style; }
@@ -103,8 +111,25 @@ class THeadlessOptionsView final : public IOptionsView {
   void Changed(ComponentId editor);
   void MoveCaret(ComponentId editor, int key);
 
+  // The C-ABI record of the form or of one child; standard layout with the record
+  // first, so the record's address is this one's.
+  struct Window {
+    KwHeadlessWindow Abi;          // what the handle points to
+    THeadlessOptionsView* View;    // the view it belongs to
+    int Control;                   // control id of the child; 0 for the form itself
+  };
+  static std::intptr_t KW_CDECL SendToWindow(KwHeadlessWindow* self, std::uint32_t message,
+                                             std::intptr_t wParam, std::intptr_t lParam);
+  std::intptr_t FormRequest(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
+  std::intptr_t ChildRequest(int control, std::uint32_t message, std::intptr_t wParam,
+                             std::intptr_t lParam);
+  std::intptr_t EditorRequest(ComponentId editor, std::uint32_t message, std::intptr_t wParam,
+                              std::intptr_t lParam);
+  bool ChooseMenuEntry(std::string_view caption);
+
   IOptionsEvents* events_ = nullptr;          // the form, or null
-  TWindowHandle handle_;                      // made-up, unique window handle
+  Window form_;                               // the form's record: its window handle
+  std::array<Window, 5> children_;            // records of the children programs reach
   TWindowHandle parent_ = 0;                  // parent window; 0 = top-level
   TBorderStyle border_ = TBorderStyle::None;  // the form's border
   TRect32 bounds_{0, 0, 535, 431};            // client 525 x 421 inside a 5-pixel border

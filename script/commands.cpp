@@ -70,7 +70,7 @@ std::uint32_t Bits(std::int32_t value) { return static_cast<std::uint32_t>(value
 void DoGoto(TRunState& run, const TPreparedLine& line) { run.Next = line.Target; }
 
 void DoIf(TRunState& run, const TPreparedLine& line) {
-  if (!EvaluatePrepared(line.Condition, run.Scratch[0], run.Scratch[1])) run.Next = run.Index + 2;
+  if (!EvaluatePrepared(*line.Condition, run.Scratch[0], run.Scratch[1])) run.Next = run.Index + 2;
 }
 
 void DoExit(TRunState& run, const TPreparedLine&) { run.Ended = true; }
@@ -316,7 +316,7 @@ void DoMenuAdd(TRunState& run, const TPreparedLine& line) {
 }
 
 void DoMenuDel(TRunState& run, const TPreparedLine& line) {
-  const std::string name(ValueOf(line.RestValue, run.Scratch[0]));
+  const std::string name(ValueOf(*line.RestValue, run.Scratch[0]));
   const int index = FindMenuEntryByName(name);
   if (index < 0) return;
   run.HostCalled = true;

@@ -66,10 +66,10 @@ TPreparedLine PrepareLine(std::string_view raw, std::int64_t index,
       prepared.Target = script.FindLabel(rest, index + 1);
       break;
     case TParamForm::Condition:
-      prepared.Condition = PrepareCondition(rest);
+      prepared.Condition = std::make_unique<TPreparedCondition>(PrepareCondition(rest));
       break;
     case TParamForm::RestValue:
-      prepared.RestValue = PrepareValue(rest);
+      prepared.RestValue = std::make_unique<TPreparedValue>(PrepareValue(rest));
       break;
     case TParamForm::List: {
       const TListaStr params = SplitParameters(rest);

@@ -58,8 +58,10 @@ struct TPreparedLine {
   int Code = -1;                       // command code (CommandTable position)
   std::vector<TPreparedParam> Params;  // parameter list of list-taking commands
   std::int64_t Target = 0;             // GOTO, CALL: index of the line to continue at
-  TPreparedCondition Condition;        // IF
-  TPreparedValue RestValue;            // MenuDel: the rest of the line as one value
+  // Only IF and MenuDel lines have these, so they live apart: a long script of other
+  // lines stays small, which is what keeps a run over it in the cache.
+  std::unique_ptr<TPreparedCondition> Condition;  // IF
+  std::unique_ptr<TPreparedValue> RestValue;      // MenuDel: the rest of the line as one value
 };
 
 struct TPreparedScript {

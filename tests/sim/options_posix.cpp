@@ -1,5 +1,6 @@
-// The options page through the module's callback. Only where the page's view is the
-// in-memory one (the Windows module opens a real window).
+// The options page through the module's callback and, once shown, through the window
+// record it hands the host. Only where the page's view is the in-memory one (the Windows
+// module opens a real window).
 #include <gtest/gtest.h>
 
 #include "tests/sim/sim_fixture.h"
@@ -8,25 +9,127 @@ using kwsimtest::HasLine;
 
 namespace {
 
-// show loads the files into the page's editors, save writes them back, reloads the
-// script and runs _init again.
-TEST(Options, ShowSaveHideDestroy) {
-  const kwsimtest::RunResult r = kwsimtest::RunSim(
+std::string Run(std::string_view transcript) {
+  const kwsimtest::RunResult r = kwsimtest::RunSim(transcript);
+  EXPECT_EQ(r.Code, kwsim::kExitOk) << r.Err << r.Out;
+  return r.Out;
+}
+
+// A script typed into a fresh page becomes the script file on save, and runs: its
+// _init adds a menu item and its _start answers a message.
+TEST(Options, TypedScriptIsSavedAndRuns) {
+  const std::string out = Run(
+      "options show\n"
+      "options type script \":_init\\nMenuAdd 'x', 'Iks'\\nEXIT\\n:_start\\nSEND $_ID, 'Zażółć'\\n\"\n"
+      "options type spam \"łańcuszek\\n\"\n"
+      "recv TLEN a@b before\n"
+      "options save\n"
+      "show-file script\n"
+      "show-file spam\n"
+      "recv TLEN a@b after\n");
+  EXPECT_TRUE(HasLine(out, "    menu add   \"Iks\" (KWARTLIN_MENU_ITEM_0)")) << out;
+  EXPECT_TRUE(HasLine(out, "    | MenuAdd 'x', 'Iks'"));
+  EXPECT_TRUE(HasLine(out, "    | SEND $_ID, 'Zażółć'"));
+  EXPECT_TRUE(HasLine(out, "    | łańcuszek"));
+  // Typing alone changes nothing that runs: only the save does.
+  const auto before = out.find("> recv TLEN a@b: \"before\"");
+  const auto after = out.find("> recv TLEN a@b: \"after\"");
+  ASSERT_NE(before, std::string::npos);
+  ASSERT_NE(after, std::string::npos);
+  EXPECT_EQ(out.find("sent       TLEN -> a@b", before), out.find("sent       TLEN -> a@b", after));
+  EXPECT_NE(out.find("sent       TLEN -> a@b: \"Zażółć\"", after), std::string::npos);
+}
+
+// While docked, Tab and Enter go through the form's key handling: one tab or one line
+// break per press, at the caret, in either editor; a click puts the caret anywhere.
+TEST(Options, KeysAndCaretWhileDocked) {
+  const std::string out = Run(
       "file script <<END\n"
-      ":_init\n"
-      "MenuAdd 'x', 'Iks'\n"
+      "goto koniec\n"
       "END\n"
       "options show\n"
-      "options save\n"
+      "options caret script 1 5\n"
+      "options key script tab\n"
+      "options key script enter\n"
+      "options text script\n"
+      "options type spam ab\n"
+      "options caret spam 1 2\n"
+      "options key spam enter\n"
+      "options type spam \"x\\r\\ny\\rz\"\n"
+      "options text spam\n"
+      "options caret script 99 99\n");
+  EXPECT_TRUE(HasLine(out, "    caret      line 1, column 6")) << out;   // after the tab
+  EXPECT_TRUE(HasLine(out, "    caret      line 2, column 1"));
+  EXPECT_TRUE(HasLine(out, "    | goto\t"));
+  EXPECT_TRUE(HasLine(out, "    | koniec"));
+  EXPECT_TRUE(HasLine(out, "    | a"));
+  EXPECT_TRUE(HasLine(out, "    | x"));
+  EXPECT_TRUE(HasLine(out, "    | y"));
+  EXPECT_TRUE(HasLine(out, "    | zb"));
+  // Beyond the text: the end of the last line, which is the empty one after "koniec".
+  EXPECT_TRUE(HasLine(out, "    caret      line 3, column 1"));
+}
+
+// The help lines follow the caret's line; the menu's entries go into the script editor.
+TEST(Options, HelpLinesAndReferenceMenu) {
+  const std::string out = Run(
+      "file script <<END\n"
+      "goto koniec\n"
+      "  goto koniec\n"
+      "END\n"
+      "options show\n"
+      "options help\n"
+      "options caret script 1 3\n"
+      "options help\n"
+      "options caret script 2 1\n"
+      "options help\n"
+      "options caret script 3 1\n"
+      "options menu #true\n"
+      "options menu Nie ma takiej pozycji\n"
+      "options text script\n");
+  EXPECT_TRUE(HasLine(out, "    syntax     GOTO nazwa_etykiety")) << out;
+  EXPECT_TRUE(HasLine(out, "    help       Skacze do etykiety."));
+  EXPECT_TRUE(HasLine(out, "    help       (empty)"));
+  EXPECT_TRUE(HasLine(out, "               (no such entry in the menu)"));
+  EXPECT_TRUE(HasLine(out, "    | #TRUE"));
+}
+
+// The user can act only on a page that the host has shown and not destroyed; hiding
+// keeps the editors' text; a restart ends the page with the plugin.
+TEST(Options, PageMustBeOpen) {
+  const std::string out = Run(
+      "options text script\n"
+      "options show\n"
+      "options type script abc\n"
       "options hide\n"
+      "options show\n"
+      "options text script\n"
       "options destroy\n"
-      "options type script MOV $a, 1\n");
+      "options help\n"
+      "options show\n"
+      "restart\n"
+      "options menu GOTO\n");
+  EXPECT_TRUE(HasLine(out, "    | abc")) << out;
+  std::size_t notOpen = 0;
+  for (const std::string& line : kwsimtest::Lines(out))
+    if (line == "               (the page is not open: options show first)") ++notOpen;
+  EXPECT_EQ(notOpen, 3u);
+}
+
+TEST(Options, JsonCarriesWhatThePageShows) {
+  const kwsimtest::RunResult r = kwsimtest::RunSim(
+      "options show\n"
+      "options type script \"goto x\"\n"
+      "options help\n"
+      "options text script\n",
+      true);
   ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
-  EXPECT_TRUE(HasLine(r.Out, "> options save")) << r.Out;
-  EXPECT_TRUE(HasLine(r.Out, "    page       Kwartlin: Konfiguracja pluginu Kwartlin."));
-  EXPECT_TRUE(HasLine(r.Out, "    menu add   \"Iks\" (KWARTLIN_MENU_ITEM_0)"));
-  EXPECT_TRUE(HasLine(r.Out, "               (typing into the page's editors is not available yet: they "
-                             "live inside the module)"));
+  EXPECT_NE(r.Out.find("\"editor\":\"script\",\"input\":\"goto x\",\"caret_line\":1,\"caret_column\":7"),
+            std::string::npos)
+      << r.Out;
+  EXPECT_NE(r.Out.find("\"syntax\":\"GOTO nazwa_etykiety\",\"description\":\"Skacze do etykiety.\""),
+            std::string::npos);
+  EXPECT_NE(r.Out.find("\"lines\":[\"goto x\"]"), std::string::npos);
 }
 
 }  // namespace

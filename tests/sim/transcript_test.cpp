@@ -72,6 +72,17 @@ TEST(Transcript, OtherCommands) {
   s = One("options type spam kup|tanio");
   EXPECT_EQ(s.Memo, 2);
   EXPECT_EQ(s.Text, "kup|tanio");
+  s = One("options key SCRIPT Enter");
+  EXPECT_EQ(s.Options, kwsim::OptionsAction::Key);
+  EXPECT_EQ(s.Key, 13);
+  EXPECT_EQ(One("options key spam tab").Key, 9);
+  s = One("options caret spam 3 65536");
+  EXPECT_EQ(s.Memo, 2);
+  EXPECT_EQ(s.CaretLine, 3);
+  EXPECT_EQ(s.CaretColumn, 65536);
+  EXPECT_EQ(One("options menu #TRUE").Text, "#TRUE");
+  EXPECT_EQ(One("options text script").Options, kwsim::OptionsAction::Text);
+  EXPECT_EQ(One("options help").Options, kwsim::OptionsAction::Help);
   EXPECT_EQ(One("file script from ../x.dat").FromPath, "../x.dat");
   EXPECT_TRUE(One("file spam delete").Delete);
   EXPECT_EQ(One("echo").Text, "");
@@ -134,6 +145,14 @@ TEST(Transcript, BadLinesAreReportedWithTheirLine) {
       {"file script <<END\nok\n\xFF\nEND\n", 3, "not UTF-8"},
       {"options open\n", 1, "unknown options action 'open'"},
       {"options type notes x\n", 1, "unknown editor 'notes'"},
+      {"options type script\n", 1, "missing text to type"},
+      {"options key script space\n", 1, "unknown key 'space'"},
+      {"options key script tab tab\n", 1, "unexpected 'tab'"},
+      {"options caret script 0 1\n", 1, "bad line '0'"},
+      {"options caret script 1 65537\n", 1, "bad column '65537'"},
+      {"options caret script 2\n", 1, "missing column"},
+      {"options menu\n", 1, "missing menu entry caption"},
+      {"options help me\n", 1, "unexpected 'me'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -131,12 +131,22 @@ struct ShowFileEvent {
 };
 
 struct OptionsEvent {
-  std::string Action;         // show, hide, save, destroy, type
-  bool Available = false;     // the page is registered (and, for type, reachable)
+  std::string Action;         // show, hide, save, destroy, type, key, caret, help, menu, text
+  bool Available = false;     // the page is registered (and, for the user's acts, open)
   std::int32_t Result = 0;    // the page callback's answer
   std::string PageName;       // what the plugin wrote into the record
   std::string PageDescription;
   std::string Note;           // why nothing happened, when Available is false
+  // The user's acts on the open page.
+  std::string Editor;         // type, key, caret, text: "script" or "spam"; else empty
+  std::string Input;          // type: the text; key: "tab" or "enter"; menu: the caption;
+                              // caret: "LINE COLUMN" as written
+  bool Chosen = false;        // menu: an entry had that caption and was chosen
+  int CaretLine = 0;          // type, key, caret, menu: the editor's caret afterwards,
+  int CaretColumn = 0;        // 1-based; 0 when not reported
+  std::string Syntax;         // help: the first help line (Label1)
+  std::string Description;    // help: the second help line (Label2)
+  std::vector<std::string> Lines;  // text: the editor's lines, not counting an empty last
 };
 
 struct EchoEvent {

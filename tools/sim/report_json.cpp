@@ -110,6 +110,12 @@ void AddPayload(Object& o, const Payload& data) {
           o.Add("event", "options").Add("action", e.Action).Add("available", e.Available);
           o.Add("result", e.Result).Add("page_name", e.PageName);
           o.Add("page_description", e.PageDescription).Add("note", e.Note);
+          if (!e.Editor.empty()) o.Add("editor", e.Editor);
+          if (!e.Input.empty()) o.Add("input", e.Input);
+          if (e.Action == "menu") o.Add("chosen", e.Chosen);
+          if (e.CaretLine > 0) o.Add("caret_line", e.CaretLine).Add("caret_column", e.CaretColumn);
+          if (e.Action == "help") o.Add("syntax", e.Syntax).Add("description", e.Description);
+          if (e.Action == "text") o.Add("lines", e.Lines);
         } else if constexpr (std::is_same_v<T, EchoEvent>) {
           o.Add("event", "echo").Add("text", e.Text);
         } else {

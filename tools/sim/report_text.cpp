@@ -182,6 +182,29 @@ void WriteOutcome(Writer& w, const MessageEvent& m) {
   }
 }
 
+// A page action shows the page's record; the user's acts what the page shows after them.
+void WriteOptionsOutcome(Writer& w, const OptionsEvent& o) {
+  if (!o.Available) {
+    w.Labelled("", Colour::Red, "(" + o.Note + ")");
+  } else if (o.Action == "help") {
+    if (o.Syntax.empty() && o.Description.empty()) w.Labelled("help", Colour::Dim, "(empty)");
+    else w.Labelled("syntax", Colour::None, o.Syntax);
+    if (!o.Description.empty()) w.Labelled("help", Colour::None, o.Description);
+  } else if (o.Action == "text") {
+    if (o.Lines.empty()) w.Labelled("", Colour::Dim, "(empty)");
+    for (const std::string& line : o.Lines) {
+      const std::string shown = DisplayLines(line)[0];
+      w.Plain(std::string(kIndent) + w.Paint(shown.empty() ? "|" : "| ", Colour::Dim) + shown);
+    }
+  } else if (o.CaretLine > 0) {
+    if (o.Action == "menu" && !o.Chosen) w.Labelled("", Colour::Red, "(no such entry in the menu)");
+    w.Labelled("caret", Colour::Dim, "line " + std::to_string(o.CaretLine) + ", column " +
+                                         std::to_string(o.CaretColumn));
+  } else {
+    w.Labelled("page", Colour::None, o.PageName + ": " + o.PageDescription);
+  }
+}
+
 }  // namespace
 
 std::string_view Outcome(const MessageEvent& message) {
@@ -227,7 +250,10 @@ void TextReporter::Report(const Event& event) {
         } else if constexpr (std::is_same_v<T, ShowFileEvent>) {
           w.Header("show-file " + e.Which, e.FileName);
         } else if constexpr (std::is_same_v<T, OptionsEvent>) {
-          w.Header("options " + e.Action);
+          std::string head = "options " + e.Action;
+          if (!e.Editor.empty()) head += " " + e.Editor;
+          if (e.Action == "type" || e.Action == "menu") w.Header(head, Quote(e.Input));
+          else w.Header(e.Input.empty() ? head : head + " " + e.Input);
         } else if constexpr (std::is_same_v<T, EchoEvent>) {
           w.Plain("");
           w.Plain("== " + e.Text, Colour::Bold);
@@ -260,11 +286,7 @@ void TextReporter::Report(const Event& event) {
       w.Plain(std::string(kIndent) + w.Paint(shown.empty() ? "|" : "| ", Colour::Dim) + shown);
     }
   } else if (const auto* o = std::get_if<OptionsEvent>(&event.Data)) {
-    if (!o->Available) {
-      w.Labelled("", Colour::Red, "(" + o->Note + ")");
-    } else {
-      w.Labelled("page", Colour::None, o->PageName + ": " + o->PageDescription);
-    }
+    WriteOptionsOutcome(w, *o);
   }
 }
 

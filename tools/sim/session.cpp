@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "tools/sim/codec.h"
+#include "tools/sim/page_window.h"
 #include "tools/sim/script_lines.h"
 
 namespace kwsim {
@@ -29,6 +30,40 @@ std::string VersionText(std::int32_t version) {
   const auto v = static_cast<std::uint32_t>(version);
   return std::to_string((v >> 24) & 0xFF) + "." + std::to_string((v >> 16) & 0xFF) + "." +
          std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
+}
+
+// An editor's lines: the pieces between CR LF pairs, not counting an empty last one.
+std::vector<std::string> EditorLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end == text.size() ? end : end + 2;
+  }
+  return lines;
+}
+
+struct TextPosition {
+  int Line = 1;    // 1-based
+  int Column = 1;  // 1-based, in characters of the line (a tab is one)
+};
+
+TextPosition PositionOf(const std::string& text, std::size_t offset) {
+  TextPosition p;
+  std::size_t lineStart = 0;
+  offset = std::min(offset, text.size());
+  // Only a break wholly before the caret starts a new line for it.
+  for (std::size_t i = 0; i + 1 < offset; ++i) {
+    if (text[i] == '\r' && text[i + 1] == '\n') {
+      ++p.Line;
+      lineStart = i + 2;
+      ++i;
+    }
+  }
+  p.Column = static_cast<int>(offset - lineStart) + 1;
+  return p;
 }
 
 std::string FixedText(const char* text, std::size_t size) {
@@ -369,15 +404,25 @@ void Session::Options(const Step& step) {
   OptionsEvent o;
   o.Action = std::string(OptionsActionName(step.Options));
   const bool registered = !host_->OptionsPages.empty() && host_->OptionsPages.back().Callback != nullptr;
-  if (step.Options == OptionsAction::Type) {
-    o.Note = "typing into the page's editors is not available yet: they live inside the module";
-  } else if (!registered) {
+  if (!registered) {
     o.Note = "the plugin registered no options page";
-  }
-  if (!o.Note.empty()) {
     Emit(Event{step.Line, o, {}});
     return;
   }
+  switch (step.Options) {
+    case OptionsAction::Show:
+    case OptionsAction::Hide:
+    case OptionsAction::Save:
+    case OptionsAction::Destroy:
+      PageAction(step, o);
+      break;
+    default:
+      UserOnPage(step, o);
+      break;
+  }
+}
+
+void Session::PageAction(const Step& step, OptionsEvent& o) {
   auto record = kw::ZeroRecord<kw::OptionsPageEventDef>();
   switch (step.Options) {
     case OptionsAction::Show: record.Action = 1; break;
@@ -392,6 +437,70 @@ void Session::Options(const Step& step) {
   o.Available = true;
   o.PageName = U(FixedText(record.PageName, sizeof record.PageName));
   o.PageDescription = U(FixedText(record.PageDescription, sizeof record.PageDescription));
+  Event event{step.Line, o, {}};
+  CollectEffects(mark, event.Effects);
+  Emit(std::move(event));
+}
+
+void Session::UserOnPage(const Step& step, OptionsEvent& o) {
+  // The form's window is registered from its first show until the host destroys it
+  // (or the plugin unloads, which makes a fresh host): the last one is the live one.
+  const PageEditor editor = step.Memo == 2 ? PageEditor::Spam : PageEditor::Script;
+  switch (step.Options) {
+    case OptionsAction::Type:
+    case OptionsAction::Menu: o.Input = U(step.Text); break;
+    case OptionsAction::Key: o.Input = step.Key == 9 ? "tab" : "enter"; break;
+    case OptionsAction::Caret:
+      o.Input = std::to_string(step.CaretLine) + " " + std::to_string(step.CaretColumn);
+      break;
+    default: break;
+  }
+  if (step.Options != OptionsAction::Help && step.Options != OptionsAction::Menu)
+    o.Editor = editor == PageEditor::Script ? "script" : "spam";
+
+  std::unique_ptr<PageWindow> page;
+  if (host_->DialogHandles.empty()) {
+    o.Note = "the page is not open: options show first";
+  } else {
+    page = OpenPageWindow(host_->DialogHandles.back(), o.Note);
+  }
+  if (!page) {
+    Emit(Event{step.Line, o, {}});
+    return;
+  }
+  o.Available = true;
+  // The menu's entries go into the script editor, whichever editor it opened on.
+  const PageEditor caretOf = step.Options == OptionsAction::Menu ? PageEditor::Script : editor;
+  const LogMark mark = Mark();
+  switch (step.Options) {
+    case OptionsAction::Type:
+      page->ShowTab(editor);
+      page->Type(editor, step.Text);
+      break;
+    case OptionsAction::Key:
+      page->ShowTab(editor);
+      page->PressKey(editor, step.Key);
+      break;
+    case OptionsAction::Caret:
+      page->ShowTab(editor);
+      page->Click(editor, step.CaretLine - 1, step.CaretColumn - 1);
+      break;
+    case OptionsAction::Menu:
+      o.Chosen = page->ChooseMenuEntry(step.Text);
+      break;
+    case OptionsAction::Help:
+      o.Syntax = U(page->HelpLine(true));
+      o.Description = U(page->HelpLine(false));
+      break;
+    default:
+      for (std::string& line : EditorLines(page->Text(editor))) o.Lines.push_back(U(line));
+      break;
+  }
+  if (step.Options != OptionsAction::Help && step.Options != OptionsAction::Text) {
+    const TextPosition caret = PositionOf(page->Text(caretOf), page->CaretOffset(caretOf));
+    o.CaretLine = caret.Line;
+    o.CaretColumn = caret.Column;
+  }
   Event event{step.Line, o, {}};
   CollectEffects(mark, event.Effects);
   Emit(std::move(event));

@@ -79,6 +79,8 @@ class Session {
   void WriteFile(const Step& step);
   void ShowFile(const Step& step);
   void Options(const Step& step);
+  void PageAction(const Step& step, OptionsEvent& event);  // show, hide, save, destroy
+  void UserOnPage(const Step& step, OptionsEvent& event);  // type, key, caret, help, ...
 
   SessionOptions options_;
   Reporter& reporter_;

@@ -238,22 +238,56 @@ void ReadContactFields(Cursor& c, Step& step) {
   }
 }
 
+int ReadEditor(Cursor& c) {
+  const std::string memo = AsciiLower(c.Word("editor (script or spam)"));
+  if (memo == "script" || memo == "memo1") return 1;
+  if (memo == "spam" || memo == "memo2") return 2;
+  c.Fail("unknown editor " + Quoted(memo) + " (script or spam)");
+}
+
+int ReadPositive(Cursor& c, std::string_view what) {
+  const std::string w = c.Word(what);
+  const std::optional<std::int32_t> n = ParseInt32(w);
+  if (!n || *n < 1 || *n > 65536) c.Fail("bad " + std::string(what) + " " + Quoted(w) + " (1 to 65536)");
+  return *n;
+}
+
+constexpr std::string_view kOptionsActions =
+    "show, hide, save, destroy, type, key, caret, help, menu, text";
+
 void ReadOptions(Cursor& c, Step& step) {
-  const std::string action = AsciiLower(c.Word("options action (show, hide, save, destroy, type)"));
+  const std::string action = AsciiLower(c.Word("options action (" + std::string(kOptionsActions) + ")"));
   if (action == "show") step.Options = OptionsAction::Show;
   else if (action == "hide") step.Options = OptionsAction::Hide;
   else if (action == "save") step.Options = OptionsAction::Save;
   else if (action == "destroy") step.Options = OptionsAction::Destroy;
+  else if (action == "help") step.Options = OptionsAction::Help;
   else if (action == "type") {
     step.Options = OptionsAction::Type;
-    const std::string memo = AsciiLower(c.Word("editor (script or spam)"));
-    if (memo == "script" || memo == "memo1") step.Memo = 1;
-    else if (memo == "spam" || memo == "memo2") step.Memo = 2;
-    else c.Fail("unknown editor " + Quoted(memo) + " (script or spam)");
+    step.Memo = ReadEditor(c);
     step.Text = ToWire(c.Rest("text to type", true), step.Line);
     return;
+  } else if (action == "key") {
+    step.Options = OptionsAction::Key;
+    step.Memo = ReadEditor(c);
+    const std::string key = AsciiLower(c.Word("key (tab or enter)"));
+    if (key == "tab") step.Key = 9;
+    else if (key == "enter") step.Key = 13;
+    else c.Fail("unknown key " + Quoted(key) + " (tab or enter)");
+  } else if (action == "caret") {
+    step.Options = OptionsAction::Caret;
+    step.Memo = ReadEditor(c);
+    step.CaretLine = ReadPositive(c, "line");
+    step.CaretColumn = ReadPositive(c, "column");
+  } else if (action == "menu") {
+    step.Options = OptionsAction::Menu;
+    step.Text = ToWire(c.Rest("menu entry caption", true), step.Line);
+    return;
+  } else if (action == "text") {
+    step.Options = OptionsAction::Text;
+    step.Memo = ReadEditor(c);
   } else {
-    c.Fail("unknown options action " + Quoted(action) + " (show, hide, save, destroy, type)");
+    c.Fail("unknown options action " + Quoted(action) + " (" + std::string(kOptionsActions) + ")");
   }
   c.ExpectEnd("options " + action);
 }
@@ -406,6 +440,12 @@ const std::vector<std::string>& CommandSummary() {
       "file script|spam|settings from PATH | delete",
       "show-file script|spam|settings    prints a data file",
       "options show|hide|save|destroy    the plugin's page of the options dialog",
+      "options type script|spam TEXT     types TEXT into an editor (a line break is Enter)",
+      "options key script|spam tab|enter presses Tab or Enter in an editor",
+      "options caret script|spam L C     clicks an editor at line L, column C (from 1)",
+      "options help                      the two help lines under the script editor",
+      "options menu CAPTION              chooses an entry of the command reference menu",
+      "options text script|spam          prints an editor's text",
       "echo TEXT                         prints TEXT",
       "help, quit",
       "TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).",
@@ -460,6 +500,11 @@ std::string_view OptionsActionName(OptionsAction action) {
     case OptionsAction::Save: return "save";
     case OptionsAction::Destroy: return "destroy";
     case OptionsAction::Type: return "type";
+    case OptionsAction::Key: return "key";
+    case OptionsAction::Caret: return "caret";
+    case OptionsAction::Help: return "help";
+    case OptionsAction::Menu: return "menu";
+    case OptionsAction::Text: return "text";
   }
   return "?";
 }

@@ -39,7 +39,9 @@ enum class Verb {
 // The plugin's three data files in its "Kwartlin" folder.
 enum class DataFile { Script, Spam, Settings };
 
-enum class OptionsAction { Show, Hide, Save, Destroy, Type };
+// Page actions of the host (show, hide, save, destroy), then what the user does on the
+// page and what the user reads from it.
+enum class OptionsAction { Show, Hide, Save, Destroy, Type, Key, Caret, Help, Menu, Text };
 
 // A changed field of a contact; absent fields keep what the host has.
 struct ContactFields {
@@ -56,7 +58,7 @@ struct Step {
   std::string Protocol;         // recv, send, status: "TLEN" or "GG"
   std::string Contact;          // recv, send: the other party; popup, click, contact: the id
   std::string Text;             // message, item, service text, echo text, status description,
-                                // options type text
+                                // options type text, options menu caption
   std::int32_t Status = 0;      // status: the status number
   ContactFields Fields;         // contact
   DataFile File = DataFile::Script;  // file, show-file
@@ -64,7 +66,10 @@ struct Step {
   std::string FromPath;         // file ... from PATH: the path as written (UTF-8)
   bool Delete = false;          // file ... delete: the file is removed
   OptionsAction Options = OptionsAction::Show;  // options
-  int Memo = 1;                 // options type: 1 script editor, 2 spam list editor
+  int Memo = 1;                 // options type, key, caret, text: 1 script editor, 2 spam list
+  int Key = 0;                  // options key: the virtual-key code (9 Tab, 13 Enter)
+  int CaretLine = 1;            // options caret: 1-based line
+  int CaretColumn = 1;          // options caret: 1-based column
 };
 
 // A line that cannot be read: its number and why.
