@@ -4,6 +4,7 @@
 // over the old file, so a crash or a full disk never leaves a half-written data file.
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
+#include "support/write_fault.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,9 +18,6 @@
 
 namespace kw {
 namespace {
-
-// Bytes the next atomic write may put out before the injected failure; < 0 = none.
-long long gWriteFault = -1;
 
 // Closes the descriptor when the owner leaves scope.
 struct FileDescriptor {
@@ -53,14 +51,9 @@ bool WriteAll(int fd, std::string_view data) {
 
 // Writes contents, or only the bytes before an armed fault and then fails.
 bool WriteContents(int fd, std::string_view contents) {
-  long long fault = gWriteFault;
-  gWriteFault = -1;
-  if (fault < 0) return WriteAll(fd, contents);
-  std::size_t allowed = static_cast<unsigned long long>(fault) < contents.size()
-                            ? static_cast<std::size_t>(fault)
-                            : contents.size();
-  WriteAll(fd, contents.substr(0, allowed));
-  return false;
+  const WriteBudget budget = TakeWriteBudget(contents.size());
+  const bool written = WriteAll(fd, contents.substr(0, budget.allowed));
+  return written && !budget.fails;
 }
 
 // Creates a new, empty temporary file beside path; its name comes back in tempPath.
@@ -150,7 +143,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   return false;
 }
 
-void SetWriteFaultForTesting(long long bytesBeforeFailure) { gWriteFault = bytesBeforeFailure; }
 
 bool CreateFolders(const std::string& path) {
   try {

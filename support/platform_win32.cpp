@@ -5,6 +5,7 @@
 // data file. Both '\\' and '/' separate folders; a drive ("C:") is never created.
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
+#include "support/write_fault.h"
 
 #include <windows.h>
 
@@ -13,9 +14,6 @@
 
 namespace kw {
 namespace {
-
-// Bytes the next atomic write may put out before the injected failure; < 0 = none.
-long long gWriteFault = -1;
 
 // Closes the handle when the owner leaves scope.
 struct FileHandle {
@@ -49,14 +47,9 @@ bool WriteAll(HANDLE h, std::string_view data) {
 
 // Writes contents, or only the bytes before an armed fault and then fails.
 bool WriteContents(HANDLE h, std::string_view contents) {
-  long long fault = gWriteFault;
-  gWriteFault = -1;
-  if (fault < 0) return WriteAll(h, contents);
-  std::size_t allowed = static_cast<unsigned long long>(fault) < contents.size()
-                            ? static_cast<std::size_t>(fault)
-                            : contents.size();
-  WriteAll(h, contents.substr(0, allowed));
-  return false;
+  const WriteBudget budget = TakeWriteBudget(contents.size());
+  const bool written = WriteAll(h, contents.substr(0, budget.allowed));
+  return written && !budget.fails;
 }
 
 // Creates a new, empty temporary file beside path; its name comes back in tempPath.
@@ -138,7 +131,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   return false;
 }
 
-void SetWriteFaultForTesting(long long bytesBeforeFailure) { gWriteFault = bytesBeforeFailure; }
 
 bool CreateFolders(const std::string& path) {
   try {
