@@ -250,13 +250,29 @@ std::string DataFilePath(std::string_view relativeName) {
   return DataFilePathBeside(GetPluginModulePath(), relativeName);
 }
 
+// A host that answers a service called during LoadPlugin or UnloadPlugin (or the _init
+// run at the end of loading) by calling LoadPlugin or UnloadPlugin again would recurse
+// without end: such a nested call does nothing.
+bool inLifecycle = false;
+
+struct LifecycleGuard {
+  LifecycleGuard() { inLifecycle = true; }
+  ~LifecycleGuard() { inLifecycle = false; }
+  LifecycleGuard(const LifecycleGuard&) = delete;
+  LifecycleGuard& operator=(const LifecycleGuard&) = delete;
+};
+
 std::int32_t LoadPlugin(TPluginLink* link) {
+  if (inLifecycle) return 0;
+  LifecycleGuard guard;
   if (loaded) StopPlugin();
   StartPlugin(link);
   return 0;
 }
 
 std::int32_t UnloadPlugin() {
+  if (inLifecycle) return 0;
+  LifecycleGuard guard;
   if (loaded) StopPlugin();
   return 0;
 }

@@ -2,6 +2,7 @@
 // every text and record it hands over, event and action codes the plugin does not know,
 // exports called out of order, a link without functions. Nothing may crash, and the
 // plugin must stay usable afterwards.
+#include <algorithm>
 #include "tests/integration/module_fixture.h"
 
 #include <climits>
@@ -160,6 +161,33 @@ TEST_F(HostileHost, LinkWithoutFunctions) {
   Load(&empty);
   Unload();
   EXPECT_NE(ReadData("Kwartlin.ini").find("$R=ran"), std::string::npos);
+}
+
+// A host that answers a service called during loading by loading the plugin again, or
+// by unloading it, must not make the plugin recurse: the nested call does nothing and
+// the outer load completes.
+TEST_F(HostileHost, LifecycleCallsFromInsideLoadingAreIgnored) {
+  WriteScript({":_init", "ADD $loads, 1", "MenuAdd 'm', 'M'"});
+  for (const char* service : {"Tlen/GetProcAddress", "Tlen/AddMenuItem"}) {
+    SCOPED_TRACE(service);
+    int nested = 0;
+    host_.OnService = [&](const kwtest::HostCall& call) {
+      if (call.Service != service || nested >= 3) return;
+      ++nested;
+      module_.LoadPlugin(host_.Link());
+      module_.UnloadPlugin();
+    };
+    auto pages = [&] {
+      return std::count_if(host_.Calls.begin(), host_.Calls.end(),
+                           [](const kwtest::HostCall& c) { return c.Service == "Tlen/AddOptionsPage"; });
+    };
+    const auto before = pages();
+    Load();
+    host_.OnService = nullptr;
+    EXPECT_GE(nested, 1);
+    EXPECT_EQ(pages() - before, 1);  // one load, not one per nested call
+    EXPECT_EQ(module_.UnloadPlugin(), 0);
+  }
 }
 
 }  // namespace
