@@ -123,7 +123,8 @@ void LoadSpamList() {
   } catch (...) {
     SpamList.clear();  // out of memory: no rules rather than half of them
   }
-  // Compiled now rather than at the first message; a failure shows again there.
+  // Compiled now rather than at the first message (a list that cannot be compiled is
+  // checked rule by rule).
   CurrentMatcher();
 }
 

@@ -9,7 +9,7 @@ using kwsimtest::HasLine;
 
 namespace {
 
-std::string Run(std::string_view transcript) {
+std::string RunPage(std::string_view transcript) {
   const kwsimtest::RunResult r = kwsimtest::RunSim(transcript);
   EXPECT_EQ(r.Code, kwsim::kExitOk) << r.Err << r.Out;
   return r.Out;
@@ -18,7 +18,7 @@ std::string Run(std::string_view transcript) {
 // A script typed into a fresh page becomes the script file on save, and runs: its
 // _init adds a menu item and its _start answers a message.
 TEST(Options, TypedScriptIsSavedAndRuns) {
-  const std::string out = Run(
+  const std::string out = RunPage(
       "options show\n"
       "options type script \":_init\\nMenuAdd 'x', 'Iks'\\nEXIT\\n:_start\\nSEND $_ID, 'Zażółć'\\n\"\n"
       "options type spam \"łańcuszek\\n\"\n"
@@ -43,7 +43,7 @@ TEST(Options, TypedScriptIsSavedAndRuns) {
 // While docked, Tab and Enter go through the form's key handling: one tab or one line
 // break per press, at the caret, in either editor; a click puts the caret anywhere.
 TEST(Options, KeysAndCaretWhileDocked) {
-  const std::string out = Run(
+  const std::string out = RunPage(
       "file script <<END\n"
       "goto koniec\n"
       "END\n"
@@ -61,7 +61,7 @@ TEST(Options, KeysAndCaretWhileDocked) {
   EXPECT_TRUE(HasLine(out, "    caret      line 1, column 6")) << out;   // after the tab
   EXPECT_TRUE(HasLine(out, "    caret      line 2, column 1"));
   EXPECT_TRUE(HasLine(out, "    | goto\t"));
-  EXPECT_TRUE(HasLine(out, "    | koniec"));
+  EXPECT_TRUE(HasLine(out, "    |  koniec"));
   EXPECT_TRUE(HasLine(out, "    | a"));
   EXPECT_TRUE(HasLine(out, "    | x"));
   EXPECT_TRUE(HasLine(out, "    | y"));
@@ -72,7 +72,7 @@ TEST(Options, KeysAndCaretWhileDocked) {
 
 // The help lines follow the caret's line; the menu's entries go into the script editor.
 TEST(Options, HelpLinesAndReferenceMenu) {
-  const std::string out = Run(
+  const std::string out = RunPage(
       "file script <<END\n"
       "goto koniec\n"
       "  goto koniec\n"
@@ -97,7 +97,7 @@ TEST(Options, HelpLinesAndReferenceMenu) {
 // The user can act only on a page that the host has shown and not destroyed; hiding
 // keeps the editors' text; a restart ends the page with the plugin.
 TEST(Options, PageMustBeOpen) {
-  const std::string out = Run(
+  const std::string out = RunPage(
       "options text script\n"
       "options show\n"
       "options type script abc\n"
