@@ -32,7 +32,7 @@ unsigned char FoldByte(unsigned char c);
 class TSpamMatcher {
  public:
   // Builds the matcher for these rule lines (as stored: unfolded, trimmed). May throw
-  // std::bad_alloc; the matcher is then left empty (matches nothing).
+  // (out of memory, or more than 4 GiB of alternatives); the matcher is then left empty.
   void Compile(const std::vector<std::string>& lines);
   // True when some rule matches the text; the text is folded on the fly.
   bool Matches(std::string_view text) const;
