@@ -182,6 +182,7 @@ void StopPlugin() {
   RunStep([] {
     ScriptLines.clear();
     SpamList.clear();
+    ReleaseSpamMatcher();
   });
   RunStep([] { SaveSettings(); });
   RunStep(ClearVariables);

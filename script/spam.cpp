@@ -171,4 +171,12 @@ std::vector<std::string> DelimitedSplit(std::string_view text, char delimiter) {
   return items;
 }
 
+// Gives the compiled matcher's memory back; the next check compiles the list anew.
+void ReleaseSpamMatcher() {
+  TCompiledList& c = Compiled();
+  c.Matcher = TSpamMatcher{};
+  c.Failed = false;
+  c.Version = ~SpamList.Version();  // differs from the list's, so it is never taken as current
+}
+
 }  // namespace kw

@@ -11,6 +11,7 @@ namespace kw {
 
 void LoadSpamList();                        // from SpamListPath into SpamList
 bool IsSpam(std::string_view text);
+void ReleaseSpamMatcher();                 // at unload: the compiled rules' memory
 std::string FoldPolishLetters(std::string_view text);
 std::vector<std::string> DelimitedSplit(std::string_view text, char delimiter);
 
