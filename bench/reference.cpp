@@ -248,7 +248,7 @@ void Step(RunState& run) {
   std::int64_t next = run.Index + 1;
   switch (code) {
     case -1: break;
-    case kw::cmdGoto: next = FindLabel(run.Lines, rest, static_cast<int>(run.Index + 1)); break;
+    case kw::cmdGoto: next = kwref::FindLabel(run.Lines, rest, static_cast<int>(run.Index + 1)); break;
     case kw::cmdIf:
       if (!EvaluateCondition(rest)) next = run.Index + 2;
       break;
@@ -259,7 +259,7 @@ void Step(RunState& run) {
         break;
       }
       run.Returns.push_back(run.Index + 1);
-      next = FindLabel(run.Lines, rest, static_cast<int>(run.Index + 1));
+      next = kwref::FindLabel(run.Lines, rest, static_cast<int>(run.Index + 1));
       break;
     case kw::cmdRet:
       if (!run.Returns.empty()) {
@@ -357,11 +357,11 @@ void RunScript(const kw::TScriptLines& lines, int entryCode) {
   if (lines.empty()) return;
   RunState run(lines);
   if (entryCode == kw::entryInit || entryCode == kw::entryMenuShow || entryCode == kw::entryMenuClick) {
-    const int i = FindLabel(lines, kw::SpecialLabelTable[entryCode].Name, -1);
+    const int i = kwref::FindLabel(lines, kw::SpecialLabelTable[entryCode].Name, -1);
     if (i < 0) return;
     run.Index = i + 1;
   } else {
-    run.Index = FindLabel(lines, kw::SpecialLabelTable[kw::entryStart].Name, 0);
+    run.Index = kwref::FindLabel(lines, kw::SpecialLabelTable[kw::entryStart].Name, 0);
   }
   std::int64_t executed = 0;
   while (!run.Ended && run.Index >= 0 && run.Index < static_cast<std::int64_t>(lines.size()) &&

@@ -44,14 +44,18 @@ std::vector<std::string> SplitFileLines(std::string_view text) {
   return lines;
 }
 
-void PrepareScriptLines(TScriptLines& list) {
+void PrepareScriptLines(std::vector<std::string>& lines) {
   // One forward pass that compacts in place; the kept lines keep their order.
   std::size_t kept = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    std::string line = PreparedLineText(list[i]);
-    if (!line.empty()) list[kept++] = std::move(line);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string line = PreparedLineText(lines[i]);
+    if (!line.empty()) lines[kept++] = std::move(line);
   }
-  list.resize(kept);
+  lines.resize(kept);
+}
+
+void PrepareScriptLines(TScriptLines& list) {
+  list.Edit([](std::vector<std::string>& lines) { PrepareScriptLines(lines); });
 }
 
 void ReloadScript(bool run) {

@@ -142,12 +142,14 @@ bool SameBytes(const char* a, const char* b, std::size_t n) {
 }  // namespace
 
 bool TPreparedScript::IsFor(const TScriptLines& lines) const {
+  if (!lines.Lent() && lines.Version() == matchedVersion_) return true;
   if (lines.size() != Source.size()) return false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& a = lines[i];
     const std::string& b = Source[i];
     if (a.size() != b.size() || !SameBytes(a.data(), b.data(), a.size())) return false;
   }
+  matchedVersion_ = lines.Version();
   return true;
 }
 
@@ -193,6 +195,7 @@ std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines) 
   script->Lines.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i)
     script->Lines.push_back(PrepareLine(lines[i], static_cast<std::int64_t>(i), *script));
+  script->IsFor(lines);  // equal by construction: remembers the list's version
   return script;
 }
 

@@ -74,11 +74,14 @@ struct TPreparedScript {
 
   // FindLabel over Source: index of the first line reading ":" + name, case ignored.
   std::int64_t FindLabel(std::string_view name, std::int64_t notFound) const;
-  // True when these are the lines this was prepared from. Every run asks, so this is a
-  // plain comparison of the texts, kept tight: a list can be changed in place (same
-  // size, even same string buffers) by anyone who holds it, so nothing cheaper than
-  // its content can prove it unchanged.
+  // True when these are the lines this was prepared from. Every run asks (and every
+  // return from a host call), so the list's version answers when it can: equal to the
+  // one last found to match, and the list not lent. Otherwise the texts are compared,
+  // and a match remembers the version.
   bool IsFor(const TScriptLines& lines) const;
+
+ private:
+  mutable std::uint64_t matchedVersion_ = 0;  // version of a list last found equal to Source
 };
 
 // Prepares the lines afresh.
