@@ -1,6 +1,6 @@
 // The portable INI text and profile file. Lines keep their own ends so that a rewrite
 // touches only the lines it changes; a name is upper-cased once, when its line is read
-// or made, and look-ups compare those. A zero byte ends what the reader sees of a line,
+// or made, and the index maps those to their lines. A zero byte ends what the reader sees of a line,
 // as with the operating system's functions, but the bytes stay in the file.
 #include "settings/ini_file.h"
 
@@ -49,6 +49,16 @@ std::string EntryText(std::string_view key, std::string_view value) {
   std::string text(key);
   text += '=';
   text += QuoteProfileValue(value);
+  return text;
+}
+
+// Built by appending: "[" + std::string(section) + "]" draws a false -Wrestrict from g++ 12.
+std::string HeaderText(std::string_view section) {
+  std::string text;
+  text.reserve(section.size() + 2);
+  text += '[';
+  text += section;
+  text += ']';
   return text;
 }
 
@@ -120,10 +130,13 @@ TIniText::TIniText(std::string_view text) {
                               std::string(text.substr(stop, endLength))));
     start = stop + endLength;
   }
+  for (std::size_t i = 0; i < lines_.size(); ++i) lines_[i].Next = i + 1 < lines_.size() ? i + 1 : kNoLine;
+  if (!lines_.empty()) first_ = 0;
+  Reindex();
 }
 
 TIniText::TLine TIniText::MakeLine(std::string text, std::string end) {
-  TLine line{std::move(text), std::move(end), TLineKind::Blank, {}};
+  TLine line{std::move(text), std::move(end), TLineKind::Blank, {}, kNoLine};
   const std::string_view t = VisiblePart(line.Text);
   if (t.empty()) return line;
   if (t.front() == ';') {
@@ -151,36 +164,81 @@ TIniText::TLine TIniText::MakeLine(std::string text, std::string end) {
   return line;
 }
 
+std::size_t TIniText::InsertAfter(std::size_t after, TLine line) {
+  const std::size_t at = lines_.size();
+  std::size_t& link = after == kNoLine ? first_ : lines_[after].Next;
+  line.Next = link;
+  link = at;
+  if (last_ == after) last_ = at;
+  lines_.push_back(std::move(line));  // only now: it may move the line that `link` is in
+  return at;
+}
+
+// A line that changes nothing of the sections around it: it neither starts a section
+// nor is blank (which would move the place where the next key goes).
+bool TIniText::IsPlain(const TLine& line) {
+  return line.Kind != TLineKind::Header && line.Kind != TLineKind::Blank;
+}
+
+// Lines that the index finds by name: every key, even one with an empty name (which a
+// write replaces but a read never finds), and every comment that has a name. Only a
+// comment's name begins with ";", so one map serves both.
+bool TIniText::IsNamed(const TLine& line) {
+  return line.Kind == TLineKind::Entry || (line.Kind == TLineKind::Comment && !line.Name.empty());
+}
+
+// Only the first section of a name is indexed, and in it the first line of each name:
+// later ones are never read or written.
+void TIniText::Reindex() {
+  std::vector<TLine> ordered;
+  ordered.reserve(lines_.size());
+  for (std::size_t i = first_; i != kNoLine; i = lines_[i].Next) ordered.push_back(std::move(lines_[i]));
+  lines_ = std::move(ordered);
+  sections_.clear();
+  first_ = last_ = kNoLine;
+  if (lines_.empty()) return;
+  first_ = 0;
+  last_ = lines_.size() - 1;
+  TSection* current = nullptr;  // the first section of its name that the line is in, if any
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    TLine& l = lines_[i];
+    l.Next = i + 1 < lines_.size() ? i + 1 : kNoLine;
+    if (l.Kind == TLineKind::Header) {
+      auto [it, added] = sections_.try_emplace(l.Name);
+      current = added ? &it->second : nullptr;
+      if (current) current->Header = current->Last = i;
+      continue;
+    }
+    if (!current || l.Kind == TLineKind::Blank) continue;
+    current->Last = i;
+    if (IsNamed(l)) current->Names.try_emplace(l.Name, i);
+  }
+}
+
+const TIniText::TSection* TIniText::FindSection(std::string_view section) const {
+  const auto it = sections_.find(UpperCase(section));
+  return it == sections_.end() ? nullptr : &it->second;
+}
+
 std::string TIniText::Text() const {
   std::size_t size = 0;
   for (const TLine& l : lines_) size += l.Text.size() + l.End.size();
   std::string out;
   out.reserve(size);
-  for (const TLine& l : lines_) {
-    out += l.Text;
-    out += l.End;
+  for (std::size_t i = first_; i != kNoLine; i = lines_[i].Next) {
+    out += lines_[i].Text;
+    out += lines_[i].End;
   }
   return out;
 }
 
-std::size_t TIniText::FindSection(const std::string& upperName) const {
-  for (std::size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].Kind == TLineKind::Header && lines_[i].Name == upperName) return i;
-  return lines_.size();
-}
-
-std::size_t TIniText::SectionEnd(std::size_t h) const {
-  std::size_t i = h + 1;
-  while (i < lines_.size() && lines_[i].Kind != TLineKind::Header) ++i;
-  return i;
-}
-
 std::vector<std::string> TIniText::Keys(std::string_view section) const {
   std::vector<std::string> keys;
-  const std::size_t h = FindSection(UpperCase(section));
-  if (h == lines_.size()) return keys;
+  const TSection* s = FindSection(section);
+  if (!s) return keys;
   std::unordered_set<std::string_view> seen;  // upper-cased names listed so far
-  for (std::size_t i = h + 1, end = SectionEnd(h); i < end; ++i) {
+  for (std::size_t i = lines_[s->Header].Next; i != kNoLine && lines_[i].Kind != TLineKind::Header;
+       i = lines_[i].Next) {
     const TLine& l = lines_[i];
     if (l.Kind != TLineKind::Entry || l.Name.empty()) continue;
     if (!seen.insert(l.Name).second) continue;
@@ -191,62 +249,85 @@ std::vector<std::string> TIniText::Keys(std::string_view section) const {
 }
 
 std::optional<std::string> TIniText::Value(std::string_view section, std::string_view key) const {
-  const std::size_t h = FindSection(UpperCase(section));
-  if (h == lines_.size()) return std::nullopt;
-  const std::string upperKey = UpperCase(key);
-  for (std::size_t i = h + 1, end = SectionEnd(h); i < end; ++i) {
-    const TLine& l = lines_[i];
-    if (l.Kind == TLineKind::Header || l.Name.empty() || l.Name != upperKey) continue;
-    const std::string_view t = VisiblePart(l.Text);
-    std::string_view v = TrimProfileBlanks(t.substr(t.find('=') + 1));
-    if (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
-    return std::string(v);
-  }
-  return std::nullopt;
+  const TSection* s = FindSection(section);
+  if (!s || key.empty()) return std::nullopt;
+  const auto found = s->Names.find(UpperCase(key));
+  if (found == s->Names.end()) return std::nullopt;
+  const std::string_view t = VisiblePart(lines_[found->second].Text);
+  std::string_view v = TrimProfileBlanks(t.substr(t.find('=') + 1));
+  if (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+  return std::string(v);
 }
 
 void TIniText::EraseSection(std::string_view section) {
   const std::string upperName = UpperCase(section);
-  std::vector<TLine> kept;
-  kept.reserve(lines_.size());
+  if (!sections_.contains(upperName)) return;  // not even a first copy: nothing to remove
+  // The lines of its sections are unlinked; Reindex leaves them out.
+  std::size_t* link = &first_;
   bool inside = false;
-  for (TLine& l : lines_) {
-    if (l.Kind == TLineKind::Header) inside = l.Name == upperName;
-    if (!inside) kept.push_back(std::move(l));
+  for (std::size_t i = first_; i != kNoLine; i = lines_[i].Next) {
+    if (lines_[i].Kind == TLineKind::Header) inside = lines_[i].Name == upperName;
+    if (inside) continue;
+    *link = i;
+    link = &lines_[i].Next;
   }
-  lines_ = std::move(kept);
+  *link = kNoLine;
+  Reindex();
 }
 
 void TIniText::EnsureLastLineEnded() {
-  if (!lines_.empty() && lines_.back().End.empty()) lines_.back().End = "\r\n";
+  if (last_ != kNoLine && lines_[last_].End.empty()) lines_[last_].End = "\r\n";
 }
 
+// The index follows each edit in place. A name that a line cannot hold (the caller's
+// fault) may turn a written line into a section header; the index is then rebuilt whole,
+// which is slow but reads the lines exactly as a fresh parse would.
 void TIniText::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-  const std::size_t h = FindSection(UpperCase(section));
-  if (h == lines_.size()) {
+  const std::string upperSection = UpperCase(section);
+  const auto found = sections_.find(upperSection);
+  if (found == sections_.end()) {
     EnsureLastLineEnded();
-    lines_.push_back(MakeLine("[" + std::string(section) + "]", "\r\n"));
-    lines_.push_back(MakeLine(EntryText(key, value), "\r\n"));
-    return;
-  }
-  const std::string upperKey = UpperCase(key);
-  const std::size_t end = SectionEnd(h);
-  for (std::size_t i = h + 1; i < end; ++i) {
-    TLine& l = lines_[i];
-    if (l.Kind == TLineKind::Entry && l.Name == upperKey) {
-      // The key keeps its spelling and spacing as written; only the value changes.
-      std::string kept = l.Text.substr(0, l.Text.find('=') + 1);
-      kept += QuoteProfileValue(value);
-      l = MakeLine(std::move(kept), std::move(l.End));
+    TLine header = MakeLine(HeaderText(section), "\r\n");
+    TLine entry = MakeLine(EntryText(key, value), "\r\n");
+    const bool plain = header.Kind == TLineKind::Header && header.Name == upperSection && IsPlain(entry);
+    const std::size_t h = InsertAfter(last_, std::move(header));
+    const std::size_t e = InsertAfter(h, std::move(entry));
+    if (!plain) {
+      Reindex();
       return;
     }
+    TSection& s = sections_[upperSection];
+    s.Header = h;
+    s.Last = e;
+    if (IsNamed(lines_[e])) s.Names.emplace(lines_[e].Name, e);
+    return;
+  }
+  TSection& s = found->second;
+  const auto existing = s.Names.find(UpperCase(key));
+  if (existing != s.Names.end() && lines_[existing->second].Kind == TLineKind::Entry) {
+    // The key keeps its spelling and spacing as written; only the value changes.
+    TLine& l = lines_[existing->second];
+    std::string kept = l.Text.substr(0, l.Text.find('=') + 1);
+    kept += QuoteProfileValue(value);
+    const std::string name = std::move(l.Name);
+    const std::size_t next = l.Next;
+    l = MakeLine(std::move(kept), std::move(l.End));
+    l.Next = next;
+    if (l.Kind != TLineKind::Entry || l.Name != name) Reindex();
+    return;
   }
   // After the section's last line that is not blank, so blank lines keep separating it
   // from the next one.
-  std::size_t at = end;
-  while (at > h + 1 && lines_[at - 1].Kind == TLineKind::Blank) --at;
-  if (lines_[at - 1].End.empty()) lines_[at - 1].End = "\r\n";
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(EntryText(key, value), "\r\n"));
+  if (lines_[s.Last].End.empty()) lines_[s.Last].End = "\r\n";
+  TLine entry = MakeLine(EntryText(key, value), "\r\n");
+  const bool plain = IsPlain(entry);
+  const std::size_t e = InsertAfter(s.Last, std::move(entry));
+  if (!plain) {
+    Reindex();
+    return;
+  }
+  s.Last = e;
+  if (IsNamed(lines_[e])) s.Names.try_emplace(lines_[e].Name, e);
 }
 
 // ---- TIniProfile ----

@@ -6,6 +6,9 @@
 // the lines concerned, so comments, unknown sections and line ends stay as they were.
 // Any bytes parse; nothing in a file can make it fail.
 //
+// Each section of a name and each key of it is found through an index kept in step
+// with every edit, so that reading or writing N keys costs time in proportion to N.
+//
 // TIniProfile puts the six profile operations on top of it for one file on disk; it is
 // what the settings store uses where the operating system has no profile functions, and
 // it builds on every platform so that both can be compared.
@@ -15,13 +18,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-namespace kw {
+#include "settings/profile_api.h"
 
-// How a profile file is opened: Read never changes the file; Update collects the writes
-// and puts them in place, all at once, at Commit.
-enum class TProfileMode { Read, Update };
+namespace kw {
 
 // The blanks that the profile functions trim around names and values.
 bool IsProfileBlank(char c);
@@ -68,41 +70,55 @@ class TIniText {
 
  private:
   enum class TLineKind { Blank, Comment, Header, Entry, Other };
+  static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
   struct TLine {
     std::string Text;  // the line as it stands in the file, without its end
     std::string End;   // its end as read: "\r\n", "\n", "\r", or "" for a last line without one
     TLineKind Kind = TLineKind::Blank;  // what the reader makes of it
     std::string Name;  // Header: section name, Entry and Comment: key; trimmed, upper-cased
+    std::size_t Next = kNoLine;  // the line that follows it in the file, kNoLine after the last
+  };
+  // The first section of a name: all that reads and writes look at.
+  struct TSection {
+    std::size_t Header = kNoLine;  // its header line
+    std::size_t Last = kNoLine;    // its last line that is not blank; the header when none is
+    std::unordered_map<std::string, std::size_t> Names;  // upper-cased key -> its first line (IsNamed)
   };
 
   static TLine MakeLine(std::string text, std::string end);
-  // Index of the first header of the section, or lines_.size().
-  std::size_t FindSection(const std::string& upperName) const;
-  // One past the last line of the section that begins at header index h.
-  std::size_t SectionEnd(std::size_t h) const;
+  static bool IsPlain(const TLine& line);
+  static bool IsNamed(const TLine& line);
+  // Adds the line to the file after line `after` (kNoLine: as the first line).
+  std::size_t InsertAfter(std::size_t after, TLine line);
+  // Rebuilds the index from the lines, and puts them in file order again.
+  void Reindex();
+  const TSection* FindSection(std::string_view section) const;
   void EnsureLastLineEnded();
 
-  std::vector<TLine> lines_;  // the whole file
+  // Every line in the order read or added; Next gives the file's order, so that a line
+  // added inside a section moves no other line and keeps every index valid.
+  std::vector<TLine> lines_;
+  std::size_t first_ = kNoLine;  // the file's first line
+  std::size_t last_ = kNoLine;   // the file's last line
+  std::unordered_map<std::string, TSection> sections_;  // upper-cased name -> its first section
 };
 
 // The six profile operations on one file, read whole at Open and, in Update mode,
-// written whole and atomically at Commit. The first write that fails (a name or value
-// that a line cannot hold, a write in Read mode) makes every later write and the Commit
-// fail, so a save stops there and leaves the file as it was.
-class TIniProfile {
+// written whole and atomically at Commit. A write that a line cannot hold (see
+// IsStorable*) or a write in Read mode fails.
+class TIniProfile final : public IProfile {
  public:
-  // False when an existing file cannot be read: writing it back would lose what it holds.
-  bool Open(const std::string& path, TProfileMode mode);
-  bool Commit();
+  bool Open(const std::string& path, TProfileMode mode) override;
+  bool Commit() override;
 
-  bool EraseSection(std::string_view section);
-  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
-  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
-  std::vector<std::string> ReadKeys(std::string_view section) const;
+  bool EraseSection(std::string_view section) override;
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value) override;
+  std::vector<std::string> ReadKeys(std::string_view section) const override;
   std::string ReadString(std::string_view section, std::string_view key,
-                         std::string_view fallback) const;
+                         std::string_view fallback) const override;
   std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                           std::int32_t fallback) const;
+                           std::int32_t fallback) const override;
 
  private:
   bool Fail();

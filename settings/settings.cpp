@@ -58,7 +58,7 @@ std::string SettingsValueText(std::string_view value) {
   return line;
 }
 
-void LoadFormRect(const TProfileFile& file) {
+void LoadFormRect(const IProfile& file) {
   OptionsFormRect.X = file.ReadInteger(kFormSection, kFormX, OptionsFormRect.X);
   OptionsFormRect.Y = file.ReadInteger(kFormSection, kFormY, OptionsFormRect.Y);
   OptionsFormRect.W = file.ReadInteger(kFormSection, kFormW, OptionsFormRect.W);
@@ -66,7 +66,7 @@ void LoadFormRect(const TProfileFile& file) {
 }
 
 // After a failed write the file writes nothing more, so the remaining calls cost nothing.
-void SaveFormRect(TProfileFile& file) {
+void SaveFormRect(IProfile& file) {
   file.WriteInteger(kFormSection, kFormX, OptionsFormRect.X);
   file.WriteInteger(kFormSection, kFormY, OptionsFormRect.Y);
   file.WriteInteger(kFormSection, kFormW, OptionsFormRect.W);
@@ -88,7 +88,7 @@ void LoadSettings() {
   }
 }
 
-void SaveVariables(TProfileFile& file) {
+void SaveVariables(IProfile& file) {
   if (!file.EraseSection(kVariablesSection)) return;
   for (const TZmienna& v : VariableTable) {
     if (!v.Save || !IsStorableKey(v.Name)) continue;

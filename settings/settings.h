@@ -3,11 +3,12 @@
 
 namespace kw {
 
-class TProfileFile;
+class IProfile;
 
 void LoadSettings();
 // False when the file could not be written; the previous file then stays as it was.
 bool SaveSettings();
-void SaveVariables(TProfileFile& file);
+// Writes the variables marked for saving, in table order, over what the file held of them.
+void SaveVariables(IProfile& file);
 
 }  // namespace kw

@@ -1,5 +1,6 @@
 // What the plugin needs of the operating system beyond the host: files, folders and
-// the local clock. One implementation per platform (platform_win32.cpp, _posix.cpp).
+// the local clock. One implementation per platform (platform_win32.cpp, _posix.cpp);
+// what differs only in the path separators is shared (platform.cpp).
 #pragma once
 
 #include <string>

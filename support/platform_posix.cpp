@@ -4,6 +4,7 @@
 // over the old file, so a crash or a full disk never leaves a half-written data file.
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
+#include "support/platform_folders.h"
 #include "support/write_fault.h"
 
 #include <fcntl.h>
@@ -78,14 +79,19 @@ void SyncFolderOf(const std::string& path) {
   ::close(fd);
 }
 
+}  // namespace
+
+const std::string_view kFolderSeparators = "/";
+const std::string_view kDriveMarks = "";
+
+char PathSeparator() { return '/'; }
+
+void MakeOneFolder(const std::string& path) { ::mkdir(path.c_str(), 0777); }
+
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-}  // namespace
-
-char PathSeparator() { return '/'; }
 
 bool FileExists(const std::string& path) {
   try {
@@ -141,30 +147,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   }
   if (!tempPath.empty()) ::unlink(tempPath.c_str());
   return false;
-}
-
-
-bool CreateFolders(const std::string& path) {
-  try {
-    if (path.empty()) return false;
-    // Every prefix that ends before a separator, then the whole path; failures are
-    // ignored on the way (a prefix may exist already) and only the end result counts.
-    for (std::size_t i = 1; i < path.size(); ++i)
-      if (path[i] == '/' && path[i - 1] != '/') ::mkdir(path.substr(0, i).c_str(), 0777);
-    ::mkdir(path.c_str(), 0777);
-    return IsFolder(path);
-  } catch (...) {
-    return false;
-  }
-}
-
-std::string FolderOf(const std::string& path) {
-  try {
-    std::size_t at = path.rfind('/');
-    return at == std::string::npos ? std::string() : path.substr(0, at);
-  } catch (...) {
-    return {};
-  }
 }
 
 LocalDateTime GetLocalDateTime() {

@@ -5,6 +5,7 @@
 // data file. Both '\\' and '/' separate folders; a drive ("C:") is never created.
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
+#include "support/platform_folders.h"
 #include "support/write_fault.h"
 
 #include <windows.h>
@@ -32,8 +33,6 @@ struct FileHandle {
     return CloseHandle(h) != 0;
   }
 };
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool WriteAll(HANDLE h, std::string_view data) {
   while (!data.empty()) {
@@ -65,14 +64,19 @@ HANDLE CreateTempBeside(const std::string& path, std::string& tempPath) {
   return INVALID_HANDLE_VALUE;
 }
 
+}  // namespace
+
+const std::string_view kFolderSeparators = "\\/";
+const std::string_view kDriveMarks = ":";
+
+char PathSeparator() { return '\\'; }
+
+void MakeOneFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
 bool IsFolder(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-
-}  // namespace
-
-char PathSeparator() { return '\\'; }
 
 bool FileExists(const std::string& path) {
   try {
@@ -129,33 +133,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   }
   if (!tempPath.empty()) DeleteFileA(tempPath.c_str());
   return false;
-}
-
-
-bool CreateFolders(const std::string& path) {
-  try {
-    if (path.empty()) return false;
-    // Every prefix that ends before a separator, then the whole path. A drive ("C:"),
-    // the root and the server part of a network path cannot be created and need not be:
-    // failures are ignored on the way and only the end result counts.
-    for (std::size_t i = 1; i < path.size(); ++i) {
-      if (!IsSeparator(path[i]) || IsSeparator(path[i - 1]) || path[i - 1] == ':') continue;
-      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
-    CreateDirectoryA(path.c_str(), nullptr);
-    return IsFolder(path);
-  } catch (...) {
-    return false;
-  }
-}
-
-std::string FolderOf(const std::string& path) {
-  try {
-    std::size_t at = path.find_last_of("\\/:");
-    return at == std::string::npos ? std::string() : path.substr(0, at);
-  } catch (...) {
-    return {};
-  }
 }
 
 LocalDateTime GetLocalDateTime() {

@@ -1,0 +1,42 @@
+// The path and folder functions that are the same on every platform but for the bytes
+// that separate folders and end a drive name (platform_folders.h).
+#include "support/platform.h"
+#include "support/platform_folders.h"
+
+namespace kw {
+namespace {
+
+bool IsSeparator(char c) { return kFolderSeparators.find(c) != std::string_view::npos; }
+
+// A byte that a folder part of a path ends before.
+bool EndsFolder(char c) { return IsSeparator(c) || kDriveMarks.find(c) != std::string_view::npos; }
+
+}  // namespace
+
+bool CreateFolders(const std::string& path) {
+  try {
+    if (path.empty()) return false;
+    // Every prefix that ends before a separator, then the whole path. A prefix that ends
+    // in a separator or a drive name ("C:") is skipped. The root and the server part of a
+    // network path cannot be created and need not be: failures are ignored on the way (a
+    // prefix may exist already) and only the end result counts.
+    for (std::size_t i = 1; i < path.size(); ++i)
+      if (IsSeparator(path[i]) && !EndsFolder(path[i - 1])) MakeOneFolder(path.substr(0, i));
+    MakeOneFolder(path);
+    return IsFolder(path);
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  try {
+    for (std::size_t i = path.size(); i-- > 0;)
+      if (EndsFolder(path[i])) return path.substr(0, i);
+    return {};
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace kw

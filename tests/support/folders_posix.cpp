@@ -1,0 +1,38 @@
+// The shared folder functions over this platform's separators: only "/" separates, and
+// a ":" is an ordinary byte of a name here, never the end of a drive.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "support/platform.h"
+
+using namespace kw;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(Folders, OnlySlashesSeparateHere) {
+  const fs::path root = fs::temp_directory_path() / ("kw_folders_" + std::to_string(std::random_device{}()));
+  const std::string base = root.string();
+  struct Case {
+    std::string path;  // below root
+    fs::path made;     // what must exist afterwards
+  };
+  const Case cases[] = {
+      {"/C:/x", root / "C:" / "x"},           // no drive: "C:" is a folder of its own
+      {"/a:b//c///d/", root / "a:b" / "c" / "d"},
+      {"/back\\slash/e", root / "back\\slash" / "e"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(CreateFolders(base + c.path)) << c.path;
+    EXPECT_TRUE(fs::is_directory(c.made)) << c.path;
+  }
+  EXPECT_EQ(FolderOf(base + "/C:x"), base);
+  EXPECT_EQ(FolderOf("a:b\\c"), "");
+  std::error_code ec;
+  fs::remove_all(root, ec);
+}
+
+}  // namespace
