@@ -54,10 +54,10 @@ TEST_F(Sizes, HundredThousandVariablesThroughTheService) {
 }
 
 // Through the settings file: a file of 2,000 saved variables loads, is visible to the
-// script, and is written back whole at unload. (The settings file is read and written
-// key by key, each key found by a scan of its section, so the cost grows with the square
-// of the count: 100,000 took some 45 seconds natively, and 10,000 some 90 seconds
-// through the profile functions under Wine; too long for every run.)
+// script, and is written back whole at unload. (Through the Windows profile functions
+// each key is found by a scan of its section, so the cost grows with the square of the
+// count: 10,000 took some 90 seconds under Wine, too long for every run. The portable
+// file has an index; its own tests save 50,000.)
 TEST_F(Sizes, ThousandsOfSavedVariables) {
   constexpr int kCount = 2'000;
   std::string ini = "[Var_Save]\r\n";
