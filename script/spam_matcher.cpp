@@ -1,11 +1,17 @@
 // The compiled spam matcher. Construction: parse every rule line once, keep the rules
-// whose every word has a non-empty alternative, sort all alternatives so that equal ones
-// meet (one pattern, many words) and so that the trie can be laid out breadth first
-// with each node's children contiguous and in byte order; then the failure links and,
-// per node, the chain of patterns that end there. A scan marks each node's chain once
-// (a chain marked before was marked whole), then checks the rules its found patterns
-// trigger, so one scan costs the text's length plus those rules. Marks are per-scan
-// stamps, so no scan clears anything; Matches allocates nothing.
+// whose every word has a non-empty alternative, then build the trie one depth at a
+// time: at each depth the alternatives still going are grouped by the node they have
+// reached, and each group, ordered by its next byte (counting, or insertion when small),
+// gives that node's children. So equal alternatives meet in one node (one pattern, many
+// words) and the trie comes out breadth first with each node's children contiguous and
+// in byte order, in time linear in the alternatives' total length; no comparison sort.
+// The bytes are first laid out by column (byte d of every alternative longer than d,
+// longest alternatives first), so a depth reads one small dense column rather than
+// jumping about the whole pool; on large lists that is most of the time. Then the
+// failure links and, per node, the chain of patterns that end there. A scan marks each
+// node's chain once (a chain marked before was marked whole), then checks the rules its
+// found patterns trigger, so one scan costs the text's length plus those rules. Marks
+// are per-scan stamps, so no scan clears anything; Matches allocates nothing.
 #include "script/spam_matcher.h"
 
 #include <algorithm>
@@ -46,14 +52,43 @@ std::uint32_t ToIndex(std::size_t n) {
   return static_cast<std::uint32_t>(n);
 }
 
+// An alternative on its way down the trie being built.
+struct TrieItem {
+  std::uint32_t Alt;   // which alternative
+  std::uint32_t Node;  // the node its bytes so far lead to
+  unsigned char Byte;  // its next byte
+};
+
+// Up to this many items are ordered by insertion: the common small group costs no pass
+// over 256 counts, and a large one no more than a few moves per item.
+constexpr std::ptrdiff_t kFewItems = 32;
+
+// Orders the items by byte, keeping the order of equal ones; `spare` has room for them.
+void SortByByte(TrieItem* first, TrieItem* last, TrieItem* spare) {
+  if (last - first <= kFewItems) {
+    for (TrieItem* i = first + 1; i < last; ++i) {
+      const TrieItem item = *i;
+      TrieItem* j = i;
+      for (; j > first && (j - 1)->Byte > item.Byte; --j) *j = *(j - 1);
+      *j = item;
+    }
+    return;
+  }
+  std::array<std::size_t, 257> start{};
+  for (const TrieItem* i = first; i < last; ++i) ++start[std::size_t{i->Byte} + 1];
+  for (std::size_t b = 0; b < 256; ++b) start[b + 1] += start[b];
+  for (const TrieItem* i = first; i < last; ++i) spare[start[i->Byte]++] = *i;
+  std::copy(spare, spare + (last - first), first);
+}
+
+}  // namespace
+
 // One non-empty alternative: where its text lies in the pool, and the word it serves.
-struct Alternative {
+struct TSpamMatcher::Alternative {
   std::uint32_t Offset;  // into the pool of alternative texts
   std::uint32_t Length;  // its length, never 0
   std::uint32_t Word;    // the word it satisfies
 };
-
-}  // namespace
 
 unsigned char FoldByte(unsigned char c) { return FoldTable()[c]; }
 
@@ -94,6 +129,91 @@ void TSpamMatcher::Clear() {
   found_.clear();
 }
 
+void TSpamMatcher::BuildTrie(std::string pool, std::vector<Alternative>& alternatives,
+                             std::vector<std::uint32_t>& patternOf, std::vector<std::uint32_t>& users,
+                             std::vector<std::uint32_t>& lengths) {
+  // Longest first (a stable counting sort), so that the alternatives longer than any
+  // depth are the first longer[depth] of them.
+  std::uint32_t longest = 0;
+  for (const Alternative& a : alternatives) longest = std::max(longest, a.Length);
+  std::vector<std::uint32_t> longer(std::size_t{longest} + 1, 0);
+  for (const Alternative& a : alternatives) ++longer[a.Length - 1];
+  for (std::size_t d = longest; d-- > 0;) longer[d] += longer[d + 1];
+  {
+    std::vector<Alternative> sorted(alternatives.size());
+    std::vector<std::uint32_t> next(longer);  // where the next one of each length goes
+    for (const Alternative& a : alternatives) sorted[next[a.Length]++] = a;
+    alternatives.swap(sorted);
+  }
+
+  // The texts by column: column d holds byte d of each alternative longer than d, in
+  // list order. A depth then reads one column, small and dense, not the whole pool.
+  std::vector<std::size_t> columnBegin(std::size_t{longest} + 1, 0);
+  for (std::size_t d = 0; d < longest; ++d) columnBegin[d + 1] = columnBegin[d] + longer[d];
+  std::string columns(pool.size(), '\0');
+  for (std::size_t r = 0; r < alternatives.size(); ++r) {
+    const char* text = pool.data() + alternatives[r].Offset;
+    for (std::size_t d = 0; d < alternatives[r].Length; ++d) columns[columnBegin[d] + r] = text[d];
+  }
+  pool = {};
+
+  // The alternatives on their way down, grouped by node in node order; each group,
+  // once ordered by byte, makes its node's children.
+  std::vector<TrieItem> items(alternatives.size());
+  std::vector<TrieItem> spare(alternatives.size());
+  for (std::size_t r = 0; r < items.size(); ++r) items[r] = {static_cast<std::uint32_t>(r), 0, 0};
+  nodes_.emplace_back();
+  labels_.push_back(0);
+  std::size_t live = items.size();
+  for (std::uint32_t depth = 0; live > 0; ++depth) {
+    // Those that end here give their node a pattern (the first to end there names it;
+    // equal alternatives share it); the rest read their next byte.
+    const std::uint32_t ending = longer[depth];
+    const char* column = columns.data() + columnBegin[depth];
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < live; ++i) {
+      TrieItem item = items[i];
+      if (item.Alt >= ending) {
+        Node& node = nodes_[item.Node];
+        if (node.Pattern < 0) {
+          node.Pattern = static_cast<std::int32_t>(users.size());
+          users.push_back(0);
+          lengths.push_back(depth);
+        }
+        const auto pattern = static_cast<std::uint32_t>(node.Pattern);
+        patternOf[item.Alt] = pattern;
+        ++users[pattern];
+        continue;
+      }
+      item.Byte = static_cast<unsigned char>(column[item.Alt]);
+      items[kept++] = item;
+    }
+    live = kept;
+
+    // One child per distinct byte of a group, appended group after group: breadth
+    // first, each node's children together and in byte order.
+    for (std::size_t first = 0, last = 0; first < live; first = last) {
+      const std::uint32_t parent = items[first].Node;
+      while (last < live && items[last].Node == parent) ++last;
+      SortByByte(items.data() + first, items.data() + last, spare.data());
+      std::uint32_t child = 0;
+      for (std::size_t i = first; i < last; ++i) {
+        if (i == first || items[i].Byte != items[i - 1].Byte) {
+          child = ToIndex(nodes_.size());
+          nodes_.emplace_back();
+          labels_.push_back(items[i].Byte);
+          Node& p = nodes_[parent];
+          if (p.ChildCount == 0) p.ChildBegin = child;
+          ++p.ChildCount;
+        }
+        items[i].Node = child;
+      }
+    }
+  }
+  if (nodes_.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    throw std::length_error("spam list too large");
+}
+
 void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
   Clear();
   try {
@@ -126,23 +246,11 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
     const std::uint32_t rules = ToIndex(ruleWordBegin_.size());
     ruleWordBegin_.push_back(words);
 
-    auto text = [&](const Alternative& a) { return std::string_view(pool).substr(a.Offset, a.Length); };
-    std::sort(alternatives.begin(), alternatives.end(),
-              [&](const Alternative& x, const Alternative& y) { return text(x) < text(y); });
-
-    // Equal alternatives become one pattern; patterns are numbered in sorted order.
-    std::vector<std::string_view> patterns;
     std::vector<std::uint32_t> patternOf(alternatives.size());
-    std::vector<std::uint32_t> users;  // pattern -> how many alternatives it stands for
-    for (std::size_t i = 0; i < alternatives.size(); ++i) {
-      const std::string_view t = text(alternatives[i]);
-      if (patterns.empty() || patterns.back() != t) {
-        patterns.push_back(t);
-        users.push_back(0);
-      }
-      patternOf[i] = ToIndex(patterns.size() - 1);
-      ++users.back();
-    }
+    std::vector<std::uint32_t> users;    // pattern -> how many alternatives it stands for
+    std::vector<std::uint32_t> lengths;  // pattern -> its length
+    BuildTrie(std::move(pool), alternatives, patternOf, users, lengths);
+    const std::size_t patterns = users.size();
 
     // Word -> its patterns.
     wordPatternBegin_.assign(std::size_t{words} + 1, 0);
@@ -160,7 +268,7 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
     // an estimate that grows with how many alternatives share a pattern and how short
     // it is. Any choice gives the same answers; a good one checks fewer rules.
     auto likelihood = [&](std::uint32_t p) {
-      return static_cast<double>(users[p]) * (1.0 + 8.0 / static_cast<double>(patterns[p].size()));
+      return static_cast<double>(users[p]) * (1.0 + 8.0 / static_cast<double>(lengths[p]));
     };
     std::vector<std::uint32_t> trigger(rules);
     for (std::uint32_t r = 0; r < rules; ++r) {
@@ -174,11 +282,11 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
         }
       }
     }
-    patternRuleBegin_.assign(patterns.size() + 1, 0);
+    patternRuleBegin_.assign(patterns + 1, 0);
     for (std::uint32_t r = 0; r < rules; ++r)
       for (std::uint32_t k = wordPatternBegin_[trigger[r]]; k < wordPatternBegin_[trigger[r] + 1]; ++k)
         ++patternRuleBegin_[wordPatterns_[k] + 1];
-    for (std::size_t p = 0; p < patterns.size(); ++p) patternRuleBegin_[p + 1] += patternRuleBegin_[p];
+    for (std::size_t p = 0; p < patterns; ++p) patternRuleBegin_[p + 1] += patternRuleBegin_[p];
     patternRules_.resize(patternRuleBegin_.back());
     {
       std::vector<std::uint32_t> fill(patternRuleBegin_.begin(), patternRuleBegin_.end() - 1);
@@ -188,37 +296,7 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
     }
     trigger = {};
     users = {};
-
-    // The trie, breadth first. A node stands for the patterns [lo, hi) that share its
-    // first `depth` bytes; the one pattern of exactly that length sorts first.
-    struct Range {
-      std::uint32_t Lo, Hi, Depth;  // patterns under the node, and its depth
-    };
-    std::vector<Range> ranges;
-    nodes_.emplace_back();
-    labels_.push_back(0);
-    ranges.push_back({0, ToIndex(patterns.size()), 0});
-    for (std::size_t n = 0; n < nodes_.size(); ++n) {
-      std::uint32_t lo = ranges[n].Lo;
-      const std::uint32_t hi = ranges[n].Hi;
-      const std::uint32_t depth = ranges[n].Depth;
-      if (lo < hi && patterns[lo].size() == depth) nodes_[n].Pattern = static_cast<std::int32_t>(lo++);
-      const std::uint32_t first = ToIndex(nodes_.size());
-      while (lo < hi) {
-        const char c = patterns[lo][depth];
-        std::uint32_t end = lo + 1;
-        while (end < hi && patterns[end][depth] == c) ++end;
-        nodes_.emplace_back();
-        labels_.push_back(static_cast<unsigned char>(c));
-        ranges.push_back({lo, end, depth + 1});
-        lo = end;
-      }
-      nodes_[n].ChildBegin = first;
-      nodes_[n].ChildCount = static_cast<std::uint16_t>(nodes_.size() - first);
-    }
-    if (nodes_.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-      throw std::length_error("spam list too large");
-    ranges = {};
+    lengths = {};
 
     const Node& root = nodes_[0];
     for (std::uint32_t k = 0; k < root.ChildCount; ++k)
@@ -239,9 +317,9 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
       }
     }
 
-    patternSeen_.assign(patterns.size(), 0);
+    patternSeen_.assign(patterns, 0);
     ruleSeen_.assign(rules, 0);
-    found_.assign(patterns.size(), 0);
+    found_.assign(patterns, 0);
   } catch (...) {
     Clear();
     throw;

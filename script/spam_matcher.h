@@ -50,6 +50,14 @@ class TSpamMatcher {
     std::uint16_t ChildCount = 0;   // number of children (up to 256)
   };
 
+  struct Alternative;  // one non-empty alternative of a kept rule, while compiling
+
+  // The trie over the alternatives' texts (in the pool), breadth first. Reorders the
+  // alternatives (longest first) and gives each its pattern; gives each pattern the
+  // number of alternatives that share it and its length.
+  void BuildTrie(std::string pool, std::vector<Alternative>& alternatives,
+                 std::vector<std::uint32_t>& patternOf, std::vector<std::uint32_t>& users,
+                 std::vector<std::uint32_t>& lengths);
   std::uint32_t Child(std::uint32_t node, unsigned char c) const;  // 0 = none
   std::uint32_t Step(std::uint32_t node, unsigned char c) const;   // goto/fail transition
   bool RuleSatisfied(std::uint32_t rule) const;  // every word has a marked pattern

@@ -5,6 +5,7 @@
 // automaton's report chains are exercised. Also: the list notices every kind of change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -194,6 +195,99 @@ TEST(SpamList, EveryChangeMovesTheVersion) {
   EXPECT_EQ(view.size(), 0u);
   TSpamList taken(std::move(other));
   EXPECT_EQ(taken, (std::vector<std::string>{"a", "z"}));
+}
+
+// Equal alternatives (also equal once folded) make one pattern and no prefix is stored
+// twice: the trie has exactly one node per distinct prefix.
+TEST(SpamMatcher, EqualAlternativesAndSharedPrefixesAreStoredOnce) {
+  struct Case { std::vector<std::string> list; std::size_t patterns, nodes; };
+  const Case cases[] = {
+      {{}, 0, 1},
+      {{"ab|ab cd", "AB", "\xB9" "b"}, 2, 5},    // AB three ways (ą folds to A), CD
+      {{"abc", "ab", "a", "abd", "b"}, 5, 6},    // A, B, AB, ABC, ABD
+      {{"ba ab", "ab ba"}, 2, 5},
+      {{"kup |", "|x|"}, 1, 2},                  // the first rule can never match: left out
+      {{"x", "xyzzy", "xyzzy|xy"}, 3, 6},
+  };
+  for (const Case& c : cases) {
+    TSpamMatcher matcher;
+    matcher.Compile(c.list);
+    EXPECT_EQ(matcher.PatternCount(), c.patterns) << ::testing::PrintToString(c.list);
+    EXPECT_EQ(matcher.NodeCount(), c.nodes) << ::testing::PrintToString(c.list);
+  }
+}
+
+// Hundreds of rules over most of the byte range, many sharing prefixes or equal: nodes
+// with more children than a short scan covers, groups large enough to be counted
+// rather than ordered by insertion, alternatives of very different lengths.
+TEST(SpamMatcher, AgreesWithThePlainRuleOnLargeListsWithWideNodes) {
+  std::mt19937 random(1250);
+  auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  std::string alphabet;
+  for (int b = 0x21; b < 0x100; ++b)
+    if (b != '|' && b != '"' && b != ';') alphabet += static_cast<char>(b);
+  int spam = 0, clean = 0;
+  for (int round = 0; round < 4; ++round) {
+    std::vector<std::string> alternatives;
+    auto alternative = [&] {
+      std::string a;
+      if (!alternatives.empty() && below(3) == 0) a = alternatives[below(alternatives.size())];
+      a.resize(std::min(a.size(), below(a.size() + 1)));  // a prefix of an earlier one, or nothing
+      const std::size_t tail = below(8) == 0 ? 20 + below(60) : 2 + below(4);
+      for (std::size_t i = 0; i < tail; ++i) a += alphabet[below(alphabet.size())];
+      alternatives.push_back(a);
+      return a;
+    };
+    std::vector<std::string> list;
+    for (int r = 0; r < 400; ++r) {
+      std::string rule;
+      for (std::size_t w = 1 + below(2); w > 0; --w) {
+        for (std::size_t k = 1 + below(3); k > 0; --k) rule += alternative() + (k > 1 ? "|" : "");
+        if (w > 1) rule += ' ';
+      }
+      list.push_back(rule);
+    }
+    TSpamMatcher matcher;
+    matcher.Compile(list);
+    for (int t = 0; t < 400; ++t) {
+      std::string text;
+      for (std::size_t n = below(6); n > 0; --n) {
+        std::string piece = alternatives[below(alternatives.size())];
+        if (below(3) == 0) piece.pop_back();
+        text += piece;
+        text += alphabet[below(alphabet.size())];
+      }
+      const bool want = PlainIsSpam(list, text);
+      ASSERT_EQ(matcher.Matches(text), want) << "round " << round << " text [" << text << "]";
+      (want ? spam : clean)++;
+    }
+  }
+  EXPECT_GT(spam, 400);
+  EXPECT_GT(clean, 400);
+}
+
+// An alternative thousands of bytes long, another that differs only in its last byte,
+// and texts that stop one byte short.
+TEST(SpamMatcher, LongAlternatives) {
+  std::mt19937 random(7);
+  std::string a;
+  for (int i = 0; i < 3000; ++i) a += static_cast<char>('A' + std::uniform_int_distribution<int>(0, 24)(random));
+  std::string b = a;
+  b.back() = b.back() == 'A' ? 'B' : 'A';
+  const std::vector<std::string> list = {a + " Z", b};
+  TSpamMatcher matcher;
+  matcher.Compile(list);
+  EXPECT_EQ(matcher.PatternCount(), 3u);
+  EXPECT_EQ(matcher.NodeCount(), 3003u);  // the root, A's path, B's last byte, Z
+  const std::string shortA = a.substr(0, a.size() - 1);
+  const struct { std::string text; bool want; } cases[] = {
+      {a + "Z", true}, {"Z" + a, true}, {a, false}, {shortA + "Z", false},
+      {"x" + b + "x", true}, {shortA, false}, {shortA + b.back(), true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(matcher.Matches(c.text), c.want) << c.text.size();
+    EXPECT_EQ(PlainIsSpam(list, c.text), c.want) << c.text.size();
+  }
 }
 
 }  // namespace
