@@ -293,6 +293,8 @@ void Register() {
 // --kw_profile=ENGINE:RULES:BYTES:COUNT: the message benchmark's setup, then COUNT
 // deliveries inside ProfiledDeliveries and nothing else, for callgrind to count
 // (bench/callgrind-message toggles collection on that function).
+// --kw_profile=load:KIND:SIZE: one load of the load benchmark (KIND script, prepare or
+// spam; SIZE lines or rules) inside ProfiledLoad, after one untimed load of the same.
 bool ProfileRequest(int& argc, char** argv, std::string& request) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -315,7 +317,38 @@ bool ProfileRequest(int& argc, char** argv, std::string& request) {
   return blocked;
 }
 
+[[gnu::noinline]] void ProfiledLoad(void (*load)()) { load(); }
+
+int ProfileLoad(const std::string& kind, unsigned long size) {
+  static kw::TScriptLines script;  // what "prepare" prepares
+  void (*load)() = nullptr;
+  if (kind == "script") {
+    WriteFile(scratch / "profile.dat", ScriptFileText(size));
+    kw::ScriptPath = (scratch / "profile.dat").string();
+    load = [] { kw::ReloadScript(false); };
+  } else if (kind == "prepare") {
+    script = Lines(ScriptFileText(size));
+    load = [] { benchmark::DoNotOptimize(kw::PrepareScript(script)); };
+  } else if (kind == "spam") {
+    WriteFile(scratch / "profile.spm", SpamFileText(size));
+    kw::SpamListPath = (scratch / "profile.spm").string();
+    load = [] { kw::LoadSpamList(); };
+  } else {
+    return 2;
+  }
+  load();  // the first load pays for the allocator's first growth, as no later one does
+  ProfiledLoad(load);
+  const std::size_t got = kind == "spam" ? kw::SpamList.size() : kind == "script" ? kw::ScriptLines.size() : script.size();
+  std::printf("load %s size=%lu loaded=%zu\n", kind.c_str(), size, got);
+  kw::ScriptLines.clear();
+  kw::SpamList.clear();
+  return got == size ? 0 : 1;
+}
+
 int Profile(const std::string& request) {
+  char kind[32] = {};
+  unsigned long size = 0;
+  if (std::sscanf(request.c_str(), "load:%31[a-z]:%lu", kind, &size) == 2) return ProfileLoad(kind, size);
   char engine[32] = {};
   unsigned long rules = 0, bytes = 0;
   long count = 0;
@@ -341,16 +374,13 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   kwtest::TestHost testHost;  // the messenger every benchmark talks to
   kw::PluginLink = testHost.Link();
-  if (profiling) {
-    const int rc = kwbench::Profile(profile);
-    kw::PluginLink = nullptr;
-    return rc;
-  }
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   kwbench::scratch = std::filesystem::temp_directory_path() / ("kwartlin-bench-" + std::to_string(stamp));
   std::filesystem::create_directories(kwbench::scratch);
   int rc = 0;
-  if (!kwbench::EnginesAgree()) {
+  if (profiling) {
+    rc = kwbench::Profile(profile);
+  } else if (!kwbench::EnginesAgree()) {
     rc = 1;
   } else {
     std::fprintf(stderr, "verify: both engines agree on every workload\n");
