@@ -2,7 +2,7 @@
 // that the plugin handed to "Tlen/AddDialogHandle". Where the module's page has no real
 // window that handle leads to the plugin's in-memory window record
 // (options/headless_window.h, a header of plain declarations, so no plugin code comes
-// in); a real window would be driven by window messages. Either way the simulator only
+// in); a real window is driven by window messages. Either way the simulator only
 // acts as the user does: it types, presses keys, clicks, picks a tab, chooses a menu
 // entry, and reads what the page shows. Texts are Windows-1250.
 #pragma once
