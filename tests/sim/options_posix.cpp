@@ -5,20 +5,16 @@
 
 #include "tests/sim/sim_fixture.h"
 
+using kwsimtest::ExpectLines;
 using kwsimtest::HasLine;
+using kwsimtest::RunOk;
 
 namespace {
-
-std::string RunPage(std::string_view transcript) {
-  const kwsimtest::RunResult r = kwsimtest::RunSim(transcript);
-  EXPECT_EQ(r.Code, kwsim::kExitOk) << r.Err << r.Out;
-  return r.Out;
-}
 
 // A script typed into a fresh page becomes the script file on save, and runs: its
 // _init adds a menu item and its _start answers a message.
 TEST(Options, TypedScriptIsSavedAndRuns) {
-  const std::string out = RunPage(
+  const std::string out = RunOk(
       "options show\n"
       "options type script \":_init\\nMenuAdd 'x', 'Iks'\\nEXIT\\n:_start\\nSEND $_ID, 'Zażółć'\\n\"\n"
       "options type spam \"łańcuszek\\n\"\n"
@@ -27,10 +23,12 @@ TEST(Options, TypedScriptIsSavedAndRuns) {
       "show-file script\n"
       "show-file spam\n"
       "recv TLEN a@b after\n");
-  EXPECT_TRUE(HasLine(out, "    menu add   \"Iks\" (KWARTLIN_MENU_ITEM_0)")) << out;
-  EXPECT_TRUE(HasLine(out, "    | MenuAdd 'x', 'Iks'"));
-  EXPECT_TRUE(HasLine(out, "    | SEND $_ID, 'Zażółć'"));
-  EXPECT_TRUE(HasLine(out, "    | łańcuszek"));
+  ExpectLines(out, {
+      "    menu add   \"Iks\" (KWARTLIN_MENU_ITEM_0)",
+      "    | MenuAdd 'x', 'Iks'",
+      "    | SEND $_ID, 'Zażółć'",
+      "    | łańcuszek",
+  });
   // Typing alone changes nothing that runs: only the save does.
   const auto before = out.find("> recv TLEN a@b: \"before\"");
   const auto after = out.find("> recv TLEN a@b: \"after\"");
@@ -43,7 +41,7 @@ TEST(Options, TypedScriptIsSavedAndRuns) {
 // While docked, Tab and Enter go through the form's key handling: one tab or one line
 // break per press, at the caret, in either editor; a click puts the caret anywhere.
 TEST(Options, KeysAndCaretWhileDocked) {
-  const std::string out = RunPage(
+  const std::string out = RunOk(
       "file script <<END\n"
       "goto koniec\n"
       "END\n"
@@ -58,21 +56,23 @@ TEST(Options, KeysAndCaretWhileDocked) {
       "options type spam \"x\\r\\ny\\rz\"\n"
       "options text spam\n"
       "options caret script 99 99\n");
-  EXPECT_TRUE(HasLine(out, "    caret      line 1, column 6")) << out;   // after the tab
-  EXPECT_TRUE(HasLine(out, "    caret      line 2, column 1"));
-  EXPECT_TRUE(HasLine(out, "    | goto\t"));
-  EXPECT_TRUE(HasLine(out, "    |  koniec"));
-  EXPECT_TRUE(HasLine(out, "    | a"));
-  EXPECT_TRUE(HasLine(out, "    | x"));
-  EXPECT_TRUE(HasLine(out, "    | y"));
-  EXPECT_TRUE(HasLine(out, "    | zb"));
+  ExpectLines(out, {
+      "    caret      line 1, column 6",   // after the tab
+      "    caret      line 2, column 1",
+      "    | goto\t",
+      "    |  koniec",
+      "    | a",
+      "    | x",
+      "    | y",
+      "    | zb",
+  });
   // Beyond the text: the end of the last line, which is the empty one after "koniec".
   EXPECT_TRUE(HasLine(out, "    caret      line 3, column 1"));
 }
 
 // The help lines follow the caret's line; the menu's entries go into the script editor.
 TEST(Options, HelpLinesAndReferenceMenu) {
-  const std::string out = RunPage(
+  const std::string out = RunOk(
       "file script <<END\n"
       "goto koniec\n"
       "  goto koniec\n"
@@ -87,17 +87,19 @@ TEST(Options, HelpLinesAndReferenceMenu) {
       "options menu #true\n"
       "options menu Nie ma takiej pozycji\n"
       "options text script\n");
-  EXPECT_TRUE(HasLine(out, "    syntax     GOTO nazwa_etykiety")) << out;
-  EXPECT_TRUE(HasLine(out, "    help       Skacze do etykiety."));
-  EXPECT_TRUE(HasLine(out, "    help       (empty)"));
-  EXPECT_TRUE(HasLine(out, "               (no such entry in the menu)"));
-  EXPECT_TRUE(HasLine(out, "    | #TRUE"));
+  ExpectLines(out, {
+      "    syntax     GOTO nazwa_etykiety",
+      "    help       Skacze do etykiety.",
+      "    help       (empty)",
+      "               (no such entry in the menu)",
+      "    | #TRUE",
+  });
 }
 
 // The user can act only on a page that the host has shown and not destroyed; hiding
 // keeps the editors' text; a restart ends the page with the plugin.
 TEST(Options, PageMustBeOpen) {
-  const std::string out = RunPage(
+  const std::string out = RunOk(
       "options text script\n"
       "options show\n"
       "options type script abc\n"

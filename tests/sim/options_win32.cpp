@@ -7,15 +7,11 @@
 
 #include "tests/sim/sim_fixture.h"
 
+using kwsimtest::ExpectLines;
 using kwsimtest::HasLine;
+using kwsimtest::RunOk;
 
 namespace {
-
-std::string RunPage(const std::string& transcript) {
-  const kwsimtest::RunResult r = kwsimtest::RunSim(transcript);
-  EXPECT_EQ(r.Code, kwsim::kExitOk) << r.Err << r.Out;
-  return r.Out;
-}
 
 std::string Caret(int line, int column) {
   return "    caret      line " + std::to_string(line) + ", column " + std::to_string(column);
@@ -43,7 +39,7 @@ TEST(WindowPage, ClicksLandAnywhereInAScrolledEditor) {
   // An empty last line, which has no character to click on.
   script += "options caret script 999 999\noptions type script \"\\n\"\n"
             "options caret script 1 1\noptions caret script 99 9\n";
-  const std::string out = RunPage(script);
+  const std::string out = RunOk(script);
   std::size_t from = out.find("> options caret");
   for (const Click& c : clicks) {
     SCOPED_TRACE(c.at);
@@ -58,7 +54,7 @@ TEST(WindowPage, ClicksLandAnywhereInAScrolledEditor) {
 // Every character is one key press: Polish letters (no key of their own on the test
 // keyboard) come as typed, each way of writing a line break is one Enter, a tab one Tab.
 TEST(WindowPage, TypedTextComesOutAsWritten) {
-  const std::string out = RunPage(
+  const std::string out = RunOk(
       "options show\n"
       "options type spam \"zażółć\\tgęślą\\r\\njaźń\\rŁódź\\nĄĘ!\"\n"
       "options text spam\n"
@@ -68,21 +64,23 @@ TEST(WindowPage, TypedTextComesOutAsWritten) {
       "options text spam\n"
       "options type script \"GOTO x\"\n"
       "options help\n");
-  EXPECT_TRUE(HasLine(out, "    | zażółć\tgęślą")) << out;
-  EXPECT_TRUE(HasLine(out, "    | jaźń"));
-  EXPECT_TRUE(HasLine(out, "    | Łódź"));
-  EXPECT_TRUE(HasLine(out, "    | ĄĘ!"));
-  EXPECT_TRUE(HasLine(out, Caret(4, 4)));
-  EXPECT_TRUE(HasLine(out, "    | \t"));
-  EXPECT_TRUE(HasLine(out, "    | jaźń"));
-  EXPECT_TRUE(HasLine(out, Caret(3, 1)));
-  EXPECT_TRUE(HasLine(out, "    syntax     GOTO nazwa_etykiety"));
+  ExpectLines(out, {
+      "    | zażółć\tgęślą",
+      "    | jaźń",
+      "    | Łódź",
+      "    | ĄĘ!",
+      Caret(4, 4),
+      "    | \t",
+      "    | jaźń",
+      Caret(3, 1),
+      "    syntax     GOTO nazwa_etykiety",
+  });
 }
 
 // Entries at the top and inside submenus, by caption or ignoring case, opened from
 // either tab; a caption the menu lacks closes it unchosen and the page goes on working.
 TEST(WindowPage, MenuEntriesAreChosenInTheOpenMenu) {
-  const std::string out = RunPage(
+  const std::string out = RunOk(
       "options show\n"
       "options menu GOTO\n"
       "options type script \" \"\n"
@@ -93,10 +91,12 @@ TEST(WindowPage, MenuEntriesAreChosenInTheOpenMenu) {
       "options type script \"!\"\n"
       "options text script\n"
       "options text spam\n");
-  EXPECT_TRUE(HasLine(out, "    | goto #TRUE<>!")) << out;
-  EXPECT_TRUE(HasLine(out, "    | x"));
-  EXPECT_TRUE(HasLine(out, "               (no such entry in the menu)"));
-  EXPECT_TRUE(HasLine(out, Caret(1, 14))) << out;
+  ExpectLines(out, {
+      "    | goto #TRUE<>!",
+      "    | x",
+      "               (no such entry in the menu)",
+      Caret(1, 14),
+  });
 }
 
 }  // namespace

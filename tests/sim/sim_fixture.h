@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -41,6 +42,13 @@ inline RunResult RunSim(std::string_view transcript, bool json = false) {
   return r;
 }
 
+// The output of a transcript that must run to its end.
+inline std::string RunOk(std::string_view transcript) {
+  const RunResult r = RunSim(transcript);
+  EXPECT_EQ(r.Code, kwsim::kExitOk) << r.Err << r.Out;
+  return r.Out;
+}
+
 // The output's lines.
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -54,6 +62,16 @@ inline bool HasLine(const std::string& text, const std::string& line) {
   for (const std::string& l : Lines(text))
     if (l == line) return true;
   return false;
+}
+
+// Each of lines is some line of the output (the output is shown once, on the first miss).
+inline void ExpectLines(const std::string& text, std::initializer_list<std::string> lines) {
+  bool shown = false;
+  for (const std::string& line : lines) {
+    const bool has = HasLine(text, line);
+    EXPECT_TRUE(has) << "missing: " << line << (shown ? "" : "\n" + text);
+    shown = shown || !has;
+  }
 }
 
 }  // namespace kwsimtest
