@@ -64,7 +64,7 @@ void ReloadScript(bool run) {
     ScriptLines.clear();
     std::string text;
     if (!FileExists(ScriptPath) || !ReadWholeFile(ScriptPath, text)) return;
-    TScriptLines lines = SplitFileLines(text);
+    std::vector<std::string> lines = SplitFileLines(text);
     PrepareScriptLines(lines);
     ScriptLines = std::move(lines);
     ClearVariables();

@@ -3,8 +3,6 @@
 // cut the keyword at the first blank, look it up, split the rest), only earlier.
 #include "script/prepared.h"
 
-#include <cstring>
-
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
 #include "script/conditions.h"
@@ -97,58 +95,16 @@ TZmienna* VariableAt(const std::string& upperName, std::size_t& slot) {
   return &VariableTable[slot];
 }
 
-// ParseInt, with the common case (an optional minus and one to nine decimal digits,
-// which cannot overflow) read inline; anything else goes the whole way.
-std::optional<std::int32_t> NumberIn(std::string_view text) {
-  std::size_t i = !text.empty() && text.front() == '-' ? 1 : 0;
-  const std::size_t digits = text.size() - i;
-  if (digits == 0 || digits > 9) return ParseInt(text);
-  std::int32_t value = 0;
-  for (; i < text.size(); ++i) {
-    const auto d = static_cast<unsigned char>(text[i] - '0');
-    if (d > 9) return ParseInt(text);
-    value = value * 10 + d;
-  }
-  return text.front() == '-' ? -value : value;
-}
-
 std::shared_ptr<const TPreparedScript>& LastPrepared() {
   static std::shared_ptr<const TPreparedScript> last;
   return last;
-}
-
-// Equal bytes, compared in overlapping words without a call: script lines are short,
-// and a call to memcmp per line would cost more than the comparison itself.
-template <class Word>
-bool SameWord(const char* a, const char* b) {
-  Word x, y;
-  std::memcpy(&x, a, sizeof x);
-  std::memcpy(&y, b, sizeof y);
-  return x == y;
-}
-
-bool SameBytes(const char* a, const char* b, std::size_t n) {
-  if (n >= 8) {
-    for (std::size_t i = 0; i + 8 < n; i += 8)
-      if (!SameWord<std::uint64_t>(a + i, b + i)) return false;
-    return SameWord<std::uint64_t>(a + n - 8, b + n - 8);
-  }
-  if (n >= 4) return SameWord<std::uint32_t>(a, b) && SameWord<std::uint32_t>(a + n - 4, b + n - 4);
-  for (std::size_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  return true;
 }
 
 }  // namespace
 
 bool TPreparedScript::IsFor(const TScriptLines& lines) const {
   if (!lines.Lent() && lines.Version() == matchedVersion_) return true;
-  if (lines.size() != Source.size()) return false;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& a = lines[i];
-    const std::string& b = Source[i];
-    if (a.size() != b.size() || !SameBytes(a.data(), b.data(), a.size())) return false;
-  }
+  if (!(lines == Source)) return false;
   matchedVersion_ = lines.Version();
   return true;
 }
@@ -220,8 +176,7 @@ std::string_view ValueOf(const TPreparedValue& value, std::string& scratch) {
 
 std::int32_t NumberOf(const TPreparedValue& value, std::int32_t fallback, std::string& scratch) {
   if (!value.IsVariable) return value.Number ? *value.Number : fallback;
-  const std::optional<std::int32_t> number = NumberIn(ValueOf(value, scratch));
-  return number ? *number : fallback;
+  return ReadInt(ValueOf(value, scratch), fallback);
 }
 
 bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
@@ -231,8 +186,8 @@ bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScra
   const TPreparedValue& r = condition.Right;
   const std::string_view left = ValueOf(l, leftScratch);
   const std::string_view right = ValueOf(r, rightScratch);
-  return CompareOperands(left, l.IsVariable ? NumberIn(left) : l.Number,
-                         right, r.IsVariable ? NumberIn(right) : r.Number, condition.Operator);
+  return CompareOperands(left, l.IsVariable ? ParseInt(left) : l.Number,
+                         right, r.IsVariable ? ParseInt(right) : r.Number, condition.Operator);
 }
 
 void WriteResult(const TPreparedParam& param, std::string_view value) {

@@ -81,6 +81,20 @@ void SortByByte(TrieItem* first, TrieItem* last, TrieItem* spare) {
   std::copy(spare, spare + (last - first), first);
 }
 
+// Lists for entries 0..count-1 in one array: entry e's items are items[begin[e] ..
+// begin[e + 1]). each(put) calls put(entry, item) for every item, in the order wanted
+// within each list; it runs twice, to count and then to fill.
+template <class Each>
+void BuildLists(std::size_t count, Each each, std::vector<std::uint32_t>& begin,
+                std::vector<std::uint32_t>& items) {
+  begin.assign(count + 1, 0);
+  each([&](std::uint32_t entry, std::uint32_t) { ++begin[entry + 1]; });
+  for (std::size_t e = 0; e < count; ++e) begin[e + 1] += begin[e];
+  items.resize(begin.back());
+  std::vector<std::uint32_t> fill(begin.begin(), begin.end() - 1);
+  each([&](std::uint32_t entry, std::uint32_t item) { items[fill[entry]++] = item; });
+}
+
 }  // namespace
 
 // One non-empty alternative: where its text lies in the pool, and the word it serves.
@@ -252,15 +266,10 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
     BuildTrie(std::move(pool), alternatives, patternOf, users, lengths);
     const std::size_t patterns = users.size();
 
-    // Word -> its patterns.
-    wordPatternBegin_.assign(std::size_t{words} + 1, 0);
-    for (const Alternative& a : alternatives) ++wordPatternBegin_[a.Word + 1];
-    for (std::size_t w = 0; w < words; ++w) wordPatternBegin_[w + 1] += wordPatternBegin_[w];
-    wordPatterns_.resize(alternatives.size());
-    {
-      std::vector<std::uint32_t> fill(wordPatternBegin_.begin(), wordPatternBegin_.end() - 1);
-      for (std::size_t i = 0; i < alternatives.size(); ++i) wordPatterns_[fill[alternatives[i].Word]++] = patternOf[i];
-    }
+    // Word -> its alternatives' patterns.
+    BuildLists(words, [&](auto put) {
+      for (std::size_t i = 0; i < alternatives.size(); ++i) put(alternatives[i].Word, patternOf[i]);
+    }, wordPatternBegin_, wordPatterns_);
     alternatives = {};
     patternOf = {};
 
@@ -282,18 +291,12 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
         }
       }
     }
-    patternRuleBegin_.assign(patterns + 1, 0);
-    for (std::uint32_t r = 0; r < rules; ++r)
-      for (std::uint32_t k = wordPatternBegin_[trigger[r]]; k < wordPatternBegin_[trigger[r] + 1]; ++k)
-        ++patternRuleBegin_[wordPatterns_[k] + 1];
-    for (std::size_t p = 0; p < patterns; ++p) patternRuleBegin_[p + 1] += patternRuleBegin_[p];
-    patternRules_.resize(patternRuleBegin_.back());
-    {
-      std::vector<std::uint32_t> fill(patternRuleBegin_.begin(), patternRuleBegin_.end() - 1);
+    // Pattern -> the rules whose trigger word it satisfies.
+    BuildLists(patterns, [&](auto put) {
       for (std::uint32_t r = 0; r < rules; ++r)
         for (std::uint32_t k = wordPatternBegin_[trigger[r]]; k < wordPatternBegin_[trigger[r] + 1]; ++k)
-          patternRules_[fill[wordPatterns_[k]]++] = r;
-    }
+          put(wordPatterns_[k], r);
+    }, patternRuleBegin_, patternRules_);
     trigger = {};
     users = {};
     lengths = {};

@@ -374,10 +374,6 @@ bool TIniProfile::WriteString(std::string_view section, std::string_view key, st
   return true;
 }
 
-bool TIniProfile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
-  return WriteString(section, key, std::to_string(value));
-}
-
 // Names that the profile functions could not be asked about find nothing here either.
 std::optional<std::string> TIniProfile::Find(std::string_view section, std::string_view key) const {
   if (section.size() > kMaxProfileText || key.size() > kMaxProfileText) return std::nullopt;
@@ -393,12 +389,6 @@ std::string TIniProfile::ReadString(std::string_view section, std::string_view k
                                     std::string_view fallback) const {
   std::optional<std::string> v = Find(section, key);
   return v ? std::move(*v) : std::string(fallback);
-}
-
-std::int32_t TIniProfile::ReadInteger(std::string_view section, std::string_view key,
-                                      std::int32_t fallback) const {
-  std::optional<std::string> v = Find(section, key);
-  return v ? ParseProfileInt(*v, fallback) : fallback;
 }
 
 }  // namespace kw

@@ -44,11 +44,6 @@ bool IsStorableValue(std::string_view value);
 // blank at either end would be trimmed or a matching pair of quotes stripped on reading.
 std::string QuoteProfileValue(std::string_view value);
 
-// An integer as the profile functions read one: an empty text gives the fallback; else
-// optional blanks, an optional sign and the decimal digits that follow (none gives 0),
-// held to the 32-bit range.
-std::int32_t ParseProfileInt(std::string_view text, std::int32_t fallback);
-
 // The text of one INI file, line by line.
 class TIniText {
  public:
@@ -113,12 +108,9 @@ class TIniProfile final : public IProfile {
 
   bool EraseSection(std::string_view section) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
-  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value) override;
   std::vector<std::string> ReadKeys(std::string_view section) const override;
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) const override;
-  std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                           std::int32_t fallback) const override;
 
  private:
   bool Fail();

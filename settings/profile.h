@@ -1,6 +1,6 @@
 // The settings file as the operating system's profile functions see it. On Windows the
 // profile functions themselves do the work (profile_win32.cpp); elsewhere the portable
-// INI reader and writer does (profile_posix.cpp). Both read and write the same text.
+// INI profile is the settings file. Both read and write the same text.
 #pragma once
 
 #include <memory>
@@ -13,6 +13,7 @@
 
 namespace kw {
 
+#ifdef _WIN32
 class TProfileFile final : public IProfile {
  public:
   TProfileFile();
@@ -25,16 +26,16 @@ class TProfileFile final : public IProfile {
 
   bool EraseSection(std::string_view section) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
-  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value) override;
   std::vector<std::string> ReadKeys(std::string_view section) const override;
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) const override;
-  std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                           std::int32_t fallback) const override;
 
  private:
   struct TState;
   std::unique_ptr<TState> state_;  // the platform's own handle on the file
 };
+#else
+using TProfileFile = TIniProfile;
+#endif
 
 }  // namespace kw

@@ -1,4 +1,5 @@
-// The six operations of a profile file, plus open and commit, as one interface. Two
+// The six operations of a profile file, plus open and commit, as one interface;
+// integers are written and read as text, the same for both. Two
 // classes provide it: the portable INI profile (ini_file.h) and the settings file as the
 // platform keeps it (profile.h). They stay separate so that on Windows both can run side
 // by side on the same operations and their files can be compared.
@@ -14,6 +15,11 @@
 #include <vector>
 
 namespace kw {
+
+// An integer as the profile functions read one: an empty text gives the fallback; else
+// optional blanks, an optional sign and the decimal digits that follow (none gives 0),
+// held to the 32-bit range.
+std::int32_t ParseProfileInt(std::string_view text, std::int32_t fallback);
 
 // How a profile file is opened: Read never changes the file; Update collects the writes
 // and puts them in place, all at once, at Commit.
@@ -34,13 +40,18 @@ class IProfile {
   // Names and values must pass IsStorableSection, IsStorableKey and IsStorableValue;
   // any other write fails. What is written reads back unchanged.
   virtual bool WriteString(std::string_view section, std::string_view key, std::string_view value) = 0;
-  virtual bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value) = 0;
   // Distinct non-empty keys of the section, in file order.
   virtual std::vector<std::string> ReadKeys(std::string_view section) const = 0;
   virtual std::string ReadString(std::string_view section, std::string_view key,
                                  std::string_view fallback) const = 0;
-  virtual std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                                   std::int32_t fallback) const = 0;
+
+  // Integers are their decimal text, read back as the profile functions read one.
+  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    return WriteString(section, key, std::to_string(value));
+  }
+  std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t fallback) const {
+    return ParseProfileInt(ReadString(section, key, {}), fallback);
+  }
 
  protected:
   IProfile() = default;

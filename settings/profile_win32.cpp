@@ -154,10 +154,6 @@ bool TProfileFile::WriteString(std::string_view section, std::string_view key, s
   return true;
 }
 
-bool TProfileFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
-  return WriteString(section, key, std::to_string(value));
-}
-
 std::vector<std::string> TProfileFile::ReadKeys(std::string_view section) const {
   if (!state_->IsOpen || !CanAsk(section)) return {};
   return ProfileKeys(std::string(section), state_->Target());
@@ -174,15 +170,6 @@ std::string TProfileFile::ReadString(std::string_view section, std::string_view 
   if (ProfileString(sectionText.c_str(), keyText.c_str(), "\x01", path, 1) == "\x01")
     return std::string(fallback);
   return value;
-}
-
-std::int32_t TProfileFile::ReadInteger(std::string_view section, std::string_view key,
-                                       std::int32_t fallback) const {
-  if (!state_->IsOpen || !CanAsk(section) || !CanAsk(key)) return fallback;
-  const std::string sectionText(section), keyText(key);
-  const std::string& path = state_->Target();
-  const std::string value = ProfileString(sectionText.c_str(), keyText.c_str(), "", path, 1);
-  return ParseProfileInt(value, fallback);
 }
 
 }  // namespace kw

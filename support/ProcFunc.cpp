@@ -11,9 +11,25 @@ int HexDigit(char c) {
   return -1;
 }
 
+// Most numbers a script meets are an optional minus and one to nine decimal digits,
+// which cannot overflow: read at once; nothing for any other text.
+std::optional<std::int32_t> ShortDecimal(std::string_view s) {
+  const bool negative = !s.empty() && s.front() == '-';
+  const std::size_t digits = s.size() - (negative ? 1 : 0);
+  if (digits == 0 || digits > 9) return std::nullopt;
+  std::int32_t value = 0;
+  for (std::size_t i = negative ? 1 : 0; i < s.size(); ++i) {
+    const auto d = static_cast<unsigned char>(s[i] - '0');
+    if (d > 9) return std::nullopt;
+    value = value * 10 + d;
+  }
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 std::optional<std::int32_t> ParseInt(std::string_view s) {
+  if (const std::optional<std::int32_t> quick = ShortDecimal(s)) return quick;
   std::size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
   bool negative = false;
