@@ -20,7 +20,7 @@
 
 #include "host/globals.h"
 #include "script/spam.h"
-#include "script/text.h"
+#include "script/spam_matcher.h"
 
 namespace {
 
@@ -55,22 +55,8 @@ const std::string& SpamFile() {
 // The matching rule read plainly, one rule line after the other.
 bool PlainIsSpam(std::string_view text) {
   const std::string folded = kw::FoldPolishLetters(text);
-  for (const std::string& rule : kw::SpamList) {
-    bool matches = true;
-    for (const std::string& word : kw::DelimitedSplit(kw::FoldPolishLetters(rule), ' ')) {
-      bool found = false;
-      for (const std::string& alternative : kw::DelimitedSplit(kw::TrimBlanks(word), '|'))
-        if (!alternative.empty() && folded.find(alternative) != std::string::npos) {
-          found = true;
-          break;
-        }
-      if (!found) {
-        matches = false;
-        break;
-      }
-    }
-    if (matches) return true;
-  }
+  for (const std::string& rule : kw::SpamList)
+    if (kw::SpamRuleMatches(kw::ParseSpamRule(rule), folded)) return true;
   return false;
 }
 

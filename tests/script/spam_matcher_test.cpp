@@ -18,26 +18,13 @@ using namespace kw;
 
 namespace {
 
-// The rule as written out: every line folded and split afresh, every alternative searched.
+// The plain definition, one rule line after the other, every line parsed afresh: what
+// the matcher must answer, and what checks fall back to when it cannot be built.
 bool PlainIsSpam(const std::vector<std::string>& lines, std::string_view text) {
   const std::string folded = FoldPolishLetters(text);
-  for (const std::string& line : lines) {
-    bool all = true;
-    for (const std::string& word : DelimitedSplit(FoldPolishLetters(line), ' ')) {
-      bool found = false;
-      std::string trimmed = word;
-      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.erase(0, 1);
-      while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.pop_back();
-      for (const std::string& alternative : DelimitedSplit(trimmed, '|'))
-        if (!alternative.empty() && folded.find(alternative) != std::string::npos) found = true;
-      if (!found) {
-        all = false;
-        break;
-      }
-    }
-    if (all) return true;
-  }
-  return false;
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+    return SpamRuleMatches(ParseSpamRule(line), folded);
+  });
 }
 
 class Generator {
