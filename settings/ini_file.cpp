@@ -52,14 +52,15 @@ std::string EntryText(std::string_view key, std::string_view value) {
   return text;
 }
 
-// Built by appending: "[" + std::string(section) + "]" draws a false -Wrestrict from g++ 12.
-std::string HeaderText(std::string_view section) {
-  std::string text;
-  text.reserve(section.size() + 2);
-  text += '[';
-  text += section;
-  text += ']';
-  return text;
+// open, text, close. Built by appending: "[" + std::string(text) + "]" draws a false
+// -Wrestrict from g++ 12.
+std::string Enclosed(char open, std::string_view text, char close) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += open;
+  out += text;
+  out += close;
+  return out;
 }
 
 }  // namespace
@@ -88,13 +89,7 @@ bool IsStorableValue(std::string_view value) {
 }
 
 std::string QuoteProfileValue(std::string_view value) {
-  if (!NeedsQuotes(value)) return std::string(value);
-  std::string out;
-  out.reserve(value.size() + 2);
-  out += '"';
-  out += value;
-  out += '"';
-  return out;
+  return NeedsQuotes(value) ? Enclosed('"', value, '"') : std::string(value);
 }
 
 std::int32_t ParseProfileInt(std::string_view text, std::int32_t fallback) {
@@ -287,7 +282,7 @@ void TIniText::SetValue(std::string_view section, std::string_view key, std::str
   const auto found = sections_.find(upperSection);
   if (found == sections_.end()) {
     EnsureLastLineEnded();
-    TLine header = MakeLine(HeaderText(section), "\r\n");
+    TLine header = MakeLine(Enclosed('[', section, ']'), "\r\n");
     TLine entry = MakeLine(EntryText(key, value), "\r\n");
     const bool plain = header.Kind == TLineKind::Header && header.Name == upperSection && IsPlain(entry);
     const std::size_t h = InsertAfter(last_, std::move(header));

@@ -27,6 +27,18 @@ bool PlainIsSpam(const std::vector<std::string>& lines, std::string_view text) {
   });
 }
 
+// The matcher's answers checked against the plain definition, and how many of each.
+struct Tally {
+  int spam = 0, clean = 0;
+  testing::AssertionResult Agree(const TSpamMatcher& matcher, const std::vector<std::string>& list,
+                                 const std::string& text) {
+    const bool want = PlainIsSpam(list, text);
+    (want ? spam : clean)++;
+    if (matcher.Matches(text) == want) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "text [" << text << "] should " << (want ? "" : "not ") << "match";
+  }
+};
+
 class Generator {
  public:
   explicit Generator(unsigned seed) : random_(seed) {}
@@ -66,21 +78,16 @@ class Generator {
 
 TEST(SpamMatcher, AgreesWithThePlainRuleOnGeneratedListsAndTexts) {
   Generator gen(20240611);
-  int spam = 0, clean = 0;
+  Tally tally;
   for (int round = 0; round < 6000; ++round) {
     const std::vector<std::string> list = gen.List();
     TSpamMatcher matcher;
     matcher.Compile(list);
-    for (int k = 0; k < 8; ++k) {
-      const std::string text = gen.Text();
-      const bool want = PlainIsSpam(list, text);
-      ASSERT_EQ(matcher.Matches(text), want) << "round " << round << " text [" << text << "]";
-      (want ? spam : clean)++;
-    }
+    for (int k = 0; k < 8; ++k) ASSERT_TRUE(tally.Agree(matcher, list, gen.Text())) << "round " << round;
   }
   // Both answers come up often enough for the comparison to mean something.
-  EXPECT_GT(spam, 4000);
-  EXPECT_GT(clean, 4000);
+  EXPECT_GT(tally.spam, 4000);
+  EXPECT_GT(tally.clean, 4000);
 }
 
 TEST(SpamMatcher, IsSpamFollowsTheListWhateverWayItIsSet) {
@@ -213,7 +220,7 @@ TEST(SpamMatcher, AgreesWithThePlainRuleOnLargeListsWithWideNodes) {
   std::string alphabet;
   for (int b = 0x21; b < 0x100; ++b)
     if (b != '|' && b != '"' && b != ';') alphabet += static_cast<char>(b);
-  int spam = 0, clean = 0;
+  Tally tally;
   for (int round = 0; round < 4; ++round) {
     std::vector<std::string> alternatives;
     auto alternative = [&] {
@@ -244,13 +251,11 @@ TEST(SpamMatcher, AgreesWithThePlainRuleOnLargeListsWithWideNodes) {
         text += piece;
         text += alphabet[below(alphabet.size())];
       }
-      const bool want = PlainIsSpam(list, text);
-      ASSERT_EQ(matcher.Matches(text), want) << "round " << round << " text [" << text << "]";
-      (want ? spam : clean)++;
+      ASSERT_TRUE(tally.Agree(matcher, list, text)) << "round " << round;
     }
   }
-  EXPECT_GT(spam, 400);
-  EXPECT_GT(clean, 400);
+  EXPECT_GT(tally.spam, 400);
+  EXPECT_GT(tally.clean, 400);
 }
 
 // An alternative thousands of bytes long, another that differs only in its last byte,
