@@ -49,19 +49,20 @@ std::string ReadQuotedItem(std::string_view text, std::size_t& pos) {
   return item;
 }
 
-// Lines end at CR, LF or CR LF; a zero byte ends the text, as in the options page's
-// editor, so the list checked is the list the user sees.
+// Lines end at CR, LF or CR LF. A zero byte ends only its own line's rule (the rest of
+// that line is dropped): one stray byte must not silently disarm every rule after it,
+// and the options page's spam editor shows the list the same way.
 std::vector<std::string> SplitSpamFileLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
   std::vector<std::string> lines;
+  auto keep = [&](std::string_view line) { lines.emplace_back(line.substr(0, line.find('\0'))); };
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
+      keep(text.substr(start));
       break;
     }
-    lines.emplace_back(text.substr(start, end - start));
+    keep(text.substr(start, end - start));
     start = end + 1;
     if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
   }

@@ -109,15 +109,22 @@ class SpamListFile : public ::testing::Test {
 };
 
 TEST_F(SpamListFile, KeepsTrimmedRulesInFileOrder) {
-  Put("kup|sprzedam\r\n;kup\n   ; kup\r   \r\n\t\n\n\rkup ;tanio\r  " + std::string("Zażółć"_w) + "  \n\xB3");
-  LoadSpamList();
-  EXPECT_EQ(SpamList, (Items{"kup|sprzedam", "kup ;tanio", std::string("Zażółć"_w), "\xB3"}));
-}
-
-TEST_F(SpamListFile, ZeroByteEndsTheText) {
-  Put(std::string("kup\nta\0nio\nokazja\n", 18));
-  LoadSpamList();
-  EXPECT_EQ(SpamList, (Items{"kup", "ta"}));
+  using namespace std::string_literals;
+  struct Case { std::string file; Items want; };
+  const Case cases[] = {
+      {"kup|sprzedam\r\n;kup\n   ; kup\r   \r\n\t\n\n\rkup ;tanio\r  " + std::string("Zażółć"_w) + "  \n\xB3",
+       {"kup|sprzedam", "kup ;tanio", std::string("Zażółć"_w), "\xB3"}},
+      // A zero byte ends its own line's rule; the lines after it stay.
+      {"kup\nta\0nio\nokazja\n"s, {"kup", "ta", "okazja"}},
+      {"ta \0nio \r\nokazja"s, {"ta", "okazja"}},
+      {"\0kup\r\0\n;x\0\rtanio\0"s, {"tanio"}},
+      {"kup\0\rokazja\0\r\n\0\n"s, {"kup", "okazja"}},
+  };
+  for (const Case& c : cases) {
+    Put(c.file);
+    LoadSpamList();
+    EXPECT_EQ(SpamList, c.want) << c.file;
+  }
 }
 
 TEST_F(SpamListFile, MissingOrUnusableFileGivesAnEmptyList) {
