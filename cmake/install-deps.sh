@@ -3,7 +3,9 @@
 # Idempotent: when every package is already there it only checks and returns.
 set -eu
 
-PKGS="cmake g++ make clang libclang-rt-14-dev llvm googletest libgtest-dev libgmock-dev \
+# Installed without recommends, so every package the build, run-tests and the tests
+# look for is named here, not left to a recommendation (pkg-config for bench/).
+PKGS="cmake g++ make pkg-config clang libclang-rt-14-dev llvm googletest libgtest-dev libgmock-dev \
 libbenchmark-dev libcli11-dev liblua5.4-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth locales valgrind python3 imagemagick"
 
