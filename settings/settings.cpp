@@ -11,13 +11,33 @@
 //   profile functions cannot carry, is dropped. Blanks at either end survive (the profile
 //   layer quotes such values).
 // - Names. A variable whose name a key cannot hold (an "=", a line break or zero byte, a
-//   blank at the end) is not saved at all: writing it would set another key or open a
-//   section. Such names come only from hostile or broken scripts.
-// - Length. A name or a written value longer than kMaxProfileText (32766 bytes), which
-//   the Windows profile functions cannot take, is not saved either; the rest of the save
-//   goes on. The same limit holds on every platform so that files stay interchangeable.
+//   blank at the end, more than kMaxProfileText bytes) is not saved at all: writing it
+//   would set another key or open a section. Such names come only from hostile or broken
+//   scripts.
+// - Length. A value has no limit, but one profile value can hold at most kMaxProfileText
+//   bytes (the Windows functions cut or crash beyond it). A written value that fits is
+//   one key, as it always was. A longer one is cut into pieces of kPieceSize bytes: the
+//   first stays under the variable's own key in "Var_Save", so any reader of the file sees
+//   a plain (shortened) value there, and the rest go to the section "Var_Save_Rest":
+//
+//     [Var_Save]
+//     $BIG=<bytes 0 to 15999>
+//     [Var_Save_Rest]
+//     $BIG=1000000 9A3C01F2        the whole written length and its FNV-1a check
+//     $BIG#1=<bytes 16000 to 31999>
+//     $BIG#2=...
+//
+//   The loader reads only the keys of "Var_Save" as variables and joins the pieces to
+//   the first one only when length and check agree with them. So a file written before
+//   loads exactly as it did, and one whose "Var_Save" a former version rewrote (leaving a
+//   stale "Var_Save_Rest" behind) loads what "Var_Save" says. The pieces are joined
+//   before the "\n" escapes are undone, so a cut may fall anywhere. Files without long
+//   values have no "Var_Save_Rest" and are byte for byte what they were before.
 #include "settings/settings.h"
 
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -37,6 +57,10 @@ constexpr std::string_view kFormX = "OptFormRectX";
 constexpr std::string_view kFormY = "OptFormRectY";
 constexpr std::string_view kFormW = "OptFormRectW";
 constexpr std::string_view kFormH = "OptFormRectH";
+// Where the pieces of long values after their first go.
+constexpr std::string_view kRestSection = "Var_Save_Rest";
+// One piece of a long value: half the profile limit, so that quotes never matter.
+constexpr std::size_t kPieceSize = 16000;
 
 // The value as one line that UnescapeText turns back into it (line breaks as LF CR).
 // One pass over the value itself, as EscapeText would make it for LF CR: escaping LF CR
@@ -56,6 +80,63 @@ std::string SettingsValueText(std::string_view value) {
     line += "\\n";
   }
   return line;
+}
+
+// The key of piece n (from 1) of a long value. The number after the last "#" tells the
+// piece, so no two names and numbers give the same key.
+std::string PieceKey(std::string_view name, std::size_t n) {
+  std::string key(name);
+  key += '#';
+  key += std::to_string(n);
+  return key;
+}
+
+std::uint32_t Fnv1a(std::string_view text) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+// What the rest section holds under the name itself: the length and check of the whole.
+std::string PiecesCheck(std::string_view text) {
+  char check[9];
+  std::snprintf(check, sizeof check, "%08X", static_cast<unsigned>(Fnv1a(text)));
+  return std::to_string(text.size()) + ' ' + check;
+}
+
+// The written text of a variable: its one value, or its pieces joined when the rest
+// section has them whole and they match; otherwise the first piece alone, as a reader
+// that knows nothing of pieces sees it. `pieces`: the rest section has any keys at all
+// (when not, as in most files, it is not asked about each variable).
+std::string StoredText(const IProfile& file, const std::string& key, bool pieces) {
+  std::string text = file.ReadString(kVariablesSection, key, "");
+  if (!pieces) return text;
+  const std::string check = file.ReadString(kRestSection, key, "");
+  std::size_t length = 0;
+  const auto [end, error] = std::from_chars(check.data(), check.data() + check.size(), length);
+  if (check.empty() || error != std::errc{} || length <= text.size()) return text;
+  std::string joined = text;
+  for (std::size_t n = 1; joined.size() < length; ++n) {
+    const std::string piece = file.ReadString(kRestSection, PieceKey(key, n), "");
+    if (piece.empty()) break;
+    joined += piece;
+  }
+  return PiecesCheck(joined) == check ? joined : text;
+}
+
+// One variable's written text: one key, or its pieces when one value cannot hold it.
+// False when a write failed (the save stops there). A name whose piece keys a key cannot
+// hold is left out, as a name that no key can hold.
+bool WriteStoredText(IProfile& file, const std::string& name, std::string_view text) {
+  if (IsStorableValue(text)) return file.WriteString(kVariablesSection, name, text);
+  const std::size_t pieces = (text.size() + kPieceSize - 1) / kPieceSize;
+  if (!IsStorableKey(PieceKey(name, pieces))) return true;
+  if (!file.WriteString(kVariablesSection, name, text.substr(0, kPieceSize)) ||
+      !file.WriteString(kRestSection, name, PiecesCheck(text)))
+    return false;
+  for (std::size_t n = 1; n < pieces; ++n)
+    if (!file.WriteString(kRestSection, PieceKey(name, n), text.substr(n * kPieceSize, kPieceSize))) return false;
+  return true;
 }
 
 void LoadFormRect(const IProfile& file) {
@@ -80,8 +161,9 @@ void LoadSettings() {
     if (SettingsPath.empty() || !FileExists(SettingsPath)) return;
     TProfileFile file;
     if (!file.Open(SettingsPath, TProfileMode::Read)) return;
+    const bool pieces = !file.ReadKeys(kRestSection).empty();
     for (const std::string& key : file.ReadKeys(kVariablesSection))
-      SetVariable(key, file.ReadString(kVariablesSection, key, ""), true);
+      SetVariable(key, StoredText(file, key, pieces), true);
     LoadFormRect(file);
   } catch (...) {
     // Out of memory halfway: what has loaded stays, the rest keeps its defaults.
@@ -89,12 +171,10 @@ void LoadSettings() {
 }
 
 void SaveVariables(IProfile& file) {
-  if (!file.EraseSection(kVariablesSection)) return;
+  if (!file.EraseSection(kVariablesSection) || !file.EraseSection(kRestSection)) return;
   for (const TZmienna& v : VariableTable) {
     if (!v.Save || !IsStorableKey(v.Name)) continue;
-    const std::string text = SettingsValueText(v.Value);
-    if (!IsStorableValue(text)) continue;
-    if (!file.WriteString(kVariablesSection, v.Name, text)) return;
+    if (!WriteStoredText(file, v.Name, SettingsValueText(v.Value))) return;
   }
 }
 

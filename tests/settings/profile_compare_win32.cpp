@@ -6,8 +6,11 @@
 #include <climits>
 #include <map>
 
+#include "host/globals.h"
+#include "script/variables.h"
 #include "settings/ini_file.h"
 #include "settings/profile.h"
+#include "settings/settings.h"
 #include "settings_fixture.h"
 #include "support/cp1250.h"
 
@@ -236,6 +239,39 @@ TEST(ProfileCompare, HandMadeFilesReadTheSame) {
   for (const auto& [name, value] : windows.strings) EXPECT_EQ(portable.strings.at(name), value) << name;
   EXPECT_EQ(windows.integers, portable.integers);
   EXPECT_EQ(windows.keys.at("S1"), (std::vector<std::string>{"Key", "#h", "q", "t", "after"}));
+}
+
+// Saved variables with long values, written through each: both files hold the same
+// bytes, and each loads back through the plugin's own loader, which reads the other's.
+TEST(ProfileCompare, LongValuesSaveAndLoadAlikeThroughBoth) {
+  kwtest::TempFolder folder;
+  std::string big;
+  while (big.size() < 1'000'000) big += " '\"\\x\n\r";
+  big.resize(1'000'000);
+  VariableTable.Clear();
+  VariableTable.Append(TZmienna{"$BIG", big, true});
+  VariableTable.Append(TZmienna{"$S", "short", true});
+  const std::string paths[] = {folder / "windows.ini", folder / "portable.ini"};
+  TProfileFile windows;
+  TIniProfile portable;
+  IProfile* profiles[] = {&windows, &portable};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(profiles[i]->Open(paths[i], TProfileMode::Update));
+    SaveVariables(*profiles[i]);
+    ASSERT_TRUE(profiles[i]->Commit());
+  }
+  EXPECT_TRUE(kwtest::ReadFile(paths[0]) == kwtest::ReadFile(paths[1]));
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    SettingsPath = path;
+    VariableTable.Clear();
+    LoadSettings();
+    ASSERT_EQ(VariableTable.size(), 2u);
+    EXPECT_TRUE(VariableTable[0].Value == big);
+    EXPECT_EQ(VariableTable[1].Value, "short");
+  }
+  VariableTable.Clear();
+  SettingsPath.clear();
 }
 
 }  // namespace

@@ -188,17 +188,83 @@ TEST_F(Settings, HostileNamesCannotAddKeysOrSections) {
   EXPECT_EQ(OptionsFormRect.X, 5);
 }
 
-TEST_F(Settings, TooLongForTheFileIsNotSavedTheRestIs) {
-  Add("$BIG", std::string(kMaxProfileText + 1, 'v'), true);
-  Add("$BREAKS", std::string(kMaxProfileText / 2 + 1, '\r'), true);  // each becomes two bytes
-  Add(std::string("$").append(kMaxProfileText, 'N'), "v", true);
+// 1,000,000 bytes of blanks, both quotes, backslashes and line breaks in a unit of
+// prime length, so that the cuts between pieces fall at every place in it, inside a
+// "\n" escape too. Every line of the file stays short enough for the profile functions,
+// and only the variables themselves load.
+TEST_F(Settings, ValuesOfAnyLengthComeBackWhole) {
+  const std::string unit = " '\"\\x\n\r";
+  std::string big;
+  while (big.size() < 1'000'000) big += unit;
+  big.resize(1'000'000);
+  Add("$BIG", big, true);
   Add("$FITS", std::string(kMaxProfileText, 'v'), true);
+  Add("$JUST", std::string(kMaxProfileText + 1, 'v'), true);
+  Add("$BREAKS", std::string(kMaxProfileText / 2 + 1, '\r'), true);  // each becomes two bytes
+  // A name that is a key, but too long for the keys of its value's pieces.
+  Add(std::string("$").append(kMaxProfileText - 2, 'N'), std::string(kMaxProfileText * 2, 'v'), true);
   Add("$SMALL", "s", true);
   ASSERT_TRUE(SaveSettings());
+  const std::string text = FileText();
+  for (std::size_t at = 0, next; at < text.size(); at = next + 2) {
+    next = text.find("\r\n", at);
+    ASSERT_NE(next, std::string::npos);
+    const std::size_t eq = text.find('=', at);
+    if (eq < next) {
+      EXPECT_LE(next - eq - 1, kMaxProfileText) << at;
+    }
+  }
   VariableTable.Clear();
   LoadSettings();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"$FITS", "$SMALL"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"$BIG", "$FITS", "$JUST", "$BREAKS", "$SMALL"}));
+  EXPECT_TRUE(Find("$BIG")->Value == big);
   EXPECT_EQ(Find("$FITS")->Value.size(), kMaxProfileText);
+  EXPECT_EQ(Find("$JUST")->Value.size(), kMaxProfileText + 1);
+  std::string breaks;
+  for (std::size_t i = 0; i < kMaxProfileText / 2 + 1; ++i) breaks += "\n\r";
+  EXPECT_EQ(Find("$BREAKS")->Value, breaks);
+}
+
+// Pieces that do not match what "Var_Save" holds (a former version rewrote it, an edit
+// lost or changed one) are left out: the variable loads as "Var_Save" says, and a piece
+// never loads as a variable of its own.
+TEST_F(Settings, PiecesThatDoNotMatchAreLeftOut) {
+  std::string big;
+  for (int i = 0; big.size() < 3 * kMaxProfileText; ++i) big += std::to_string(i) + ',';
+  Add("$BIG", big, true);
+  ASSERT_TRUE(SaveSettings());
+  const std::string saved = FileText();
+  const std::size_t headAt = saved.find("\r\n$BIG=") + 7;
+  const std::string head = saved.substr(headAt, saved.find("\r\n", headAt) - headAt);
+  ASSERT_LT(head.size(), big.size());
+  const auto edited = [&](const std::string& from, const std::string& to) {
+    std::string text = saved;
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  };
+  struct Case {
+    std::string file;
+    std::string name;   // the one variable that loads
+    std::string value;  // its value
+  };
+  const Case cases[] = {
+      {saved, "$BIG", big},
+      {edited("\r\n$BIG=" + head, "\r\n$BIG=" + head.substr(0, head.size() - 1) + "x"), "$BIG",
+       head.substr(0, head.size() - 1) + "x"},
+      {edited("\r\n$BIG=" + head, "\r\n$BIG=short"), "$BIG", "short"},
+      {edited("$BIG#2=", "$BIG#9="), "$BIG", head},
+      {edited("$BIG#1=", "$BIG#1=1"), "$BIG", head},
+      {edited("[Var_Save]\r\n$BIG=", "[Var_Save]\r\n$OTHER="), "$OTHER", head},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    WriteSettingsFile(c.file);
+    VariableTable.Clear();
+    LoadSettings();
+    EXPECT_EQ(Names(), std::vector<std::string>{c.name});
+    EXPECT_TRUE(Find(c.name) && Find(c.name)->Value == c.value);
+  }
 }
 
 TEST_F(Settings, LoadedVariablesAreSavedAgain) {
