@@ -1,6 +1,9 @@
 // The settings file through the Windows profile functions. These write in place, so an
 // Update works on a copy made beside the file (same folder, same volume) and Commit moves
-// the copy over the file in one replace; reads in Read mode go to the file itself.
+// the copy over the file in one replace; reads in Read mode go to the file itself. When
+// the settings file is a symbolic link, "the file" is the one it points to (ResolveLinks):
+// the copy is made beside that and moved over it, and the link stays; a dangling link
+// gets its file made.
 //
 // Integers are read as text and converted by ParseProfileInt rather than by
 // GetPrivateProfileIntA, which is documented to give 0 for a negative value (a detached
@@ -68,6 +71,7 @@ void RemoveWorkFile(const std::string& path) {
 
 struct TProfileFile::TState {
   std::string Path;                        // the settings file
+  std::string Destination;                 // Update: what Commit replaces: Path or its link's target
   std::string WorkPath;                    // Update: the copy that takes the writes; else empty
   TProfileMode Mode = TProfileMode::Read;  // as opened
   bool IsOpen = false;                     // Open succeeded
@@ -102,11 +106,13 @@ bool TProfileFile::Open(const std::string& path, TProfileMode mode) {
     s.IsOpen = true;
     return true;
   }
-  const std::string folder = FolderOf(path);
+  s.Destination = ResolveLinks(path);
+  if (s.Destination.empty()) return false;  // a loop of links: nothing to replace
+  const std::string folder = FolderOf(s.Destination);
   char work[MAX_PATH + 1] = {};
   if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "kwi", 0, work) == 0) return false;
   s.WorkPath = work;  // GetTempFileNameA has made it, empty
-  if (FileExists(path) && !CopyFileA(path.c_str(), s.WorkPath.c_str(), FALSE)) {
+  if (FileExists(s.Destination) && !CopyFileA(s.Destination.c_str(), s.WorkPath.c_str(), FALSE)) {
     s.Drop();
     return false;
   }
@@ -122,13 +128,14 @@ bool TProfileFile::Commit() {
   }
   if (s.Mode == TProfileMode::Read) return true;
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.WorkPath.c_str());  // flush
-  if (!MoveFileExA(s.WorkPath.c_str(), s.Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExA(s.WorkPath.c_str(), s.Destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     s.Drop();
     return s.Fail();
   }
   s.WorkPath.clear();
   // Drops whatever the profile cache still holds of the old file.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.Path.c_str());
+  if (s.Destination != s.Path) WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.Destination.c_str());
   return true;
 }
 

@@ -19,7 +19,18 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 
 // Replaces the file atomically: writes a temporary file in the same folder, then moves
 // it over the old one. On any failure the old file is left as it was and false comes back.
+// When path is a symbolic link, the file it points to (ResolveLinks) is the one replaced,
+// beside which the temporary file goes; the link stays a link.
 bool WriteFileAtomic(const std::string& path, std::string_view contents);
+
+// The file that a save of path must replace: path itself, or, when path is a symbolic
+// link, the file it finally points to (a chain is followed, a relative target is taken
+// from the folder of the link that holds it). A user links a data file into a synced
+// folder; renaming a new file over the link itself would cut it off for good.
+// A dangling link gives the missing file it points to, which the save then creates, so
+// the link works again; its folder is not created. Empty for a loop, a chain too long to
+// follow, or a link that cannot be read: such a file is not replaced at all.
+std::string ResolveLinks(const std::string& path);
 
 // Test hook: the next WriteFileAtomic writes this many bytes of its temporary file and
 // then fails as a full disk would; one shot, disarmed by that write. A negative count

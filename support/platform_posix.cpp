@@ -2,6 +2,7 @@
 // Plain system calls rather than iostreams: they tell a folder or a pipe from a regular
 // file before reading, and let a replacement reach the disk (fsync) before it is renamed
 // over the old file, so a crash or a full disk never leaves a half-written data file.
+// A save replaces the file a symbolic link points to, never the link (ResolveLinks).
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
 #include "support/platform_folders.h"
@@ -69,6 +70,23 @@ int CreateTempBeside(const std::string& path, std::string& tempPath) {
   return -1;
 }
 
+// Links followed before a chain counts as a loop (the kernel's own bound for a path).
+constexpr int kMaxLinkHops = 40;
+
+// The target written in the link at path; empty when it cannot be read.
+std::string ReadLink(const std::string& path) {
+  std::string target(256, '\0');
+  for (;;) {
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n <= 0) return {};
+    if (static_cast<std::size_t>(n) < target.size()) {
+      target.resize(static_cast<std::size_t>(n));
+      return target;
+    }
+    target.resize(target.size() * 2);  // it may have been cut short
+  }
+}
+
 // Makes the rename itself durable; a folder that cannot be synced costs only that.
 void SyncFolderOf(const std::string& path) {
   std::string folder = FolderOf(path);
@@ -128,19 +146,42 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   }
 }
 
+std::string ResolveLinks(const std::string& path) {
+  try {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+      struct stat st {};
+      // Missing (a new file) or no link: this is the file.
+      if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+      std::string target = ReadLink(current);
+      if (target.empty()) return {};
+      if (target.front() != '/') {
+        const std::size_t slash = current.rfind('/');
+        if (slash != std::string::npos) target.insert(0, current, 0, slash + 1);
+      }
+      current = std::move(target);
+    }
+    return {};
+  } catch (...) {
+    return {};
+  }
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   std::string tempPath;
   try {
-    FileDescriptor temp(CreateTempBeside(path, tempPath));
+    const std::string target = ResolveLinks(path);
+    if (target.empty()) return false;
+    FileDescriptor temp(CreateTempBeside(target, tempPath));
     if (temp.fd < 0) return false;
     // The replacement keeps the permissions of the file it replaces.
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
       ::fchmod(temp.fd, old.st_mode & 07777);
     bool ok = WriteContents(temp.fd, contents) && ::fsync(temp.fd) == 0;
     ok = temp.Close() && ok;
-    if (ok && ::rename(tempPath.c_str(), path.c_str()) == 0) {
-      SyncFolderOf(path);
+    if (ok && ::rename(tempPath.c_str(), target.c_str()) == 0) {
+      SyncFolderOf(target);
       return true;
     }
   } catch (...) {

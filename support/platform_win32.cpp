@@ -3,15 +3,20 @@
 // A replacement is written beside its target, flushed, and moved over it in one step
 // (MoveFileExA with write-through), so a crash or a full disk never leaves a half-written
 // data file. Both '\\' and '/' separate folders; a drive ("C:") is never created.
+// A save replaces the file a symbolic link points to, never the link (ResolveLinks).
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
 #include "support/platform_folders.h"
 #include "support/write_fault.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kw {
 namespace {
@@ -64,6 +69,89 @@ HANDLE CreateTempBeside(const std::string& path, std::string& tempPath) {
   return INVALID_HANDLE_VALUE;
 }
 
+// Links followed before a chain counts as a loop (the system's own bound is 63).
+constexpr int kMaxLinkHops = 63;
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The system writes paths with "\\?\" (a share: "\\?\UNC\") in front, and a link holds
+// its absolute target as an NT path, "\??\" in front; the ANSI functions take neither.
+std::string PlainPath(std::string path) {
+  for (const std::string_view prefix : {"\\\\?\\", "\\??\\"}) {
+    if (!path.starts_with(prefix)) continue;
+    path.erase(0, prefix.size());
+    if (path.starts_with("UNC\\")) path.replace(0, 3, "\\");
+    break;
+  }
+  return path;
+}
+
+// The path of the file behind an open handle, every link followed; empty when unknown.
+std::string FinalPath(HANDLE h) {
+  std::string buffer(MAX_PATH, '\0');
+  for (int round = 0; round < 2; ++round) {
+    const DWORD n = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return PlainPath(std::move(buffer));
+    }
+    buffer.assign(n, '\0');  // too small: n is the size it needs
+  }
+  return {};
+}
+
+// The head of a symbolic link's reparse data (REPARSE_DATA_BUFFER, which the Windows
+// headers at hand lack); the names follow as UTF-16, at byte offsets from PathBuffer.
+struct TSymlinkReparseData {
+  DWORD ReparseTag;
+  WORD ReparseDataLength;
+  WORD Reserved;
+  WORD SubstituteNameOffset;
+  WORD SubstituteNameLength;
+  WORD PrintNameOffset;
+  WORD PrintNameLength;
+  ULONG Flags;  // SYMLINK_FLAG_RELATIVE
+};
+
+// The target written in the symbolic link at path, in the system's code page, and
+// whether it is relative; empty when path is no symbolic link, the link cannot be read,
+// or its target has a character that the code page cannot hold.
+std::string SymlinkTarget(const std::string& path, bool& relative) {
+  FileHandle link(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!link.Valid()) return {};
+  std::vector<char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  DWORD got = 0;
+  if (!DeviceIoControl(link.handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                       static_cast<DWORD>(data.size()), &got, nullptr) ||
+      got < sizeof(TSymlinkReparseData))
+    return {};
+  TSymlinkReparseData head{};
+  std::memcpy(&head, data.data(), sizeof head);
+  const std::size_t offset = sizeof head + head.SubstituteNameOffset;
+  const std::size_t size = head.SubstituteNameLength;
+  if (head.ReparseTag != IO_REPARSE_TAG_SYMLINK || size == 0 || offset + size > got) return {};
+  std::wstring wide(size / sizeof(wchar_t), L'\0');
+  std::memcpy(wide.data(), data.data() + offset, wide.size() * sizeof(wchar_t));
+  const int length = static_cast<int>(wide.size());
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0, nullptr, &lossy);
+  if (n <= 0 || lossy) return {};
+  std::string target(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), length, target.data(), n, nullptr, nullptr);
+  relative = (head.Flags & SYMLINK_FLAG_RELATIVE) != 0;
+  return PlainPath(std::move(target));
+}
+
+// The folder part of path with its separator ("C:" for "C:x"), to put before a relative
+// link target; empty when path has none.
+std::string FolderPrefix(const std::string& path) {
+  const std::size_t at = path.find_last_of("\\/:");
+  return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
 }  // namespace
 
 const std::string_view kFolderSeparators = "\\/";
@@ -114,19 +202,50 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   }
 }
 
+// A file that opens is asked for its final path: the system has followed every link on
+// the way (under Wine the host system's own links too, which show no reparse point).
+// A link that does not open (its target is missing) is followed by hand, one link at a
+// time. A final path too long for the ANSI functions leaves the path as it was given.
+std::string ResolveLinks(const std::string& path) {
+  try {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+      FileHandle file(CreateFileA(current.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      if (file.Valid()) {
+        const std::string final = FinalPath(file.handle);
+        return final.empty() || final.size() >= MAX_PATH ? current : final;
+      }
+      const DWORD attributes = GetFileAttributesA(current.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return current;  // missing (a new file) or no link
+      bool relative = false;
+      std::string target = SymlinkTarget(current, relative);
+      if (target.empty()) return current;  // another kind of reparse point: as before
+      if (relative) target.insert(0, FolderPrefix(current));
+      current = std::move(target);
+    }
+    return {};
+  } catch (...) {
+    return {};
+  }
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   std::string tempPath;
   try {
+    const std::string target = ResolveLinks(path);
+    if (target.empty()) return false;
     // Windows refuses to move a file over a read-only one; asked first, so that the
     // answer does not depend on the file system (Wine replaces it) and nothing is written.
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
       return false;
-    FileHandle temp(CreateTempBeside(path, tempPath));
+    FileHandle temp(CreateTempBeside(target, tempPath));
     if (!temp.Valid()) return false;
     bool ok = WriteContents(temp.handle, contents) && FlushFileBuffers(temp.handle) != 0;
     ok = temp.Close() && ok;
-    if (ok && MoveFileExA(tempPath.c_str(), path.c_str(),
+    if (ok && MoveFileExA(tempPath.c_str(), target.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
       return true;
   } catch (...) {

@@ -1,10 +1,12 @@
 // A write that fails midway (the platform's write-fault hook cuts the temporary file
 // short, as a full disk would) leaves the previous file as it was: the script and the
 // spam list through the options page's save. The plugin goes on with what it had.
+// Data files that are symbolic links are saved where the links point.
 #include "inprocess_fixture.h"
 
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
+#include "settings/settings.h"
 
 namespace kwhard {
 namespace {
@@ -56,6 +58,36 @@ TEST_F(AtomicSave, SpamListKeepsItsOldFile) {
   EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), "nowy\r\n");
   EXPECT_EQ(kw::SpamList, (kw::TSpamList{"nowy"}));
   EXPECT_EQ(ReadBytes(root_ / "zablokowany"), "plik zamiast folderu");
+}
+
+// The three data files as links into another folder (a synced one, say), the settings
+// file's link dangling: the options page's save and SaveConfig reach the files the links
+// point to (the missing one is made), and the links stay links.
+TEST_F(AtomicSave, LinkedDataFilesAreSavedWhereTheyPoint) {
+  const fs::path synced = root_ / "synced";
+  fs::create_directories(synced);
+  WriteBytes(synced / "Kwartlin.dat", kOldScript);
+  WriteBytes(synced / "Kwartlin.spm", kOldSpam);
+  const std::vector<std::string> names{"Kwartlin.dat", "Kwartlin.ini", "Kwartlin.spm"};
+  try {
+    for (const std::string& name : names) fs::create_symlink(fs::path("..") / "synced" / name, data_ / name);
+  } catch (const fs::filesystem_error&) {
+  }
+  if (!fs::is_symlink(data_ / "Kwartlin.ini")) GTEST_SKIP() << "this system makes no symbolic links";
+  kw::ReloadScript(false);
+  kw::LoadSpamList();
+  Page(1);
+  View().SetText(kw::ComponentId::Memo1, ":_init\r\nMOV $v, new\r\n");
+  View().SetText(kw::ComponentId::Memo2, "nowy\r\n");
+  Page(3);
+  kw::ScriptLines = {":_start", "MOV $x, new", "SAVE $x, 1", "SaveConfig"};
+  kw::RunScript(kw::ScriptLines, kw::entryStart);
+  EXPECT_EQ(ReadBytes(synced / "Kwartlin.dat"), ":_init\r\nMOV $v, new\r\n");
+  EXPECT_EQ(ReadBytes(synced / "Kwartlin.spm"), "nowy\r\n");
+  EXPECT_NE(ReadBytes(synced / "Kwartlin.ini").find("$X=new"), std::string::npos);
+  for (const std::string& name : names) EXPECT_TRUE(fs::is_symlink(data_ / name)) << name;
+  EXPECT_EQ(FolderNames(synced), names);
+  EXPECT_EQ(FolderNames(data_), names);
 }
 
 }  // namespace

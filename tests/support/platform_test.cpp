@@ -7,6 +7,8 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/cp1250.h"
 #include "support/platform.h"
@@ -137,6 +139,49 @@ TEST_F(PlatformFiles, FailedWriteLeavesOldFileIntact) {
   // No folder to put the temporary file in.
   EXPECT_FALSE(WriteFileAtomic(Path("missing") + PathSeparator() + "x.txt", fresh));
   EXPECT_EQ(Entries(), (std::set<std::string>{"folder", "old.txt"}));
+}
+
+// A data file that is a symbolic link (into a synced folder, say): the file it finally
+// points to is replaced and each link stays as it was; a relative target counts from its
+// own link's folder; a dangling link gets its file. Links are made first in each case.
+TEST_F(PlatformFiles, SaveThroughALinkReplacesWhatItPointsTo) {
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> links;  // link -> target as written
+    std::string file;  // what the write must reach, from dir_; empty: the write fails
+  };
+  const std::string absolute = (dir_ / "sync" / "a.ini").string();
+  const Case cases[] = {
+      {{{"a.ini", absolute}}, "sync/a.ini"},
+      {{{"b.ini", "sync/b.ini"}}, "sync/b.ini"},
+      {{{"sub/c.ini", "../sync/c.ini"}}, "sync/c.ini"},
+      {{{"d.ini", "sync/d1"}, {"sync/d1", "deep/d.ini"}}, "sync/deep/d.ini"},  // not dir_/deep
+      {{{"e.ini", "sync/new.ini"}}, "sync/new.ini"},  // dangling: the file is made
+      {{{"f.ini", "nowhere/f.ini"}}, ""},
+      {{{"g.ini", "h.ini"}, {"h.ini", "g.ini"}}, ""},
+  };
+  fs::create_directories(dir_ / "sync" / "deep");
+  fs::create_directories(dir_ / "sub");
+  for (const char* existing : {"sync/a.ini", "sync/b.ini", "sync/c.ini", "sync/deep/d.ini"}) Put(existing, "old");
+  try {
+    for (const Case& c : cases)
+      for (const auto& [link, target] : c.links) fs::create_symlink(fs::path(target).make_preferred(), dir_ / link);
+  } catch (const fs::filesystem_error&) {
+  }
+  if (!fs::is_symlink(dir_ / "a.ini")) GTEST_SKIP() << "this system makes no symbolic links";
+  for (const Case& c : cases) {
+    const std::string link = c.links.front().first;
+    SCOPED_TRACE(link);
+    EXPECT_EQ(WriteFileAtomic(Path(link), "new"), !c.file.empty());
+    if (!c.file.empty()) {
+      EXPECT_EQ(Read(c.file), "new");
+    }
+    for (const auto& [from, target] : c.links) EXPECT_EQ(fs::read_symlink(dir_ / from), fs::path(target).make_preferred());
+  }
+  EXPECT_TRUE(fs::equivalent(ResolveLinks(Path("d.ini")), dir_ / "sync" / "deep" / "d.ini"));
+  EXPECT_EQ(ResolveLinks(Path("plain.txt")), Path("plain.txt"));
+  EXPECT_EQ(ResolveLinks(Path("g.ini")), "");
+  for (const auto& e : fs::recursive_directory_iterator(dir_))
+    EXPECT_EQ(e.path().filename().string().find(".~"), std::string::npos) << e.path();
 }
 
 #ifdef _WIN32
