@@ -23,7 +23,7 @@
 //     [Var_Save]
 //     $BIG=<bytes 0 to 15999>
 //     [Var_Save_Rest]
-//     $BIG=1000000 9A3C01F2        the whole written length and its FNV-1a check
+//     $BIG#0=1000000 9A3C01F2      the whole written length and its FNV-1a check
 //     $BIG#1=<bytes 16000 to 31999>
 //     $BIG#2=...
 //
@@ -82,8 +82,8 @@ std::string SettingsValueText(std::string_view value) {
   return line;
 }
 
-// The key of piece n (from 1) of a long value. The number after the last "#" tells the
-// piece, so no two names and numbers give the same key.
+// The key of piece n of a long value (0: its check). The number after the last "#" tells
+// the piece, so no two names and numbers give the same key, even where a name holds "#".
 std::string PieceKey(std::string_view name, std::size_t n) {
   std::string key(name);
   key += '#';
@@ -97,7 +97,7 @@ std::uint32_t Fnv1a(std::string_view text) {
   return hash;
 }
 
-// What the rest section holds under the name itself: the length and check of the whole.
+// Piece 0: the length and check of the whole.
 std::string PiecesCheck(std::string_view text) {
   char check[9];
   std::snprintf(check, sizeof check, "%08X", static_cast<unsigned>(Fnv1a(text)));
@@ -111,10 +111,11 @@ std::string PiecesCheck(std::string_view text) {
 std::string StoredText(const IProfile& file, const std::string& key, bool pieces) {
   std::string text = file.ReadString(kVariablesSection, key, "");
   if (!pieces) return text;
-  const std::string check = file.ReadString(kRestSection, key, "");
+  const std::string check = file.ReadString(kRestSection, PieceKey(key, 0), "");
   std::size_t length = 0;
-  const auto [end, error] = std::from_chars(check.data(), check.data() + check.size(), length);
-  if (check.empty() || error != std::errc{} || length <= text.size()) return text;
+  if (std::from_chars(check.data(), check.data() + check.size(), length).ec != std::errc{} ||
+      length <= text.size())
+    return text;
   std::string joined = text;
   for (std::size_t n = 1; joined.size() < length; ++n) {
     const std::string piece = file.ReadString(kRestSection, PieceKey(key, n), "");
@@ -130,9 +131,9 @@ std::string StoredText(const IProfile& file, const std::string& key, bool pieces
 bool WriteStoredText(IProfile& file, const std::string& name, std::string_view text) {
   if (IsStorableValue(text)) return file.WriteString(kVariablesSection, name, text);
   const std::size_t pieces = (text.size() + kPieceSize - 1) / kPieceSize;
-  if (!IsStorableKey(PieceKey(name, pieces))) return true;
+  if (!IsStorableKey(PieceKey(name, pieces - 1))) return true;
   if (!file.WriteString(kVariablesSection, name, text.substr(0, kPieceSize)) ||
-      !file.WriteString(kRestSection, name, PiecesCheck(text)))
+      !file.WriteString(kRestSection, PieceKey(name, 0), PiecesCheck(text)))
     return false;
   for (std::size_t n = 1; n < pieces; ++n)
     if (!file.WriteString(kRestSection, PieceKey(name, n), text.substr(n * kPieceSize, kPieceSize))) return false;

@@ -199,7 +199,10 @@ TEST_F(Settings, ValuesOfAnyLengthComeBackWhole) {
   big.resize(1'000'000);
   Add("$BIG", big, true);
   Add("$FITS", std::string(kMaxProfileText, 'v'), true);
-  Add("$JUST", std::string(kMaxProfileText + 1, 'v'), true);
+  // Names that hold "#": their pieces' keys and those of $J stay apart.
+  Add("$J", std::string(kMaxProfileText + 1, 'j'), true);
+  Add("$J#0", std::string(kMaxProfileText + 1, '0'), true);
+  Add("$J#1", std::string(kMaxProfileText * 2, '1'), true);
   Add("$BREAKS", std::string(kMaxProfileText / 2 + 1, '\r'), true);  // each becomes two bytes
   // A name that is a key, but too long for the keys of its value's pieces.
   Add(std::string("$").append(kMaxProfileText - 2, 'N'), std::string(kMaxProfileText * 2, 'v'), true);
@@ -216,10 +219,12 @@ TEST_F(Settings, ValuesOfAnyLengthComeBackWhole) {
   }
   VariableTable.Clear();
   LoadSettings();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"$BIG", "$FITS", "$JUST", "$BREAKS", "$SMALL"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"$BIG", "$FITS", "$J", "$J#0", "$J#1", "$BREAKS", "$SMALL"}));
   EXPECT_TRUE(Find("$BIG")->Value == big);
   EXPECT_EQ(Find("$FITS")->Value.size(), kMaxProfileText);
-  EXPECT_EQ(Find("$JUST")->Value.size(), kMaxProfileText + 1);
+  EXPECT_EQ(Find("$J")->Value, std::string(kMaxProfileText + 1, 'j'));
+  EXPECT_EQ(Find("$J#0")->Value, std::string(kMaxProfileText + 1, '0'));
+  EXPECT_EQ(Find("$J#1")->Value, std::string(kMaxProfileText * 2, '1'));
   std::string breaks;
   for (std::size_t i = 0; i < kMaxProfileText / 2 + 1; ++i) breaks += "\n\r";
   EXPECT_EQ(Find("$BREAKS")->Value, breaks);
