@@ -4,9 +4,18 @@
 // Values handed to the host are copied first: the host may call the plugin back during
 // the call, and a nested run may grow VariableTable or reload the script meanwhile.
 // Arithmetic runs in uint32 so that overflow wraps without undefined behaviour.
+// The run's byte budget follows the work: a text value read (V, or ValueOf with
+// Charged) is charged its length, since reading scans it for escapes, and a text written
+// (Write) is charged its length, since writing copies it; Write refuses a text longer
+// than the value bound, which ends the run. A handler that builds a text first (STRCON,
+// STRDEL, STRUP, STRLOW) checks its length before it builds. Numbers that need no
+// reading (fixed operands, parsed when the line was prepared) and numbers written (at
+// most 11 bytes) are not charged: the line bound covers them.
 #include "script/commands.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -46,18 +55,36 @@ class NumberText {
   std::string_view text_;   // the used tail of buffer_
 };
 
+std::string_view Charged(TRunState& run, std::string_view value) {
+  run.Charge(value.size());
+  return value;
+}
+
 std::string_view V(TRunState& run, const TPreparedLine& line, std::size_t n) {
-  return ValueOf(line.Params[n].Value, run.Scratch[n]);
+  return Charged(run, ValueOf(line.Params[n].Value, run.Scratch[n]));
 }
 
+// A fixed number was read when the line was prepared: nothing is scanned, nothing charged.
 std::int32_t I(TRunState& run, const TPreparedLine& line, std::size_t n, std::int32_t fallback) {
-  return NumberOf(line.Params[n].Value, fallback, run.Scratch[n]);
+  const TPreparedValue& value = line.Params[n].Value;
+  if (!value.IsVariable) return value.Number ? *value.Number : fallback;
+  return ReadInt(V(run, line, n), fallback);
 }
 
-void Write(const TPreparedLine& line, std::size_t n, std::string_view value) {
+// A result beyond the value bound ends the run; the variable keeps its value.
+bool TooLong(TRunState& run, std::uint64_t length) {
+  if (length <= run.MaxValueBytes) return false;
+  run.Ended = true;
+  return true;
+}
+
+void Write(TRunState& run, const TPreparedLine& line, std::size_t n, std::string_view value) {
+  if (TooLong(run, value.size())) return;
+  run.Charge(value.size());
   WriteResult(line.Params[n], value);
 }
 
+// A number (at most 11 bytes) is never refused nor charged: the line bound covers it.
 void WriteNumber(const TPreparedLine& line, std::size_t n, std::int32_t value) {
   WritePlainResult(line.Params[n], NumberText(value).View());
 }
@@ -70,7 +97,8 @@ std::uint32_t Bits(std::int32_t value) { return static_cast<std::uint32_t>(value
 void DoGoto(TRunState& run, const TPreparedLine& line) { run.Next = line.Target; }
 
 void DoIf(TRunState& run, const TPreparedLine& line) {
-  if (!EvaluatePrepared(*line.Condition, run.Scratch[0], run.Scratch[1])) run.Next = run.Index + 2;
+  if (!EvaluatePrepared(*line.Condition, run.Scratch[0], run.Scratch[1], run.BytesLeft))
+    run.Next = run.Index + 2;
 }
 
 void DoExit(TRunState& run, const TPreparedLine&) { run.Ended = true; }
@@ -93,7 +121,7 @@ void DoRet(TRunState& run, const TPreparedLine&) {
 
 // --- variables ---
 
-void DoMov(TRunState& run, const TPreparedLine& line) { Write(line, 0, V(run, line, 1)); }
+void DoMov(TRunState& run, const TPreparedLine& line) { Write(run, line, 0, V(run, line, 1)); }
 
 void DoSave(TRunState& run, const TPreparedLine& line) {
   SetSaveFlag(line.Params[0].Raw, TextToBool(V(run, line, 1)));
@@ -134,16 +162,24 @@ void DoBitNot(TRunState& run, const TPreparedLine& line) {
 }
 
 void DoChkInt(TRunState& run, const TPreparedLine& line) {
-  Write(line, 1, BoolToText(IsInteger(V(run, line, 0))));
+  Write(run, line, 1, BoolToText(IsInteger(V(run, line, 0))));
 }
 
 // --- texts ---
 
+// Each piece's length is checked before it is appended, so the join never grows past
+// the value bound: a too-long result ends the run without being built. (Summing the
+// lengths in a pass of their own would resolve every value twice, and a message run
+// would pay for that on every STRCON.)
 void DoStrCon(TRunState& run, const TPreparedLine& line) {
   std::string& joined = run.Scratch[2];  // keeps its capacity from round to round
   joined.clear();
-  for (const TPreparedParam& p : line.Params) joined += ValueOf(p.Value, run.Scratch[0]);
-  Write(line, 0, joined);
+  for (const TPreparedParam& p : line.Params) {
+    const std::string_view piece = Charged(run, ValueOf(p.Value, run.Scratch[0]));
+    if (TooLong(run, std::uint64_t{joined.size()} + piece.size())) return;
+    joined += piece;
+  }
+  Write(run, line, 0, joined);
 }
 
 void DoStrLen(TRunState& run, const TPreparedLine& line) {
@@ -167,26 +203,91 @@ void DoStrCopy(TRunState& run, const TPreparedLine& line) {
   const std::string_view text = V(run, line, 1);
   const std::int32_t index = I(run, line, 2, 1);
   const std::int32_t count = I(run, line, 3, 0);
-  Write(line, 0, CopyPart(text, index, count));
+  Write(run, line, 0, CopyPart(text, index, count));
 }
 
+// The kept parts are found on the value itself and joined only when the result may be
+// written, so a host's long message is not copied just to be refused.
 void DoStrDel(TRunState& run, const TPreparedLine& line) {
-  std::string& text = run.Scratch[3];
-  text.assign(V(run, line, 0));
+  const std::string_view text = V(run, line, 0);
   std::int64_t index = I(run, line, 1, 1);
   std::int64_t count = I(run, line, 2, 0);
   const auto length = static_cast<std::int64_t>(text.size());
-  if (index >= 1 && index <= length && count > 0) {
-    if (count > length - index + 1) count = length - index + 1;
-    text.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+  if (index < 1 || index > length || count <= 0) {
+    index = 1;
+    count = 0;
+  } else if (count > length - index + 1) {
+    count = length - index + 1;
   }
-  Write(line, 0, text);
+  const auto cut = static_cast<std::size_t>(index - 1);
+  const std::string_view before = text.substr(0, cut);
+  const std::string_view after = text.substr(cut + static_cast<std::size_t>(count));
+  if (TooLong(run, before.size() + after.size())) return;
+  std::string& kept = run.Scratch[3];
+  kept.assign(before);
+  kept.append(after);
+  Write(run, line, 0, kept);
+}
+
+constexpr std::size_t kFirstBlock = 16;  // bytes compared at a candidate position first
+
+// Whether the part's bytes past the first kFirstBlock equal those at `at`, compared in
+// blocks that double in size; each block is charged.
+bool RestEqual(const char* at, std::string_view part, std::int64_t& budget) {
+  std::size_t same = kFirstBlock;
+  for (std::size_t block = 2 * kFirstBlock; same < part.size(); block *= 2) {
+    const std::size_t n = std::min(block, part.size() - same);
+    budget -= static_cast<std::int64_t>(n);
+    if (std::memcmp(at + same, part.data() + same, n) != 0) return false;
+    same += n;
+  }
+  return true;
+}
+
+// std::string_view::find with its work charged to the budget. Each position that holds
+// the part's first byte is compared over at most kFirstBlock bytes, and only on a match
+// there over the rest (RestEqual), so the charge stays within about twice the bytes
+// that matched at a position plus one block. It matters for a part that matches a long
+// prefix at many positions ("aaa...ab" in "aaa...a"): that search costs the product of
+// the two lengths, hours for long values, and the budget must stop it partway. False
+// when it stopped because the budget ran out (the answer unknown); otherwise `found` is
+// the first occurrence or npos.
+bool FindCounted(std::string_view text, std::string_view part, std::int64_t& budget,
+                 std::size_t& found) {
+  found = std::string_view::npos;
+  const std::size_t m = part.size();
+  if (m == 0 || m > text.size()) return true;
+  const std::size_t head = std::min(m, kFirstBlock);
+  std::int64_t left = budget;  // a local, so the loop keeps it in a register
+  const char* at = text.data();
+  const char* const end = at + (text.size() - m + 1);  // past the last possible start
+  bool answered = true;
+  while (at < end) {
+    at = static_cast<const char*>(std::memchr(at, part.front(), static_cast<std::size_t>(end - at)));
+    if (at == nullptr) break;
+    left -= static_cast<std::int64_t>(head);
+    if (std::memcmp(at, part.data(), head) == 0 && (head == m || RestEqual(at, part, left))) {
+      found = static_cast<std::size_t>(at - text.data());
+      break;
+    }
+    if (left < 0) {
+      answered = false;
+      break;
+    }
+    ++at;
+  }
+  budget = left;
+  return answered;
 }
 
 void DoStrPos(TRunState& run, const TPreparedLine& line) {
   const std::string_view part = V(run, line, 1);
   const std::string_view text = V(run, line, 2);
-  std::size_t at = part.empty() ? std::string_view::npos : text.find(part);
+  std::size_t at;
+  if (!FindCounted(text, part, run.BytesLeft, at)) {  // the budget is spent: no answer
+    run.Ended = true;
+    return;
+  }
   std::int32_t position = 0;
   if (at != std::string_view::npos && at < static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
     position = static_cast<std::int32_t>(at) + 1;
@@ -211,7 +312,7 @@ void DoStrExt(TRunState& run, const TPreparedLine& line) {
   const std::string_view text = V(run, line, 0);
   const std::string_view separator = V(run, line, 1);
   const std::int32_t n = I(run, line, 2, -1);
-  Write(line, 3, separator.empty() ? std::string_view() : PieceAt(text, separator.front(), n));
+  Write(run, line, 3, separator.empty() ? std::string_view() : PieceAt(text, separator.front(), n));
 }
 
 void DoStrTrim(TRunState& run, const TPreparedLine& line) {
@@ -219,7 +320,7 @@ void DoStrTrim(TRunState& run, const TPreparedLine& line) {
   auto control = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   while (!text.empty() && control(text.front())) text.remove_prefix(1);
   while (!text.empty() && control(text.back())) text.remove_suffix(1);
-  Write(line, 0, text);
+  Write(run, line, 0, text);
 }
 
 // UpperChar or LowerChar of every byte, looked up once, so a long text is recased
@@ -235,10 +336,12 @@ struct CaseTable {
 };
 
 void Recase(TRunState& run, const TPreparedLine& line, const CaseTable& table) {
+  const std::string_view value = V(run, line, 0);
+  if (TooLong(run, value.size())) return;  // refused before the copy is made
   std::string& text = run.Scratch[1];
-  text.assign(V(run, line, 0));
+  text.assign(value);
   table.Apply(text);
-  Write(line, 0, text);
+  Write(run, line, 0, text);
 }
 
 void DoStrUp(TRunState& run, const TPreparedLine& line) {
@@ -252,7 +355,7 @@ void DoStrLow(TRunState& run, const TPreparedLine& line) {
 }
 
 void DoChkSpam(TRunState& run, const TPreparedLine& line) {
-  Write(line, 0, BoolToText(IsSpam(V(run, line, 1))));
+  Write(run, line, 0, BoolToText(IsSpam(V(run, line, 1))));
 }
 
 // --- date and time ---
@@ -293,17 +396,17 @@ void DoReadSts(TRunState& run, const TPreparedLine& line) {
   run.HostCalled = true;
   const TUserState state = GetUserState(proto);
   WriteNumber(line, 1, state.Status);
-  Write(line, 2, state.Description);
+  Write(run, line, 2, state.Description);
 }
 
 void DoConInfo(TRunState& run, const TPreparedLine& line) {
   const std::string id(V(run, line, 0));
   run.HostCalled = true;
   const TKontaktInfo info = GetContactInfo(id);
-  Write(line, 1, info.Name);
-  Write(line, 2, info.Group);
-  Write(line, 3, info.Description);
-  WriteNumber(line, 4, info.Flags);
+  // A field refused by the value bound ends the run; the fields after it stay as they were.
+  const std::string_view texts[] = {info.Name, info.Group, info.Description};
+  for (std::size_t n = 0; n < 3 && !run.Ended; ++n) Write(run, line, n + 1, texts[n]);
+  if (!run.Ended) WriteNumber(line, 4, info.Flags);
 }
 
 // --- menu and settings ---
@@ -316,7 +419,7 @@ void DoMenuAdd(TRunState& run, const TPreparedLine& line) {
 }
 
 void DoMenuDel(TRunState& run, const TPreparedLine& line) {
-  const std::string name(ValueOf(*line.RestValue, run.Scratch[0]));
+  const std::string name(Charged(run, ValueOf(*line.RestValue, run.Scratch[0])));
   const int index = FindMenuEntryByName(name);
   if (index < 0) return;
   run.HostCalled = true;

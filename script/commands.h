@@ -3,6 +3,7 @@
 // it out against a run's state.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,7 +26,12 @@ struct TRunState {
   std::vector<std::int64_t> Returns;              // CALL's return stack, most recent last
   bool Ended = false;                             // EXIT, or a bound reached
   bool HostCalled = false;  // the current command called the host: the lines may have changed
+  std::int64_t BytesLeft = 0;      // of the byte budget; below 0 after a line ends the run
+  std::size_t MaxValueBytes = 0;   // longest value a write may store
   std::string Scratch[4];   // buffers for resolved values, reused from line to line
+
+  // Counts bytes a line has read, written or compared against the budget.
+  void Charge(std::uint64_t bytes) { BytesLeft -= static_cast<std::int64_t>(bytes); }
 };
 
 // What follows a command's keyword.

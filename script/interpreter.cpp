@@ -1,9 +1,12 @@
 // The interpreter's run: entry point, main loop and bounds. Lines come prepared (see
 // prepared.h) and commands are dispatched through the table in commands.cpp.
 // Bounds: a run ends as EXIT would once it has taken its bound of steps (every line it
-// reaches counts, label lines included) or when CALL would push beyond
-// kMaxReturnDepth, so neither a loop nor endless recursion can hold the host; a run
-// nested kMaxNestedRuns deep in host callbacks ends before its first line.
+// reaches counts, label lines included), after the line that spends the last of its
+// byte budget, at a write longer than the value bound, or when CALL would push beyond
+// kMaxReturnDepth, so neither a loop, nor a loop over long texts, nor a growing value,
+// nor endless recursion can hold the host; a run nested kMaxNestedRuns deep in host
+// callbacks ends before its first line. The handlers charge the bytes (commands.cpp);
+// the loop only tests what is left, once per line.
 #include "script/interpreter.h"
 
 #include "script/KwartlinConst.h"
@@ -37,11 +40,14 @@ void FollowReload(TRunState& run) {
 }
 
 void MainLoop(TRunState& run, std::int64_t maxLines) {
-  std::int64_t executed = 0;
+  // Lines the run may take after the next one; below 0 when it may take none.
+  std::int64_t spareLines = maxLines > 0 ? maxLines - 1 : -1;
   while (!run.Ended) {
-    const auto count = static_cast<std::int64_t>(run.Script->Lines.size());
-    if (run.Index < 0 || run.Index >= count || executed >= maxLines) break;
-    ++executed;
+    // A negative index is a huge unsigned one: one test for both ends of the lines.
+    if (static_cast<std::uint64_t>(run.Index) >= run.Script->Lines.size()) break;
+    // A bound is spent when its count is below 0: the sign of the two or-ed tells both.
+    if ((spareLines | run.BytesLeft) < 0) break;
+    --spareLines;
     const TPreparedLine& line = run.Script->Lines[static_cast<std::size_t>(run.Index)];
     run.Next = run.Index + 1;
     if (line.Kind == TLineKind::Command) InterpreterCommands[line.Code].Run(run, line);
@@ -66,23 +72,27 @@ class NestedRunScope {
 
 }  // namespace
 
-void RunScriptBounded(const TScriptLines& lines, int entryCode, std::int64_t maxLines) {
+void RunScriptBounded(const TScriptLines& lines, int entryCode, const TRunBounds& bounds) {
   if (activeRuns >= kMaxNestedRuns) return;
   const NestedRunScope scope;
   try {
     if (lines.empty()) return;
     TRunState run(lines);
+    run.BytesLeft = bounds.Bytes;
+    run.MaxValueBytes = bounds.ValueBytes;
     run.Script = PreparedScriptFor(lines);
     run.Index = EntryIndex(*run.Script, entryCode);
     if (run.Index < 0) return;
-    MainLoop(run, maxLines);
+    MainLoop(run, bounds.Lines);
   } catch (...) {
     // Only memory can run out here; the run ends as EXIT would, keeping what it wrote.
   }
 }
 
-void RunScript(const TScriptLines& lines, int entryCode) {
-  RunScriptBounded(lines, entryCode, kMaxExecutedLines);
+void RunScriptBounded(const TScriptLines& lines, int entryCode, std::int64_t maxLines) {
+  RunScriptBounded(lines, entryCode, TRunBounds{.Lines = maxLines});
 }
+
+void RunScript(const TScriptLines& lines, int entryCode) { RunScriptBounded(lines, entryCode, TRunBounds{}); }
 
 }  // namespace kw

@@ -174,18 +174,20 @@ std::string_view ValueOf(const TPreparedValue& value, std::string& scratch) {
   return scratch;
 }
 
-std::int32_t NumberOf(const TPreparedValue& value, std::int32_t fallback, std::string& scratch) {
-  if (!value.IsVariable) return value.Number ? *value.Number : fallback;
-  return ReadInt(ValueOf(value, scratch), fallback);
+bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+                      std::string& rightScratch) {
+  std::int64_t unused = 0;
+  return EvaluatePrepared(condition, leftScratch, rightScratch, unused);
 }
 
 bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
-                      std::string& rightScratch) {
+                      std::string& rightScratch, std::int64_t& budget) {
   if (condition.AlwaysFalse) return false;
   const TPreparedValue& l = condition.Left;
   const TPreparedValue& r = condition.Right;
   const std::string_view left = ValueOf(l, leftScratch);
   const std::string_view right = ValueOf(r, rightScratch);
+  budget -= static_cast<std::int64_t>(left.size() + right.size());
   return CompareOperands(left, l.IsVariable ? ParseInt(left) : l.Number,
                          right, r.IsVariable ? ParseInt(right) : r.Number, condition.Operator);
 }

@@ -97,10 +97,11 @@ TPreparedCondition PrepareCondition(std::string_view condition);
 // into VariableTable: it is valid only until the next write to a variable (or anything
 // that may write one, such as a host call), so a command reads all its values first.
 std::string_view ValueOf(const TPreparedValue& value, std::string& scratch);
-// ReadInt of the value with the fallback.
-std::int32_t NumberOf(const TPreparedValue& value, std::int32_t fallback, std::string& scratch);
 bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
                       std::string& rightScratch);
+// The same, taking the lengths of the operands it read (and so scanned) off budget.
+bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+                      std::string& rightScratch, std::int64_t& budget);
 // Writes a result through the parameter, as SetVariable with the save flag off. The
 // value may be a view into VariableTable (a ValueOf result), even into the target itself.
 void WriteResult(const TPreparedParam& param, std::string_view value);

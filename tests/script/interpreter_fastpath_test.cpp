@@ -5,6 +5,7 @@
 // the command writes, and the per-run check that the prepared script still fits.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,28 @@ TEST_F(FastPath, StrExtPicksThePieceSplitAtCharWouldGive) {
       RunText(Numbered("STREXT $t, ';', ", n) + ", $r");
       const std::string want = n >= 0 && static_cast<std::size_t>(n) < pieces.size() ? pieces[static_cast<std::size_t>(n)] : "";
       EXPECT_EQ(ResolveValue("$r"), want) << "[" << text << "] " << n;
+    }
+  }
+}
+
+// STRPOS compares in blocks (16 bytes, then 32, 64, ...) to count its work: parts
+// around those lengths, matching a long prefix or the whole, at every kind of place.
+TEST_F(FastPath, StrPosFindsWhatFindFinds) {
+  const TScriptLines lines = Lines("STRPOS $p, $q, $t");
+  std::mt19937 random(2024);
+  for (std::size_t m : {1, 2, 15, 16, 17, 18, 47, 48, 49, 50, 111, 112, 113, 200}) {
+    for (int round = 0; round < 40; ++round) {
+      std::string text(m + static_cast<std::size_t>(random() % 300), 'a');
+      for (char& c : text) c = random() % 8 == 0 ? 'b' : 'a';
+      const std::size_t at = random() % (text.size() - m + 1);
+      std::string part = text.substr(at, m);
+      if (round % 2 == 1) part[random() % m] ^= 3;  // often not there at all
+      SetVariable("$t", text, false);
+      SetVariable("$q", part, false);
+      RunScript(lines, entryStart);
+      const std::size_t want = text.find(part);
+      ASSERT_EQ(ResolveValue("$p"), std::to_string(want == std::string::npos ? 0 : want + 1))
+          << m << " " << round;
     }
   }
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "support/ProcFunc.h"
 #include "support/casing.h"
 #include "support/cp1250.h"
+#include "tools/testhost/test_host.h"
 
 using namespace kw;
 
@@ -58,21 +61,23 @@ struct Case {
   Vars after;          // expected values afterwards (kUnset: absent)
 };
 
-// Runs each case on a fresh table, from _start (or the first line).
-void RunCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    ClearVariables();
-    for (const auto& [name, value] : c.before) SetVariable(name, value, false);
-    RunText(c.script);
-    for (const auto& [name, value] : c.after) {
-      if (value == kUnset) {
-        EXPECT_FALSE(Exists(UpperCase(name))) << c.script << " / " << name;
-      } else {
-        EXPECT_TRUE(Exists(UpperCase(name))) << c.script << " / " << name;
-        EXPECT_EQ(ResolveValue(name), value) << c.script << " / " << name;
-      }
+// Runs the case on a fresh table, from _start (or the first line).
+void RunCase(const Case& c, const TRunBounds& bounds = {}) {
+  ClearVariables();
+  for (const auto& [name, value] : c.before) SetVariable(name, value, false);
+  RunScriptBounded(Lines(c.script), entryStart, bounds);
+  for (const auto& [name, value] : c.after) {
+    if (value == kUnset) {
+      EXPECT_FALSE(Exists(UpperCase(name))) << c.script << " / " << name;
+    } else {
+      EXPECT_TRUE(Exists(UpperCase(name))) << c.script << " / " << name;
+      EXPECT_EQ(ResolveValue(name), value) << c.script << " / " << name;
     }
   }
+}
+
+void RunCases(const std::vector<Case>& cases) {
+  for (const Case& c : cases) RunCase(c);
 }
 
 // ---- entry points --------------------------------------------------------------------
@@ -496,6 +501,112 @@ TEST_F(Interpreter, EndlessRecursionEndsAtTheDepthBound) {
   RunText(":f\nADD $d, 1\nCALL f\nMOV $never, 1");
   EXPECT_EQ(ResolveValue("$d"), IntToText(static_cast<std::int32_t>(kMaxReturnDepth + 1)));
   EXPECT_FALSE(Exists("$NEVER"));
+}
+
+// Small byte and value bounds, so that each case shows the line where its run ends. A
+// text read or written counts its length; numbers taken or written as numbers do not;
+// the line that takes the budget below 0 completes and the run ends after it.
+TEST_F(Interpreter, ByteAndValueBounds) {
+  const auto bytes = [](std::int64_t n) { return TRunBounds{.Bytes = n}; };
+  const TRunBounds value4{.ValueBytes = 4};
+  const Vars five = {{"$m", "abcde"}};  // longer than the value bound, as a host's message may be
+  const std::string twenty = std::string(19, 'a') + "b";  // matches 19 bytes at every 'a'
+  const Vars search = {{"$p", "z"}, {"$q", twenty}, {"$t", std::string(40, 'a')}};
+  const std::pair<Case, TRunBounds> cases[] = {
+      // MOV 'abcd' counts 8 (read and written), MOV 'xyz' 6 more.
+      {{"MOV $a, 'abcd'\nMOV $b, 'xyz'\nMOV $c, 1", {}, {{"$b", "xyz"}, {"$c", kUnset}}}, bytes(13)},
+      {{"MOV $a, 'abcd'\nMOV $b, 'xyz'\nMOV $c, 1", {}, {{"$c", "1"}}}, bytes(14)},
+      // Each ADD reads 6 digits and writes for free; MOV $c counts 2 and ends the run.
+      {{"ADD $n, 1\nADD $n, 1\nMOV $c, 1\nMOV $d, 1", {{"$n", "123456"}},
+        {{"$n", "123458"}, {"$c", "1"}, {"$d", kUnset}}}, bytes(13)},
+      {{"IF $m = $m\nMOV $a, 1", five, {{"$a", kUnset}}}, bytes(9)},
+      {{"IF $m = $m\nMOV $a, 1", five, {{"$a", "1"}}}, bytes(10)},
+      // A write beyond the value bound is not made and ends the run.
+      {{"MOV $s, 'ab'\nSTRCON $s, 'cd'\nSTRCON $s, 'e'\nMOV $after, 1", {},
+        {{"$s", "abcd"}, {"$after", kUnset}}}, value4},
+      {{"STRCON $m, ''\nMOV $after, 1", five, {{"$m", "abcde"}, {"$after", kUnset}}}, value4},
+      {{"MOV $x, 'old'\nMOV $x, $m\nMOV $after, 1", five, {{"$x", "old"}, {"$after", kUnset}}}, value4},
+      {{"STRUP $m", five, {{"$m", "abcde"}}}, value4},
+      {{"STRTRIM $m", five, {{"$m", "abcde"}}}, value4},
+      {{"STRDEL $m, 9, 1", five, {{"$m", "abcde"}}}, value4},
+      // Results within the bound are written, however long their source.
+      {{"STRDEL $m, 1, 1\nSTRCOPY $x, $m, 2, 3\nSTRLEN $n, $m\nSTRPOS $p, 'e', $m\nMOV $after, 1", five,
+        {{"$m", "bcde"}, {"$x", "cde"}, {"$n", "4"}, {"$p", "4"}, {"$after", "1"}}}, value4},
+      // STRPOS counts 60 read, then 20 at each 'a' (16, then the 4 past them): its third
+      // position takes 100 below 0 and the run ends without an answer.
+      {{"STRPOS $p, $q, $t\nMOV $after, 1", search, {{"$p", "z"}, {"$after", kUnset}}}, bytes(100)},
+      {{"STRPOS $p, $q, $t\nMOV $after, 1", search, {{"$p", "0"}, {"$after", "1"}}}, {}},
+  };
+  for (const auto& [c, bounds] : cases) RunCase(c, bounds);
+}
+
+TEST_F(Interpreter, ConInfoStopsAtARefusedField) {
+  kwtest::TestHost host;
+  PluginLink = host.Link();
+  host.Contacts.push_back({"id", "ala", "abcde", "x", "", 3, 0, 3});
+  RunScriptBounded(Lines("CONINFO 'id', $n, $g, $d, $f\nMOV $after, 1"), entryStart,
+                   TRunBounds{.ValueBytes = 4});
+  EXPECT_EQ(ResolveValue("$n"), "ala");
+  for (const char* name : {"$G", "$D", "$F", "$AFTER"}) EXPECT_FALSE(Exists(name)) << name;
+}
+
+// Where a loop ends by the counting rule: round r (from 1) charges lineCharges(r)[i]
+// for its i-th line that reads or writes text; the run ends after the line that takes
+// the budget below 0. Returns that round and that line's index.
+std::pair<std::int64_t, std::size_t> LoopEnd(
+    const std::function<std::vector<std::int64_t>(std::int64_t)>& lineCharges) {
+  std::int64_t left = kMaxRunBytes;
+  for (std::int64_t round = 1;; ++round) {
+    const std::vector<std::int64_t> charges = lineCharges(round);
+    for (std::size_t i = 0; i < charges.size(); ++i)
+      if ((left -= charges[i]) < 0) return {round, i};
+  }
+}
+
+// Bytes of a counter's value: 0 while it is unset.
+std::int64_t Digits(std::int64_t n) { return n == 0 ? 0 : static_cast<std::int64_t>(std::to_string(n).size()); }
+
+std::size_t LongestValue() {
+  std::size_t longest = 0;
+  for (const TZmienna& v : VariableTable) longest = std::max(longest, v.Value.size());
+  return longest;
+}
+
+// Loops that held the host for seconds or minutes, or grew one value until memory ran
+// out, end at the default bounds where the rule says, and leave no value beyond the
+// value bound behind.
+TEST_F(Interpreter, ExpensiveLoopsEndAtTheByteAndValueBounds) {
+  const std::string message(60'000, 'm');
+  SetVariable("$_MESSAGE", message, false);
+  RunText(":l\nADD $n, 1\nMOV $x, $_MESSAGE\nGOTO l");
+  const auto copied = LoopEnd([](std::int64_t r) { return std::vector<std::int64_t>{Digits(r - 1), 120'000}; });
+  EXPECT_EQ(ResolveValue("$n"), std::to_string(copied.first));
+  EXPECT_EQ(ResolveValue("$x"), message);
+
+  ClearVariables();
+  RunText(":l\nADD $i, 1\nSTRCON $s, x\nSTRLEN $n, $s\nGOTO l");
+  // STRCON reads r - 1 and 1 and writes r; STRLEN reads r.
+  const auto [round, line] = LoopEnd([](std::int64_t r) { return std::vector<std::int64_t>{Digits(r - 1), 2 * r, r}; });
+  EXPECT_EQ(ResolveValue("$i"), std::to_string(round));
+  EXPECT_EQ(Entry("$S")->Value.size(), static_cast<std::size_t>(line >= 1 ? round : round - 1));
+  EXPECT_EQ(ResolveValue("$n"), std::to_string(line == 2 ? round : round - 1));
+
+  ClearVariables();
+  RunText("MOV $s, 'xxxxxxxxxxxxxxxx'\n:l\nADD $r, 1\nSTRCON $s, $s\nGOTO l");
+  EXPECT_EQ(ResolveValue("$r"), "21");  // 16 bytes doubled 20 times are 16 MiB; the 21st is refused
+  EXPECT_EQ(Entry("$S")->Value.size(), kMaxValueBytes);
+  EXPECT_EQ(LongestValue(), kMaxValueBytes);
+
+  // One STRPOS whose part matches 64 KB at every position of a 1 MB text.
+  ClearVariables();
+  SetVariable("$t", std::string(1 << 20, 'a'), false);
+  SetVariable("$q", std::string(1 << 16, 'a') + "b", false);
+  RunText("STRPOS $p, $q, $t\nMOV $after, 1");
+  EXPECT_FALSE(Exists("$P"));
+  EXPECT_FALSE(Exists("$AFTER"));
+
+  RunText("MOV $after, 1");  // the next run starts with a fresh budget
+  EXPECT_EQ(ResolveValue("$after"), "1");
 }
 
 // ---- the prepared-script cache -------------------------------------------------------
