@@ -1,12 +1,16 @@
 // TOptionsForm's behaviour: docking, Tab and Enter while docked, the help lines, and the
 // editors' files. Files are read and written whole as 8-bit text; a write replaces its
 // file atomically, so a failed save leaves the old file and the editor's text intact.
+// A save stops at the first file it cannot write, so the user meets one failure with
+// everything after it as it was, not a half-done save that went on regardless. An
+// editor whose window is gone is no text at all: its file is not written from it.
 // A file that existed but could not be read is not overwritten by the empty editor that
 // the failed read left behind: the host's dialog saves every page on OK, also pages the
 // user never looked at, and that must not wipe the user's script.
 #include "options/KwartlinForm1.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -23,18 +27,22 @@ constexpr std::string_view kCrLf = "\r\n";
 // What the user is told about files that could not be written or read.
 constexpr std::string_view kWriteFailed = "Nie udało się zapisać pliku:"_w;
 constexpr std::string_view kWriteKept = "Tekst pozostał w edytorze, a plik na dysku się nie zmienił."_w;
+constexpr std::string_view kEditorGone = "Edytora tego pliku już nie ma; plik na dysku się nie zmienił."_w;
+constexpr std::string_view kWriteSkipped = "Zapis przerwano, więc nie zapisano też pliku:"_w;
 constexpr std::string_view kReadFailed = "Nie udało się odczytać pliku:"_w;
 constexpr std::string_view kReadKept = "Pusty edytor nie zastąpi tego pliku przy zapisie."_w;
 
 }  // namespace
 
-std::string NormalizeLineBreaks(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
+std::string NormalizeLineBreaks(std::string_view text, TZeroByte zero) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == '\r') {
+    if (c == '\0') {
+      if (zero == TZeroByte::EndsText) break;
+      while (i + 1 < text.size() && text[i + 1] != '\r' && text[i + 1] != '\n') ++i;
+    } else if (c == '\r') {
       out += kCrLf;
       if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
     } else if (c == '\n') {
@@ -127,7 +135,9 @@ void TOptionsForm::SaveFreeBounds() { OptionsFormRect = view_->Bounds(); }
 void TOptionsForm::ApplyBounds(const TRect32& bounds) { view_->SetBounds(bounds); }
 
 TFileSave TOptionsForm::SaveEditorFile(ComponentId editor, const std::string& path,
-                                       bool& loadFailed, std::string& failures) {
+                                       bool& loadFailed, bool& editorGone) {
+  editorGone = !view_->EditorAvailable(editor);
+  if (editorGone) return TFileSave::Failed;
   const std::string text = view_->Text(editor);
   if (loadFailed && text.empty()) return TFileSave::Kept;
   bool written = false;
@@ -138,44 +148,56 @@ TFileSave TOptionsForm::SaveEditorFile(ComponentId editor, const std::string& pa
   } catch (...) {
     written = false;
   }
-  if (!written) {
-    failures += path;
-    failures += kCrLf;
-    return TFileSave::Failed;
-  }
+  if (!written) return TFileSave::Failed;
   loadFailed = false;
   return TFileSave::Written;
 }
 
 TSaveResult TOptionsForm::SaveEditorFiles() {
-  std::string failures;
-  TSaveResult result;
-  result.Script = SaveEditorFile(Memo1, ScriptPath, ScriptLoadFailed, failures);
-  result.SpamList = SaveEditorFile(Memo2, SpamListPath, SpamLoadFailed, failures);
-  if (!failures.empty()) {
+  TSaveResult result{TFileSave::Skipped, TFileSave::Skipped};
+  struct File {
+    ComponentId editor;
+    const std::string& path;
+    bool& loadFailed;
+    TFileSave& saved;
+  };
+  const File files[] = {{Memo1, ScriptPath, ScriptLoadFailed, result.Script},
+                        {Memo2, SpamListPath, SpamLoadFailed, result.SpamList}};
+  for (std::size_t i = 0; i < std::size(files); ++i) {
+    bool editorGone = false;
+    files[i].saved = SaveEditorFile(files[i].editor, files[i].path, files[i].loadFailed, editorGone);
+    if (files[i].saved != TFileSave::Failed) continue;
     std::string message(kWriteFailed);
     message += kCrLf;
-    message += failures;
-    message += kWriteKept;
+    message += files[i].path;
+    message += kCrLf;
+    message += editorGone ? kEditorGone : kWriteKept;
+    for (std::size_t j = i + 1; j < std::size(files); ++j) {
+      message += kCrLf;
+      message += kWriteSkipped;
+      message += kCrLf;
+      message += files[j].path;
+    }
     view_->ShowError(message);
+    break;
   }
   return result;
 }
 
-bool TOptionsForm::LoadEditorFile(ComponentId editor, const std::string& path) {
+bool TOptionsForm::LoadEditorFile(ComponentId editor, const std::string& path, TZeroByte zero) {
   view_->SetText(editor, "");
   if (!FileExists(path)) return true;
   std::string contents;
   if (!ReadWholeFile(path, contents)) return false;
-  view_->SetText(editor, NormalizeLineBreaks(contents));
+  view_->SetText(editor, NormalizeLineBreaks(contents, zero));
   return true;
 }
 
 void TOptionsForm::LoadEditorFiles() {
   std::string failures;
-  ScriptLoadFailed = !LoadEditorFile(Memo1, ScriptPath);
+  ScriptLoadFailed = !LoadEditorFile(Memo1, ScriptPath, TZeroByte::EndsText);
   if (ScriptLoadFailed) failures += ScriptPath + std::string(kCrLf);
-  SpamLoadFailed = !LoadEditorFile(Memo2, SpamListPath);
+  SpamLoadFailed = !LoadEditorFile(Memo2, SpamListPath, TZeroByte::EndsLine);
   if (SpamLoadFailed) failures += SpamListPath + std::string(kCrLf);
   if (!failures.empty()) {
     std::string message(kReadFailed);

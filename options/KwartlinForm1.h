@@ -13,9 +13,14 @@
 
 namespace kw {
 
+// What a zero byte in a loaded file ends: the whole text (the script, as its loader
+// reads it), or only its own line, whose rest is dropped (the spam list, whose loader
+// keeps every later rule).
+enum class TZeroByte { EndsText, EndsLine };
+
 // Every line break (CR LF, a lone CR, a lone LF) becomes CR LF, so LF CR is two breaks;
-// a zero byte ends the text.
-std::string NormalizeLineBreaks(std::string_view text);
+// a zero byte ends what `zero` says.
+std::string NormalizeLineBreaks(std::string_view text, TZeroByte zero = TZeroByte::EndsText);
 
 // An editor's text as its file holds it: every line, the last one included, followed by
 // CR LF; an empty last line is no line.
@@ -24,7 +29,9 @@ std::string EditorFileText(std::string_view editorText);
 enum class TFileSave {
   Written,  // the file now holds the editor's text
   Kept,     // left alone: it could not be read at creation and the editor is still empty
-  Failed,   // could not be written; the old file and the editor's text are unchanged
+  Failed,   // not written: the write failed (the old file and the editor's text are
+            // unchanged) or the editor is gone (the old file is unchanged)
+  Skipped,  // not tried: a file before it failed, and a save stops there
 };
 
 struct TSaveResult {
@@ -65,7 +72,8 @@ class TOptionsForm final : private IOptionsEvents {
   void SetDetached(bool detach);
   void SaveFreeBounds();
   void ApplyBounds(const TRect32& bounds);
-  // Writes both editors to their files; reports every file it could not write.
+  // Writes Memo1, then Memo2, to their files; stops at the first that fails and
+  // reports it with the one left unwritten.
   TSaveResult SaveEditorFiles();
 
   // The page area this form docks into, as the host gave it at creation.
@@ -100,9 +108,10 @@ class TOptionsForm final : private IOptionsEvents {
   void MenuItemChosen(int item) override;
 
   // Loads one file into an editor; false when it exists but could not be read.
-  bool LoadEditorFile(ComponentId editor, const std::string& path);
+  bool LoadEditorFile(ComponentId editor, const std::string& path, TZeroByte zero);
+  // editorGone tells a failure for want of the editor from one of the write.
   TFileSave SaveEditorFile(ComponentId editor, const std::string& path, bool& loadFailed,
-                           std::string& failures);
+                           bool& editorGone);
 
   TWindowHandle HostWindow = 0;         // the host's page area; 0 until the first show
   TRect32 DockedRect;                   // the page area at the first show

@@ -72,11 +72,16 @@ void SavePage() {
   if (!OptionsForm) return;
   OptionsForm->SetDetached(false);
   const TSaveResult saved = OptionsForm->SaveEditorFiles();
-  // A file that could not be written is reported by the form; its old contents are still
-  // on disk, so reloading it would only throw away the running script (and its variables)
-  // for the same old text. The running script, or spam list, stays instead.
-  if (saved.Script != TFileSave::Failed) ReloadScript(true);
-  if (saved.SpamList != TFileSave::Failed) LoadSpamList();
+  // The save stops at the first file it cannot write (the form reports it), and what
+  // runs follows what is on disk: the script, or the spam list, is reloaded only when
+  // this save left its file as the editor meant it (written, or kept because it could
+  // not be read). A file that failed or was not tried still holds its old text, and
+  // reloading that would only throw away the running script's variables for nothing;
+  // so with the script's file failing nothing is reloaded, and with only the spam list's
+  // failing the new script runs beside the old list.
+  const auto asMeant = [](TFileSave s) { return s == TFileSave::Written || s == TFileSave::Kept; };
+  if (asMeant(saved.Script)) ReloadScript(true);
+  if (asMeant(saved.SpamList)) LoadSpamList();
 }
 
 void DestroyPage() {

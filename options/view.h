@@ -150,6 +150,9 @@ class IOptionsView {
 
   // Editors. Offsets count characters of the whole text, a line break as two.
   virtual std::string Text(ComponentId editor) const = 0;
+  // False once the editor is gone with its text (its window destroyed under the form):
+  // its Text is then empty and says nothing of what the user wrote.
+  virtual bool EditorAvailable(ComponentId editor) const = 0;
   virtual void SetText(ComponentId editor, std::string_view text) = 0;  // reports a change
   virtual int CaretOffset(ComponentId editor) const = 0;
   virtual void SetCaretOffset(ComponentId editor, int offset) = 0;  // empties the selection

@@ -125,6 +125,7 @@ std::string THeadlessOptionsView::Text(ComponentId editor) const { return Editor
 
 void THeadlessOptionsView::SetText(ComponentId editor, std::string_view text) {
   Editor& e = EditorOf(editor);
+  if (e.lost) return;
   e.text = std::string(text.substr(0, text.find('\0')));
   e.selStart = e.selEnd = 0;
   Changed(editor);
@@ -180,7 +181,7 @@ std::string THeadlessOptionsView::Line(ComponentId editor, int line) const {
 void THeadlessOptionsView::ReplaceLine(ComponentId editor, int line, std::string_view text) {
   Editor& e = EditorOf(editor);
   const auto starts = LineStarts(e.text);
-  if (line < 0 || static_cast<std::size_t>(line) >= starts.size()) return;
+  if (e.lost || line < 0 || static_cast<std::size_t>(line) >= starts.size()) return;
   const std::size_t start = starts[static_cast<std::size_t>(line)];
   e.text.replace(start, LineEnd(e.text, start) - start, text);
   e.selStart = e.selEnd = start + text.size();
@@ -189,9 +190,14 @@ void THeadlessOptionsView::ReplaceLine(ComponentId editor, int line, std::string
 
 void THeadlessOptionsView::ReplaceSelection(ComponentId editor, std::string_view text) {
   Editor& e = EditorOf(editor);
+  if (e.lost) return;
   e.text.replace(e.selStart, e.selEnd - e.selStart, text);
   e.selStart = e.selEnd = e.selStart + text.size();
   Changed(editor);
+}
+
+void THeadlessOptionsView::DestroyEditor(ComponentId editor) {
+  EditorOf(editor) = Editor{"", 0, 0, true};
 }
 
 void THeadlessOptionsView::SetLabel(ComponentId label, std::string_view text) {

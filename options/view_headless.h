@@ -40,6 +40,7 @@ class THeadlessOptionsView final : public IOptionsView {
   int ActiveTab() const override { return activeTab_; }
   void SetActiveTab(int tab) override;
   std::string Text(ComponentId editor) const override;
+  bool EditorAvailable(ComponentId editor) const override { return !EditorOf(editor).lost; }
   void SetText(ComponentId editor, std::string_view text) override;
   int CaretOffset(ComponentId editor) const override;
   void SetCaretOffset(ComponentId editor, int offset) override;
@@ -94,6 +95,9 @@ class THeadlessOptionsView final : public IOptionsView {
   // submenu or unknown id, or when no menu is open.
   bool ChooseMenuItem(int id);
   void CloseMenu() { menuOpen_ = false; }
+  // The editor's window is destroyed under the form, as a foreign window procedure
+  // might do it: its text is gone and it stays empty.
+  void DestroyEditor(ComponentId editor);
   // Asks the form to measure or draw an item, as the toolkit would while the menu is open.
   void MeasureMenuItem(int id, IDrawSurface& surface, int& width, int& height);
   void DrawMenuItem(int id, IDrawSurface& surface, const TMenuRect& rect, bool selected);
@@ -103,6 +107,7 @@ class THeadlessOptionsView final : public IOptionsView {
     std::string text;          // whole text, CR LF line breaks
     std::size_t selStart = 0;  // offset of the selection's start: the caret
     std::size_t selEnd = 0;    // offset just past the selection; = selStart when none
+    bool lost = false;         // destroyed: empty for good
   };
 
   Editor& EditorOf(ComponentId editor);

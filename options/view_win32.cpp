@@ -10,6 +10,16 @@
 // - The editors are subclassed: key and mouse events reach the form; a Tab or Enter the
 //   form has already inserted has its WM_CHAR dropped, so one key press yields one
 //   character whether or not the host lets the key through as text.
+// - No key press takes a part of the form away. A host whose loop runs IsDialogMessage
+//   would hand the editors a dialog's rules: a multi-line EDIT then closes its parent on
+//   Esc and moves on instead of typing a Tab. The editors never learn that they sit in
+//   a dialog (the EDIT class's WM_GETDLGCODE never sees the message IsDialogMessage
+//   passes along), and every window the form makes, the tab control included, refuses
+//   to be closed (WM_CLOSE, SC_CLOSE) and ignores a dialog's OK and Cancel (IDOK,
+//   IDCANCEL, which Enter and Esc send where no control wants them). Only the form's
+//   owner destroys it.
+// - An editor whose window is gone anyway is reported as unavailable rather than read
+//   as empty, so that no save puts an empty text in place of the user's file.
 // - Setting an editor's text reports a change (a multi-line EDIT sends no EN_CHANGE for
 //   WM_SETTEXT), just once.
 // - Should the host destroy its page window with the form still in it, the editors'
@@ -134,6 +144,9 @@ class TWin32OptionsView final : public IOptionsView {
 
   void SetEvents(IOptionsEvents* events) override { events_ = events; }
   TWindowHandle WindowHandle() const override { return FromHwnd(form_ ? form_ : lastForm_); }
+  bool EditorAvailable(ComponentId editor) const override {
+    return !(editor == ComponentId::Memo2 ? memo2Lost_ : memo1Lost_);
+  }
   TWindowHandle ParentWindow() const override { return parent_; }
   void SetParentWindow(TWindowHandle parent) override;
   void SetBorderStyle(TBorderStyle style) override;
@@ -214,11 +227,43 @@ class TWin32OptionsView final : public IOptionsView {
   bool settingText_ = false;   // inside SetText: its EN_CHANGE is reported by SetText
   WPARAM droppedKey_ = 0;      // Tab or Enter already inserted: drop its WM_CHAR
   bool destroying_ = false;    // our own DestroyWindow is running
+  bool formDestroyed_ = false;  // the form's WM_DESTROY has come: its editors' texts are kept
+  bool memo1Lost_ = false;      // Memo1's window went before the form's, its text with it
+  bool memo2Lost_ = false;      // the same for Memo2
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // false once destroyed
 
   std::vector<std::optional<TMenuItem>> items_;  // by view id; deleted = empty
   std::vector<HMENU> submenus_;                  // by view id; the submenu's own menu
 };
+
+// What would close one of the form's windows, or what a dialog's keys send for OK and
+// Cancel: the windows the form makes answer none of them.
+bool IsCloseRequest(UINT message, WPARAM w) {
+  switch (message) {
+    case WM_CLOSE:
+      return true;
+    case WM_SYSCOMMAND:
+      return (w & 0xFFF0u) == SC_CLOSE;
+    case WM_COMMAND:
+      return LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL;  // no control of ours has these ids
+    default:
+      return false;
+  }
+}
+
+// The system's controls of the form (tab control, buttons, labels) keep their class's
+// procedure in their user data and refuse close requests in front of it.
+LRESULT CALLBACK GuardProc(HWND h, UINT message, WPARAM w, LPARAM l) {
+  if (IsCloseRequest(message, w)) return 0;
+  const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  return own ? CallWindowProcA(own, h, message, w, l) : DefWindowProcA(h, message, w, l);
+}
+
+void RefuseClose(HWND h) {
+  if (!h) return;
+  SetWindowLongPtrA(h, GWLP_USERDATA, GetWindowLongPtrA(h, GWLP_WNDPROC));
+  SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GuardProc));
+}
 
 void RegisterClasses(HINSTANCE instance) {
   WNDCLASSEXA form{};
@@ -324,6 +369,7 @@ void TWin32OptionsView::CreateWindows() {
   label2_ = Child(panel2_, "STATIC", label2Text_.c_str(), SS_OWNERDRAW, ComponentId::Label2);
   memo2_ = Child(sheet2_, "EDIT", "", editorStyle, ComponentId::Memo2, WS_EX_CLIENTEDGE);
 
+  for (HWND control : {tabs_, button1_, button2_, button3_, label1_, label2_}) RefuseClose(control);
   for (HWND memo : {memo1_, memo2_}) {
     Send(memo, WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_), FALSE);
     Send(memo, EM_SETLIMITTEXT, 0, 0);  // no limit on what the user types
@@ -742,15 +788,16 @@ bool TWin32OptionsView::ChildNotification(UINT message, WPARAM w, LPARAM l, LRES
 }
 
 LRESULT TWin32OptionsView::FormMessage(HWND h, UINT message, WPARAM w, LPARAM l) {
+  // The free window has no close button; it goes back with "Wyjmij" okno.
+  if (IsCloseRequest(message, w)) return 0;
   switch (message) {
     case WM_SIZE:
       Layout();
       return 0;
-    case WM_CLOSE:
-      return 0;  // the free window has no close button; it goes back with "Wyjmij" okno
     case WM_DESTROY:
       // The host may take its page window down with the form in it.
       if (!destroying_) KeepEditorTexts();
+      formDestroyed_ = true;
       break;
     case WM_NCDESTROY:
       form_ = tabs_ = sheet1_ = sheet2_ = panel1_ = panel2_ = nullptr;
@@ -768,9 +815,18 @@ LRESULT TWin32OptionsView::FormMessage(HWND h, UINT message, WPARAM w, LPARAM l)
 LRESULT TWin32OptionsView::EditorMessage(HWND h, UINT message, WPARAM w, LPARAM l) {
   const ComponentId editor = EditorOf(h);
   const std::shared_ptr<bool> alive = alive_;
+  if (IsCloseRequest(message, w)) return 0;
   switch (message) {
     case WM_GETDLGCODE:
-      return CallWindowProcA(editProc_, h, message, w, l) | DLGC_WANTTAB | DLGC_WANTALLKEYS;
+      // Without the message (l) the EDIT never switches to its dialog rules, which would
+      // drop a typed Tab and post WM_CLOSE to the tab sheet on Esc.
+      return CallWindowProcA(editProc_, h, message, w, 0) | DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_NCDESTROY:
+      // Gone before the form: its text is lost, and no save may read it as empty.
+      if (!formDestroyed_) (editor == ComponentId::Memo2 ? memo2Lost_ : memo1Lost_) = true;
+      if (h == memo1_) memo1_ = nullptr;
+      if (h == memo2_) memo2_ = nullptr;
+      break;
     case WM_KEYDOWN: {
       droppedKey_ = 0;
       const bool typed = events_ && events_->EditorKeyDown(editor, static_cast<int>(w));
@@ -824,6 +880,7 @@ LRESULT CALLBACK TWin32OptionsView::FormProc(HWND h, UINT message, WPARAM w, LPA
 
 LRESULT CALLBACK TWin32OptionsView::PaneProc(HWND h, UINT message, WPARAM w, LPARAM l) {
   try {
+    if (IsCloseRequest(message, w)) return 0;
     if (TWin32OptionsView* view = ViewOf(h, message, l)) {
       LRESULT result = 0;
       if (view->ChildNotification(message, w, l, result)) return result;

@@ -30,8 +30,8 @@ TEST_F(AtomicSave, ScriptKeepsItsOldFileAndKeepsRunning) {
     Page(3);
     EXPECT_EQ(ReadBytes(data_ / "Kwartlin.dat"), kOldScript);
     EXPECT_EQ(kw::ScriptLines, (kw::TScriptLines{":_init", "MOV $v, old"}));  // not reloaded
-    EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), "nowy\r\n");  // the fault was spent on the script
-    EXPECT_EQ(kw::SpamList, (kw::TSpamList{"nowy"}));
+    EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), kOldSpam);  // not tried after the script's failure
+    EXPECT_EQ(kw::SpamList, (kw::TSpamList{"stary"}));
     EXPECT_FALSE(View().Errors().empty());
     EXPECT_EQ(FolderNames(data_), (std::vector<std::string>{"Kwartlin.dat", "Kwartlin.spm"}));
   }
@@ -40,20 +40,22 @@ TEST_F(AtomicSave, ScriptKeepsItsOldFileAndKeepsRunning) {
   EXPECT_EQ(kw::ResolveValue("$v"), "new");
 }
 
-// The spam list is written second. With the script's folder blocked by a file, the
-// script's save fails before it writes anything, so the fault reaches the spam list.
+// The spam list is written second, and a save stops at its first failure. With the
+// script's folder blocked by a file, the script's save fails before it writes anything,
+// so the spam list is not even tried.
 TEST_F(AtomicSave, SpamListKeepsItsOldFile) {
+  const std::string scriptPath = kw::ScriptPath;
   WriteBytes(root_ / "zablokowany", "plik zamiast folderu");
   kw::ScriptPath = (root_ / "zablokowany" / "Kwartlin.dat").string();
   WriteBytes(data_ / "Kwartlin.spm", kOldSpam);
   kw::LoadSpamList();
   Page(1);
   View().SetText(kw::ComponentId::Memo2, "nowy\r\n");
-  kw::SetWriteFaultForTesting(3);
   Page(3);
   EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), kOldSpam);
   EXPECT_EQ(kw::SpamList, (kw::TSpamList{"stary"}));
   EXPECT_EQ(FolderNames(data_), std::vector<std::string>{"Kwartlin.spm"});
+  kw::ScriptPath = scriptPath;
   Page(3);
   EXPECT_EQ(ReadBytes(data_ / "Kwartlin.spm"), "nowy\r\n");
   EXPECT_EQ(kw::SpamList, (kw::TSpamList{"nowy"}));

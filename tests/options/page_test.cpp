@@ -1,9 +1,11 @@
 // The page callback as the host drives it: the fields it writes, the form's life from
 // show to destroy, docking around hide, save and destroy, and the save's file work.
+#include <algorithm>
 #include <cstring>
 
 #include "options_fixture.h"
 #include "script/loader.h"
+#include "script/spam.h"
 #include "support/cp1250.h"
 #include "support/platform.h"
 
@@ -13,6 +15,7 @@ namespace {
 using kw::operator""_w;
 
 constexpr std::string_view kWriteFailed = "Nie udało się zapisać"_w;
+constexpr std::string_view kWriteSkipped = "nie zapisano też"_w;
 
 using kw::ComponentId;
 using kw::TRect32;
@@ -204,25 +207,40 @@ TEST_F(PageTest, DestroyedPageComesBackAsANewFormThatLoadsAgain) {
   EXPECT_TRUE(CallsOf("Tlen/RemoveDialogHandle").size() == 1u);
 }
 
-TEST_F(PageTest, LoadingMakesEveryBreakCrLfAndStopsAtZero) {
+// A zero byte ends the script's whole text, but only its own line of the spam list:
+// the spam editor shows the rules the spam loader keeps.
+TEST_F(PageTest, LoadingMakesEveryBreakCrLfAndAZeroEndsTheScriptOrOneSpamLine) {
+  using namespace std::string_literals;
   struct Case {
     std::string file;
-    std::string editor;
+    std::string script;
+    std::string spam;
   } cases[] = {
-      {"a\r\nb", "a\r\nb"},
-      {"a\rb\nc", "a\r\nb\r\nc"},
-      {"a\n\rb", "a\r\n\r\nb"},
-      {"a\r\r\nb\n", "a\r\n\r\nb\r\n"},
-      {std::string("ab\0cd", 5), "ab"},
-      {"", ""},
+      {"a\r\nb", "a\r\nb", "a\r\nb"},
+      {"a\rb\nc", "a\r\nb\r\nc", "a\r\nb\r\nc"},
+      {"a\n\rb", "a\r\n\r\nb", "a\r\n\r\nb"},
+      {"a\r\r\nb\n", "a\r\n\r\nb\r\n", "a\r\n\r\nb\r\n"},
+      {"ab\0cd"s, "ab", "ab"},
+      {"ab\0cd\r\nef\0\ngh"s, "ab", "ab\r\nef\r\ngh"},
+      {"\0x\ry\0\0z\r\n\0"s, "", "\r\ny\r\n"},
+      {"x\r\0\nkup"s, "x\r\n", "x\r\n\r\nkup"},
+      {"", "", ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.editor);
+    SCOPED_TRACE(c.spam);
     WriteBytes(ScriptFile(), c.file);
     WriteBytes(SpamFile(), c.file);
     Page(1);
-    EXPECT_EQ(View().Text(ComponentId::Memo1), c.editor);
-    EXPECT_EQ(View().Text(ComponentId::Memo2), c.editor);
+    EXPECT_EQ(View().Text(ComponentId::Memo1), c.script);
+    EXPECT_EQ(View().Text(ComponentId::Memo2), c.spam);
+    kw::TSpamList shown;
+    for (std::size_t start = 0; start <= c.spam.size();) {
+      const std::size_t end = std::min(c.spam.find("\r\n", start), c.spam.size());
+      if (end > start) shown.push_back(c.spam.substr(start, end - start));
+      start = end + 2;
+    }
+    kw::LoadSpamList();
+    EXPECT_EQ(kw::SpamList, shown);
     kw::FreeOptionsForm();
   }
 }
@@ -288,16 +306,18 @@ TEST_F(PageTest, ZapiszThatCannotWriteReportsItAndLosesNothing) {
   ASSERT_TRUE(View().ClickButton(ComponentId::Button3));
 
   EXPECT_EQ(ReadBytes(ScriptFile()), "old script\r\n");
-  EXPECT_EQ(ReadBytes(SpamFile()), "new spam\r\n");
+  EXPECT_FALSE(std::filesystem::exists(SpamFile()));  // not tried after the failure
   EXPECT_EQ(View().Text(ComponentId::Memo1), "new script");
   ASSERT_EQ(View().Errors().size(), 1u);
-  EXPECT_NE(View().Errors()[0].find(kw::ScriptPath), std::string::npos);
-  EXPECT_EQ(View().Errors()[0].find(kw::SpamListPath), std::string::npos);
-  EXPECT_NE(View().Errors()[0].find(std::string(kWriteFailed)), std::string::npos);
+  const std::string& error = View().Errors()[0];
+  EXPECT_NE(error.find(std::string(kWriteFailed)), std::string::npos);
+  EXPECT_LT(error.find(kw::ScriptPath), error.find(std::string(kWriteSkipped)));
+  EXPECT_LT(error.find(std::string(kWriteSkipped)), error.find(kw::SpamListPath));
 
   // The next try goes through.
   View().ClickButton(ComponentId::Button3);
   EXPECT_EQ(ReadBytes(ScriptFile()), "new script\r\n");
+  EXPECT_EQ(ReadBytes(SpamFile()), "new spam\r\n");
   EXPECT_EQ(View().Errors().size(), 1u);
 }
 
@@ -313,9 +333,60 @@ TEST_F(PageTest, HostSaveKeepsTheRunningScriptWhenItsFileCannotBeWritten) {
 
   EXPECT_EQ(kw::ScriptLines, running);
   EXPECT_EQ(kw::ResolveValue("$new"), "");
-  EXPECT_EQ(kw::SpamList.size(), 1u);  // its own file was written, so it is reloaded
+  EXPECT_TRUE(kw::SpamList.empty());  // its file was not tried, so it is not reloaded
+  EXPECT_FALSE(std::filesystem::exists(SpamFile()));
   EXPECT_EQ(View().Errors().size(), 1u);
   EXPECT_EQ(View().Text(ComponentId::Memo1), ":_init\r\nMOV $new, 1");
+}
+
+// What failed decides what was written; a host save reloads exactly the files it wrote.
+TEST_F(PageTest, ASaveStopsAtTheFirstFailureAndTheHostReloadsOnlyWhatItWrote) {
+  enum class Fault { SpamWrite, ScriptEditorGone, SpamEditorGone };
+  struct Case {
+    Fault fault;
+    std::int32_t action;  // 0: "Zapisz"
+    bool scriptWritten;
+  } cases[] = {
+      {Fault::SpamWrite, 0, true},
+      {Fault::SpamWrite, 3, true},
+      {Fault::ScriptEditorGone, 4, false},
+      {Fault::ScriptEditorGone, 0, false},
+      {Fault::SpamEditorGone, 3, true},
+  };
+  const std::string oldScript = ":_init\r\nMOV $old, 1\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.fault) * 10 + c.action);
+    WriteBytes(ScriptFile(), oldScript);
+    std::filesystem::remove_all(SpamFile());
+    if (c.fault == Fault::SpamWrite)
+      std::filesystem::create_directories(SpamFile());  // no file can replace a folder
+    else
+      WriteBytes(SpamFile(), "old\r\n");
+    kw::ClearVariables();
+    kw::ReloadScript(false);
+    kw::SpamList = {"running"};
+    Page(1);
+    View().SetText(ComponentId::Memo1, ":_init\r\nMOV $new, 1");
+    View().SetText(ComponentId::Memo2, "new");
+    if (c.fault == Fault::ScriptEditorGone) View().DestroyEditor(ComponentId::Memo1);
+    if (c.fault == Fault::SpamEditorGone) View().DestroyEditor(ComponentId::Memo2);
+
+    if (c.action == 0) {
+      ASSERT_TRUE(View().ClickButton(ComponentId::Button3));
+    } else {
+      ASSERT_EQ(Page(c.action), 0);
+    }
+    EXPECT_EQ(ReadBytes(ScriptFile()), c.scriptWritten ? ":_init\r\nMOV $new, 1\r\n" : oldScript);
+    if (c.fault != Fault::SpamWrite) {
+      EXPECT_EQ(ReadBytes(SpamFile()), "old\r\n");
+    }
+    EXPECT_EQ(kw::ResolveValue("$new"), c.action != 0 && c.scriptWritten ? "1" : "");
+    EXPECT_EQ(kw::SpamList, kw::TSpamList{"running"});
+    ASSERT_EQ(View().Errors().size(), 1u);
+    const std::string& failing = c.fault == Fault::ScriptEditorGone ? kw::ScriptPath : kw::SpamListPath;
+    EXPECT_NE(View().Errors()[0].find(failing), std::string::npos);
+    kw::FreeOptionsForm();
+  }
 }
 
 TEST_F(PageTest, SaveCreatesAMissingDataFolder) {

@@ -1,6 +1,7 @@
 // The options page on a real window: a host dialog of the test's own provides the page
 // area, the page callback drives the form, and the test acts through window messages
-// and reads everything back through the Win32 API. Screenshots of the docked page, the
+// and reads everything back through the Win32 API. Keys go through a plain host loop
+// and through one that runs IsDialogMessage. Screenshots of the docked page, the
 // free window and the open reference menu go to the build folder.
 #include <windows.h>
 #include <commctrl.h>
@@ -25,10 +26,14 @@ constexpr std::string_view kConstants = "Stałe"_w;
 constexpr std::string_view kReadFailed = "Nie udało się odczytać"_w;
 constexpr std::string_view kPolishLine = ":_start\r\n  goto koniec\r\nmov $a, 'zażółć gęślą jaźń'\r\n"_w;
 
-void Pump(int rounds = 4) {
+// A host's message loop; with dialogs given, one that first offers every message to
+// IsDialogMessage for each of them.
+void Pump(int rounds = 4, std::initializer_list<HWND> dialogs = {}) {
   for (int i = 0; i < rounds; ++i) {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (std::any_of(dialogs.begin(), dialogs.end(), [&](HWND d) { return IsDialogMessageA(d, &m); }))
+        continue;
       TranslateMessage(&m);
       DispatchMessageA(&m);
     }
@@ -300,9 +305,91 @@ class WindowTest : public OptionsTest {
     SendMessageA(h, WM_LBUTTONUP, 0, point);
   }
 
+  // Every part of the form that has a window of its own.
+  static constexpr ComponentId kParts[] = {
+      ComponentId::PageControl1, ComponentId::TabSheet1, ComponentId::Panel1,
+      ComponentId::Button1,      ComponentId::Memo1,     ComponentId::TabSheet2,
+      ComponentId::Memo2,        ComponentId::Button2,   ComponentId::Button3,
+      ComponentId::Panel2,       ComponentId::Label2,    ComponentId::Label1};
+
+  // The form and every part of it still there.
+  ::testing::AssertionResult AllPartsAlive() {
+    if (!IsWindow(Form())) return ::testing::AssertionFailure() << "the form is gone";
+    for (ComponentId part : kParts)
+      if (!IsWindow(Control(part)))
+        return ::testing::AssertionFailure() << "part " << static_cast<int>(part) << " is gone";
+    return ::testing::AssertionSuccess();
+  }
+
   static inline HWND host_ = nullptr;
   static inline HWND page_ = nullptr;
 };
+
+// How the host's message loop treats keys: plain (TranslateMessage, DispatchMessage), or
+// first through IsDialogMessage, as a host does that keeps Tab and Enter for its dialog's
+// own navigation. Such a loop hands the editors a dialog's keyboard rules unless they
+// refuse them. The dialog loop tries the host's window first (the docked form sits in
+// it), then the handle the page registered (the free window, which does not).
+enum class HostLoop { Plain, Dialog };
+
+void PrintTo(HostLoop loop, std::ostream* out) { *out << (loop == HostLoop::Plain ? "Plain" : "Dialog"); }
+
+class HostLoopTest : public WindowTest, public ::testing::WithParamInterface<HostLoop> {
+ protected:
+  // One key press as the keyboard brings it: down and up queued for the editor, the
+  // character made by the host loop's TranslateMessage.
+  void Press(ComponentId editor, WPARAM key) {
+    HWND h = Control(editor);
+    const auto scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(h, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(h, WM_KEYUP, key, scan | static_cast<LPARAM>(0xC0000001u));
+    if (GetParam() == HostLoop::Dialog)
+      Pump(2, {host_, Form()});
+    else
+      Pump(2);
+  }
+};
+
+std::string LoopName(const ::testing::TestParamInfo<HostLoop>& loop) {
+  return ::testing::PrintToString(loop.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLoops, HostLoopTest,
+                         ::testing::Values(HostLoop::Plain, HostLoop::Dialog), &LoopName);
+
+// One press, one tab or line break, docked or free; Esc types nothing and takes nothing
+// away, so the save that follows still writes what the user wrote.
+TEST_P(HostLoopTest, EachKeyTypesItsTextOnceAndTakesNoPartAway) {
+  struct KeyPress {
+    WPARAM key;
+    std::string text;  // the editor's text after it, from "ab\r\ncd" with the caret at 1
+    int caret;
+  } presses[] = {
+      {VK_TAB, "a\tb\r\ncd", 2},
+      {VK_ESCAPE, "a\tb\r\ncd", 2},
+      {VK_RETURN, "a\t\r\nb\r\ncd", 4},
+  };
+  Show();
+  for (bool docked : {true, false}) {
+    if (!docked) Click(ComponentId::Button2);
+    for (ComponentId editor : {ComponentId::Memo1, ComponentId::Memo2}) {
+      HWND h = Control(editor);
+      SendMessageA(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ab\r\ncd"));
+      SetCaret(editor, 1);
+      for (const KeyPress& p : presses) {
+        SCOPED_TRACE(std::string(docked ? "docked " : "free ") +
+                     std::to_string(static_cast<int>(editor)) + " key " + std::to_string(p.key));
+        Press(editor, p.key);
+        ASSERT_TRUE(AllPartsAlive());
+        EXPECT_EQ(TextOf(h), p.text);
+        EXPECT_EQ(Caret(editor), p.caret);
+      }
+    }
+  }
+  ASSERT_EQ(Act(3), 0);
+  EXPECT_EQ(ReadBytes(ScriptFile()), "a\t\r\nb\r\ncd\r\n");
+  EXPECT_EQ(ReadBytes(SpamFile()), "a\t\r\nb\r\ncd\r\n");
+}
 
 TEST_F(WindowTest, ShowingTwiceMakesOneFormInThePageArea) {
   ASSERT_EQ(Show(), 0);
@@ -508,6 +595,46 @@ TEST_F(WindowTest, APageWindowDestroyedUnderTheFormLosesNoText) {
   EXPECT_EQ(ReadBytes(ScriptFile()), "exit\r\n");
   ASSERT_EQ(Act(5), 0);
   EXPECT_EQ(kw::OptionsForm, nullptr);
+}
+
+TEST_F(WindowTest, CloseRequestsToAnyPartTakeNothingAway) {
+  struct Request {
+    UINT message;
+    WPARAM w;
+  } requests[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}, {WM_COMMAND, IDCANCEL}, {WM_COMMAND, IDOK}};
+  Show();
+  SendMessageA(Control(ComponentId::Memo1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("exit"));
+  for (bool docked : {true, false}) {
+    if (!docked) Click(ComponentId::Button2);
+    std::vector<std::pair<int, HWND>> targets{{-1, Form()}};
+    for (ComponentId part : kParts) targets.emplace_back(static_cast<int>(part), Control(part));
+    for (const auto& [part, target] : targets) {
+      for (const Request& r : requests) {
+        SendMessageA(target, r.message, r.w, 0);
+        ASSERT_TRUE(AllPartsAlive()) << "message " << r.message << " " << r.w << " to part "
+                                     << part << (docked ? " docked" : " free");
+      }
+      Pump(1);
+    }
+  }
+  EXPECT_EQ(TextOf(Control(ComponentId::Memo1)), "exit");
+}
+
+TEST_F(WindowTest, AnEditorWhoseWindowIsGoneIsNotSavedAndTheFailureIsReported) {
+  WriteBytes(ScriptFile(), ":_init\r\nMOV $old, 1\r\n");
+  kw::ReloadScript(false);
+  const kw::TScriptLines running = kw::ScriptLines;
+  Show();
+  SendMessageA(Control(ComponentId::Memo2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("spam"));
+  DestroyWindow(Control(ComponentId::Memo1));
+  gErrorBoxText.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, &CloseErrorBox);
+  ASSERT_EQ(Act(3), 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(ReadBytes(ScriptFile()), ":_init\r\nMOV $old, 1\r\n");
+  EXPECT_FALSE(std::filesystem::exists(SpamFile()));  // the save stops at the failure
+  EXPECT_EQ(kw::ScriptLines, running);
+  EXPECT_NE(gErrorBoxText.find(kw::ScriptPath), std::string::npos);
 }
 
 }  // namespace
