@@ -1,0 +1,370 @@
+// The playground's engine: the C functions the page's worker calls. Each one answers a
+// JSON text (UTF-8) that stays valid until the next call. Everything the page shows
+// comes from here, and everything here is the simulator's or the plugin's own code:
+//
+// - a session is kwsim::Session with both of the simulator's reporters, so the page's
+//   log is exactly what "kwartlin-sim run" prints, and its panels read the same events
+//   as JSON;
+// - the page's buttons become simulator command lines, fed through the transcript
+//   reader (kwp_feed), so a line the simulator refuses is refused here alike;
+// - the checker, the help lines and the command reference menu come from the
+//   simulator's checker and the options page's tables and menu builder.
+//
+// Nothing may escape into JavaScript: every entry catches everything and answers an
+// error object instead.
+#include <emscripten/emscripten.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "options/command_menu.h"
+#include "options/view_headless.h"
+#include "script/KwartlinConst.h"
+#include "script/variables.h"
+#include "support/kwartlin_version.h"
+#include "tools/sim/checker.h"
+#include "tools/sim/codec.h"
+#include "tools/sim/driver.h"
+#include "tools/sim/plugins_folder.h"
+#include "tools/sim/report.h"
+#include "tools/sim/session.h"
+#include "tools/sim/transcript.h"
+
+namespace {
+
+using kwsim::JsonString;
+
+// The stand-in module file the session copies into its plugins folder (the code itself
+// is linked in; see module_loader_web.cpp).
+constexpr const char* kModuleFile = "/kwartlin/kwartlin.tpl";
+
+// What the variables list shows: the panel is for reading, not for dumping 100,000
+// variables or a 16 MiB value into the page.
+constexpr std::size_t kMaxVariablesShown = 2000;
+constexpr std::size_t kMaxValueShown = 4000;
+
+std::string answer;  // the last answer, alive until the next call
+
+const char* Answer(std::string json) {
+  answer = std::move(json);
+  return answer.c_str();
+}
+
+std::string ErrorJson(const std::string& message) {
+  return "{\"ok\":false,\"errors\":[" + JsonString(message) + "]}";
+}
+
+// Runs one entry; anything thrown becomes an error answer.
+const char* Guarded(const std::function<std::string()>& body) {
+  try {
+    return Answer(body());
+  } catch (const std::exception& e) {
+    return Answer(ErrorJson(e.what()));
+  } catch (...) {
+    return Answer(ErrorJson("unknown failure"));
+  }
+}
+
+void EnsureModuleFile() {
+  struct stat st {};
+  if (::stat(kModuleFile, &st) == 0) return;
+  ::mkdir("/kwartlin", 0777);
+  std::ofstream(kModuleFile, std::ios::binary) << "kwartlin.tpl (linked into the playground)\n";
+}
+
+// Both of the simulator's layouts at once: the text for the log (and the comparison with
+// a golden transcript), JSON for the page's panels.
+class BothReporters final : public kwsim::Reporter {
+ public:
+  BothReporters() : text_(textOut_, false), json_(jsonOut_) {}
+  void Report(const kwsim::Event& event) override {
+    text_.Report(event);
+    json_.Report(event);
+  }
+  // The output since the last call, as "text" and "events" keys.
+  std::string Take() {
+    std::string events;
+    std::istringstream lines(jsonOut_.str());
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty()) continue;
+      events += events.empty() ? "" : ",";
+      events += line;
+    }
+    std::string json = "\"text\":" + JsonString(textOut_.str()) + ",\"events\":[" + events + "]";
+    textOut_.str({});
+    jsonOut_.str({});
+    return json;
+  }
+
+ private:
+  std::ostringstream textOut_, jsonOut_;
+  kwsim::TextReporter text_;
+  kwsim::JsonReporter json_;
+};
+
+// The plugin's variables as the last command left them (names and values UTF-8).
+std::string VariablesJson() {
+  const kw::TZmienne& table = kw::VariableTable;
+  std::string list;
+  const std::size_t shown = std::min(table.size(), kMaxVariablesShown);
+  for (std::size_t i = 0; i < shown; ++i) {
+    const kw::TZmienna& v = table[i];
+    const std::string value = kwsim::Cp1250ToUtf8(v.Value.substr(0, kMaxValueShown));
+    list += i == 0 ? "" : ",";
+    list += "{\"name\":" + JsonString(kwsim::Cp1250ToUtf8(v.Name)) + ",\"value\":" + JsonString(value) +
+            ",\"bytes\":" + std::to_string(v.Value.size()) + ",\"save\":" + (v.Save ? "true" : "false") + "}";
+  }
+  return "\"variables\":[" + list + "],\"variableCount\":" + std::to_string(table.size());
+}
+
+// The trace of the last run. The engine has no trace channel yet: once it has, its
+// lines go here (an array of objects), and the page shows them under "Trace".
+std::string TraceJson() { return "\"trace\":null"; }
+
+class Playground {
+ public:
+  // A fresh messenger: the previous one closes first (its unload is reported).
+  std::string Start(const std::string& pluginsFrom, const std::string& baseDir) {
+    std::string closing = Finish();
+    EnsureModuleFile();
+    reporter_ = std::make_unique<BothReporters>();
+    kwsim::SessionOptions options;
+    options.ModulePath = kModuleFile;
+    options.PluginsFrom = pluginsFrom;
+    options.BaseDir = baseDir.empty() ? "/" : baseDir;
+    session_ = std::make_unique<kwsim::Session>(options, *reporter_);
+    std::vector<std::string> errors;
+    try {
+      session_->Start();
+    } catch (const std::exception& e) {
+      errors.push_back(e.what());
+      session_.reset();
+    }
+    return Envelope(errors.empty() ? 0 : kwsim::kExitFailure, errors);
+  }
+
+  // Command lines, read whole first as a transcript is: a line that cannot be read
+  // stops them all before any runs. A failing command stops the ones after it.
+  std::string Feed(std::string_view text) {
+    std::vector<std::string> errors;
+    if (!session_) return Envelope(kwsim::kExitFailure, {"the messenger is not running: start it first"});
+    std::vector<kwsim::Step> steps;
+    try {
+      steps = kwsim::ParseTranscript(text);
+    } catch (const kwsim::TranscriptError& e) {
+      return Envelope(kwsim::kExitUsage, {"line " + std::to_string(e.Line()) + ": " + e.what()});
+    }
+    int code = kwsim::kExitOk;
+    for (const kwsim::Step& step : steps) {
+      if (step.Kind == kwsim::Verb::Quit) break;
+      try {
+        session_->Execute(step);
+      } catch (const std::exception& e) {
+        errors.push_back("line " + std::to_string(step.Line) + ": " + e.what());
+        code = kwsim::kExitFailure;
+        break;
+      }
+    }
+    return Envelope(code, errors);
+  }
+
+  // Closes the messenger as the end of a transcript does (the unload is reported).
+  std::string Finish() {
+    std::vector<std::string> errors;
+    if (session_) {
+      try {
+        session_->Finish();
+      } catch (const std::exception& e) {
+        errors.push_back(e.what());
+      }
+    }
+    std::string json = reporter_ ? Envelope(kwsim::kExitOk, errors) : std::string();
+    session_.reset();
+    reporter_.reset();
+    return json;
+  }
+
+ private:
+  std::string Envelope(int code, const std::vector<std::string>& errors) {
+    std::string json = "{\"ok\":" + std::string(code == 0 ? "true" : "false") + ",\"code\":" + std::to_string(code);
+    if (reporter_) json += "," + reporter_->Take();
+    json += ",\"errors\":[";
+    for (std::size_t i = 0; i < errors.size(); ++i) json += (i ? "," : "") + JsonString(errors[i]);
+    json += "]," + VariablesJson() + "," + TraceJson() + "}";
+    return json;
+  }
+
+  std::unique_ptr<BothReporters> reporter_;
+  std::unique_ptr<kwsim::Session> session_;
+};
+
+Playground& ThePlayground() {
+  static Playground playground;
+  return playground;
+}
+
+std::string FindingsJson(const std::vector<kwsim::Finding>& findings) {
+  std::string list;
+  for (const kwsim::Finding& f : findings) {
+    list += list.empty() ? "" : ",";
+    list += "{\"line\":" + std::to_string(f.Line) + ",\"kind\":" + JsonString(f.Kind) +
+            ",\"message\":" + JsonString(f.Message);
+    if (!f.Suggestion.empty()) list += ",\"suggestion\":" + JsonString(f.Suggestion);
+    list += "}";
+  }
+  return "[" + list + "]";
+}
+
+// An editor's text as the file the page would write from it: each line in
+// Windows-1250 and ended by CR LF, as a "file ... <<END" block writes it. A line the
+// code page cannot hold is reported (the page refuses to write it) and checked with its
+// characters as question marks, so the other findings keep their lines.
+std::string EditorFile(std::string_view text, std::vector<kwsim::Finding>& findings) {
+  std::string bytes;
+  int line = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view utf8 = text.substr(start, end - start);
+    if (!utf8.empty() && utf8.back() == '\r') utf8.remove_suffix(1);
+    ++line;
+    std::string wire, error;
+    if (!kwsim::Utf8ToCp1250(utf8, wire, error)) {
+      findings.push_back({line, "character", error + " (the plugin reads Windows-1250; the page will not save this)", ""});
+      wire.clear();
+      for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) wire += static_cast<char>(c);
+        else if ((c & 0xC0) != 0x80) wire += '?';
+      }
+    }
+    bytes += wire;
+    bytes += "\r\n";
+    start = end + 1;
+  }
+  return bytes;
+}
+
+std::string CheckJson(std::string_view text, bool spam) {
+  std::vector<kwsim::Finding> findings;
+  const std::string bytes = EditorFile(text, findings);
+  std::vector<kwsim::Finding> checked = spam ? kwsim::CheckSpamList(bytes) : kwsim::CheckScript(bytes);
+  findings.insert(findings.end(), checked.begin(), checked.end());
+  std::stable_sort(findings.begin(), findings.end(),
+                   [](const kwsim::Finding& a, const kwsim::Finding& b) { return a.Line < b.Line; });
+  return "{\"ok\":true,\"findings\":" + FindingsJson(findings) + "}";
+}
+
+// The options page's two help lines for an editor line, as the form finds them.
+std::string HelpJson(std::string_view lineUtf8) {
+  std::string line, error;
+  if (!kwsim::Utf8ToCp1250(lineUtf8, line, error)) line.clear();
+  const int i = kw::FindCommandIndex(line);
+  if (i < 0 || i >= kw::kCommandCount) return "{\"ok\":true,\"syntax\":\"\",\"description\":\"\"}";
+  return "{\"ok\":true,\"command\":" + std::to_string(i) +
+         ",\"syntax\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Syntax)) +
+         ",\"description\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Description)) + "}";
+}
+
+// The command reference menu as the options page builds it, item by item, with the
+// text each entry inserts (and a command's help lines, for its tooltip).
+std::string MenuItemsJson(const kw::THeadlessOptionsView& view, int parent) {
+  std::string list;
+  for (int id : view.MenuChildren(parent)) {
+    const kw::TMenuItem& item = view.MenuItem(id);
+    std::string kind = "entry";
+    if (item.Kind == kw::TMenuItemKind::Header) kind = "header";
+    else if (item.Kind == kw::TMenuItemKind::Separator) kind = "separator";
+    else if (item.Kind == kw::TMenuItemKind::Submenu) kind = "submenu";
+    list += list.empty() ? "" : ",";
+    list += "{\"kind\":\"" + kind + "\",\"caption\":" + JsonString(kwsim::Cp1250ToUtf8(item.Caption));
+    if (item.Kind == kw::TMenuItemKind::Entry) {
+      list += ",\"insert\":" + JsonString(kwsim::Cp1250ToUtf8(kw::MenuItemInsertText(item)));
+      if (item.Section == 0 && item.Tag >= 0 && item.Tag < kw::kCommandCount) {
+        list += ",\"syntax\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[item.Tag].Syntax));
+        list += ",\"description\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[item.Tag].Description));
+      }
+    }
+    if (item.Kind == kw::TMenuItemKind::Submenu) list += ",\"items\":" + MenuItemsJson(view, id);
+    list += "}";
+  }
+  return "[" + list + "]";
+}
+
+std::string MenuJson() {
+  kw::THeadlessOptionsView view;
+  kw::BuildCommandMenu(view);
+  return "{\"ok\":true,\"items\":" + MenuItemsJson(view, -1) + "}";
+}
+
+// A whole transcript in a session of its own, as "kwartlin-sim run [--expect]" plays it.
+std::string RunJson(std::string_view transcript, const std::string& pluginsFrom, const std::string& baseDir,
+                    const std::string& expected) {
+  EnsureModuleFile();
+  kwsim::RunOptions options;
+  options.Module = kModuleFile;
+  options.PluginsFrom = pluginsFrom;
+  std::ostringstream out, err;
+  int code = kwsim::RunTranscript(transcript, "transcript", baseDir.empty() ? "/" : baseDir, options, out, err);
+  std::string json = "{\"ok\":" + std::string(code == 0 ? "true" : "false") + ",\"code\":" + std::to_string(code);
+  if (code == kwsim::kExitOk && !expected.empty()) {
+    const int compared = kwsim::CompareWithExpected(out.str(), expected, err);
+    json += ",\"matches\":" + std::string(compared == kwsim::kExitOk ? "true" : "false");
+  }
+  return json + ",\"text\":" + JsonString(out.str()) + ",\"errors\":[" + JsonString(err.str()) + "]}";
+}
+
+std::string InfoJson() {
+  return "{\"ok\":true,\"name\":\"Kwartlin\",\"version\":\"" KW_VERSION_TEXT "\",\"commands\":" +
+         std::to_string(kw::kCommandCount) + ",\"pointerBytes\":" + std::to_string(sizeof(void*)) + "}";
+}
+
+std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_info() { return Guarded([] { return InfoJson(); }); }
+
+// A fresh messenger whose data folder starts with the files of pluginsFrom (may be
+// empty); "file ... from PATH" paths start at baseDir.
+EMSCRIPTEN_KEEPALIVE const char* kwp_start(const char* pluginsFrom, const char* baseDir) {
+  return Guarded([&] { return ThePlayground().Start(Text(pluginsFrom), Text(baseDir)); });
+}
+
+// Simulator command lines, one or more, separated by line feeds.
+EMSCRIPTEN_KEEPALIVE const char* kwp_feed(const char* commands) {
+  return Guarded([&] { return ThePlayground().Feed(Text(commands)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_finish() {
+  return Guarded([] { return ThePlayground().Finish(); });
+}
+
+// The checker's findings for an editor's text (spam != 0: a spam list).
+EMSCRIPTEN_KEEPALIVE const char* kwp_check(const char* text, int spam) {
+  return Guarded([&] { return CheckJson(Text(text), spam != 0); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line) {
+  return Guarded([&] { return HelpJson(Text(line)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_menu() { return Guarded([] { return MenuJson(); }); }
+
+// A whole transcript in a session of its own; with expected (a file path), compared.
+EMSCRIPTEN_KEEPALIVE const char* kwp_run(const char* transcript, const char* pluginsFrom, const char* baseDir,
+                                         const char* expected) {
+  return Guarded([&] { return RunJson(Text(transcript), Text(pluginsFrom), Text(baseDir), Text(expected)); });
+}
+
+}  // extern "C"
