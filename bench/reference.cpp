@@ -5,6 +5,7 @@
 #include "bench/reference.h"
 
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "host/menu.h"
 #include "host/services.h"
 #include "script/KwartlinConst.h"
+#include "script/command_list.h"
 #include "script/conditions.h"
 #include "script/interpreter.h"
 #include "script/spam.h"
@@ -92,20 +94,22 @@ std::int32_t Arithmetic(int code, std::int32_t a, std::int32_t b) {
   }
 }
 
-std::size_t MinParams(int code) {
-  switch (code) {
-    case kw::cmdStrTrim: case kw::cmdStrUp: case kw::cmdStrLow: case kw::cmdBitNot: return 1;
-    case kw::cmdStrDel: case kw::cmdStrPos: case kw::cmdSetSts: case kw::cmdReadSts:
-    case kw::cmdGetDate: case kw::cmdGetTime: return 3;
-    case kw::cmdStrCopy: case kw::cmdStrExt: return 4;
-    case kw::cmdConInfo: return 5;
-    default: return 2;
-  }
+// The commands Step carries out itself; every other command takes a parameter list.
+constexpr kw::Command kNotListCommands[] = {kw::cmdGoto, kw::cmdIf,      kw::cmdExit,      kw::cmdCall,
+                                            kw::cmdRet,  kw::cmdMenuDel, kw::cmdSaveConfig};
+
+constexpr bool NotListCommandsMatchTheList() {
+  int notList = 0;
+  for (const kw::TCommandSpec& c : kw::kCommandList) notList += c.Form != kw::TParamForm::List;
+  for (const kw::Command code : kNotListCommands)
+    if (kw::kCommandList[code].Form == kw::TParamForm::List) return false;
+  return notList == static_cast<int>(std::size(kNotListCommands));
 }
+static_assert(NotListCommandsMatchTheList(), "Step and the command list disagree on which commands take a list");
 
 // Carries out one list-taking command.
 void ListCommand(int code, const TListaStr& p) {
-  if (p.size() < MinParams(code)) return;
+  if (p.size() < kw::kCommandList[code].MinParams) return;
   switch (code) {
     case kw::cmdMov: Write(p, 0, V(p, 1)); break;
     case kw::cmdSend: kw::SendProtocolMessage(V(p, 0), V(p, 1)); break;

@@ -1,7 +1,8 @@
 // The language's vocabulary as constant data, and the two keyword look-ups.
 // Every text is the user-visible Windows-1250 text; Polish ones go through `_w` so the
-// binary holds code-page bytes whatever the compiler's character set. The order of
-// CommandTable is the command code the interpreter dispatches on: never reorder.
+// binary holds code-page bytes whatever the compiler's character set. CommandTable is
+// generated from the command list (script/command_list.h), whose order is the command
+// code the interpreter dispatches on.
 #include "script/KwartlinConst.h"
 
 #include "script/text.h"
@@ -10,160 +11,88 @@
 
 namespace kw {
 
-const TRozkaz CommandTable[kCommandCount] = {
-    /*  0 */ {"goto",
-              "GOTO nazwa_etykiety",
-              "Skacze do etykiety.",
-              0},
-    /*  1 */ {"if",
-              "IF $zm/const <oper> $zm/const",
-              "Jeśli warunek jest prawdziwy to wykonuje następną operację. Jeśli nie, skacze dwie operacje dalej."_w,
-              0},
-    /*  2 */ {"mov",
-              "MOV $res, $zm/const",
-              "Kopiuje do $res wartość z $zm/const."_w,
-              0},
-    /*  3 */ {"exit",
-              "EXIT",
-              "Powoduje wyjście ze skryptu."_w,
-              0},
-    /*  4 */ {"send",
-              "SEND $zm/const(id), $zm/const(wiadomość)"_w,
-              "Wysyła wiadomość do osoby (id)."_w,
-              0},
-    /*  5 */ {"save",
-              "SAVE zm, bool",
-              "Ustawia znacznik, czy wartość zmiennej ma być zapamiętywania przy zamykaniu komunikatora (i odtwarzana przy starcie)."_w,
-              0},
-    /*  6 */ {"add",
-              "ADD $res, $zm/const",
-              "Dodaje do $res wartość z $zm/const i wynik wpisuje do $res."_w,
-              1},
-    /*  7 */ {"subb",
-              "SUBB $res, $zm/const",
-              "Odejmuje od $res wartość z $zm/const i wynik wpisuje do $res."_w,
-              1},
-    /*  8 */ {"mul",
-              "MUL $res, $zm/const",
-              "Mnoży wartość z $res z $zm/const i wynik wpisuje do $res."_w,
-              1},
-    /*  9 */ {"div",
-              "DIV $res, $zm/const",
-              "Dzieli (całkowicie) wartość z $res przez $zm/const i wynik wpisuje do $res."_w,
-              1},
-    /* 10 */ {"strcon",
-              "STRCON $res, $zm/const, $zm/const,...",
-              "Łączy stringi (ciągi tekstowe) i wynik wpisuje do $res. Ilość stringów nie jest ograniczona."_w,
-              2},
-    /* 11 */ {"strlen",
-              "STRLEN $res, $zm/const",
-              "Do $res wpisuje długość tekstu w $zm/const."_w,
-              2},
-    /* 12 */ {"strcopy",
-              "STRCOPY $res, $zm/const(tekst), $zm/const(index), $zm/const(count)",
-              "Do $res jest kopiowane \"count\" znaków z \"tekst\", od znaku numer \"index\" (włącznie)."_w,
-              2},
-    /* 13 */ {"strdel",
-              "STRDEL $res, $zm/const(index), $zm/const(count)",
-              "Z tekstu $res jest usuwanych \"count\" znaków, od znaku numer \"index\" (włącznie)."_w,
-              2},
-    /* 14 */ {"strpos",
-              "STRPOS $res, $zm/const(substr), $zm/const(str)",
-              "Do $res wpisuje index wystąpienia ciągu \"substr\" w \"str\". W przypadku gdy dany tekst nie został znaleziony, zwracana wartośc to 0."_w,
-              2},
-    /* 15 */ {"strext",
-              "STREXT $zm/const(tekst), $zm/const(znak rodz.), $zm/const(index), $res",
-              "Rozdziela \"tekst\" na tablicę wg \"znaków rodzielających\" i do $res wpisuje element o indeksie \"index\"."_w,
-              2},
-    /* 16 */ {"strtrim",
-              "STRTRIM $res",
-              "Usuwa spacje na początku i na końcu tekstu."_w,
-              2},
-    /* 17 */ {"strup",
-              "STRUP $res(tekst)",
-              "Zmienia wszystkie litery na duże."_w,
-              2},
-    /* 18 */ {"strlow",
-              "STRLOW $res(tekst)",
-              "Zmienia wszystkie litery na małe."_w,
-              2},
-    /* 19 */ {"chkspam",
-              "CHKSPAM $res, $zm/const",
-              "Sprawdza czy podany tekst ($zm/const) to spam. Jeśli tak, do $res wpisuje #TRUE, jeśli nie - #FALSE"_w,
-              0},
-    /* 20 */ {"setsts",
-              "SETSTS $zm/const(proto), $zm/const(status), $zm/const(opis)",
-              "Ustawia status dla protokołu \"proto\". Wartości przyjmowane przez \"proto\" orazprzez \"status\" znajdują się na liście stałych programu."_w,
-              5},
-    /* 21 */ {"readsts",
-              "READSTS $zm/const(proto), $res(status), $res(opis)",
-              "Pobiera status dla protokołu \"proto\". Wartości przyjmowane przez \"proto\" orazprzez \"status\" znajdują się na liście stałych programu."_w,
-              5},
-    /* 22 */ {"getdate",
-              "GETDATE $res(rok), $res(miesiąc), $res(dzień)"_w,
-              "Zwraca w 3 zmiennych bieżacy rok, miesiąc i dzień."_w,
-              0},
-    /* 23 */ {"gettime",
-              "GETTIME $res(godzina), $res(minuta), $res(sekunda)",
-              "Zwraca w 3 zmiennych bieżącą godzinę, minutę i sekundę."_w,
-              0},
-    /* 24 */ {"chkint",
-              "CHKINT $res(bool), $zm/const",
-              "Sprawdza czy \"tekst\" jest poprawną liczbą. Wynik (#TRUE, #FALSE) zwraca w $res."_w,
-              1},
-    /* 25 */ {"bitand",
-              "BITAND $res(liczba), $zm/const(liczba)",
-              "Bitowe \"AND\". Podane wartości muszą być liczbowe."_w,
-              3},
-    /* 26 */ {"bitor",
-              "BITOR $res(liczba), $zm/const(liczba)",
-              "Bitowe \"OR\". Podane wartości muszą być liczbowe."_w,
-              3},
-    /* 27 */ {"bitxor",
-              "BITXOR $res(liczba), $zm/const(liczba)",
-              "Bitowe \"XOR\". Podane wartości muszą być liczbowe."_w,
-              3},
-    /* 28 */ {"bitnot",
-              "BITNOT  $res(liczba)",
-              "Bitowe \"NOT\". Podana wartość musi być liczbowa."_w,
-              3},
-    /* 29 */ {"bitshr",
-              "BITSHR  $res(liczba), $zm/const(ile przes)",
-              "Przesunięcie bitów o \"ile przes\" miejsc w prawo. Podane wartości muszą być liczbowe."_w,
-              3},
-    /* 30 */ {"bitshl",
-              "BITSHL  $res(liczba), $zm/const(ile przes)",
-              "Przesunięcie bitów o \"ile przes\" miejsc w lewo. Podane wartości muszą być liczbowe."_w,
-              3},
-    /* 31 */ {"coninfo",
-              "CONINFO $zm/const(id), $res(nazwa), $res(grupa), $res(opis), $res(flagi)",
-              "Zwraca informacje o kontakcie.",
-              5},
-    /* 32 */ {"call",
-              "CALL nazwa_etykiety",
-              "Skacze do etykiety i zapamiętuje bieżacą pozycję."_w,
-              0},
-    /* 33 */ {"ret",
-              "RET (brak parametrów)"_w,
-              "Powraca do miejsca z którego zostalo wywołane CALL (patrz przykład CALL)."_w,
-              0},
-    /* 34 */ {"menuadd",
-              "MenuAdd $zm/const(id menu), $zm/const(tekst)",
-              "Dodaje nową pozycje w menu wtyczki (lub zmienia nazwę już istniejacej)."_w,
-              4},
-    /* 35 */ {"menudel",
-              "MenuDel $zm/const(id menu)",
-              "Usuwa pozycje z menu wtyczki.",
-              4},
-    /* 36 */ {"menushow",
-              "MenuShow $zm/const(id menu), $zm/const(bool)",
-              "Ustawia status ukryty/widoczny pozycji z menu.",
-              4},
-    /* 37 */ {"saveconfig",
-              "SaveConfig (brak parametrów)"_w,
-              "Zapisuje ustawienia i wartości pamiętanych zmiennych."_w,
-              0},
+namespace {
+
+// A keyword in lower case with static storage, made at compile time: CommandTable keeps
+// keywords in lower case (the command reference menu shows them so), while the list
+// spells them as people write them. Keywords are ASCII letters only, which the casing
+// rule maps as plain ASCII does; any other byte stops the build.
+template <std::size_t N>
+struct LowerKeyword {
+  char bytes[N]{};
+  consteval LowerKeyword(const char (&word)[N]) {
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+      const char c = word[i];
+      if (c >= 'A' && c <= 'Z') bytes[i] = static_cast<char>(c - 'A' + 'a');
+      else if (c >= 'a' && c <= 'z') bytes[i] = c;
+      else throw "a keyword is ASCII letters only";  // not a constant expression: build error
+    }
+  }
 };
+
+template <LowerKeyword K>
+inline constexpr LowerKeyword kLowerKeyword = K;
+
+}  // namespace
+
+#define KW_COMMAND_ENTRY(Name, Word, Group, Form, MinParams, Values, Syntax, Description) \
+  {std::string_view(kLowerKeyword<Word>.bytes, sizeof(Word) - 1), Syntax, Description, group##Group},
+constexpr TRozkaz CommandTable[kCommandCount] = {KW_COMMANDS(KW_COMMAND_ENTRY)};
+#undef KW_COMMAND_ENTRY
+
+// What the interpreter, the options page and the checker rely on, checked on the table
+// itself so that a slip in a new entry stops the build.
+namespace {
+
+constexpr bool KeywordsDistinct() {
+  for (int i = 0; i < kCommandCount; ++i)
+    for (int j = i + 1; j < kCommandCount; ++j)
+      if (CommandTable[i].Keyword == CommandTable[j].Keyword) return false;
+  return true;
+}
+
+// The syntax line opens with the keyword as people write it, as a word of its own.
+constexpr bool SyntaxOpensWithKeyword() {
+  for (const TCommandSpec& c : kCommandList)
+    if (!c.Syntax.starts_with(c.Word) || (c.Syntax.size() > c.Word.size() && c.Syntax[c.Word.size()] != ' '))
+      return false;
+  return true;
+}
+
+// Texts go to Windows as C strings.
+constexpr bool TextsUsableAsCStrings() {
+  for (const TRozkaz& c : CommandTable)
+    if (c.Description.empty() || c.Syntax.data()[c.Syntax.size()] != '\0' ||
+        c.Description.data()[c.Description.size()] != '\0')
+      return false;
+  return true;
+}
+
+constexpr bool EveryGroupUsed() {
+  for (int g = 0; g < kGroupCount; ++g) {
+    bool used = false;
+    for (const TRozkaz& c : CommandTable) used = used || c.Group == g;
+    if (!used) return false;
+  }
+  for (const TRozkaz& c : CommandTable)
+    if (c.Group >= kGroupCount) return false;
+  return true;
+}
+
+// Only a parameter list has a least count or parameters read as values.
+constexpr bool ParameterFieldsOnlyForLists() {
+  for (const TCommandSpec& c : kCommandList)
+    if (c.Form != TParamForm::List && (c.MinParams != 0 || c.Values != 0)) return false;
+  return true;
+}
+
+static_assert(KeywordsDistinct(), "two commands share a keyword: FindKeyword finds only the first");
+static_assert(SyntaxOpensWithKeyword(), "a syntax line does not open with its keyword");
+static_assert(TextsUsableAsCStrings(), "a help text is empty or not zero-terminated");
+static_assert(EveryGroupUsed(), "a command group is out of range or has no command");
+static_assert(ParameterFieldsOnlyForLists(), "a command without a parameter list has list fields");
+
+}  // namespace
 
 const std::string_view GroupNames[kGroupCount] = {
     "Różne"_w, "Liczbowe", "Tekstowe", "Bitowe", "Menu", "Status",

@@ -1,9 +1,13 @@
 // The language's whole vocabulary: seven constant tables, fixed at build time.
-// Texts are Windows-1250. The index of a CommandTable entry is its command code.
+// Texts are Windows-1250. The index of a CommandTable entry is its command code; the
+// commands themselves are declared in script/command_list.h.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
+
+#include "script/command_list.h"
 
 namespace kw {
 
@@ -24,7 +28,7 @@ struct TEtykietaSpec {
   std::string_view Params;  // program variables set when the label runs
 };
 
-inline constexpr int kCommandCount = 38;
+inline constexpr int kCommandCount = static_cast<int>(std::size(kCommandList));
 inline constexpr int kGroupCount = 6;
 inline constexpr int kOperatorCount = 7;
 inline constexpr int kConstantCount = 18;
@@ -40,14 +44,10 @@ extern const TEtykietaSpec SpecialLabelTable[kSpecialLabelCount];
 extern const std::string_view ProgramVariableNames[kProgramVariableCount];
 extern const std::string_view ServiceCommandTable[kServiceCommandCount];
 
-// Command codes, the positions in CommandTable.
-enum Command : int {
-  cmdGoto, cmdIf, cmdMov, cmdExit, cmdSend, cmdSave, cmdAdd, cmdSubb, cmdMul, cmdDiv,
-  cmdStrCon, cmdStrLen, cmdStrCopy, cmdStrDel, cmdStrPos, cmdStrExt, cmdStrTrim, cmdStrUp,
-  cmdStrLow, cmdChkSpam, cmdSetSts, cmdReadSts, cmdGetDate, cmdGetTime, cmdChkInt,
-  cmdBitAnd, cmdBitOr, cmdBitXor, cmdBitNot, cmdBitShr, cmdBitShl, cmdConInfo, cmdCall,
-  cmdRet, cmdMenuAdd, cmdMenuDel, cmdMenuShow, cmdSaveConfig,
-};
+// Command codes, the positions in CommandTable: cmdGoto, cmdIf, ... cmdSaveConfig.
+#define KW_COMMAND_CODE(Name, ...) cmd##Name,
+enum Command : int { KW_COMMANDS(KW_COMMAND_CODE) };
+#undef KW_COMMAND_CODE
 
 // Entry codes of a run, the positions in SpecialLabelTable.
 enum EntryCode : int { entryInit = 0, entryStart = 1, entryMenuShow = 2, entryMenuClick = 3 };

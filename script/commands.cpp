@@ -1,4 +1,4 @@
-// The interpreter's command table and the 38 handlers. Every handler resolves all its
+// The interpreter's command table and its handlers. Every handler resolves all its
 // values before it writes anything, so a variable may be source and result at once, and
 // no value (a view that may point into VariableTable) is used after a write.
 // Values handed to the host are copied first: the host may call the plugin back during
@@ -435,48 +435,22 @@ void DoMenuShow(TRunState& run, const TPreparedLine& line) {
 
 void DoSaveConfig(TRunState&, const TPreparedLine&) { SaveSettings(); }
 
+// The commands that share one handler body, under the names the command list gives.
+constexpr TCommandHandler DoAdd = DoArithmetic<Add>;
+constexpr TCommandHandler DoSubb = DoArithmetic<Sub>;
+constexpr TCommandHandler DoMul = DoArithmetic<Mul>;
+constexpr TCommandHandler DoBitAnd = DoArithmetic<And>;
+constexpr TCommandHandler DoBitOr = DoArithmetic<Or>;
+constexpr TCommandHandler DoBitXor = DoArithmetic<Xor>;
+constexpr TCommandHandler DoBitShr = DoArithmetic<Shr>;
+constexpr TCommandHandler DoBitShl = DoArithmetic<Shl>;
+
 }  // namespace
 
-// Indexed by command code: the order is CommandTable's.
-const TInterpreterCommand InterpreterCommands[kCommandCount] = {
-    /* 0  GOTO       */ {TParamForm::Label, 0, DoGoto},
-    /* 1  IF         */ {TParamForm::Condition, 0, DoIf},
-    /* 2  MOV        */ {TParamForm::List, 2, DoMov},
-    /* 3  EXIT       */ {TParamForm::None, 0, DoExit},
-    /* 4  SEND       */ {TParamForm::List, 2, DoSend},
-    /* 5  SAVE       */ {TParamForm::List, 2, DoSave},
-    /* 6  ADD        */ {TParamForm::List, 2, DoArithmetic<Add>},
-    /* 7  SUBB       */ {TParamForm::List, 2, DoArithmetic<Sub>},
-    /* 8  MUL        */ {TParamForm::List, 2, DoArithmetic<Mul>},
-    /* 9  DIV        */ {TParamForm::List, 2, DoDiv},
-    /* 10 STRCON     */ {TParamForm::List, 2, DoStrCon},
-    /* 11 STRLEN     */ {TParamForm::List, 2, DoStrLen},
-    /* 12 STRCOPY    */ {TParamForm::List, 4, DoStrCopy},
-    /* 13 STRDEL     */ {TParamForm::List, 3, DoStrDel},
-    /* 14 STRPOS     */ {TParamForm::List, 3, DoStrPos},
-    /* 15 STREXT     */ {TParamForm::List, 4, DoStrExt},
-    /* 16 STRTRIM    */ {TParamForm::List, 1, DoStrTrim},
-    /* 17 STRUP      */ {TParamForm::List, 1, DoStrUp},
-    /* 18 STRLOW     */ {TParamForm::List, 1, DoStrLow},
-    /* 19 CHKSPAM    */ {TParamForm::List, 2, DoChkSpam},
-    /* 20 SETSTS     */ {TParamForm::List, 3, DoSetSts},
-    /* 21 READSTS    */ {TParamForm::List, 3, DoReadSts},
-    /* 22 GETDATE    */ {TParamForm::List, 3, DoGetDate},
-    /* 23 GETTIME    */ {TParamForm::List, 3, DoGetTime},
-    /* 24 CHKINT     */ {TParamForm::List, 2, DoChkInt},
-    /* 25 BITAND     */ {TParamForm::List, 2, DoArithmetic<And>},
-    /* 26 BITOR      */ {TParamForm::List, 2, DoArithmetic<Or>},
-    /* 27 BITXOR     */ {TParamForm::List, 2, DoArithmetic<Xor>},
-    /* 28 BITNOT     */ {TParamForm::List, 1, DoBitNot},
-    /* 29 BITSHR     */ {TParamForm::List, 2, DoArithmetic<Shr>},
-    /* 30 BITSHL     */ {TParamForm::List, 2, DoArithmetic<Shl>},
-    /* 31 CONINFO    */ {TParamForm::List, 5, DoConInfo},
-    /* 32 CALL       */ {TParamForm::Label, 0, DoCall},
-    /* 33 RET        */ {TParamForm::None, 0, DoRet},
-    /* 34 MenuAdd    */ {TParamForm::List, 2, DoMenuAdd},
-    /* 35 MenuDel    */ {TParamForm::RestValue, 0, DoMenuDel},
-    /* 36 MenuShow   */ {TParamForm::List, 2, DoMenuShow},
-    /* 37 SaveConfig */ {TParamForm::None, 0, DoSaveConfig},
-};
+// Indexed by command code, generated from the command list: command <Name> runs Do<Name>.
+#define KW_INTERPRETER_COMMAND(Name, Word, Group, Form, MinParams, ...) \
+  {TParamForm::Form, MinParams, Do##Name},
+const TInterpreterCommand InterpreterCommands[kCommandCount] = {KW_COMMANDS(KW_INTERPRETER_COMMAND)};
+#undef KW_INTERPRETER_COMMAND
 
 }  // namespace kw

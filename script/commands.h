@@ -1,6 +1,7 @@
 // The interpreter's command table: for every command code, how its line is prepared
 // (the form of its parameters, the least number of them) and the handler that carries
-// it out against a run's state.
+// it out against a run's state. The table is generated from the command list
+// (script/command_list.h), which also defines TParamForm.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "script/KwartlinConst.h"
+#include "script/command_list.h"
 #include "script/prepared.h"
 
 namespace kw {
@@ -32,15 +34,6 @@ struct TRunState {
 
   // Counts bytes a line has read, written or compared against the budget.
   void Charge(std::uint64_t bytes) { BytesLeft -= static_cast<std::int64_t>(bytes); }
-};
-
-// What follows a command's keyword.
-enum class TParamForm : std::uint8_t {
-  None,       // nothing; the rest of the line is ignored
-  Label,      // the rest, as written, is a label name
-  Condition,  // the rest is an IF condition
-  RestValue,  // the rest is one value
-  List,       // comma-separated parameters
 };
 
 using TCommandHandler = void (*)(TRunState& run, const TPreparedLine& line);

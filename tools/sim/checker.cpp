@@ -10,71 +10,38 @@
 //   binary-word         an unquoted value starting with b that is no binary number
 //                       (b101 is 5, but bardzo reads as 0)
 //   encoding            the file is UTF-8, while the plugin reads Windows-1250
-// Keywords and minimum parameter counts are the interpreter's.
+// Keywords, parameter forms and least parameter counts come from the plugin's command
+// list (script/command_list.h), which is header-only: the simulator reads the same list
+// without linking the plugin.
 #include "tools/sim/checker.h"
 
 #include <algorithm>
-#include <array>
 #include <map>
 
+#include "script/command_list.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/script_lines.h"
 
 namespace kwsim {
 namespace {
 
-// How a command takes the rest of its line.
-enum class Form {
-  Params,     // a parameter list
-  Label,      // a label name (GOTO, CALL)
-  Condition,  // a condition (IF)
-  Value,      // one value (MenuDel)
-  Nothing,    // ignores the rest (EXIT, RET, SaveConfig)
-};
+using kw::TParamForm;
+using Command = kw::TCommandSpec;
 
-struct Command {
-  std::string_view Keyword;  // upper case
-  Form Takes;
-  int Min;                   // fewest parameters that do anything
-  unsigned Values;           // bit n set: parameter n is resolved as a value
-};
-
-constexpr unsigned kAll = ~0u;
-
-constexpr std::array<Command, 38> kCommands = {{
-    {"GOTO", Form::Label, 0, 0},       {"IF", Form::Condition, 0, 0},
-    {"MOV", Form::Params, 2, 0b10},    {"EXIT", Form::Nothing, 0, 0},
-    {"SEND", Form::Params, 2, 0b11},   {"SAVE", Form::Params, 2, 0b10},
-    {"ADD", Form::Params, 2, 0b11},    {"SUBB", Form::Params, 2, 0b11},
-    {"MUL", Form::Params, 2, 0b11},    {"DIV", Form::Params, 2, 0b11},
-    {"STRCON", Form::Params, 2, kAll}, {"STRLEN", Form::Params, 2, 0b10},
-    {"STRCOPY", Form::Params, 4, 0b1110}, {"STRDEL", Form::Params, 3, 0b111},
-    {"STRPOS", Form::Params, 3, 0b110},   {"STREXT", Form::Params, 4, 0b111},
-    {"STRTRIM", Form::Params, 1, 0b1},    {"STRUP", Form::Params, 1, 0b1},
-    {"STRLOW", Form::Params, 1, 0b1},     {"CHKSPAM", Form::Params, 2, 0b10},
-    {"SETSTS", Form::Params, 3, 0b111},   {"READSTS", Form::Params, 3, 0b1},
-    {"GETDATE", Form::Params, 3, 0},      {"GETTIME", Form::Params, 3, 0},
-    {"CHKINT", Form::Params, 2, 0b1},     {"BITAND", Form::Params, 2, 0b11},
-    {"BITOR", Form::Params, 2, 0b11},     {"BITXOR", Form::Params, 2, 0b11},
-    {"BITNOT", Form::Params, 1, 0b1},     {"BITSHR", Form::Params, 2, 0b11},
-    {"BITSHL", Form::Params, 2, 0b11},    {"CONINFO", Form::Params, 5, 0b1},
-    {"CALL", Form::Label, 0, 0},          {"RET", Form::Nothing, 0, 0},
-    {"MENUADD", Form::Params, 2, 0b11},   {"MENUDEL", Form::Value, 0, 0},
-    {"MENUSHOW", Form::Params, 2, 0b11},  {"SAVECONFIG", Form::Nothing, 0, 0},
-}};
-
-// How people write the keywords.
-std::string Spelled(std::string_view keyword) {
-  if (keyword == "MENUADD") return "MenuAdd";
-  if (keyword == "MENUDEL") return "MenuDel";
-  if (keyword == "MENUSHOW") return "MenuShow";
-  if (keyword == "SAVECONFIG") return "SaveConfig";
-  return std::string(keyword);
+// Whether the upper-cased word is the keyword. Keywords are ASCII letters, which the
+// plugin's casing rule upper-cases as ASCII does.
+bool IsKeyword(std::string_view upper, std::string_view keyword) {
+  if (upper.size() != keyword.size()) return false;
+  for (std::size_t i = 0; i < keyword.size(); ++i) {
+    const char k = keyword[i];
+    if (upper[i] != (k >= 'a' && k <= 'z' ? static_cast<char>(k - 'a' + 'A') : k)) return false;
+  }
+  return true;
 }
 
 const Command* FindCommand(std::string_view upper) {
-  for (const Command& c : kCommands)
-    if (c.Keyword == upper) return &c;
+  for (const Command& c : kw::kCommandList)
+    if (IsKeyword(upper, c.Word)) return &c;
   return nullptr;
 }
 
@@ -158,16 +125,16 @@ class Checker {
       UnknownCommand(line, split.Keyword);
       return;
     }
-    const std::string name = Spelled(command->Keyword);
-    switch (command->Takes) {
-      case Form::Params: Parameters(line, *command, name, split.Rest); break;
-      case Form::Label: Jump(line, name, split.Rest); break;
-      case Form::Condition: Condition(index, split.Rest); break;
-      case Form::Value:
+    const std::string name(command->Word);
+    switch (command->Form) {
+      case TParamForm::List: Parameters(line, *command, name, split.Rest); break;
+      case TParamForm::Label: Jump(line, name, split.Rest); break;
+      case TParamForm::Condition: Condition(index, split.Rest); break;
+      case TParamForm::RestValue:
         if (split.Rest.empty()) Add(line.FileLine, "too-few-parameters", name + " needs an entry name");
         else BinaryWord(line, split.Rest);
         break;
-      case Form::Nothing: break;
+      case TParamForm::None: break;
     }
   }
 
@@ -175,11 +142,11 @@ class Checker {
   void UnknownCommand(const ScriptLine& line, const std::string& word) {
     const std::string written = line.Text.substr(0, line.Text.find_first_of(" \t"));
     std::string message = Q(written) + " is no command; the line does nothing";
-    for (const Command& c : kCommands) {
-      if (word.size() > c.Keyword.size() && word.compare(0, c.Keyword.size(), c.Keyword) == 0) {
-        const char next = word[c.Keyword.size()];
+    for (const Command& c : kw::kCommandList) {
+      if (word.size() > c.Word.size() && IsKeyword(std::string_view(word).substr(0, c.Word.size()), c.Word)) {
+        const char next = word[c.Word.size()];
         if (next == '$' || next == '\'' || next == ',' || next == '#' || next == ':') {
-          message += " (a blank must follow the keyword " + Spelled(c.Keyword) + ")";
+          message += " (a blank must follow the keyword " + std::string(c.Word) + ")";
           break;
         }
       }
@@ -190,14 +157,14 @@ class Checker {
   void Parameters(const ScriptLine& line, const Command& command, const std::string& name,
                   const std::string& rest) {
     const std::vector<std::string> params = SplitParameters(rest);
-    if (static_cast<int>(params.size()) < command.Min) {
+    if (params.size() < command.MinParams) {
       Add(line.FileLine, "too-few-parameters",
-          name + " needs " + std::to_string(command.Min) + " parameters, the line has " +
+          name + " needs " + std::to_string(command.MinParams) + " parameters, the line has " +
               std::to_string(params.size()) + "; it does nothing");
       return;
     }
     for (std::size_t n = 0; n < params.size(); ++n) {
-      const bool isValue = n < 32 ? ((command.Values >> n) & 1u) != 0 : command.Values == kAll;
+      const bool isValue = n < 32 ? ((command.Values >> n) & 1u) != 0 : command.Values == kw::kAllParams;
       if (isValue) BinaryWord(line, params[n]);
     }
   }
