@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -173,6 +174,32 @@ class Playground {
       }
     }
     return Envelope(code, errors);
+  }
+
+  // The script and the spam list as the data folder holds them now, as editor texts:
+  // Windows-1250 read as UTF-8, CR LF as LF, no line break after the last line (a
+  // "file ... <<END" block writes the text back as the same bytes). null: no file.
+  std::string Files() const {
+    std::string json = "{\"ok\":true";
+    for (const kwsim::DataFile file : {kwsim::DataFile::Script, kwsim::DataFile::Spam}) {
+      json += ",\"" + std::string(kwsim::DataFileName(file)) + "\":";
+      std::optional<std::string> bytes;
+      if (session_)
+        bytes = kwsim::ReadBytes(kwsim::PathFromUtf8(session_->FolderPath()) / "Kwartlin" /
+                                 std::string(kwsim::DataFileOnDisk(file)));
+      if (!bytes) {
+        json += "null";
+        continue;
+      }
+      std::string text;
+      for (std::size_t i = 0; i < bytes->size(); ++i) {
+        if ((*bytes)[i] == '\r' && i + 1 < bytes->size() && (*bytes)[i + 1] == '\n') continue;
+        text += (*bytes)[i];
+      }
+      if (!text.empty() && text.back() == '\n') text.pop_back();
+      json += JsonString(kwsim::Cp1250ToUtf8(text));
+    }
+    return json + "}";
   }
 
   // Closes the messenger as the end of a transcript does (the unload is reported).
@@ -344,6 +371,10 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_start(const char* pluginsFrom, const char* 
 // Simulator command lines, one or more, separated by line feeds.
 EMSCRIPTEN_KEEPALIVE const char* kwp_feed(const char* commands) {
   return Guarded([&] { return ThePlayground().Feed(Text(commands)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_files() {
+  return Guarded([] { return ThePlayground().Files(); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_finish() {

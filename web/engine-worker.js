@@ -1,0 +1,59 @@
+// The engine's thread: the page's UI never waits on a run. Requests come as
+// { id, op, args } and are answered as { id, result } or { id, error, crashed }; the
+// first message out is { ready, info, menu } (or { failed }). A crashed engine (the
+// WebAssembly program aborted, for example out of memory) answers every later request
+// with crashed set, and the page replaces the whole worker.
+'use strict';
+importScripts('engine-api.js', 'kwartlin-engine.js');
+
+let api = null;
+let aborted = null;
+
+const ops = {
+  // A fresh messenger; example files, when given, are its data folder's first files.
+  start({ folder, files }) {
+    if (folder && files) api.writeFolder(folder, files);
+    return api.start(folder || '', folder || '');
+  },
+  feed: ({ commands }) => api.feed(commands),
+  finish: () => api.finish(),
+  files: () => api.files(),
+  check: ({ text, spam }) => api.check(text, spam),
+  help: ({ line }) => api.help(line),
+  // A transcript in a session of its own, compared with the expected output.
+  run({ transcript, folder, files, expected }) {
+    if (folder && files) api.writeFolder(folder, files);
+    return api.run(transcript, folder || '', folder || '', expected ? folder + '/' + expected : '');
+  },
+};
+
+const engine = KwartlinEngine({
+  print: () => {},
+  printErr: () => {},
+  onAbort: (what) => {
+    aborted = String(what);
+  },
+});
+
+engine.then(
+  (M) => {
+    api = makeEngineApi(M);
+    postMessage({ ready: true, info: api.info(), menu: api.menu() });
+  },
+  (error) => postMessage({ failed: String(error) }),
+);
+
+onmessage = (event) => {
+  const { id, op, args } = event.data;
+  if (!api || aborted !== null) {
+    postMessage({ id, error: aborted || 'the engine is not ready', crashed: aborted !== null });
+    return;
+  }
+  const started = performance.now();
+  try {
+    const result = ops[op](args || {});
+    postMessage({ id, result, ms: performance.now() - started });
+  } catch (error) {
+    postMessage({ id, error: String(error), crashed: aborted !== null || error instanceof WebAssembly.RuntimeError });
+  }
+};
