@@ -181,21 +181,25 @@ int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostr
   return unreadable ? kExitUsage : failed ? kExitFailure : kExitOk;
 }
 
-int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err) {
+int RunCheck(const std::vector<std::string>& files, const CheckOptions& options, std::ostream& out,
+             std::ostream& err) {
+  const bool json = options.Json;
   bool unreadable = false;
   bool findings = false;
   for (const std::string& file : files) {
     const std::optional<std::string> bytes = ReadBytes(PathFromUtf8(file));
     if (!bytes) {
-      err << file << ": cannot read the script\n";
+      err << file << ": cannot read the file\n";
       unreadable = true;
       continue;
     }
-    const std::vector<Finding> found = CheckScript(*bytes);
+    const std::vector<Finding> found = CheckFile(file, *bytes, options.Spam);
     for (const Finding& f : found) {
       if (json) {
         out << "{\"file\":" << JsonString(file) << ",\"line\":" << f.Line
-            << ",\"kind\":" << JsonString(f.Kind) << ",\"message\":" << JsonString(f.Message) << "}\n";
+            << ",\"kind\":" << JsonString(f.Kind) << ",\"message\":" << JsonString(f.Message);
+        if (!f.Suggestion.empty()) out << ",\"suggestion\":" << JsonString(f.Suggestion);
+        out << "}\n";
       } else {
         out << file << ':' << f.Line << ": " << f.Kind << ": " << f.Message << '\n';
       }

@@ -41,8 +41,15 @@ int RunTranscriptFile(const std::string& path, const RunOptions& options, std::o
 int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostream& out,
              std::ostream& err);
 
-// Checks script files; 0 when clean, 1 with findings, 2 when a file cannot be read.
-int RunCheck(const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err);
+struct CheckOptions {
+  bool Json = false;  // one JSON object per finding instead of text
+  bool Spam = false;  // every file is a spam list, whatever its name
+};
+
+// Checks script files and spam lists (files named *.spm); 0 when clean, 1 with
+// findings, 2 when a file cannot be read.
+int RunCheck(const std::vector<std::string>& files, const CheckOptions& options, std::ostream& out,
+             std::ostream& err);
 
 // Compares output with the expected file's text; on a difference says where on err.
 int CompareWithExpected(std::string_view output, const std::string& expectedPath, std::ostream& err);

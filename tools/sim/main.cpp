@@ -18,8 +18,8 @@ struct Arguments {
   std::string Colour = "auto";
   std::string Transcript;
   std::string Expect;
-  std::vector<std::string> Scripts;
-  bool CheckJson = false;
+  std::vector<std::string> Checked;
+  kwsim::CheckOptions Check;
 };
 
 void AddRunOptions(CLI::App* command, Arguments& a) {
@@ -60,9 +60,13 @@ int main(int argc, char** argv) {
   CLI::App* shell = app.add_subcommand("shell", "Reads commands at a prompt (type help)");
   AddRunOptions(shell, a);
 
-  CLI::App* check = app.add_subcommand("check", "Checks script files for mistakes the plugin passes over");
-  check->add_flag("--json", a.CheckJson, "One JSON object per finding");
-  check->add_option("script", a.Scripts, "Script files (Kwartlin.dat)")->required();
+  CLI::App* check =
+      app.add_subcommand("check", "Checks scripts and spam lists for mistakes the plugin passes over");
+  check->add_flag("--json", a.Check.Json, "One JSON object per finding");
+  check->add_flag("--spam", a.Check.Spam, "Check every file as a spam list, whatever its name");
+  check->add_option("file", a.Checked,
+                    "Script files (Kwartlin.dat) and spam lists (files named *.spm, such as Kwartlin.spm)")
+      ->required();
 
   try {
     app.parse(argc, argv);
@@ -72,7 +76,7 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (check->parsed()) return kwsim::RunCheck(a.Scripts, a.CheckJson, std::cout, std::cerr);
+    if (check->parsed()) return kwsim::RunCheck(a.Checked, a.Check, std::cout, std::cerr);
     if (shell->parsed()) {
       a.Run.Colour = WantColour(a.Colour, a.Run.Json, consoleCanColour);
       return kwsim::RunShell(std::cin, kwsim::StdinIsTerminal(), a.Run, std::cout, std::cerr);
