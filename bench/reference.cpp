@@ -276,7 +276,7 @@ void Step(RunState& run) {
       if (i >= 0) kw::DeleteMenuEntry(i);
       break;
     }
-    case kw::cmdSaveConfig: kw::SaveSettings(); break;
+    case kw::cmdSaveConfig: kw::SaveSettings(kw::SettingsPath, kw::VariableTable, kw::OptionsFormRect); break;
     default: ListCommand(code, kw::SplitParameters(rest)); break;
   }
   run.Index = next;

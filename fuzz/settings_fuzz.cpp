@@ -17,7 +17,6 @@
 #include <string>
 #include <string_view>
 
-#include "host/globals.h"
 #include "script/text.h"
 #include "script/variables.h"
 #include "settings/ini_file.h"
@@ -91,16 +90,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string name = in.ConsumeRandomLengthString(64);
   const std::string value = in.ConsumeRandomLengthString(8000);
 
-  kw::SettingsPath = (Folder() / "Kwartlin" / "Kwartlin.ini").string();
+  const std::string path = (Folder() / "Kwartlin" / "Kwartlin.ini").string();
   std::error_code ignored;
   fs::remove_all(Folder() / "Kwartlin", ignored);
   Check(kw::CreateFolders((Folder() / "Kwartlin").string()));
-  Check(kw::WriteFileAtomic(kw::SettingsPath, kBaseline));
+  Check(kw::WriteFileAtomic(path, kBaseline));
 
   kw::ClearVariables();
-  kw::OptionsFormRect = {};
-  kw::LoadSettings();
-  const kw::TRect32 rect = kw::OptionsFormRect;
+  kw::TRect32 formRect;
+  kw::LoadSettings(path, kw::VariableTable, formRect);
+  const kw::TRect32 rect = formRect;
   Check(rect.X == -5 && rect.Y == 7 && rect.W == 300 && rect.H == 200);
   std::map<std::string, std::string> expected = SavedVariables();
   Check(expected.size() == 3);
@@ -112,16 +111,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (kw::IsStorableKey(key)) expected[key] = Reloaded(stored);
     else expected.erase(key);  // a baseline name it replaced cannot be one
   }
-  Check(kw::SaveSettings());
+  Check(kw::SaveSettings(path, kw::VariableTable, formRect));
 
   kw::ClearVariables();
-  kw::OptionsFormRect = {};
-  kw::LoadSettings();
+  formRect = {};
+  kw::LoadSettings(path, kw::VariableTable, formRect);
   Check(SavedVariables() == expected);
-  Check(kw::OptionsFormRect.X == rect.X && kw::OptionsFormRect.Y == rect.Y &&
-        kw::OptionsFormRect.W == rect.W && kw::OptionsFormRect.H == rect.H);
+  Check(formRect.X == rect.X && formRect.Y == rect.Y && formRect.W == rect.W && formRect.H == rect.H);
   std::string text;
-  Check(kw::ReadWholeFile(kw::SettingsPath, text));
+  Check(kw::ReadWholeFile(path, text));
   Check(kw::TIniText(text).Value("Other", "keep") == "1");
   kw::ClearVariables();
   return 0;

@@ -9,15 +9,12 @@
 #include "script/loader.h"
 #include "script/spam.h"
 #include "script/variables.h"
+#include "support/rect.h"
 
 namespace kw {
 
 struct TPluginLink;
 class TOptionsForm;
-
-struct TRect32 {
-  std::int32_t X = 0, Y = 0, W = 0, H = 0;  // left, top, width, height
-};
 
 extern void* PluginInstance;          // the module's own handle, from the loader
 extern TPluginLink* PluginLink;       // the host's link record; null = no host

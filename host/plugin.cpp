@@ -23,8 +23,8 @@
 #include "host/bridge.h"
 #include "host/globals.h"
 #include "host/menu.h"
+#include "host/options_page.h"
 #include "host/services.h"
-#include "options/page.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
@@ -151,7 +151,7 @@ void StartPlugin(TPluginLink* link) {
     ScriptLines.clear();
     ReloadScript(false);
   });
-  RunStep(LoadSettings);
+  RunStep([] { LoadSettings(SettingsPath, VariableTable, OptionsFormRect); });
   RunStep([] {
     SpamList.clear();
     LoadSpamList();
@@ -184,7 +184,7 @@ void StopPlugin() {
     SpamList.clear();
     ReleaseSpamMatcher();
   });
-  RunStep([] { SaveSettings(); });
+  RunStep([] { SaveSettings(SettingsPath, VariableTable, OptionsFormRect); });
   RunStep(ClearVariables);
   // The bitmaps themselves stay loaded: the host may still show SmallIcon on the page
   // it keeps (module_win32.cpp loads them once per module life).

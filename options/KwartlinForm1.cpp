@@ -60,7 +60,12 @@ std::string EditorFileText(std::string_view editorText) {
   return out;
 }
 
-TOptionsForm::TOptionsForm(std::unique_ptr<IOptionsView> view) : view_(std::move(view)) {
+TOptionsForm::TOptionsForm(std::unique_ptr<IOptionsView> view, const TOptionsFormInputs& inputs)
+    : ScriptPath(inputs.ScriptPath),
+      SpamListPath(inputs.SpamListPath),
+      OptionsFormRect(inputs.OptionsFormRect),
+      FilesSaved(inputs.FilesSaved),
+      view_(std::move(view)) {
   if (!view_) view_ = CreateOptionsView();
   view_->SetCaption("Vortelindak - konfiguracja");
   view_->SetEvents(this);
@@ -182,6 +187,21 @@ TSaveResult TOptionsForm::SaveEditorFiles() {
     break;
   }
   return result;
+}
+
+TSaveResult TOptionsForm::SaveForHost() {
+  const TSaveResult saved = SaveEditorFiles();
+  // What runs follows what is on disk: a file that failed or was not tried still holds
+  // its old text, and reloading that would only throw away the running script's
+  // variables for nothing. So with the script's file failing nothing is reloaded, and
+  // with only the spam list's failing the new script runs beside the old list.
+  // Running the script may reach the host, and a host may destroy the page from there:
+  // after the first call nothing of this form is touched.
+  IEditorFilesSaved& filesSaved = FilesSaved;
+  const auto asMeant = [](TFileSave s) { return s == TFileSave::Written || s == TFileSave::Kept; };
+  if (asMeant(saved.Script)) filesSaved.ScriptFileSaved();
+  if (asMeant(saved.SpamList)) filesSaved.SpamListFileSaved();
+  return saved;
 }
 
 bool TOptionsForm::LoadEditorFile(ComponentId editor, const std::string& path, TZeroByte zero) {

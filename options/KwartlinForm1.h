@@ -1,15 +1,17 @@
 // TOptionsForm: the plugin's page of the host's options dialog, with the script editor,
 // the spam list editor, two help lines and the command reference menu. The form lives
 // docked in the host's page area or detached in a sizeable window of its own. All of
-// its behaviour is here; the window itself is an IOptionsView.
+// its behaviour is here; the window itself is an IOptionsView. What it shares with the
+// plugin (the two files' paths, the detached window's rectangle, what to do once the
+// host's dialog saved) it is given at creation, so it reaches no plugin state itself.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "host/globals.h"
 #include "options/view.h"
+#include "support/rect.h"
 
 namespace kw {
 
@@ -39,10 +41,31 @@ struct TSaveResult {
   TFileSave SpamList = TFileSave::Written;  // the file at SpamListPath
 };
 
+// Told by SaveForHost of each file that now holds what its editor meant, so the plugin
+// runs it again. Button3's save tells nothing: the running script changes only when the
+// host's dialog saves.
+class IEditorFilesSaved {
+ public:
+  virtual void ScriptFileSaved() = 0;
+  virtual void SpamListFileSaved() = 0;
+
+ protected:
+  ~IEditorFilesSaved() = default;
+};
+
+// What the form works on that the plugin owns; every part outlives the form. The paths
+// are read at each load and save, not copied, so the form always uses the plugin's own.
+struct TOptionsFormInputs {
+  const std::string& ScriptPath;    // Memo1's file
+  const std::string& SpamListPath;  // Memo2's file
+  TRect32& OptionsFormRect;         // the detached window's rectangle, kept up to date
+  IEditorFilesSaved& FilesSaved;
+};
+
 class TOptionsForm final : private IOptionsEvents {
  public:
   // Creates the form on the view; FormCreate runs before this returns.
-  explicit TOptionsForm(std::unique_ptr<IOptionsView> view);
+  TOptionsForm(std::unique_ptr<IOptionsView> view, const TOptionsFormInputs& inputs);
   ~TOptionsForm() override;
   TOptionsForm(const TOptionsForm&) = delete;
   TOptionsForm& operator=(const TOptionsForm&) = delete;
@@ -75,6 +98,9 @@ class TOptionsForm final : private IOptionsEvents {
   // Writes Memo1, then Memo2, to their files; stops at the first that fails and
   // reports it with the one left unwritten.
   TSaveResult SaveEditorFiles();
+  // The host dialog's save: SaveEditorFiles, then FilesSaved hears of each file written
+  // (or kept) as its editor meant. The form may be gone when that returns.
+  TSaveResult SaveForHost();
 
   // The page area this form docks into, as the host gave it at creation.
   void SetHostArea(TWindowHandle window, const TRect32& area);
@@ -113,6 +139,10 @@ class TOptionsForm final : private IOptionsEvents {
   TFileSave SaveEditorFile(ComponentId editor, const std::string& path, bool& loadFailed,
                            bool& editorGone);
 
+  const std::string& ScriptPath;        // Memo1's file
+  const std::string& SpamListPath;      // Memo2's file
+  TRect32& OptionsFormRect;             // the detached window's rectangle
+  IEditorFilesSaved& FilesSaved;        // told after a host save
   TWindowHandle HostWindow = 0;         // the host's page area; 0 until the first show
   TRect32 DockedRect;                   // the page area at the first show
   std::unique_ptr<IOptionsView> view_;  // the window behind the components

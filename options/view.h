@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/globals.h"
+#include "support/rect.h"
 
 namespace kw {
 

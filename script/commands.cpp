@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/globals.h"
 #include "host/menu.h"
 #include "host/services.h"
 #include "script/interpreter.h"
@@ -433,7 +434,7 @@ void DoMenuShow(TRunState& run, const TPreparedLine& line) {
   if (index >= 0) SetMenuEntryVisible(index, visible);
 }
 
-void DoSaveConfig(TRunState&, const TPreparedLine&) { SaveSettings(); }
+void DoSaveConfig(TRunState&, const TPreparedLine&) { SaveSettings(SettingsPath, VariableTable, OptionsFormRect); }
 
 // The commands that share one handler body, under the names the command list gives.
 constexpr TCommandHandler DoAdd = DoArithmetic<Add>;

@@ -39,10 +39,10 @@ class NameKey {
 };
 
 // Writes a value under a normalised name; `unescape` says the value still holds escapes.
-void Store(std::string_view upperName, std::string_view value, bool unescape, bool save) {
-  const long i = VariableTable.Find(upperName);
+void Store(TZmienne& table, std::string_view upperName, std::string_view value, bool unescape, bool save) {
+  const long i = table.Find(upperName);
   if (i >= 0) {
-    std::string& stored = VariableTable[static_cast<std::size_t>(i)].Value;
+    std::string& stored = table[static_cast<std::size_t>(i)].Value;
     if (unescape) {
       stored = UnescapeText(value);
     } else {
@@ -53,7 +53,7 @@ void Store(std::string_view upperName, std::string_view value, bool unescape, bo
   // The new record copies name and value before the table may grow, so views into the
   // table stay valid while they are read.
   TZmienna v{std::string(upperName), unescape ? UnescapeText(value) : std::string(value), save};
-  VariableTable.Append(std::move(v));
+  table.Append(std::move(v));
 }
 
 }  // namespace
@@ -104,10 +104,14 @@ std::string ResolveValue(std::string_view p) {
   }
 }
 
-void SetVariable(std::string_view name, std::string_view value, bool save) {
+void SetVariable(TZmienne& table, std::string_view name, std::string_view value, bool save) {
   if (name.empty()) return;
   const NameKey key(name);
-  Store(key.view(), value, HasEscape(value), save);
+  Store(table, key.view(), value, HasEscape(value), save);
+}
+
+void SetVariable(std::string_view name, std::string_view value, bool save) {
+  SetVariable(VariableTable, name, value, save);
 }
 
 // A name without the dollar sign is normalised as SetVariable does before the look-up,
@@ -121,7 +125,7 @@ void SetSaveFlag(std::string_view name, bool flag) {
     VariableTable[static_cast<std::size_t>(i)].Save = flag;
     return;
   }
-  Store(key.view(), {}, false, true);
+  Store(VariableTable, key.view(), {}, false, true);
 }
 
 void ClearVariables() { VariableTable.Clear(); }
@@ -138,7 +142,7 @@ void SetVariableUpper(std::string_view upperNameWithDollar, std::string_view alr
     SetVariable(upperNameWithDollar, alreadyUnescapedValue, false);
     return;
   }
-  Store(upperNameWithDollar, alreadyUnescapedValue, false, false);
+  Store(VariableTable, upperNameWithDollar, alreadyUnescapedValue, false, false);
 }
 
 }  // namespace kw

@@ -52,6 +52,8 @@ std::string ResolveValue(std::string_view param);
 // Creates or updates a variable; a missing "$" is added, the name upper-cased and the
 // value unescaped. The save flag only counts when the variable is created.
 void SetVariable(std::string_view name, std::string_view value, bool save);
+// The same on another table (the settings loader fills the one it is given).
+void SetVariable(TZmienne& table, std::string_view name, std::string_view value, bool save);
 // The SAVE command: sets the save flag of a variable, or creates it empty with the flag
 // on. A name without "$" gets one, as in SetVariable.
 void SetSaveFlag(std::string_view name, bool flag);

@@ -41,7 +41,6 @@
 #include <string>
 #include <string_view>
 
-#include "host/globals.h"
 #include "script/text.h"
 #include "script/variables.h"
 #include "settings/ini_file.h"
@@ -140,54 +139,54 @@ bool WriteStoredText(IProfile& file, const std::string& name, std::string_view t
   return true;
 }
 
-void LoadFormRect(const IProfile& file) {
-  OptionsFormRect.X = file.ReadInteger(kFormSection, kFormX, OptionsFormRect.X);
-  OptionsFormRect.Y = file.ReadInteger(kFormSection, kFormY, OptionsFormRect.Y);
-  OptionsFormRect.W = file.ReadInteger(kFormSection, kFormW, OptionsFormRect.W);
-  OptionsFormRect.H = file.ReadInteger(kFormSection, kFormH, OptionsFormRect.H);
+void LoadFormRect(const IProfile& file, TRect32& rect) {
+  rect.X = file.ReadInteger(kFormSection, kFormX, rect.X);
+  rect.Y = file.ReadInteger(kFormSection, kFormY, rect.Y);
+  rect.W = file.ReadInteger(kFormSection, kFormW, rect.W);
+  rect.H = file.ReadInteger(kFormSection, kFormH, rect.H);
 }
 
 // After a failed write the file writes nothing more, so the remaining calls cost nothing.
-void SaveFormRect(IProfile& file) {
-  file.WriteInteger(kFormSection, kFormX, OptionsFormRect.X);
-  file.WriteInteger(kFormSection, kFormY, OptionsFormRect.Y);
-  file.WriteInteger(kFormSection, kFormW, OptionsFormRect.W);
-  file.WriteInteger(kFormSection, kFormH, OptionsFormRect.H);
+void SaveFormRect(IProfile& file, const TRect32& rect) {
+  file.WriteInteger(kFormSection, kFormX, rect.X);
+  file.WriteInteger(kFormSection, kFormY, rect.Y);
+  file.WriteInteger(kFormSection, kFormW, rect.W);
+  file.WriteInteger(kFormSection, kFormH, rect.H);
 }
 
 }  // namespace
 
-void LoadSettings() {
+void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRect) {
   try {
-    if (SettingsPath.empty() || !FileExists(SettingsPath)) return;
+    if (path.empty() || !FileExists(path)) return;
     TProfileFile file;
-    if (!file.Open(SettingsPath, TProfileMode::Read)) return;
+    if (!file.Open(path, TProfileMode::Read)) return;
     const bool pieces = !file.ReadKeys(kRestSection).empty();
     for (const std::string& key : file.ReadKeys(kVariablesSection))
-      SetVariable(key, StoredText(file, key, pieces), true);
-    LoadFormRect(file);
+      SetVariable(variables, key, StoredText(file, key, pieces), true);
+    LoadFormRect(file, formRect);
   } catch (...) {
     // Out of memory halfway: what has loaded stays, the rest keeps its defaults.
   }
 }
 
-void SaveVariables(IProfile& file) {
+void SaveVariables(IProfile& file, const TZmienne& variables) {
   if (!file.EraseSection(kVariablesSection) || !file.EraseSection(kRestSection)) return;
-  for (const TZmienna& v : VariableTable) {
+  for (const TZmienna& v : variables) {
     if (!v.Save || !IsStorableKey(v.Name)) continue;
     if (!WriteStoredText(file, v.Name, SettingsValueText(v.Value))) return;
   }
 }
 
-bool SaveSettings() {
+bool SaveSettings(const std::string& path, const TZmienne& variables, const TRect32& formRect) {
   try {
-    if (SettingsPath.empty()) return false;
-    const std::string folder = FolderOf(SettingsPath);
+    if (path.empty()) return false;
+    const std::string folder = FolderOf(path);
     if (!folder.empty() && !CreateFolders(folder)) return false;
     TProfileFile file;
-    if (!file.Open(SettingsPath, TProfileMode::Update)) return false;
-    SaveVariables(file);
-    SaveFormRect(file);
+    if (!file.Open(path, TProfileMode::Update)) return false;
+    SaveVariables(file, variables);
+    SaveFormRect(file, formRect);
     return file.Commit();
   } catch (...) {
     return false;  // the file is replaced only at Commit, so it is as it was

@@ -13,9 +13,9 @@ class FuzzRegressions : public InProcess {
   static std::string RoundTrip(const std::string& value) {
     kw::ClearVariables();
     kw::SetVariable("$V", value, true);
-    EXPECT_TRUE(kw::SaveSettings());
+    EXPECT_TRUE(kw::SaveSettings(kw::SettingsPath, kw::VariableTable, kw::OptionsFormRect));
     kw::ClearVariables();
-    kw::LoadSettings();
+    kw::LoadSettings(kw::SettingsPath, kw::VariableTable, kw::OptionsFormRect);
     return kw::ResolveValue("$V");
   }
 };

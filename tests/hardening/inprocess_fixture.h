@@ -17,8 +17,8 @@
 
 #include "host/globals.h"
 #include "host/menu.h"
+#include "host/options_page.h"
 #include "options/KwartlinForm1.h"
-#include "options/page.h"
 #include "options/view_headless.h"
 #include "script/loader.h"
 #include "script/spam.h"

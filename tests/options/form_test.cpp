@@ -11,7 +11,7 @@ using kw::ComponentId;
 constexpr std::intptr_t kHost = 0x777;
 
 struct FormTest : ::testing::Test {
-  FormTest() : form(std::make_unique<kw::THeadlessOptionsView>()) {}
+  FormTest() : form(std::make_unique<kw::THeadlessOptionsView>(), inputs.Inputs()) {}
   kw::THeadlessOptionsView& view() { return dynamic_cast<kw::THeadlessOptionsView&>(form.View()); }
   void Dock() {
     form.SetHostArea(kHost, {0, 0, 500, 400});
@@ -20,6 +20,7 @@ struct FormTest : ::testing::Test {
   std::string Label1() { return view().LabelText(ComponentId::Label1); }
   std::string Label2() { return view().LabelText(ComponentId::Label2); }
 
+  FormInputs inputs;
   kw::TOptionsForm form;
 };
 
@@ -152,6 +153,42 @@ TEST_F(FormTest, FirstButtonIsEnabledExactlyOnTheFirstTab) {
   EXPECT_TRUE(view().ButtonEnabled(ComponentId::Button1));
   EXPECT_TRUE(view().ClickButton(ComponentId::Button1));
   EXPECT_TRUE(view().MenuOpen());
+}
+
+// A form works on the paths and the rectangle it was given, not the plugin's, and only a
+// host save reports what it wrote, even when the first report frees the form.
+class FormInputsTest : public OptionsTest {};
+
+TEST_F(FormInputsTest, FilesAndRectangleAreTheGivenOnesAndAHostSaveReportsWhatItWrote) {
+  FormInputs in;
+  in.ScriptPath = (folder_ / "own" / "a.dat").string();
+  in.SpamListPath = (folder_ / "own" / "a.spm").string();
+  auto* form = new kw::TOptionsForm(std::make_unique<kw::THeadlessOptionsView>(), in.Inputs());
+  form->SetHostArea(kHost, {0, 0, 500, 400});
+  form->SetDetached(false);
+  form->SetDetached(true);
+  form->View().SetBounds({1, 2, 3, 4});
+  form->SetDetached(false);
+  EXPECT_EQ(R(in.Rect), R({1, 2, 3, 4}));
+  EXPECT_EQ(R(kw::OptionsFormRect), R({}));
+
+  form->View().SetText(ComponentId::Memo1, "skrypt");
+  form->View().SetText(ComponentId::Memo2, "spam");
+  form->Button3Click();
+  EXPECT_EQ(ReadBytes(in.ScriptPath), "skrypt\r\n");
+  EXPECT_EQ(ReadBytes(in.SpamListPath), "spam\r\n");
+  EXPECT_FALSE(std::filesystem::exists(ScriptFile()));
+  EXPECT_EQ(in.ScriptSaves + in.SpamListSaves, 0);
+
+  in.OnScriptSaved = [&] {
+    delete form;
+    form = nullptr;
+  };
+  const kw::TSaveResult saved = form->SaveForHost();
+  EXPECT_EQ(form, nullptr);
+  EXPECT_EQ(in.ScriptSaves, 1);
+  EXPECT_EQ(in.SpamListSaves, 1);
+  EXPECT_EQ(saved.SpamList, kw::TFileSave::Written);
 }
 
 TEST(EditorFiles, LineBreaksAreNormalizedOnLoad) {

@@ -49,7 +49,7 @@ class RecordingSurface final : public kw::IDrawSurface {
 };
 
 struct MenuTest : ::testing::Test {
-  MenuTest() : form(std::make_unique<kw::THeadlessOptionsView>()) {}
+  MenuTest() : form(std::make_unique<kw::THeadlessOptionsView>(), inputs.Inputs()) {}
   kw::THeadlessOptionsView& view() { return dynamic_cast<kw::THeadlessOptionsView&>(form.View()); }
   const kw::TMenuItem& item(int id) { return view().MenuItem(id); }
   int Find(std::string_view caption) {
@@ -64,6 +64,7 @@ struct MenuTest : ::testing::Test {
   }
   int NameNumber(int id) { return std::stoi(item(id).Name.substr(9)); }
 
+  FormInputs inputs;
   kw::TOptionsForm form;
 };
 

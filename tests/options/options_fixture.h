@@ -8,16 +8,19 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "host/globals.h"
+#include "host/options_page.h"
 #include "host/records.h"
 #include "options/KwartlinForm1.h"
-#include "options/page.h"
 #include "options/view_headless.h"
+#include "script/loader.h"
+#include "script/spam.h"
 #include "script/variables.h"
 
 namespace kwtest {
@@ -68,6 +71,24 @@ inline std::unique_ptr<kw::IOptionsView> MakeHeadlessView() {
 
 // A rectangle as something gtest compares and prints.
 inline std::array<std::int32_t, 4> R(const kw::TRect32& r) { return {r.X, r.Y, r.W, r.H}; }
+
+// What a form made without the page is given: paths and a rectangle of its own, and a
+// count of what a host save reported. Declare it before the form it serves.
+struct FormInputs final : kw::IEditorFilesSaved {
+  std::string ScriptPath;
+  std::string SpamListPath;
+  kw::TRect32 Rect;
+  int ScriptSaves = 0;
+  int SpamListSaves = 0;
+  std::function<void()> OnScriptSaved;  // runs inside the first report
+
+  void ScriptFileSaved() override {
+    ++ScriptSaves;
+    if (OnScriptSaved) OnScriptSaved();
+  }
+  void SpamListFileSaved() override { ++SpamListSaves; }
+  kw::TOptionsFormInputs Inputs() { return {ScriptPath, SpamListPath, Rect, *this}; }
+};
 
 // A fresh data folder with the script and spam list paths in it, and the plugin's
 // globals as LoadPlugin leaves them; everything is undone afterwards.

@@ -5,7 +5,6 @@
 
 #include <random>
 
-#include "host/globals.h"
 #include "script/variables.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
@@ -60,12 +59,12 @@ TEST(IniTextScale, ManySavedVariablesRoundTrip) {
   kwtest::TempFolder folder;
   const std::string path = folder / "many.ini";
   kwtest::WriteFile(path, "[Var_Save]\r\n$OLD=gone\r\n[Other]\r\nx=1\r\n");
-  VariableTable.Clear();
-  for (int i = 0; i < kMany; ++i) VariableTable.Append(TZmienna{Key(i), ValueOf(i), i % 7 != 3});
+  kwtest::SettingsState state;
+  for (int i = 0; i < kMany; ++i) state.Variables.Append(TZmienna{Key(i), ValueOf(i), i % 7 != 3});
   {
     TIniProfile profile;
     ASSERT_TRUE(profile.Open(path, TProfileMode::Update));
-    SaveVariables(profile);
+    SaveVariables(profile, state.Variables);
     ASSERT_TRUE(profile.Commit());
   }
   TIniProfile profile;
@@ -81,24 +80,22 @@ TEST(IniTextScale, ManySavedVariablesRoundTrip) {
 #ifndef _WIN32
   // And the whole settings store, which uses the same profile here.
   const std::string before = kwtest::ReadFile(path);
-  SettingsPath = path;
-  ASSERT_TRUE(SaveSettings());
-  VariableTable.Clear();
-  LoadSettings();
-  EXPECT_EQ(VariableTable.size(), want.size());
+  state.SettingsPath = path;
+  ASSERT_TRUE(state.Save());
+  state.Variables.Clear();
+  state.Load();
+  EXPECT_EQ(state.Variables.size(), want.size());
   for (int i = 0; i < kMany; i += 997) {
-    const long at = VariableTable.Find(Key(i));
+    const long at = state.Variables.Find(Key(i));
     if (i % 7 == 3) {
       EXPECT_LT(at, 0) << i;
       continue;
     }
     ASSERT_GE(at, 0) << i;
-    EXPECT_EQ(VariableTable[static_cast<std::size_t>(at)].Value, ValueOf(i)) << i;
+    EXPECT_EQ(state.Variables[static_cast<std::size_t>(at)].Value, ValueOf(i)) << i;
   }
   EXPECT_TRUE(kwtest::ReadFile(path).starts_with(before));  // the same again, then the rectangle
-  SettingsPath.clear();
 #endif
-  VariableTable.Clear();
 }
 
 // Random files and long runs of edits, names that differ only in case, duplicate

@@ -6,7 +6,6 @@
 #include <climits>
 #include <map>
 
-#include "host/globals.h"
 #include "script/variables.h"
 #include "settings/ini_file.h"
 #include "settings/profile.h"
@@ -248,30 +247,28 @@ TEST(ProfileCompare, LongValuesSaveAndLoadAlikeThroughBoth) {
   std::string big;
   while (big.size() < 1'000'000) big += " '\"\\x\n\r";
   big.resize(1'000'000);
-  VariableTable.Clear();
-  VariableTable.Append(TZmienna{"$BIG", big, true});
-  VariableTable.Append(TZmienna{"$S", "short", true});
+  kwtest::SettingsState state;
+  state.Variables.Append(TZmienna{"$BIG", big, true});
+  state.Variables.Append(TZmienna{"$S", "short", true});
   const std::string paths[] = {folder / "windows.ini", folder / "portable.ini"};
   TProfileFile windows;
   TIniProfile portable;
   IProfile* profiles[] = {&windows, &portable};
   for (int i = 0; i < 2; ++i) {
     ASSERT_TRUE(profiles[i]->Open(paths[i], TProfileMode::Update));
-    SaveVariables(*profiles[i]);
+    SaveVariables(*profiles[i], state.Variables);
     ASSERT_TRUE(profiles[i]->Commit());
   }
   EXPECT_TRUE(kwtest::ReadFile(paths[0]) == kwtest::ReadFile(paths[1]));
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
-    SettingsPath = path;
-    VariableTable.Clear();
-    LoadSettings();
-    ASSERT_EQ(VariableTable.size(), 2u);
-    EXPECT_TRUE(VariableTable[0].Value == big);
-    EXPECT_EQ(VariableTable[1].Value, "short");
+    state.SettingsPath = path;
+    state.Variables.Clear();
+    state.Load();
+    ASSERT_EQ(state.Variables.size(), 2u);
+    EXPECT_TRUE(state.Variables[0].Value == big);
+    EXPECT_EQ(state.Variables[1].Value, "short");
   }
-  VariableTable.Clear();
-  SettingsPath.clear();
 }
 
 }  // namespace

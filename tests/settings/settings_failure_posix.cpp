@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "host/globals.h"
 #include "settings/settings.h"
 #include "settings_fixture.h"
 #include "support/platform.h"
@@ -11,29 +10,24 @@ using namespace kw;
 
 namespace {
 
-class SettingsFailure : public ::testing::Test {
+class SettingsFailure : public ::testing::Test, protected kwtest::SettingsState {
  protected:
   void SetUp() override {
-    VariableTable.Clear();
-    VariableTable.Append(TZmienna{"$X", "new", true});
+    Variables.Append(TZmienna{"$X", "new", true});
     std::filesystem::create_directories(folder_.Path() / "Kwartlin");
     SettingsPath = folder_ / "Kwartlin/Kwartlin.ini";
     kwtest::WriteFile(SettingsPath, kOld);
   }
-  void TearDown() override {
-    SetWriteFaultForTesting(-1);
-    VariableTable.Clear();
-    SettingsPath.clear();
-  }
+  void TearDown() override { SetWriteFaultForTesting(-1); }
   static constexpr const char* kOld = "[Var_Save]\r\n$X=old\r\n";
   kwtest::TempFolder folder_;
 };
 
 TEST_F(SettingsFailure, DiskFullHalfwayKeepsTheOldFile) {
   SetWriteFaultForTesting(5);
-  EXPECT_FALSE(SaveSettings());
+  EXPECT_FALSE(Save());
   EXPECT_EQ(kwtest::ReadFile(SettingsPath), kOld);
-  EXPECT_TRUE(SaveSettings());  // the fault was one shot
+  EXPECT_TRUE(Save());  // the fault was one shot
   EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=new"), std::string::npos);
 }
 
@@ -41,7 +35,7 @@ TEST_F(SettingsFailure, ReadOnlyFolderKeepsTheOldFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   const auto folder = folder_.Path() / "Kwartlin";
   std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  EXPECT_FALSE(SaveSettings());
+  EXPECT_FALSE(Save());
   std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
   EXPECT_EQ(kwtest::ReadFile(SettingsPath), kOld);
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "host/globals.h"
 #include "settings/settings.h"
 #include "settings_fixture.h"
 
@@ -18,24 +17,22 @@ TEST(SettingsFailure, FileHeldOpenKeepsItsContents) {
   kwtest::TempFolder folder;
   const auto dir = folder.Path() / "Kwartlin";
   std::filesystem::create_directories(dir);
-  SettingsPath = (dir / "Kwartlin.ini").string();
+  kwtest::SettingsState state;
+  state.SettingsPath = (dir / "Kwartlin.ini").string();
   const std::string old = "[Var_Save]\r\n$X=old\r\n";
-  kwtest::WriteFile(SettingsPath, old);
-  VariableTable.Clear();
-  VariableTable.Append(TZmienna{"$X", "new", true});
+  kwtest::WriteFile(state.SettingsPath, old);
+  state.Variables.Append(TZmienna{"$X", "new", true});
   for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
     SCOPED_TRACE(share);
-    HANDLE held = CreateFileA(SettingsPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileA(state.SettingsPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(SaveSettings());
+    EXPECT_FALSE(state.Save());
     CloseHandle(held);
-    EXPECT_EQ(kwtest::ReadFile(SettingsPath), old);
+    EXPECT_EQ(kwtest::ReadFile(state.SettingsPath), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   }
-  EXPECT_TRUE(SaveSettings());
-  EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=new"), std::string::npos);
-  VariableTable.Clear();
-  SettingsPath.clear();
+  EXPECT_TRUE(state.Save());
+  EXPECT_NE(kwtest::ReadFile(state.SettingsPath).find("$X=new"), std::string::npos);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Shared by the settings tests: a fresh folder per test and whole-file helpers.
+// Shared by the settings tests: a fresh folder per test, whole-file helpers, and the
+// state a settings file is loaded into and saved from.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +10,22 @@
 #include <random>
 #include <string>
 
+#include "script/variables.h"
+#include "settings/settings.h"
+#include "support/rect.h"
+
 namespace kwtest {
+
+// What the plugin hands the settings store, held by the test itself: the file's path,
+// a variable table and the options window's rectangle.
+struct SettingsState {
+  std::string SettingsPath;
+  kw::TZmienne Variables;
+  kw::TRect32 OptionsFormRect;
+
+  void Load() { kw::LoadSettings(SettingsPath, Variables, OptionsFormRect); }
+  bool Save() const { return kw::SaveSettings(SettingsPath, Variables, OptionsFormRect); }
+};
 
 // A folder of its own under the system's temporary folder, removed again at the end.
 class TempFolder {

@@ -1,9 +1,8 @@
-// Loading and saving the settings file through the plugin's globals, on disk.
+// Loading and saving the settings file, on disk.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
-#include "host/globals.h"
 #include "script/variables.h"
 #include "settings/ini_file.h"
 #include "settings_fixture.h"
@@ -14,29 +13,20 @@ using namespace std::string_literals;
 
 namespace {
 
-class Settings : public ::testing::Test {
+class Settings : public ::testing::Test, protected kwtest::SettingsState {
  protected:
-  void SetUp() override {
-    VariableTable.Clear();
-    OptionsFormRect = {};
-    SettingsPath = (folder_.Path() / "Kwartlin" / "Kwartlin.ini").string();
-  }
-  void TearDown() override {
-    VariableTable.Clear();
-    OptionsFormRect = {};
-    SettingsPath.clear();
-  }
+  void SetUp() override { SettingsPath = (folder_.Path() / "Kwartlin" / "Kwartlin.ini").string(); }
 
-  static void Add(const std::string& name, const std::string& value, bool save) {
-    VariableTable.Append(TZmienna{name, value, save});
+  void Add(const std::string& name, const std::string& value, bool save) {
+    Variables.Append(TZmienna{name, value, save});
   }
-  static const TZmienna* Find(std::string_view upperName) {
-    const long i = VariableTable.Find(upperName);
-    return i < 0 ? nullptr : &VariableTable[static_cast<std::size_t>(i)];
+  const TZmienna* Find(std::string_view upperName) const {
+    const long i = Variables.Find(upperName);
+    return i < 0 ? nullptr : &Variables[static_cast<std::size_t>(i)];
   }
-  static std::vector<std::string> Names() {
+  std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const TZmienna& v : VariableTable) names.push_back(v.Name);
+    for (const TZmienna& v : Variables) names.push_back(v.Name);
     return names;
   }
   std::string FileText() const { return kwtest::ReadFile(SettingsPath); }
@@ -70,12 +60,12 @@ TEST_F(Settings, ValuesStayOneLineAndLoadBack) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.inFile);
-    VariableTable.Clear();
+    Variables.Clear();
     Add("$V", c.value, true);
-    ASSERT_TRUE(SaveSettings());
+    ASSERT_TRUE(Save());
     EXPECT_NE(FileText().find("\r\n$V=" + c.inFile + "\r\n"), std::string::npos) << FileText();
-    VariableTable.Clear();
-    LoadSettings();
+    Variables.Clear();
+    Load();
     const TZmienna* v = Find("$V");
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->Value, c.loaded);
@@ -85,24 +75,24 @@ TEST_F(Settings, ValuesStayOneLineAndLoadBack) {
 
 TEST_F(Settings, HandWrittenKeysLoadAsSavedVariables) {
   WriteSettingsFile(std::string("[var_save]\r\nabc=1\r\nżółw = 2 \r\n$T=a\\nb\r\nnoequals\r\n"_w));
-  LoadSettings();
+  Load();
   EXPECT_EQ(Names(), (std::vector<std::string>{"$ABC", std::string("$ŻÓŁW"_w), "$T"}));
   ASSERT_NE(Find("$ŻÓŁW"_w), nullptr);
   EXPECT_EQ(Find("$ŻÓŁW"_w)->Value, "2");
   EXPECT_EQ(Find("$T")->Value, "a\n\rb");
-  for (const TZmienna& v : VariableTable) EXPECT_TRUE(v.Save) << v.Name;
+  for (const TZmienna& v : Variables) EXPECT_TRUE(v.Save) << v.Name;
 }
 
 TEST_F(Settings, SaveWritesMarkedVariablesInTableOrder) {
   Add("$B", "2", true);
   Add("$A", "1", true);
   Add("$C", "3", false);
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   const std::string text = FileText();
   EXPECT_NE(text.find("[Var_Save]\r\n$B=2\r\n$A=1\r\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("$C"), std::string::npos);
-  VariableTable.Clear();
-  LoadSettings();
+  Variables.Clear();
+  Load();
   EXPECT_EQ(Names(), (std::vector<std::string>{"$B", "$A"}));
 }
 
@@ -110,7 +100,7 @@ TEST_F(Settings, NothingMarkedLeavesNoSectionButTheRectangle) {
   WriteSettingsFile("; mine\r\n[Var_Save]\r\n$OLD=1\r\n[Mine]\r\nx=1\r\n[VAR_SAVE]\r\n$STALE=2\r\n");
   Add("$A", "1", false);
   OptionsFormRect = {1, -2, 300, 400};
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   const std::string text = FileText();
   EXPECT_EQ(text.find("Var_Save"), std::string::npos) << text;
   EXPECT_EQ(text.find("VAR_SAVE"), std::string::npos) << text;
@@ -119,23 +109,23 @@ TEST_F(Settings, NothingMarkedLeavesNoSectionButTheRectangle) {
   EXPECT_NE(text.find("[OptionsForm]\r\nOptFormRectX=1\r\nOptFormRectY=-2\r\nOptFormRectW=300\r\nOptFormRectH=400\r\n"),
             std::string::npos)
       << text;
-  VariableTable.Clear();
+  Variables.Clear();
   OptionsFormRect = {};
-  LoadSettings();
-  EXPECT_TRUE(VariableTable.empty());
+  Load();
+  EXPECT_TRUE(Variables.empty());
   EXPECT_EQ(OptionsFormRect.Y, -2);
   EXPECT_EQ(OptionsFormRect.H, 400);
 }
 
 TEST_F(Settings, RectangleKeepsCurrentValuesForMissingKeys) {
   OptionsFormRect = {5, 6, 7, 8};
-  LoadSettings();  // no file
+  Load();  // no file
   EXPECT_EQ(OptionsFormRect.X, 5);
   EXPECT_EQ(OptionsFormRect.H, 8);
-  EXPECT_TRUE(VariableTable.empty());
+  EXPECT_TRUE(Variables.empty());
 
   WriteSettingsFile("[OptionsForm]\r\nOptFormRectW=640\r\noptformrectx=-20\r\nOptFormRectY=abc\r\nOptFormRectH=\r\n");
-  LoadSettings();
+  Load();
   EXPECT_EQ(OptionsFormRect.X, -20);
   EXPECT_EQ(OptionsFormRect.Y, 0);  // not a number: 0, as the profile functions read it
   EXPECT_EQ(OptionsFormRect.W, 640);
@@ -145,7 +135,7 @@ TEST_F(Settings, RectangleKeepsCurrentValuesForMissingKeys) {
 TEST_F(Settings, MissingFoldersAreCreated) {
   SettingsPath = (folder_.Path() / "a" / "b" / "Kwartlin" / "Kwartlin.ini").string();
   Add("$X", "1", true);
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=1"), std::string::npos);
 }
 
@@ -153,20 +143,20 @@ TEST_F(Settings, UnwritablePlacesFailAndLeaveNoTraces) {
   Add("$X", "1", true);
   // A folder where the file should be.
   std::filesystem::create_directories(SettingsPath);
-  EXPECT_FALSE(SaveSettings());
+  EXPECT_FALSE(Save());
   EXPECT_TRUE(std::filesystem::is_directory(SettingsPath));
   const auto folder = std::filesystem::path(SettingsPath).parent_path();
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
   // A file where its folder should be.
   kwtest::WriteFile((folder_.Path() / "plain").string(), "x");
   SettingsPath = (folder_.Path() / "plain" / "Kwartlin.ini").string();
-  EXPECT_FALSE(SaveSettings());
+  EXPECT_FALSE(Save());
   EXPECT_EQ(kwtest::ReadFile((folder_.Path() / "plain").string()), "x");
   // No path at all (settings saved before any load).
   SettingsPath.clear();
-  EXPECT_FALSE(SaveSettings());
-  LoadSettings();
-  EXPECT_EQ(VariableTable.size(), 1u);
+  EXPECT_FALSE(Save());
+  Load();
+  EXPECT_EQ(Variables.size(), 1u);
 }
 
 TEST_F(Settings, HostileNamesCannotAddKeysOrSections) {
@@ -179,10 +169,10 @@ TEST_F(Settings, HostileNamesCannotAddKeysOrSections) {
   Add("$Y]", "v6", true);
   Add("$[S]", "v7", true);
   Add("$OK", "v8\r\n[OptionsForm]\r\nOptFormRectX=997", true);
-  ASSERT_TRUE(SaveSettings());
-  VariableTable.Clear();
+  ASSERT_TRUE(Save());
+  Variables.Clear();
   OptionsFormRect = {};
-  LoadSettings();
+  Load();
   EXPECT_EQ(Names(), (std::vector<std::string>{"$Y]", "$[S]", "$OK"}));
   EXPECT_EQ(Find("$OK")->Value, "v8\n\r[OptionsForm]\n\rOptFormRectX=997");
   EXPECT_EQ(OptionsFormRect.X, 5);
@@ -207,7 +197,7 @@ TEST_F(Settings, ValuesOfAnyLengthComeBackWhole) {
   // A name that is a key, but too long for the keys of its value's pieces.
   Add(std::string("$").append(kMaxProfileText - 2, 'N'), std::string(kMaxProfileText * 2, 'v'), true);
   Add("$SMALL", "s", true);
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   const std::string text = FileText();
   for (std::size_t at = 0, next; at < text.size(); at = next + 2) {
     next = text.find("\r\n", at);
@@ -217,8 +207,8 @@ TEST_F(Settings, ValuesOfAnyLengthComeBackWhole) {
       EXPECT_LE(next - eq - 1, kMaxProfileText) << at;
     }
   }
-  VariableTable.Clear();
-  LoadSettings();
+  Variables.Clear();
+  Load();
   EXPECT_EQ(Names(), (std::vector<std::string>{"$BIG", "$FITS", "$J", "$J#0", "$J#1", "$BREAKS", "$SMALL"}));
   EXPECT_TRUE(Find("$BIG")->Value == big);
   EXPECT_EQ(Find("$FITS")->Value.size(), kMaxProfileText);
@@ -237,7 +227,7 @@ TEST_F(Settings, PiecesThatDoNotMatchAreLeftOut) {
   std::string big;
   for (int i = 0; big.size() < 3 * kMaxProfileText; ++i) big += std::to_string(i) + ',';
   Add("$BIG", big, true);
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   const std::string saved = FileText();
   const std::size_t headAt = saved.find("\r\n$BIG=") + 7;
   const std::string head = saved.substr(headAt, saved.find("\r\n", headAt) - headAt);
@@ -265,8 +255,8 @@ TEST_F(Settings, PiecesThatDoNotMatchAreLeftOut) {
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     WriteSettingsFile(c.file);
-    VariableTable.Clear();
-    LoadSettings();
+    Variables.Clear();
+    Load();
     EXPECT_EQ(Names(), std::vector<std::string>{c.name});
     EXPECT_TRUE(Find(c.name) && Find(c.name)->Value == c.value);
   }
@@ -274,9 +264,9 @@ TEST_F(Settings, PiecesThatDoNotMatchAreLeftOut) {
 
 TEST_F(Settings, LoadedVariablesAreSavedAgain) {
   WriteSettingsFile("[Var_Save]\r\nK=kept\r\n");
-  LoadSettings();
+  Load();
   Add("$NEW", "n", false);
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_TRUE(Save());
   EXPECT_NE(FileText().find("[Var_Save]\r\n$K=kept\r\n[OptionsForm]"), std::string::npos) << FileText();
 }
 
@@ -289,11 +279,11 @@ TEST_F(Settings, MalformedFilesLoadWhatTheyCan) {
       "[Var_Save]\r\n=\r\n==\r\n$=\r\n",
   };
   for (const std::string& text : texts) {
-    VariableTable.Clear();
+    Variables.Clear();
     WriteSettingsFile(text);
-    LoadSettings();
-    EXPECT_LE(VariableTable.size(), 1u);
-    EXPECT_TRUE(SaveSettings());
+    Load();
+    EXPECT_LE(Variables.size(), 1u);
+    EXPECT_TRUE(Save());
   }
 }
 

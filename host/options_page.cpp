@@ -1,8 +1,10 @@
 // OptionsPageCallback: the host's only way to drive the options form. The form is made
 // at the first show and keeps its page area, its window registration and its editors'
 // text until the host destroys the page; later shows only move and show it. Nothing
-// thrown inside ever reaches the host.
-#include "options/page.h"
+// thrown inside ever reaches the host. Here the form meets the plugin: its files are
+// the plugin's paths, its rectangle is OptionsFormRect, and a save from the host's
+// dialog reloads the script and the spam list.
+#include "host/options_page.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,6 +25,15 @@ constexpr std::int32_t kActionSaveToo = 4;
 constexpr std::int32_t kActionDestroy = 5;
 
 TOptionsViewFactory gViewFactory = nullptr;  // null = the platform's own view
+
+// A host save runs what the files now hold: the script from _init, and the spam list.
+class TReloadSavedFiles final : public IEditorFilesSaved {
+ public:
+  void ScriptFileSaved() override { ReloadScript(true); }
+  void SpamListFileSaved() override { LoadSpamList(); }
+};
+
+TReloadSavedFiles gReloadSavedFiles;
 
 template <std::size_t N>
 void WriteZeroPadded(char (&field)[N], std::string_view text) {
@@ -47,7 +58,8 @@ TRect32 PageArea(const OptionsPageEventDef& event) {
 
 void ShowPage(const OptionsPageEventDef& event) {
   if (!OptionsForm) {
-    OptionsForm = new TOptionsForm(gViewFactory ? gViewFactory() : CreateOptionsView());
+    OptionsForm = new TOptionsForm(gViewFactory ? gViewFactory() : CreateOptionsView(),
+                                   {ScriptPath, SpamListPath, OptionsFormRect, gReloadSavedFiles});
     TOptionsForm& form = *OptionsForm;
     form.SetHostArea(event.Window, PageArea(event));
     // Docking records the form's current bounds as the free window's: start from the
@@ -71,17 +83,10 @@ void HidePage() {
 void SavePage() {
   if (!OptionsForm) return;
   OptionsForm->SetDetached(false);
-  const TSaveResult saved = OptionsForm->SaveEditorFiles();
-  // The save stops at the first file it cannot write (the form reports it), and what
-  // runs follows what is on disk: the script, or the spam list, is reloaded only when
-  // this save left its file as the editor meant it (written, or kept because it could
-  // not be read). A file that failed or was not tried still holds its old text, and
-  // reloading that would only throw away the running script's variables for nothing;
-  // so with the script's file failing nothing is reloaded, and with only the spam list's
-  // failing the new script runs beside the old list.
-  const auto asMeant = [](TFileSave s) { return s == TFileSave::Written || s == TFileSave::Kept; };
-  if (asMeant(saved.Script)) ReloadScript(true);
-  if (asMeant(saved.SpamList)) LoadSpamList();
+  // The save stops at the first file it cannot write (the form reports it); the script,
+  // or the spam list, is reloaded only when this save left its file as the editor meant
+  // it (written, or kept because it could not be read).
+  OptionsForm->SaveForHost();
 }
 
 void DestroyPage() {
