@@ -4,23 +4,27 @@
 'use strict';
 
 function makeEngineApi(M) {
+  // Each text as its UTF-8 bytes' address and count: a zero character stays in the text.
   function withText(texts, body) {
-    const pointers = texts.map((text) => {
-      const size = M.lengthBytesUTF8(text) + 1;
-      const p = M._malloc(size);
-      if (!p) throw new Error('the engine is out of memory');
-      M.stringToUTF8(text, p, size);
-      return p;
-    });
+    const pointers = [];
+    const args = [];
     try {
-      return body(...pointers);
+      for (const text of texts) {
+        const length = M.lengthBytesUTF8(text);
+        const p = M._malloc(length + 1);
+        if (!p) throw new Error('the engine is out of memory');
+        pointers.push(p);
+        M.stringToUTF8(text, p, length + 1);
+        args.push(p, length);
+      }
+      return body(...args);
     } finally {
       pointers.forEach((p) => M._free(p));
     }
   }
   const answer = (p) => JSON.parse(M.UTF8ToString(p));
   const call = (name, texts, numbers = []) =>
-    withText(texts, (...p) => answer(M['_' + name](...p, ...numbers)));
+    withText(texts, (...args) => answer(M['_' + name](...args, ...numbers)));
 
   // Writes files into the engine's file system: { 'name': Uint8Array or text }.
   function writeFolder(folder, files) {

@@ -333,8 +333,11 @@ std::string MenuJson() {
 }
 
 // A whole transcript in a session of its own, as "kwartlin-sim run [--expect]" plays it.
+// The program holds one plugin, as a process holds one loaded module: the page's own
+// messenger closes first (without a word in its log), or the two would share it.
 std::string RunJson(std::string_view transcript, const std::string& pluginsFrom, const std::string& baseDir,
                     const std::string& expected) {
+  ThePlayground().Finish();
   EnsureModuleFile();
   kwsim::RunOptions options;
   options.Module = kModuleFile;
@@ -354,23 +357,30 @@ std::string InfoJson() {
          std::to_string(kw::kCommandCount) + ",\"pointerBytes\":" + std::to_string(sizeof(void*)) + "}";
 }
 
-std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+// A text from the page: its bytes and their count (a zero byte is part of the text).
+std::string Text(const char* bytes, int length) {
+  return bytes != nullptr && length > 0 ? std::string(bytes, static_cast<std::size_t>(length)) : std::string();
+}
 
 }  // namespace
 
+// Texts come as a pointer and a byte count each.
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_info() { return Guarded([] { return InfoJson(); }); }
 
 // A fresh messenger whose data folder starts with the files of pluginsFrom (may be
 // empty); "file ... from PATH" paths start at baseDir.
-EMSCRIPTEN_KEEPALIVE const char* kwp_start(const char* pluginsFrom, const char* baseDir) {
-  return Guarded([&] { return ThePlayground().Start(Text(pluginsFrom), Text(baseDir)); });
+EMSCRIPTEN_KEEPALIVE const char* kwp_start(const char* pluginsFrom, int pluginsFromLength, const char* baseDir,
+                                           int baseDirLength) {
+  return Guarded([&] {
+    return ThePlayground().Start(Text(pluginsFrom, pluginsFromLength), Text(baseDir, baseDirLength));
+  });
 }
 
 // Simulator command lines, one or more, separated by line feeds.
-EMSCRIPTEN_KEEPALIVE const char* kwp_feed(const char* commands) {
-  return Guarded([&] { return ThePlayground().Feed(Text(commands)); });
+EMSCRIPTEN_KEEPALIVE const char* kwp_feed(const char* commands, int length) {
+  return Guarded([&] { return ThePlayground().Feed(Text(commands, length)); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_files() {
@@ -382,20 +392,24 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_finish() {
 }
 
 // The checker's findings for an editor's text (spam != 0: a spam list).
-EMSCRIPTEN_KEEPALIVE const char* kwp_check(const char* text, int spam) {
-  return Guarded([&] { return CheckJson(Text(text), spam != 0); });
+EMSCRIPTEN_KEEPALIVE const char* kwp_check(const char* text, int length, int spam) {
+  return Guarded([&] { return CheckJson(Text(text, length), spam != 0); });
 }
 
-EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line) {
-  return Guarded([&] { return HelpJson(Text(line)); });
+EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line, int length) {
+  return Guarded([&] { return HelpJson(Text(line, length)); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_menu() { return Guarded([] { return MenuJson(); }); }
 
 // A whole transcript in a session of its own; with expected (a file path), compared.
-EMSCRIPTEN_KEEPALIVE const char* kwp_run(const char* transcript, const char* pluginsFrom, const char* baseDir,
-                                         const char* expected) {
-  return Guarded([&] { return RunJson(Text(transcript), Text(pluginsFrom), Text(baseDir), Text(expected)); });
+EMSCRIPTEN_KEEPALIVE const char* kwp_run(const char* transcript, int transcriptLength, const char* pluginsFrom,
+                                         int pluginsFromLength, const char* baseDir, int baseDirLength,
+                                         const char* expected, int expectedLength) {
+  return Guarded([&] {
+    return RunJson(Text(transcript, transcriptLength), Text(pluginsFrom, pluginsFromLength),
+                   Text(baseDir, baseDirLength), Text(expected, expectedLength));
+  });
 }
 
 }  // extern "C"

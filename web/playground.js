@@ -114,8 +114,8 @@ function recoverEngine(reason) {
     resetMessengerState();
     render(await engine.request('start', {}));
     const saved = { script: editors.script.applied, spam: editors.spam.applied };
-    const commands = saveCommands(saved, { script: '', spam: '' });
-    if (commands) render(await engine.request('feed', { commands }));
+    const save = saveCommands(saved, { script: '', spam: '' });
+    if (save.commands) render(await engine.request('feed', { commands: save.commands }));
   }).finally(() => {
     recovering = null;
   });
@@ -343,16 +343,32 @@ function fileBlock(which, text) {
   return ['file ' + which + ' <<' + tag, ...lines, tag].join('\n');
 }
 
+const FILE_NAMES = { script: 'Kwartlin.dat', spam: 'Kwartlin.spm' };
+
 // The commands that write the files whose text differs from what the plugin runs, and
-// restart the messenger; empty when nothing differs.
+// restart the messenger ('' when nothing differs), with the first command line of each
+// file's text.
 function saveCommands(texts, applied) {
-  const commands = [];
+  const lines = [];
+  const blocks = [];
   for (const name of ['script', 'spam']) {
     if (texts[name] === applied[name]) continue;
-    commands.push(texts[name] === '' && name === 'spam' ? 'file spam delete' : fileBlock(name, texts[name]));
+    const block = texts[name] === '' && name === 'spam' ? 'file spam delete' : fileBlock(name, texts[name]);
+    blocks.push({ name, first: lines.length + 2 });
+    lines.push(...block.split('\n'));
   }
-  if (commands.length) commands.push('restart');
-  return commands.join('\n');
+  if (lines.length) lines.push('restart');
+  return { commands: lines.join('\n'), blocks };
+}
+
+// "line 7: reason" of a refused command line as the line of the editor's text.
+function editorError(error, blocks) {
+  const m = /^line (\d+): ([^]*)$/.exec(error);
+  if (!m) return error;
+  const at = Number(m[1]);
+  const block = blocks.filter((b) => b.first <= at).pop();
+  if (!block) return error;
+  return FILE_NAMES[block.name] + ' line ' + (at - block.first + 1) + ': ' + m[2] + ' (nothing was saved)';
 }
 
 // Writes the edited files and restarts the messenger, as saving them and starting the
@@ -361,9 +377,10 @@ function saveCommands(texts, applied) {
 async function applyEditors(texts) {
   if (texts) for (const name of ['script', 'spam']) editors[name].text = texts[name];
   const now = { script: editors.script.text, spam: editors.spam.text };
-  const commands = saveCommands(now, { script: editors.script.applied, spam: editors.spam.applied });
-  if (!commands) return true;
-  const result = await engine.request('feed', { commands });
+  const save = saveCommands(now, { script: editors.script.applied, spam: editors.spam.applied });
+  if (!save.commands) return true;
+  const result = await engine.request('feed', { commands: save.commands });
+  if (result.code === 2) result.errors = result.errors.map((e) => editorError(e, save.blocks));
   render(result);
   if (!result.ok) return false;
   editors.script.applied = now.script;
@@ -424,7 +441,7 @@ function appendLog(text, kind) {
 function activity(kind, text) {
   const list = $('activity');
   const item = document.createElement('li');
-  item.className = kind;
+  item.className = 'act-' + kind;
   item.dataset.kind = kind;
   item.innerHTML = '<span class="tag">' + kind + '</span> ' + escapeHtml(cut(text));
   list.appendChild(item);
@@ -590,6 +607,14 @@ async function loadExample(name, playTranscript = true) {
   resetMessengerState();
   messenger.contacts.clear();
   if (recovering) await recovering;
+  // The golden check first: it closes whatever messenger runs, and the page's own starts
+  // after it.
+  let golden = null;
+  if (playTranscript && example.files['expected.txt']) {
+    golden = await engine.request('run', {
+      transcript: example.files['transcript.txt'].text, folder, files, expected: 'expected.txt',
+    });
+  }
   render(await engine.request('start', { folder, files }));
   if (playTranscript) render(await engine.request('feed', { commands: example.files['transcript.txt'].text }));
   const now = await engine.request('files', {});
@@ -598,11 +623,9 @@ async function loadExample(name, playTranscript = true) {
     editors[n].text = editors[n].applied;
   }
   updateDirty();
+  showEditor('script');
   if (location.hash) history.replaceState(null, '', location.pathname + location.search);
-  if (!playTranscript || !example.files['expected.txt']) return;
-  const golden = await engine.request('run', {
-    transcript: example.files['transcript.txt'].text, folder, files, expected: 'expected.txt',
-  });
+  if (!golden) return;
   $('golden').textContent = golden.matches ? '· same as the golden transcript ✓' : '· differs from the golden transcript ✗';
   $('golden').className = golden.matches ? 'same' : 'differs';
   $('golden').dataset.matches = golden.matches ? '1' : '0';
@@ -633,19 +656,22 @@ async function shareLink() {
   return location.origin + location.pathname + '#' + fragment;
 }
 
+// The files a shared link holds: null without a link, { error } for one the page
+// cannot read.
 async function sharedFiles() {
   const m = /^#([zj])=([A-Za-z0-9_-]*)$/.exec(location.hash);
-  if (!m) return null;
+  if (!m) return location.hash.length > 1 ? { error: true } : null;
   try {
     let bytes = fromBase64Url(m[2]);
     if (m[1] === 'z') bytes = await pipe(bytes, new DecompressionStream('deflate-raw'));
     const data = JSON.parse(new TextDecoder().decode(bytes));
     return { script: String(data.script || ''), spam: String(data.spam || '') };
   } catch (e) {
-    appendLog('[page] the link holds no script the page can read\n', 'error');
-    return null;
+    return { error: true };
   }
 }
+
+const BAD_LINK = '[page] the link holds no script the page can read\n';
 
 // ---- The page's own wiring -----------------------------------------------------------------
 
@@ -780,7 +806,7 @@ async function main() {
     $('examples').appendChild(button);
   }
   const shared = await sharedFiles();
-  if (shared) {
+  if (shared && !shared.error) {
     render(await engine.request('start', {}));
     await applyEditors(shared);
   } else if (examples.some((e) => e.name === 'ping-pong')) {
@@ -788,9 +814,11 @@ async function main() {
   } else {
     render(await engine.request('start', {}));
   }
+  if (shared && shared.error) appendLog(BAD_LINK, 'error');
   window.addEventListener('hashchange', async () => {
     const files = await sharedFiles();
-    if (files) await applyEditors(files);
+    if (files && files.error) appendLog(BAD_LINK, 'error');
+    else if (files) await applyEditors(files);
   });
   measures.readyMs = performance.now();
   document.body.dataset.ready = '1';

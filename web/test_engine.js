@@ -62,7 +62,7 @@ const hostile = [
   ['a run that reaches the executed lines bound', { 'Kwartlin.dat': loop }, 'recv TLEN a@b hi\nrecv GG 1 again\n'],
   ['a run that doubles a value past the write bound', { 'Kwartlin.dat': grow }, 'recv TLEN a@b hi\nrecv TLEN a@b hi\n'],
   ['a spam list with an open quote, a zero byte and blank lines',
-    { 'Kwartlin.dat': ':_start\nspam $_MESSAGE, $s\nmov $_FILTR, $s\n', 'Kwartlin.spm': '"open\r\nab\0cd\r\n\r\n \r\nzzz\r\n' },
+    { 'Kwartlin.dat': ':_start\nchkspam $s, $_MESSAGE\nmov $_FILTR, $s\n', 'Kwartlin.spm': '"open\r\nab\0cd\r\n\r\n \r\nzzz\r\n' },
     'recv TLEN a@b an open quote\nrecv TLEN a@b ab\nrecv TLEN a@b cd zzz\nrecv TLEN a@b clean\n'],
   ['a 100,000-line script pasted whole', {},
     'file script <<END\n:_start\n' + 'mov $a, $_MESSAGE\n'.repeat(100000) + 'mov $_MESSAGE, "last"\nEND\nrestart\nrecv GG 1 first\n'],
