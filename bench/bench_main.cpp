@@ -22,10 +22,12 @@
 #include "bench/reference.h"
 #include "bench/workloads.h"
 #include "host/bridge.h"
+#include "host/data_files.h"
 #include "host/globals.h"
+#include "host/script_host.h"
 #include "script/KwartlinConst.h"
+#include "script/compiled.h"
 #include "script/interpreter.h"
-#include "script/prepared.h"
 #include "script/spam.h"
 #include "script/spam_matcher.h"
 #include "script/variables.h"
@@ -75,7 +77,7 @@ std::pair<std::string, std::string> MessagePair(std::size_t bytes) {
   return {a, b};
 }
 
-void PrepareFilter(const Engine& e, std::size_t rules) {
+void SetUpFilter(const Engine& e, std::size_t rules) {
   kw::ScriptLines = FilterScript();
   kw::SpamList = Rules(rules);
   e.Clear();
@@ -131,7 +133,7 @@ bool AgreeOnMessages() {
   };
   std::vector<std::pair<std::int32_t, std::string>> results[2];
   for (int k = 0; k < 2; ++k) {
-    PrepareFilter(*kEngines[k], 1000);
+    SetUpFilter(*kEngines[k], 1000);
     for (const Delivery& d : deliveries) {
       const kwtest::Delivery got = kwtest::TestHost::DeliverTo(kEngines[k]->Hook, kProtocol, kContact, d.Text, d.Code);
       results[k].emplace_back(got.Result, got.Text);
@@ -163,7 +165,7 @@ bool EnginesAgree() {
 void Loop(benchmark::State& state, const Engine* e) {
   const kw::TScriptLines lines = LoopScript();
   e->Clear();
-  e->Run(lines, kw::entryStart);  // prepares, creates $i: the steady state starts after
+  e->Run(lines, kw::entryStart);  // compiles, creates $i: the steady state starts after
   long long allocations = 0;
   for (auto _ : state) {
     const long long before = AllocationCount();
@@ -217,7 +219,7 @@ void Vars(benchmark::State& state, const Engine* e) {
 }
 
 void Message(benchmark::State& state, const Engine* e, std::size_t rules, std::size_t bytes) {
-  PrepareFilter(*e, rules);
+  SetUpFilter(*e, rules);
   const auto [a, b] = MessagePair(bytes);
   std::int32_t blocked = kwtest::TestHost::DeliverTo(e->Hook, kProtocol, kContact, a).Result;  // warm
   bool odd = false;
@@ -242,9 +244,9 @@ void LoadScript(benchmark::State& state, std::size_t lines) {
   kw::ScriptLines.clear();
 }
 
-void PrepareLines(benchmark::State& state, std::size_t lines) {
+void CompileLines(benchmark::State& state, std::size_t lines) {
   const kw::TScriptLines script = Lines(ScriptFileText(lines));
-  for (auto _ : state) benchmark::DoNotOptimize(kw::PrepareScript(script));
+  for (auto _ : state) benchmark::DoNotOptimize(kw::CompileScript(script));
   state.counters["lines"] = static_cast<double>(lines);
 }
 
@@ -279,7 +281,7 @@ void Register() {
   for (std::size_t lines : {10000, 100000}) {
     benchmark::RegisterBenchmark(("load/script/lines:" + std::to_string(lines)).c_str(), LoadScript, lines)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("load/prepare/lines:" + std::to_string(lines)).c_str(), PrepareLines, lines)
+    benchmark::RegisterBenchmark(("load/compile/lines:" + std::to_string(lines)).c_str(), CompileLines, lines)
         ->Unit(benchmark::kMillisecond);
   }
   for (std::size_t rules : {10000, 100000}) {
@@ -293,7 +295,7 @@ void Register() {
 // --kw_profile=ENGINE:RULES:BYTES:COUNT: the message benchmark's setup, then COUNT
 // deliveries inside ProfiledDeliveries and nothing else, for callgrind to count
 // (bench/callgrind-message toggles collection on that function).
-// --kw_profile=load:KIND:SIZE: one load of the load benchmark (KIND script, prepare or
+// --kw_profile=load:KIND:SIZE: one load of the load benchmark (KIND script, compile or
 // spam; SIZE lines or rules) inside ProfiledLoad, after one untimed load of the same.
 bool ProfileRequest(int& argc, char** argv, std::string& request) {
   for (int i = 1; i < argc; ++i) {
@@ -320,15 +322,15 @@ bool ProfileRequest(int& argc, char** argv, std::string& request) {
 [[gnu::noinline]] void ProfiledLoad(void (*load)()) { load(); }
 
 int ProfileLoad(const std::string& kind, unsigned long size) {
-  static kw::TScriptLines script;  // what "prepare" prepares
+  static kw::TScriptLines script;  // what "compile" compiles
   void (*load)() = nullptr;
   if (kind == "script") {
     WriteFile(scratch / "profile.dat", ScriptFileText(size));
     kw::ScriptPath = (scratch / "profile.dat").string();
     load = [] { kw::ReloadScript(false); };
-  } else if (kind == "prepare") {
+  } else if (kind == "compile") {
     script = Lines(ScriptFileText(size));
-    load = [] { benchmark::DoNotOptimize(kw::PrepareScript(script)); };
+    load = [] { benchmark::DoNotOptimize(kw::CompileScript(script)); };
   } else if (kind == "spam") {
     WriteFile(scratch / "profile.spm", SpamFileText(size));
     kw::SpamListPath = (scratch / "profile.spm").string();
@@ -354,9 +356,9 @@ int Profile(const std::string& request) {
   long count = 0;
   if (std::sscanf(request.c_str(), "%31[a-z]:%lu:%lu:%ld", engine, &rules, &bytes, &count) != 4) return 2;
   const Engine* e = std::string(engine) == kReference.Name ? &kReference : &kPlugin;
-  PrepareFilter(*e, rules);
+  SetUpFilter(*e, rules);
   const auto [a, b] = MessagePair(bytes);
-  if (e == &kPlugin) {  // warm (outside the counted function): script prepared, rules compiled
+  if (e == &kPlugin) {  // warm (outside the counted function): script and rules compiled
     kwtest::TestHost::DeliverTo(e->Hook, kProtocol, kContact, a);
     kwtest::TestHost::DeliverTo(e->Hook, kProtocol, kContact, b);
   }
@@ -374,6 +376,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   kwtest::TestHost testHost;  // the messenger every benchmark talks to
   kw::PluginLink = testHost.Link();
+  kw::InstallPluginScriptHost();
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   kwbench::scratch = std::filesystem::temp_directory_path() / ("kwartlin-bench-" + std::to_string(stamp));
   std::filesystem::create_directories(kwbench::scratch);

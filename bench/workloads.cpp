@@ -253,11 +253,7 @@ const std::string& LongMessage() {
 
 }  // namespace
 
-kw::TScriptLines Lines(const std::string& text) {
-  kw::TScriptLines lines = kw::SplitFileLines(text);
-  kw::PrepareScriptLines(lines);
-  return lines;
-}
+kw::TScriptLines Lines(const std::string& text) { return kw::ScriptLinesFromText(text); }
 
 kw::TScriptLines LoopScript(long count) {
   return Lines("MOV $i, 0\n:l\nADD $i, 1\nIF $i < " + std::to_string(count) + "\nGOTO l\n");

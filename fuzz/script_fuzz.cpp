@@ -1,5 +1,5 @@
-// Script text as the loader reads it (SplitFileLines, PrepareScriptLines), run from
-// every entry point with a small line bound and no host link. The runs must end, stay
+// Script text as the loader reads it (ScriptLinesFromText), run from every entry point
+// with a small line bound, the plugin's host and no host link. The runs must end, stay
 // free of sanitizer reports, and leave the variable table as the engine keeps it: each
 // name "$" and upper case, no name twice.
 #include <cstddef>
@@ -11,10 +11,12 @@
 
 #include "host/globals.h"
 #include "host/menu.h"
+#include "host/script_host.h"
 #include "memory_budget.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
+#include "script/spam.h"
 #include "script/variables.h"
 #include "support/casing.h"
 
@@ -29,6 +31,7 @@ void Check(bool ok) {
 }
 
 void ResetState() {
+  kw::InstallPluginScriptHost();  // the menu commands reach the plugin's menu table
   kw::ClearMenuEntries();
   kw::ClearVariables();
   kw::ScriptLines.clear();
@@ -57,8 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kwfuzz::MemoryBudgetScope budget;
     try {
       ResetState();
-      kw::TScriptLines lines = kw::SplitFileLines(text);
-      kw::PrepareScriptLines(lines);
+      const kw::TScriptLines lines = kw::ScriptLinesFromText(text);
       for (const std::string& line : lines) {
         Check(!line.empty());
         Check(line.front() != ' ' && line.front() != '\t' && line.back() != ' ' && line.back() != '\t');

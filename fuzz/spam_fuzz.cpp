@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/data_files.h"
 #include "host/globals.h"
 #include "script/spam.h"
 #include "script/spam_matcher.h"

@@ -1,6 +1,6 @@
 // Values and conditions on arbitrary text, with a few variables set from the input.
 // Besides staying free of sanitizer reports, the text rules must agree with each other:
-// - the interpreter's prepared reading of a parameter and of a condition gives what
+// - the interpreter's compiled reading of a parameter and of a condition gives what
 //   ResolveValue and EvaluateCondition give;
 // - ReadInt agrees with a plain reading of the integer rule written here on its own,
 //   and IsInteger is true exactly when ReadInt needs no fallback;
@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "script/compiled.h"
 #include "script/conditions.h"
-#include "script/prepared.h"
 #include "script/text.h"
 #include "script/variables.h"
 #include "support/ProcFunc.h"
@@ -93,13 +93,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string resolved = kw::ResolveValue(text);
   std::string scratch;
-  Check(kw::ValueOf(kw::PrepareValue(text), scratch) == resolved);
+  Check(kw::ValueOf(kw::CompileValue(text), scratch) == resolved);
   const std::string trimmed = kw::TrimBlanks(text);
-  Check(kw::ValueOf(kw::PrepareValue(trimmed), scratch) == kw::ResolveValue(trimmed));
+  Check(kw::ValueOf(kw::CompileValue(trimmed), scratch) == kw::ResolveValue(trimmed));
 
   const bool holds = kw::EvaluateCondition(text);
   std::string left, right;
-  Check(kw::EvaluatePrepared(kw::PrepareCondition(text), left, right) == holds);
+  Check(kw::EvaluateCompiled(kw::CompileCondition(text), left, right) == holds);
 
   CheckInteger(text);
   CheckInteger(resolved);

@@ -15,10 +15,7 @@ std::intptr_t ServiceHandle = 0;
 std::intptr_t HookHandleGG = 0;
 std::intptr_t HookHandleTLEN = 0;
 TRect32 OptionsFormRect;
-TScriptLines ScriptLines;
 TElementyMenu MenuEntries;
-TSpamList SpamList;
 TOptionsForm* OptionsForm = nullptr;
-TZmienne VariableTable;
 
 }  // namespace kw

@@ -1,14 +1,15 @@
 // The plugin's global state: one instance per loaded module, alive from LoadPlugin to
-// UnloadPlugin. Everything the plugin keeps between host calls is declared here.
+// UnloadPlugin. The host side of what the plugin keeps between host calls is declared
+// here: the link, the handles, the paths, the menu entries and the options page. The
+// engine's state is the engine's own, declared in script/ and reached by the same names:
+// VariableTable (script/variables.h), ScriptLines with its compiled form
+// (script/loader.h, script/compiled.h) and SpamList with its matcher (script/spam.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "host/menu.h"
-#include "script/loader.h"
-#include "script/spam.h"
-#include "script/variables.h"
 #include "support/rect.h"
 
 namespace kw {
@@ -28,11 +29,7 @@ extern std::intptr_t ServiceHandle;   // registrations as the host returned them
 extern std::intptr_t HookHandleGG;
 extern std::intptr_t HookHandleTLEN;
 extern TRect32 OptionsFormRect;       // detached options window
-extern TScriptLines ScriptLines;      // the prepared script
 extern TElementyMenu MenuEntries;     // the script's menu entries
-extern TSpamList SpamList;            // spam rule lines
 extern TOptionsForm* OptionsForm;     // the options page, or null
-// (VariableTable, the one TZmienne, is declared with its type in script/variables.h
-// and defined in globals.cpp with the rest.)
 
 }  // namespace kw

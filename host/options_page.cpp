@@ -10,10 +10,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "host/data_files.h"
 #include "host/globals.h"
 #include "options/KwartlinForm1.h"
-#include "script/loader.h"
-#include "script/spam.h"
 
 namespace kw {
 namespace {

@@ -21,9 +21,11 @@
 #include <vector>
 
 #include "host/bridge.h"
+#include "host/data_files.h"
 #include "host/globals.h"
 #include "host/menu.h"
 #include "host/options_page.h"
+#include "host/script_host.h"
 #include "host/services.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
@@ -133,6 +135,7 @@ void ResetState() {
 
 void StartPlugin(TPluginLink* link) {
   RunStep(ResetState);
+  RunStep(InstallPluginScriptHost);
   RunStep(LoadPluginBitmaps);
   PluginLink = link;
   if (HasLink()) RunStep([] {

@@ -7,23 +7,9 @@
 #include <string_view>
 
 #include "host/records.h"
+#include "script/script_host.h"  // TKontaktInfo, TUserState
 
 namespace kw {
-
-struct TKontaktInfo {
-  std::string Id;                // wanted contact id, upper case
-  std::string AuxText;           // element text at offset 68
-  std::int32_t AuxNumber = -1;   // element number at offset 12
-  std::int32_t Flags = 0;        // CINFO_* bits of the element
-  std::string Name;              // display name
-  std::string Group;             // group name
-  std::string Description;       // status description
-};
-
-struct TUserState {
-  std::int32_t Status = 0;       // STS_* number; 0 when the host gave none
-  std::string Description;       // status description
-};
 
 // True when a link with a CallService function is present.
 bool HasHostLink();

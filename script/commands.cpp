@@ -1,15 +1,16 @@
 // The interpreter's command table and its handlers. Every handler resolves all its
 // values before it writes anything, so a variable may be source and result at once, and
 // no value (a view that may point into VariableTable) is used after a write.
-// Values handed to the host are copied first: the host may call the plugin back during
-// the call, and a nested run may grow VariableTable or reload the script meanwhile.
+// Values handed to the host (ScriptHost(), script_host.h) are copied first: the host may
+// call the plugin back during the call, and a nested run may grow VariableTable or
+// reload the script meanwhile.
 // Arithmetic runs in uint32 so that overflow wraps without undefined behaviour.
 // The run's byte budget follows the work: a text value read (V, or ValueOf with
 // Charged) is charged its length, since reading scans it for escapes, and a text written
 // (Write) is charged its length, since writing copies it; Write refuses a text longer
 // than the value bound, which ends the run. A handler that builds a text first (STRCON,
 // STRDEL, STRUP, STRLOW) checks its length before it builds. Numbers that need no
-// reading (fixed operands, parsed when the line was prepared) and numbers written (at
+// reading (fixed operands, parsed when the line was compiled) and numbers written (at
 // most 11 bytes) are not charged: the line bound covers them.
 #include "script/commands.h"
 
@@ -20,17 +21,13 @@
 #include <string>
 #include <string_view>
 
-#include "host/globals.h"
-#include "host/menu.h"
-#include "host/services.h"
 #include "script/interpreter.h"
+#include "script/script_host.h"
 #include "script/spam.h"
 #include "script/text.h"
 #include "script/variables.h"
-#include "settings/settings.h"
 #include "support/ProcFunc.h"
 #include "support/casing.h"
-#include "support/platform.h"
 
 namespace kw {
 namespace {
@@ -61,13 +58,13 @@ std::string_view Charged(TRunState& run, std::string_view value) {
   return value;
 }
 
-std::string_view V(TRunState& run, const TPreparedLine& line, std::size_t n) {
+std::string_view V(TRunState& run, const TCompiledLine& line, std::size_t n) {
   return Charged(run, ValueOf(line.Params[n].Value, run.Scratch[n]));
 }
 
-// A fixed number was read when the line was prepared: nothing is scanned, nothing charged.
-std::int32_t I(TRunState& run, const TPreparedLine& line, std::size_t n, std::int32_t fallback) {
-  const TPreparedValue& value = line.Params[n].Value;
+// A fixed number was read when the line was compiled: nothing is scanned, nothing charged.
+std::int32_t I(TRunState& run, const TCompiledLine& line, std::size_t n, std::int32_t fallback) {
+  const TCompiledValue& value = line.Params[n].Value;
   if (!value.IsVariable) return value.Number ? *value.Number : fallback;
   return ReadInt(V(run, line, n), fallback);
 }
@@ -79,14 +76,14 @@ bool TooLong(TRunState& run, std::uint64_t length) {
   return true;
 }
 
-void Write(TRunState& run, const TPreparedLine& line, std::size_t n, std::string_view value) {
+void Write(TRunState& run, const TCompiledLine& line, std::size_t n, std::string_view value) {
   if (TooLong(run, value.size())) return;
   run.Charge(value.size());
   WriteResult(line.Params[n], value);
 }
 
 // A number (at most 11 bytes) is never refused nor charged: the line bound covers it.
-void WriteNumber(const TPreparedLine& line, std::size_t n, std::int32_t value) {
+void WriteNumber(const TCompiledLine& line, std::size_t n, std::int32_t value) {
   WritePlainResult(line.Params[n], NumberText(value).View());
 }
 
@@ -95,16 +92,16 @@ std::uint32_t Bits(std::int32_t value) { return static_cast<std::uint32_t>(value
 
 // --- control flow ---
 
-void DoGoto(TRunState& run, const TPreparedLine& line) { run.Next = line.Target; }
+void DoGoto(TRunState& run, const TCompiledLine& line) { run.Next = line.Target; }
 
-void DoIf(TRunState& run, const TPreparedLine& line) {
-  if (!EvaluatePrepared(*line.Condition, run.Scratch[0], run.Scratch[1], run.BytesLeft))
+void DoIf(TRunState& run, const TCompiledLine& line) {
+  if (!EvaluateCompiled(*line.Condition, run.Scratch[0], run.Scratch[1], run.BytesLeft))
     run.Next = run.Index + 2;
 }
 
-void DoExit(TRunState& run, const TPreparedLine&) { run.Ended = true; }
+void DoExit(TRunState& run, const TCompiledLine&) { run.Ended = true; }
 
-void DoCall(TRunState& run, const TPreparedLine& line) {
+void DoCall(TRunState& run, const TCompiledLine& line) {
   // A CALL that recurses without end stops the run here instead of eating memory.
   if (run.Returns.size() >= kMaxReturnDepth) {
     run.Ended = true;
@@ -114,7 +111,7 @@ void DoCall(TRunState& run, const TPreparedLine& line) {
   run.Next = line.Target;
 }
 
-void DoRet(TRunState& run, const TPreparedLine&) {
+void DoRet(TRunState& run, const TCompiledLine&) {
   if (run.Returns.empty()) return;
   run.Next = run.Returns.back();
   run.Returns.pop_back();
@@ -122,16 +119,16 @@ void DoRet(TRunState& run, const TPreparedLine&) {
 
 // --- variables ---
 
-void DoMov(TRunState& run, const TPreparedLine& line) { Write(run, line, 0, V(run, line, 1)); }
+void DoMov(TRunState& run, const TCompiledLine& line) { Write(run, line, 0, V(run, line, 1)); }
 
-void DoSave(TRunState& run, const TPreparedLine& line) {
+void DoSave(TRunState& run, const TCompiledLine& line) {
   SetSaveFlag(line.Params[0].Raw, TextToBool(V(run, line, 1)));
 }
 
 // --- numbers ---
 
 template <std::uint32_t (*Op)(std::uint32_t, std::uint32_t)>
-void DoArithmetic(TRunState& run, const TPreparedLine& line) {
+void DoArithmetic(TRunState& run, const TCompiledLine& line) {
   const std::int32_t a = I(run, line, 0, 0);
   const std::int32_t b = I(run, line, 1, 0);
   WriteNumber(line, 0, Wrap(Op(Bits(a), Bits(b))));
@@ -147,7 +144,7 @@ std::uint32_t Xor(std::uint32_t a, std::uint32_t b) { return a ^ b; }
 std::uint32_t Shr(std::uint32_t a, std::uint32_t b) { return a >> (b & 31u); }
 std::uint32_t Shl(std::uint32_t a, std::uint32_t b) { return a << (b & 31u); }
 
-void DoDiv(TRunState& run, const TPreparedLine& line) {
+void DoDiv(TRunState& run, const TCompiledLine& line) {
   const std::int32_t a = I(run, line, 0, 0);
   const std::int32_t b = I(run, line, 1, 0);
   std::int32_t q;
@@ -158,11 +155,11 @@ void DoDiv(TRunState& run, const TPreparedLine& line) {
   WriteNumber(line, 0, q);
 }
 
-void DoBitNot(TRunState& run, const TPreparedLine& line) {
+void DoBitNot(TRunState& run, const TCompiledLine& line) {
   WriteNumber(line, 0, Wrap(~Bits(I(run, line, 0, 0))));
 }
 
-void DoChkInt(TRunState& run, const TPreparedLine& line) {
+void DoChkInt(TRunState& run, const TCompiledLine& line) {
   Write(run, line, 1, BoolToText(IsInteger(V(run, line, 0))));
 }
 
@@ -172,10 +169,10 @@ void DoChkInt(TRunState& run, const TPreparedLine& line) {
 // the value bound: a too-long result ends the run without being built. (Summing the
 // lengths in a pass of their own would resolve every value twice, and a message run
 // would pay for that on every STRCON.)
-void DoStrCon(TRunState& run, const TPreparedLine& line) {
+void DoStrCon(TRunState& run, const TCompiledLine& line) {
   std::string& joined = run.Scratch[2];  // keeps its capacity from round to round
   joined.clear();
-  for (const TPreparedParam& p : line.Params) {
+  for (const TCompiledParam& p : line.Params) {
     const std::string_view piece = Charged(run, ValueOf(p.Value, run.Scratch[0]));
     if (TooLong(run, std::uint64_t{joined.size()} + piece.size())) return;
     joined += piece;
@@ -183,7 +180,7 @@ void DoStrCon(TRunState& run, const TPreparedLine& line) {
   Write(run, line, 0, joined);
 }
 
-void DoStrLen(TRunState& run, const TPreparedLine& line) {
+void DoStrLen(TRunState& run, const TCompiledLine& line) {
   const std::size_t length = V(run, line, 1).size();
   WriteNumber(line, 0, length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())
                            ? std::numeric_limits<std::int32_t>::max()
@@ -200,7 +197,7 @@ std::string_view CopyPart(std::string_view text, std::int64_t index, std::int64_
   return text.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
 }
 
-void DoStrCopy(TRunState& run, const TPreparedLine& line) {
+void DoStrCopy(TRunState& run, const TCompiledLine& line) {
   const std::string_view text = V(run, line, 1);
   const std::int32_t index = I(run, line, 2, 1);
   const std::int32_t count = I(run, line, 3, 0);
@@ -209,7 +206,7 @@ void DoStrCopy(TRunState& run, const TPreparedLine& line) {
 
 // The kept parts are found on the value itself and joined only when the result may be
 // written, so a host's long message is not copied just to be refused.
-void DoStrDel(TRunState& run, const TPreparedLine& line) {
+void DoStrDel(TRunState& run, const TCompiledLine& line) {
   const std::string_view text = V(run, line, 0);
   std::int64_t index = I(run, line, 1, 1);
   std::int64_t count = I(run, line, 2, 0);
@@ -281,7 +278,7 @@ bool FindCounted(std::string_view text, std::string_view part, std::int64_t& bud
   return answered;
 }
 
-void DoStrPos(TRunState& run, const TPreparedLine& line) {
+void DoStrPos(TRunState& run, const TCompiledLine& line) {
   const std::string_view part = V(run, line, 1);
   const std::string_view text = V(run, line, 2);
   std::size_t at;
@@ -309,14 +306,14 @@ std::string_view PieceAt(std::string_view text, char c, std::int32_t n) {
   return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-void DoStrExt(TRunState& run, const TPreparedLine& line) {
+void DoStrExt(TRunState& run, const TCompiledLine& line) {
   const std::string_view text = V(run, line, 0);
   const std::string_view separator = V(run, line, 1);
   const std::int32_t n = I(run, line, 2, -1);
   Write(run, line, 3, separator.empty() ? std::string_view() : PieceAt(text, separator.front(), n));
 }
 
-void DoStrTrim(TRunState& run, const TPreparedLine& line) {
+void DoStrTrim(TRunState& run, const TCompiledLine& line) {
   std::string_view text = V(run, line, 0);
   auto control = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   while (!text.empty() && control(text.front())) text.remove_prefix(1);
@@ -336,7 +333,7 @@ struct CaseTable {
   char bytes[256];  // the recased byte of each byte
 };
 
-void Recase(TRunState& run, const TPreparedLine& line, const CaseTable& table) {
+void Recase(TRunState& run, const TCompiledLine& line, const CaseTable& table) {
   const std::string_view value = V(run, line, 0);
   if (TooLong(run, value.size())) return;  // refused before the copy is made
   std::string& text = run.Scratch[1];
@@ -345,31 +342,31 @@ void Recase(TRunState& run, const TPreparedLine& line, const CaseTable& table) {
   Write(run, line, 0, text);
 }
 
-void DoStrUp(TRunState& run, const TPreparedLine& line) {
+void DoStrUp(TRunState& run, const TCompiledLine& line) {
   static const CaseTable upper(UpperChar);
   Recase(run, line, upper);
 }
 
-void DoStrLow(TRunState& run, const TPreparedLine& line) {
+void DoStrLow(TRunState& run, const TCompiledLine& line) {
   static const CaseTable lower(LowerChar);
   Recase(run, line, lower);
 }
 
-void DoChkSpam(TRunState& run, const TPreparedLine& line) {
+void DoChkSpam(TRunState& run, const TCompiledLine& line) {
   Write(run, line, 0, BoolToText(IsSpam(V(run, line, 1))));
 }
 
 // --- date and time ---
 
-void DoGetDate(TRunState&, const TPreparedLine& line) {
-  const LocalDateTime now = GetLocalDateTime();
+void DoGetDate(TRunState&, const TCompiledLine& line) {
+  const LocalDateTime now = ScriptHost().Now();
   WriteNumber(line, 0, now.year);
   WriteNumber(line, 1, now.month);
   WriteNumber(line, 2, now.day);
 }
 
-void DoGetTime(TRunState&, const TPreparedLine& line) {
-  const LocalDateTime now = GetLocalDateTime();
+void DoGetTime(TRunState&, const TCompiledLine& line) {
+  const LocalDateTime now = ScriptHost().Now();
   WriteNumber(line, 0, now.hour);
   WriteNumber(line, 1, now.minute);
   WriteNumber(line, 2, now.second);
@@ -377,33 +374,33 @@ void DoGetTime(TRunState&, const TPreparedLine& line) {
 
 // --- host ---
 
-void DoSend(TRunState& run, const TPreparedLine& line) {
+void DoSend(TRunState& run, const TCompiledLine& line) {
   const std::string id(V(run, line, 0));
   const std::string text(V(run, line, 1));
   run.HostCalled = true;
-  SendProtocolMessage(id, text);
+  ScriptHost().SendProtocolMessage(id, text);
 }
 
-void DoSetSts(TRunState& run, const TPreparedLine& line) {
+void DoSetSts(TRunState& run, const TCompiledLine& line) {
   const std::string proto(V(run, line, 0));
   const std::int32_t state = I(run, line, 1, 2);
   const std::string description(V(run, line, 2));
   run.HostCalled = true;
-  ChangeUserState(proto, state, description);
+  ScriptHost().ChangeUserState(proto, state, description);
 }
 
-void DoReadSts(TRunState& run, const TPreparedLine& line) {
+void DoReadSts(TRunState& run, const TCompiledLine& line) {
   const std::string proto(V(run, line, 0));
   run.HostCalled = true;
-  const TUserState state = GetUserState(proto);
+  const TUserState state = ScriptHost().GetUserState(proto);
   WriteNumber(line, 1, state.Status);
   Write(run, line, 2, state.Description);
 }
 
-void DoConInfo(TRunState& run, const TPreparedLine& line) {
+void DoConInfo(TRunState& run, const TCompiledLine& line) {
   const std::string id(V(run, line, 0));
   run.HostCalled = true;
-  const TKontaktInfo info = GetContactInfo(id);
+  const TKontaktInfo info = ScriptHost().GetContactInfo(id);
   // A field refused by the value bound ends the run; the fields after it stay as they were.
   const std::string_view texts[] = {info.Name, info.Group, info.Description};
   for (std::size_t n = 0; n < 3 && !run.Ended; ++n) Write(run, line, n + 1, texts[n]);
@@ -412,29 +409,31 @@ void DoConInfo(TRunState& run, const TPreparedLine& line) {
 
 // --- menu and settings ---
 
-void DoMenuAdd(TRunState& run, const TPreparedLine& line) {
+void DoMenuAdd(TRunState& run, const TCompiledLine& line) {
   const std::string name(V(run, line, 0));
   const std::string caption(V(run, line, 1));
   run.HostCalled = true;
-  AddOrRenameMenuEntry(name, caption);
+  ScriptHost().AddOrRenameMenuEntry(name, caption);
 }
 
-void DoMenuDel(TRunState& run, const TPreparedLine& line) {
+void DoMenuDel(TRunState& run, const TCompiledLine& line) {
   const std::string name(Charged(run, ValueOf(*line.RestValue, run.Scratch[0])));
-  const int index = FindMenuEntryByName(name);
+  IScriptHost& host = ScriptHost();
+  const int index = host.FindMenuEntryByName(name);
   if (index < 0) return;
   run.HostCalled = true;
-  DeleteMenuEntry(index);
+  host.DeleteMenuEntry(index);
 }
 
-void DoMenuShow(TRunState& run, const TPreparedLine& line) {
+void DoMenuShow(TRunState& run, const TCompiledLine& line) {
   const std::string name(V(run, line, 0));
   const bool visible = TextToBool(V(run, line, 1));
-  const int index = FindMenuEntryByName(name);
-  if (index >= 0) SetMenuEntryVisible(index, visible);
+  IScriptHost& host = ScriptHost();
+  const int index = host.FindMenuEntryByName(name);
+  if (index >= 0) host.SetMenuEntryVisible(index, visible);
 }
 
-void DoSaveConfig(TRunState&, const TPreparedLine&) { SaveSettings(SettingsPath, VariableTable, OptionsFormRect); }
+void DoSaveConfig(TRunState&, const TCompiledLine&) { ScriptHost().SaveConfig(); }
 
 // The commands that share one handler body, under the names the command list gives.
 constexpr TCommandHandler DoAdd = DoArithmetic<Add>;

@@ -1,4 +1,4 @@
-// The interpreter's command table: for every command code, how its line is prepared
+// The interpreter's command table: for every command code, how its line is compiled
 // (the form of its parameters, the least number of them) and the handler that carries
 // it out against a run's state. The table is generated from the command list
 // (script/command_list.h), which also defines TParamForm.
@@ -12,7 +12,7 @@
 
 #include "script/KwartlinConst.h"
 #include "script/command_list.h"
-#include "script/prepared.h"
+#include "script/compiled.h"
 
 namespace kw {
 
@@ -22,7 +22,7 @@ struct TRunState {
   explicit TRunState(const TScriptLines& lines) : Lines(lines) {}
 
   const TScriptLines& Lines;                      // the list being run, as the caller gave it
-  std::shared_ptr<const TPreparedScript> Script;  // its prepared form, kept alive by the run
+  std::shared_ptr<const TCompiledScript> Script;  // its compiled form, kept alive by the run
   std::int64_t Index = 0;                         // line to execute next
   std::int64_t Next = 0;                          // where the current command continues
   std::vector<std::int64_t> Returns;              // CALL's return stack, most recent last
@@ -36,7 +36,7 @@ struct TRunState {
   void Charge(std::uint64_t bytes) { BytesLeft -= static_cast<std::int64_t>(bytes); }
 };
 
-using TCommandHandler = void (*)(TRunState& run, const TPreparedLine& line);
+using TCommandHandler = void (*)(TRunState& run, const TCompiledLine& line);
 
 struct TInterpreterCommand {
   TParamForm Form;          // what follows the keyword

@@ -1,5 +1,5 @@
 // IF conditions. The scan and the comparison are separate so that the interpreter can
-// scan a line once when it prepares the script and only compare when the line runs.
+// scan a line once when it compiles the script and only compare when the line runs.
 #include "script/conditions.h"
 
 #include <cstring>

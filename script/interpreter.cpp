@@ -1,5 +1,5 @@
-// The interpreter's run: entry point, main loop and bounds. Lines come prepared (see
-// prepared.h) and commands are dispatched through the table in commands.cpp.
+// The interpreter's run: entry point, main loop and bounds. Lines come compiled (see
+// compiled.h) and commands are dispatched through the table in commands.cpp.
 // Bounds: a run ends as EXIT would once it has taken its bound of steps (every line it
 // reaches counts, label lines included), after the line that spends the last of its
 // byte budget, at a write longer than the value bound, or when CALL would push beyond
@@ -11,13 +11,13 @@
 
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
-#include "script/prepared.h"
+#include "script/compiled.h"
 
 namespace kw {
 namespace {
 
 // Where a run with this entry code starts, or -1 when it runs nothing.
-std::int64_t EntryIndex(const TPreparedScript& script, int entryCode) {
+std::int64_t EntryIndex(const TCompiledScript& script, int entryCode) {
   switch (entryCode) {
     case entryInit:
     case entryMenuShow:
@@ -33,10 +33,10 @@ std::int64_t EntryIndex(const TPreparedScript& script, int entryCode) {
   }
 }
 
-// After a host call the list may hold another script (a nested run reloaded it): go
-// on with that one at the same index, as a run that reads its lines afresh would.
+// After a host call the list may hold another script (a nested run reloaded it): the
+// run goes on in that one at the same index.
 void FollowReload(TRunState& run) {
-  if (!run.Script->IsFor(run.Lines)) run.Script = PreparedScriptFor(run.Lines);
+  if (!run.Script->IsFor(run.Lines)) run.Script = CompiledScriptFor(run.Lines);
 }
 
 void MainLoop(TRunState& run, std::int64_t maxLines) {
@@ -48,7 +48,7 @@ void MainLoop(TRunState& run, std::int64_t maxLines) {
     // A bound is spent when its count is below 0: the sign of the two or-ed tells both.
     if ((spareLines | run.BytesLeft) < 0) break;
     --spareLines;
-    const TPreparedLine& line = run.Script->Lines[static_cast<std::size_t>(run.Index)];
+    const TCompiledLine& line = run.Script->Lines[static_cast<std::size_t>(run.Index)];
     run.Next = run.Index + 1;
     if (line.Kind == TLineKind::Command) InterpreterCommands[line.Code].Run(run, line);
     run.Index = run.Next;
@@ -80,7 +80,7 @@ void RunScriptBounded(const TScriptLines& lines, int entryCode, const TRunBounds
     TRunState run(lines);
     run.BytesLeft = bounds.Bytes;
     run.MaxValueBytes = bounds.ValueBytes;
-    run.Script = PreparedScriptFor(lines);
+    run.Script = CompiledScriptFor(lines);
     run.Index = EntryIndex(*run.Script, entryCode);
     if (run.Index < 0) return;
     MainLoop(run, bounds.Lines);

@@ -1,4 +1,4 @@
-// Runs prepared script lines from an entry point until EXIT, the end, or a bound.
+// Runs script lines from an entry point until EXIT, the end, or a bound.
 #pragma once
 
 #include <cstddef>
@@ -40,7 +40,7 @@ struct TRunBounds {
 // Runs the lines from the entry point of entryCode (an EntryCode; any other code runs
 // as entryStart) until EXIT, the end of the lines or a bound. Every line the run reaches
 // counts towards the line bound, label lines included. Never throws. Any list may be
-// given: its prepared form is built on first use and reused while the list stays the
+// given: its compiled form is built on first use and reused while the list stays the
 // same.
 void RunScript(const TScriptLines& lines, int entryCode);
 // The same with bounds of the caller's.

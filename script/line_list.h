@@ -1,5 +1,5 @@
 // A list of text lines that knows when it changed: the script's lines and the spam
-// rules. Work derived from a list (the prepared script, the compiled spam matcher) is
+// rules. Work derived from a list (the compiled script, the compiled spam matcher) is
 // kept with the list's version number and reused while the number stays, an O(1) test
 // instead of comparing every line.
 //

@@ -1,18 +1,13 @@
-// Script loading: the file's text becomes ScriptLines, one trimmed, comment-free,
-// non-empty line per entry. A file that exists but cannot be read counts as absent:
-// the script is then empty and the variables stay, as with a missing file.
+// Script text to script lines: one trimmed, comment-free, non-empty line per entry.
 #include "script/loader.h"
 
-#include "host/globals.h"
-#include "host/menu.h"
-#include "script/KwartlinConst.h"
-#include "script/interpreter.h"
 #include "script/text.h"
-#include "script/variables.h"
 #include "support/casing.h"
-#include "support/platform.h"
 
 namespace kw {
+
+TScriptLines ScriptLines;
+
 namespace {
 
 // The line without blanks at its ends and without a "//" comment outside single quotes;
@@ -58,20 +53,10 @@ void PrepareScriptLines(TScriptLines& list) {
   list.Edit([](std::vector<std::string>& lines) { PrepareScriptLines(lines); });
 }
 
-void ReloadScript(bool run) {
-  try {
-    ClearMenuEntries();
-    ScriptLines.clear();
-    std::string text;
-    if (!FileExists(ScriptPath) || !ReadWholeFile(ScriptPath, text)) return;
-    std::vector<std::string> lines = SplitFileLines(text);
-    PrepareScriptLines(lines);
-    ScriptLines = std::move(lines);
-    ClearVariables();
-    if (run) RunScript(ScriptLines, entryInit);
-  } catch (...) {
-    // Out of memory is the only way here; the script stays as far as it got.
-  }
+std::vector<std::string> ScriptLinesFromText(std::string_view text) {
+  std::vector<std::string> lines = SplitFileLines(text);
+  PrepareScriptLines(lines);
+  return lines;
 }
 
 int FindLabel(const TScriptLines& lines, std::string_view name, int notFound) {

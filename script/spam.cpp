@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/globals.h"
 #include "script/spam_matcher.h"
 #include "script/text.h"
-#include "support/platform.h"
 
 namespace kw {
+
+TSpamList SpamList;
+
 namespace {
 
 constexpr char kQuote = '"';
@@ -107,27 +108,18 @@ bool CheckEveryRule(std::string_view text) {
 
 }  // namespace
 
-void LoadSpamList() {
-  try {
-    SpamList.clear();
-    if (!FileExists(SpamListPath)) return;
-    std::string contents;
-    // A file that is there but cannot be read counts as absent: the list stays empty.
-    if (!ReadWholeFile(SpamListPath, contents)) return;
-    TSpamList lines;
-    for (const std::string& line : SplitSpamFileLines(contents)) {
-      std::string trimmed = TrimBlanks(line);
-      if (trimmed.empty() || trimmed[0] == ';') continue;
-      lines.push_back(std::move(trimmed));
-    }
-    SpamList = std::move(lines);
-  } catch (...) {
-    SpamList.clear();  // out of memory: no rules rather than half of them
+std::vector<std::string> SpamRulesFromText(std::string_view text) {
+  std::vector<std::string> rules;
+  for (const std::string& line : SplitSpamFileLines(text)) {
+    std::string trimmed = TrimBlanks(line);
+    if (trimmed.empty() || trimmed[0] == ';') continue;
+    rules.push_back(std::move(trimmed));
   }
-  // Compiled now rather than at the first message (a list that cannot be compiled is
-  // checked rule by rule).
-  CurrentMatcher();
+  return rules;
 }
+
+// A list that cannot be compiled is checked rule by rule.
+void CompileSpamMatcher() { CurrentMatcher(); }
 
 bool IsSpam(std::string_view text) {
   try {

@@ -9,8 +9,15 @@
 
 namespace kw {
 
-void LoadSpamList();                        // from SpamListPath into SpamList
+// The rules CHKSPAM checks, the one instance of the engine's list. Its compiled matcher
+// is kept beside it and follows its version.
+extern TSpamList SpamList;
+
+// The rule lines of a spam list file's text: trimmed, blank lines and ";" comments gone.
+// Reading the file is the host's (host/data_files.h).
+std::vector<std::string> SpamRulesFromText(std::string_view text);
 bool IsSpam(std::string_view text);
+void CompileSpamMatcher();                 // now, for SpamList, rather than at the first check
 void ReleaseSpamMatcher();                 // at unload: the compiled rules' memory
 std::string FoldPolishLetters(std::string_view text);
 std::vector<std::string> DelimitedSplit(std::string_view text, char delimiter);

@@ -12,6 +12,9 @@
 #include "support/casing.h"
 
 namespace kw {
+
+TZmienne VariableTable;
+
 namespace {
 
 // "$" and the upper-cased name (the dollar sign added when missing). Names up to the

@@ -44,6 +44,7 @@ class TZmienne {
   std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;  // upper name -> position
 };
 
+// The script's variables, the one instance of the engine's table.
 extern TZmienne VariableTable;
 
 // Value of one trimmed parameter: 'quoted' text (unescaped), #CONSTANT, $VARIABLE
@@ -59,7 +60,7 @@ void SetVariable(TZmienne& table, std::string_view name, std::string_view value,
 void SetSaveFlag(std::string_view name, bool flag);
 void ClearVariables();
 
-// Fast paths for the interpreter, which normalises names once when it prepares a line.
+// Fast paths for the interpreter, which normalises names once when it compiles a line.
 //
 // LookupVariableUpper: the stored value of the variable whose name is exactly
 // `upperNameWithDollar` ("$" followed by the upper-cased name), or an empty view when

@@ -1,7 +1,8 @@
 // In-process tests of the plugin's own save paths: the data paths point into a fresh
-// folder, the options page gets the in-memory view (no window, no message box), and
-// there is no host link. Needed where a test must reach the plugin's globals or the
-// write-fault hook, which the module loaded by path keeps to itself.
+// folder, the options page gets the in-memory view (no window, no message box), the
+// plugin's script host is installed (SaveConfig saves), and there is no host link.
+// Needed where a test must reach the plugin's globals or the write-fault hook, which the
+// module loaded by path keeps to itself.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,12 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "host/data_files.h"
 #include "host/globals.h"
 #include "host/menu.h"
 #include "host/options_page.h"
+#include "host/script_host.h"
 #include "options/KwartlinForm1.h"
 #include "options/view_headless.h"
 #include "script/loader.h"
+#include "script/script_host.h"
 #include "script/spam.h"
 #include "script/variables.h"
 #include "support/platform.h"
@@ -59,6 +63,7 @@ class InProcess : public ::testing::Test {
     kw::SpamListPath = (data_ / "Kwartlin.spm").string();
     kw::SettingsPath = (data_ / "Kwartlin.ini").string();
     kw::PluginLink = nullptr;
+    kw::InstallPluginScriptHost();
     kw::SetOptionsViewFactory([]() -> std::unique_ptr<kw::IOptionsView> {
       return std::make_unique<kw::THeadlessOptionsView>();
     });
@@ -69,6 +74,7 @@ class InProcess : public ::testing::Test {
     kw::SetWriteFaultForTesting(-1);
     kw::FreeOptionsForm();
     kw::SetOptionsViewFactory(nullptr);
+    kw::InstallScriptHost(nullptr);
     Reset();
     kw::ScriptPath.clear();
     kw::SpamListPath.clear();

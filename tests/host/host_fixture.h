@@ -1,5 +1,6 @@
 // Shared set-up of the host-side tests: a fresh TestHost linked to the plugin's globals,
-// empty script state, and the probe that tells whether script runs work yet.
+// the plugin's script host installed, empty script state, and the probe that tells
+// whether script runs work yet.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +11,11 @@
 #include "host/bridge.h"
 #include "host/globals.h"
 #include "host/menu.h"
+#include "host/script_host.h"
 #include "host/services.h"
 #include "script/interpreter.h"
+#include "script/loader.h"
+#include "script/script_host.h"
 #include "script/variables.h"
 #include "tools/testhost/test_host.h"
 
@@ -23,6 +27,7 @@ class HostTest : public ::testing::Test {
     kw::PluginInstance = &instanceTag_;
     kw::PluginLink = host.Link();
     kw::ShowItemProc = reinterpret_cast<void*>(TestHost::ShowItemProcAddress());
+    kw::InstallPluginScriptHost();
     kw::MenuEntries.clear();
     kw::ScriptLines.clear();
     kw::ClearVariables();
@@ -33,6 +38,7 @@ class HostTest : public ::testing::Test {
     kw::PluginLink = nullptr;
     kw::ShowItemProc = nullptr;
     kw::PluginInstance = nullptr;
+    kw::InstallScriptHost(nullptr);
     kw::MenuEntries.clear();
     kw::ScriptLines.clear();
     kw::ClearVariables();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/data_files.h"
 #include "host/globals.h"
 #include "host/options_page.h"
 #include "host/records.h"

@@ -1,5 +1,5 @@
 // IF conditions: where the operator is found, and when the comparison is numeric,
-// when by byte codes; the interpreter's prepared IF lines must agree with them.
+// when by byte codes; the interpreter's compiled IF lines must agree with them.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -62,7 +62,7 @@ TEST(InterpreterSteadyState, LoopAllocatesNothingPerLine) {
     RunScriptBounded(lines, entryStart, steps);
     return gAllocations - before;
   };
-  allocationsFor(10);  // prepares the script once
+  allocationsFor(10);  // compiles the script once
   const long long shortRun = allocationsFor(400);
   const long long longRun = allocationsFor(400'000);
   EXPECT_EQ(ResolveValue("$i"), "100000");

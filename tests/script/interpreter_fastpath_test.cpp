@@ -2,14 +2,13 @@
 // variables without ParseInt, conditions on variables, STREXT without splitting, the
 // recasing tables, the cached variable slots (which must never name the wrong variable
 // once the table was cleared or rebuilt), values read as views into the table while
-// the command writes, and the per-run check that the prepared script still fits.
+// the command writes, and the per-run check that the compiled script still fits.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include "host/globals.h"
 #include "script/KwartlinConst.h"
 #include "script/conditions.h"
 #include "script/interpreter.h"
@@ -23,11 +22,7 @@ using namespace kw;
 
 namespace {
 
-TScriptLines Lines(std::string_view text) {
-  TScriptLines lines = SplitFileLines(text);
-  PrepareScriptLines(lines);
-  return lines;
-}
+TScriptLines Lines(std::string_view text) { return ScriptLinesFromText(text); }
 
 void RunText(std::string_view text) { RunScript(Lines(text), entryStart); }
 
@@ -65,7 +60,7 @@ TEST_F(FastPath, NumbersFromVariablesReadAsReadInt) {
   }
 }
 
-TEST_F(FastPath, ConditionsOnVariablesAgreeWithTheUnpreparedRule) {
+TEST_F(FastPath, ConditionsOnVariablesAgreeWithThePlainRule) {
   const std::vector<std::string> ops = {"<>", "!=", ">=", "<=", "<", ">", "="};
   for (const std::string& a : kNumberTexts) {
     for (const std::string& b : {std::string("5"), std::string("-0"), std::string("2147483648"), std::string("abc"), a}) {

@@ -1,16 +1,12 @@
-// Runs that the host starts while a command waits for it: a stand-in host link calls
-// back into the plugin from inside a host service, as the messenger may. The waiting
-// run must keep its own position and return stack, see a reloaded script, and survive
-// a variable table that grew under it.
+// Runs that the host starts while a command waits for it: a fake host calls back into
+// the engine from inside a host command, as the messenger may. The waiting run must
+// keep its own position and return stack, see a reloaded script, and survive a variable
+// table that grew under it.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
 #include <string>
 
-#include "host/globals.h"
-#include "host/menu.h"
-#include "host/records.h"
+#include "fake_script_host.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
@@ -20,53 +16,17 @@ using namespace kw;
 
 namespace {
 
-std::function<void()> gDuringHostCall;  // what the stand-in host does inside a call
-int gCallDepth = 0;                     // host calls under way (callbacks nest only once)
-const char* gStatusText = "busy";       // description the stand-in host reports
-
-std::intptr_t KW_CDECL FakeCallService(void*, const char* name, std::intptr_t wParam, std::intptr_t) {
-  if (std::strcmp(name, "Tlen/ProtocolCallFunction") == 0) {
-    auto* call = FromParam<ProtocolCallDef>(wParam);
-    if (std::strcmp(call->FunctionName, "PFGetUserState") == 0) {
-      auto* state = FromParam<UserStateDef>(call->Param1);
-      state->Status = 5;
-      state->Description = gStatusText;
-    }
-  }
-  if (gDuringHostCall && gCallDepth == 0) {
-    ++gCallDepth;
-    gDuringHostCall();
-    --gCallDepth;
-  }
-  return 0;
-}
-std::intptr_t KW_CDECL FakeCreateService(void*, const char*, ServiceCallbackFn) { return 1; }
-std::intptr_t KW_CDECL FakeDestroyService(void*, std::intptr_t) { return 0; }
-
-TPluginLink gLink{FakeCreateService, FakeDestroyService, FakeCallService};
-
-TScriptLines Lines(std::string_view text) {
-  TScriptLines lines = SplitFileLines(text);
-  PrepareScriptLines(lines);
-  return lines;
-}
+TScriptLines Lines(std::string_view text) { return ScriptLinesFromText(text); }
 
 class Reentry : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Reset();
-    PluginLink = &gLink;
-  }
-  void TearDown() override {
-    Reset();
-    PluginLink = nullptr;
-  }
+  void SetUp() override { Reset(); }
+  void TearDown() override { Reset(); }
   static void Reset() {
-    gDuringHostCall = nullptr;
-    ClearMenuEntries();
     ClearVariables();
     ScriptLines.clear();
   }
+  kwtest::FakeScriptHost host;
 };
 
 TEST_F(Reentry, NestedRunHasItsOwnPositionAndReturnStack) {
@@ -74,7 +34,7 @@ TEST_F(Reentry, NestedRunHasItsOwnPositionAndReturnStack) {
       ":_start\nCALL sub\nSTRCON $t, 'o'\nEXIT\n"
       ":sub\nSEND 'x@y', 'hi'\nSTRCON $t, 'r'\nRET\n"
       ":_menu_click\nRET\nSTRCON $t, 'n'\nGOTO sub2\n:sub2\nEXIT");
-  gDuringHostCall = [] { RunScript(ScriptLines, entryMenuClick); };
+  host.DuringCall = [] { RunScript(ScriptLines, entryMenuClick); };
   RunScript(ScriptLines, entryStart);
   // The nested RET found its own empty stack; the outer RET still had its return.
   EXPECT_EQ(ResolveValue("$t"), "nro");
@@ -82,7 +42,7 @@ TEST_F(Reentry, NestedRunHasItsOwnPositionAndReturnStack) {
 
 TEST_F(Reentry, ReloadDuringACommandContinuesInTheNewScript) {
   ScriptLines = Lines("SEND 'x', 'y'\nMOV $r, old\nMOV $s, old");
-  gDuringHostCall = [] { ScriptLines = Lines("MOV $r, unused\nMOV $r, new"); };
+  host.DuringCall = [] { ScriptLines = Lines("MOV $r, unused\nMOV $r, new"); };
   RunScript(ScriptLines, entryStart);
   EXPECT_EQ(ResolveValue("$r"), "new");
   EXPECT_EQ(VariableTable.Find("$S"), -1);
@@ -90,7 +50,7 @@ TEST_F(Reentry, ReloadDuringACommandContinuesInTheNewScript) {
 
 TEST_F(Reentry, ScriptEmptiedDuringACommandEndsTheRun) {
   ScriptLines = Lines("SETSTS GG, 2, 'x'\nMOV $r, 1");
-  gDuringHostCall = [] { ScriptLines.clear(); };
+  host.DuringCall = [] { ScriptLines.clear(); };
   RunScript(ScriptLines, entryStart);
   EXPECT_TRUE(VariableTable.empty());
 }
@@ -99,9 +59,10 @@ TEST_F(Reentry, ResultsLandAfterTheTableGrewDuringTheCall) {
   ScriptLines = Lines(
       "MOV $a, 'keep this value, it is longer than any small buffer'\n"
       "READSTS GG, $s, $d\nCONINFO $a, $n, $g, $o, $f\nMOV $r, $a");
-  gDuringHostCall = [] {
+  host.DuringCall = [] {
     for (int i = 0; i < 2000; ++i) SetVariable("$v" + std::to_string(i), std::string(40, 'x'), false);
   };
+  host.State = {5, "busy"};
   RunScript(ScriptLines, entryStart);
   EXPECT_EQ(ResolveValue("$s"), "5");
   EXPECT_EQ(ResolveValue("$d"), "busy");
@@ -112,12 +73,12 @@ TEST_F(Reentry, ResultsLandAfterTheTableGrewDuringTheCall) {
 
 TEST_F(Reentry, MenuGrowsDuringMenuAdd) {
   ScriptLines = Lines(":_start\nMenuAdd 'a', 'A'\nMenuAdd 'c', 'C'\nEXIT\n:_menu_show\nMenuAdd 'b', 'B'");
-  gDuringHostCall = [] { RunScript(ScriptLines, entryMenuShow); };
+  host.DuringCall = [] { RunScript(ScriptLines, entryMenuShow); };
   RunScript(ScriptLines, entryStart);
-  EXPECT_GE(FindMenuEntryByName("a"), 0);
-  EXPECT_GE(FindMenuEntryByName("b"), 0);
-  EXPECT_GE(FindMenuEntryByName("c"), 0);
-  EXPECT_EQ(MenuEntries.size(), 3u);
+  EXPECT_NE(host.Entry("a"), nullptr);
+  EXPECT_NE(host.Entry("b"), nullptr);
+  EXPECT_NE(host.Entry("c"), nullptr);
+  EXPECT_EQ(host.Menu.size(), 3u);
 }
 
 }  // namespace

@@ -1,25 +1,23 @@
-// The interpreter through RunScript, without a host: entry points, control flow, the
-// parameter rules, every command, the bounds, and the prepared-script cache.
+// The interpreter through RunScript, with the null host or a fake one: entry points,
+// control flow, the parameter rules, every command, the bounds, and the compiled-script
+// cache.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "host/globals.h"
-#include "host/menu.h"
+#include "fake_script_host.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
+#include "script/spam.h"
 #include "script/variables.h"
 #include "support/ProcFunc.h"
 #include "support/casing.h"
 #include "support/cp1250.h"
-#include "tools/testhost/test_host.h"
 
 using namespace kw;
 
@@ -28,11 +26,7 @@ namespace {
 using Vars = std::vector<std::pair<std::string, std::string>>;
 const std::string kUnset = "<unset>";  // in expectations: the variable does not exist
 
-TScriptLines Lines(std::string_view text) {
-  TScriptLines lines = SplitFileLines(text);
-  PrepareScriptLines(lines);
-  return lines;
-}
+TScriptLines Lines(std::string_view text) { return ScriptLinesFromText(text); }
 
 void RunText(std::string_view text, int entryCode = entryStart) { RunScript(Lines(text), entryCode); }
 
@@ -48,9 +42,7 @@ class Interpreter : public ::testing::Test {
   void SetUp() override { Reset(); }
   void TearDown() override { Reset(); }
   static void Reset() {
-    PluginLink = nullptr;
     ClearVariables();
-    ClearMenuEntries();
     ScriptLines.clear();
   }
 };
@@ -397,7 +389,16 @@ void ExpectPlainNumberIn(const char* name, int low, int high) {
   EXPECT_LE(value, high) << name;
 }
 
-TEST_F(Interpreter, DateAndTime) {
+TEST_F(Interpreter, DateAndTimeFromTheHostsClock) {
+  kwtest::FakeScriptHost host;
+  host.Clock = {2031, 1, 2, 0, 9, 59};
+  RunText("GETDATE $y, $m, $d\nGETTIME $h, $n, $s");
+  EXPECT_EQ(ResolveValue("$y") + ResolveValue("$m") + ResolveValue("$d"), "203112");
+  EXPECT_EQ(ResolveValue("$h") + "|" + ResolveValue("$n") + "|" + ResolveValue("$s"), "0|9|59");
+}
+
+// The null host reads the system clock.
+TEST_F(Interpreter, DateAndTimeWithoutAHost) {
   RunText("GETDATE $y, $m, $d\nGETTIME $h, $n, $s");
   ExpectPlainNumberIn("$y", 2000, 9999);
   ExpectPlainNumberIn("$m", 1, 12);
@@ -412,11 +413,31 @@ TEST_F(Interpreter, DateAndTimeNeedThreeResults) {
   EXPECT_TRUE(VariableTable.empty());
 }
 
-// ---- host commands without a host ----------------------------------------------------
+// ---- host commands -------------------------------------------------------------------
+
+// Each host command hands its values over as they read when it runs, in order; results
+// land in order too, and SETSTS's missing or unreadable state counts as 2.
+TEST_F(Interpreter, HostCommandsReachTheHost) {
+  kwtest::FakeScriptHost host;
+  host.State = {4, "away\nnow"};
+  host.Contacts.push_back({"ALA@TLEN.PL", "", -1, 9, "Ala", "Friends", "busy"});
+  SetVariable("$to", "ala@tlen.pl", false);
+  RunText("SEND $to, 'hi\\nthere'\nSETSTS GG, x, $to\nSETSTS #PROTO_TLEN, #STS_AWAY, ''\n"
+          "READSTS $to, $s, $d\nCONINFO 'Ala@Tlen.pl', $n, $g, $o, $f\nCONINFO 'bob', $n2, $g2, $o2, $f2");
+  EXPECT_EQ(host.Sent, (std::vector<kwtest::FakeScriptHost::Message>{{"ala@tlen.pl", "hi\n\rthere"}}));
+  EXPECT_EQ(host.StatusChanges, (std::vector<kwtest::FakeScriptHost::StatusChange>{
+                                    {"GG", 2, "ala@tlen.pl"}, {"TLEN", 5, ""}}));
+  EXPECT_EQ(host.StatusReads, std::vector<std::string>{"ala@tlen.pl"});
+  EXPECT_EQ(ResolveValue("$s") + "|" + ResolveValue("$d"), "4|away\nnow");
+  EXPECT_EQ(ResolveValue("$n") + "|" + ResolveValue("$g") + "|" + ResolveValue("$o") + "|" + ResolveValue("$f"),
+            "Ala|Friends|busy|9");
+  EXPECT_EQ(ResolveValue("$n2") + "|" + ResolveValue("$f2"), "|0");
+}
 
 TEST_F(Interpreter, HostCommandsWithoutAHost) {
   RunText("SEND 'x@y', 'hi'\nSETSTS #PROTO_TLEN, #STS_AWAY, 'away'\n"
-      "READSTS #PROTO_GG, $s, $d\nCONINFO 'x@y', $n, $g, $o, $f\nMOV $done, 1");
+      "READSTS #PROTO_GG, $s, $d\nCONINFO 'x@y', $n, $g, $o, $f\n"
+      "MenuAdd 'a', 'A'\nMenuShow 'a', 0\nMenuDel a\nSaveConfig\nMOV $done, 1");
   EXPECT_EQ(ResolveValue("$s"), "0");
   EXPECT_TRUE(Exists("$D"));
   EXPECT_EQ(ResolveValue("$d"), "");
@@ -429,59 +450,52 @@ TEST_F(Interpreter, HostCommandsWithoutAHost) {
 }
 
 TEST_F(Interpreter, HostCommandsWithTooFewParameters) {
-  RunText("SEND 'x'\nSETSTS a, 1\nREADSTS a, $s\nCONINFO 'x', $n, $g, $o\nMOV $done, 1");
+  kwtest::FakeScriptHost host;
+  RunText("SEND 'x'\nSETSTS a, 1\nREADSTS a, $s\nCONINFO 'x', $n, $g, $o\nMenuAdd 'a'\nMOV $done, 1");
+  EXPECT_TRUE(host.Sent.empty() && host.StatusChanges.empty() && host.StatusReads.empty() && host.Menu.empty());
   EXPECT_EQ(VariableTable.size(), 1u);
   EXPECT_EQ(ResolveValue("$done"), "1");
 }
 
 TEST_F(Interpreter, ReadStsAndConInfoWriteInOrder) {
+  kwtest::FakeScriptHost host;
+  host.State = {5, "text"};
+  host.Contacts.push_back({"ID", "", -1, 7, "n", "g", "d"});
   RunText("READSTS GG, $x, $x\nCONINFO 'id', $y, $y, $y, $y");
-  EXPECT_EQ(ResolveValue("$x"), "");   // the description is written last
-  EXPECT_EQ(ResolveValue("$y"), "0");  // the flags are written last
+  EXPECT_EQ(ResolveValue("$x"), "text");  // the description is written last
+  EXPECT_EQ(ResolveValue("$y"), "7");     // the flags are written last
 }
 
 // ---- menu and settings ---------------------------------------------------------------
 
-const TElementMenu* MenuEntry(std::string_view name) {
-  const int i = FindMenuEntryByName(name);
-  return i < 0 ? nullptr : &MenuEntries[static_cast<std::size_t>(i)];
-}
-
 TEST_F(Interpreter, MenuCommands) {
+  kwtest::FakeScriptHost host;
   RunText("MenuAdd 'one', 'First'\nMENUADD 'two', 'Second'\nMenuAdd 'one', 'Renamed'\nMenuAdd 'three'");
-  ASSERT_EQ(MenuEntries.size(), 2u);
-  ASSERT_NE(MenuEntry("ONE"), nullptr);
-  EXPECT_EQ(MenuEntry("one")->Caption, "Renamed");
-  EXPECT_TRUE(MenuEntry("one")->Visible);
+  ASSERT_EQ(host.Menu.size(), 2u);
+  ASSERT_NE(host.Entry("ONE"), nullptr);
+  EXPECT_EQ(host.Entry("one")->Caption, "Renamed");
+  EXPECT_TRUE(host.Entry("one")->Visible);
 
   RunText("MenuShow 'one', #FALSE\nMenuShow 'nothing', 0\nMenuShow 'one'");
-  EXPECT_FALSE(MenuEntry("one")->Visible);
+  EXPECT_FALSE(host.Entry("one")->Visible);
   RunText("MenuShow 'One', ' 7 '");
-  EXPECT_TRUE(MenuEntry("one")->Visible);
+  EXPECT_TRUE(host.Entry("one")->Visible);
 
   RunText("MenuDel 'x'\nMenuDel");
-  EXPECT_EQ(MenuEntries.size(), 2u);
+  EXPECT_EQ(host.Menu.size(), 2u);
   SetVariable("$which", "one", false);
   RunText("MenuDel $which");
-  EXPECT_EQ(MenuEntries.size(), 1u);
-  EXPECT_EQ(MenuEntry("one"), nullptr);
+  EXPECT_EQ(host.Menu.size(), 1u);
+  EXPECT_EQ(host.Entry("one"), nullptr);
   RunText("MenuDel '', 'two'");  // the whole rest is one value: no such entry
-  EXPECT_EQ(MenuEntries.size(), 1u);
+  EXPECT_EQ(host.Menu.size(), 1u);
 }
 
-TEST_F(Interpreter, SaveConfigWritesTheSettingsFile) {
-  namespace fs = std::filesystem;
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const fs::path dir = fs::temp_directory_path() / ("kw_saveconfig_" + std::to_string(stamp));
-  fs::create_directories(dir);
-  SettingsPath = (dir / "Kwartlin.ini").string();
-  SetVariable("$kept", "v", true);
-  RunText("SaveConfig now\nMOV $after, 1");
-  EXPECT_TRUE(fs::exists(SettingsPath));
+TEST_F(Interpreter, SaveConfigAsksTheHostToSaveAndGoesOn) {
+  kwtest::FakeScriptHost host;
+  RunText("SaveConfig now\nMOV $after, 1\nSAVECONFIG");
+  EXPECT_EQ(host.Saves, 2);
   EXPECT_EQ(ResolveValue("$after"), "1");
-  SettingsPath.clear();
-  std::error_code ec;
-  fs::remove_all(dir, ec);
 }
 
 // ---- bounds --------------------------------------------------------------------------
@@ -541,9 +555,8 @@ TEST_F(Interpreter, ByteAndValueBounds) {
 }
 
 TEST_F(Interpreter, ConInfoStopsAtARefusedField) {
-  kwtest::TestHost host;
-  PluginLink = host.Link();
-  host.Contacts.push_back({"id", "ala", "abcde", "x", "", 3, 0, 3});
+  kwtest::FakeScriptHost host;
+  host.Contacts.push_back({"id", "", -1, 3, "ala", "abcde", "x"});
   RunScriptBounded(Lines("CONINFO 'id', $n, $g, $d, $f\nMOV $after, 1"), entryStart,
                    TRunBounds{.ValueBytes = 4});
   EXPECT_EQ(ResolveValue("$n"), "ala");
@@ -609,7 +622,7 @@ TEST_F(Interpreter, ExpensiveLoopsEndAtTheByteAndValueBounds) {
   EXPECT_EQ(ResolveValue("$after"), "1");
 }
 
-// ---- the prepared-script cache -------------------------------------------------------
+// ---- the compiled-script cache -------------------------------------------------------
 
 TEST_F(Interpreter, EachListRunsItsOwnContent) {
   const TScriptLines a = Lines("MOV $r, first");

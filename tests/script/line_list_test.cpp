@@ -9,11 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/globals.h"
 #include "script/KwartlinConst.h"
+#include "script/compiled.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
-#include "script/prepared.h"
 #include "script/variables.h"
 
 using namespace kw;
@@ -100,18 +99,18 @@ TEST_F(LineList, LendingEndsOnlyWhenTheLentLinesAreGone) {
   EXPECT_FALSE(c.Lent());
 }
 
-TEST_F(LineList, AnUnchangedListReusesItsPreparedFormAndACopyMatchesOnce) {
+TEST_F(LineList, AnUnchangedListReusesItsCompiledFormAndACopyMatchesOnce) {
   ScriptLines = {":_start", "MOV $r, 1"};
-  const auto first = PreparedScriptFor(ScriptLines);
-  EXPECT_EQ(PreparedScriptFor(ScriptLines), first);
+  const auto first = CompiledScriptFor(ScriptLines);
+  EXPECT_EQ(CompiledScriptFor(ScriptLines), first);
 
   const TScriptLines copy = ScriptLines;  // another version, the same lines
   EXPECT_NE(copy.Version(), ScriptLines.Version());
-  EXPECT_EQ(PreparedScriptFor(copy), first);
-  EXPECT_EQ(PreparedScriptFor(copy), first);
+  EXPECT_EQ(CompiledScriptFor(copy), first);
+  EXPECT_EQ(CompiledScriptFor(copy), first);
 
   ScriptLines.Edit([](std::vector<std::string>& v) { v[1] = "MOV $r, 2"; });
-  const auto second = PreparedScriptFor(ScriptLines);
+  const auto second = CompiledScriptFor(ScriptLines);
   EXPECT_NE(second, first);
   EXPECT_FALSE(first->IsFor(ScriptLines));
   EXPECT_FALSE(second->IsFor(copy));

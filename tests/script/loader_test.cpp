@@ -1,21 +1,14 @@
-// Script loading: line ends, comments outside quotes, blank lines, labels, and what a
-// reload does to the script, the variables and the menu entries.
+// Script text to lines: line ends, comments outside quotes, blank lines, labels. What a
+// reload does besides is the host's (tests/host/data_files_test.cpp).
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "host/globals.h"
-#include "host/menu.h"
 #include "script/loader.h"
-#include "script/variables.h"
 #include "support/cp1250.h"
 
 using namespace kw;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -109,80 +102,20 @@ TEST(FindLabel, WholeLineIgnoringCaseFirstWins) {
   for (const auto& c : cases) EXPECT_EQ(FindLabel(lines, c.name, c.notFound), c.want) << c.name;
 }
 
-// ReloadScript against real files in a folder of its own.
-class Reload : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("kw_loader_" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    ScriptPath = (dir_ / "Kwartlin.dat").string();
-    ClearVariables();
-    ScriptLines.clear();
-    ClearMenuEntries();
-  }
-  void TearDown() override {
-    ClearVariables();
-    ScriptLines.clear();
-    ClearMenuEntries();
-    ScriptPath.clear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  void Write(const std::string& text) const {
-    std::ofstream(ScriptPath, std::ios::binary) << text;
-  }
-  fs::path dir_;
-};
-
-TEST_F(Reload, LoadsPreparesAndEmptiesTheVariables) {
-  Write("// hello\r\n:_init\r\n  MOV $a, 1 // one\r\n\r\nMOV $b, 'x // y'\r\n");
-  SetVariable("$old", "1", true);
-  ReloadScript(false);
-  EXPECT_EQ(ScriptLines, (Lines{":_init", "MOV $a, 1", "MOV $b, 'x // y'"}));
-  EXPECT_TRUE(VariableTable.empty());  // saved variables included
-}
-
-TEST_F(Reload, RunFlagRunsInitOnAnEmptyTable) {
-  Write(":_start\nMOV $s, 1\n:_init\nSTRCON $a, 'i'\n");
-  SetVariable("$a", "before", true);
-  ReloadScript(true);
-  EXPECT_EQ(ResolveValue("$a"), "i");
-  EXPECT_EQ(ResolveValue("$s"), "");
-  ReloadScript(false);
-  EXPECT_EQ(ResolveValue("$a"), "");
-}
-
-TEST_F(Reload, MissingFileLeavesAnEmptyScriptAndTheVariables) {
-  Write("MOV $a, 1\n");
-  ReloadScript(false);
-  ASSERT_EQ(ScriptLines.size(), 1u);
-  AddOrRenameMenuEntry("x", "X");
-  SetVariable("$keep", "1", false);
-  fs::remove(ScriptPath);
-  ReloadScript(true);
-  EXPECT_TRUE(ScriptLines.empty());
-  EXPECT_EQ(ResolveValue("$keep"), "1");
-  EXPECT_TRUE(MenuEntries.empty());
-}
-
-TEST_F(Reload, UnreadableFileCountsAsAbsent) {
-  Write("MOV $a, 1\n");
-  ReloadScript(false);
-  SetVariable("$keep", "1", false);
-  fs::remove(ScriptPath);
-  fs::create_directory(ScriptPath);  // a folder where the file should be
-  ReloadScript(true);
-  EXPECT_TRUE(ScriptLines.empty());
-  EXPECT_EQ(ResolveValue("$keep"), "1");
-}
-
-TEST_F(Reload, ZeroByteEndsTheScript) {
-  static const char text[] = ":_init\nMOV $a, 1\n\0MOV $a, 2\n";
-  Write(std::string(text, sizeof text - 1));
-  ReloadScript(true);
-  EXPECT_EQ(ScriptLines, (Lines{":_init", "MOV $a, 1"}));
-  EXPECT_EQ(ResolveValue("$a"), "1");
+// A script file's whole text comes out as the lines that run, in file order.
+TEST(ScriptLinesFromText, SplitsAndPrepares) {
+  using namespace std::string_literals;
+  const struct {
+    std::string text;
+    Lines lines;
+  } cases[] = {
+      {"// hello\r\n:_init\r\n  MOV $a, 1 // one\r\n\r\nMOV $b, 'x // y'\r\n",
+       {":_init", "MOV $a, 1", "MOV $b, 'x // y'"}},
+      {":_init\nMOV $a, 1\n\0MOV $a, 2\n"s, {":_init", "MOV $a, 1"}},  // a zero byte ends the script
+      {" \t\r\n// only a comment\n\n", {}},
+      {"", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ScriptLinesFromText(c.text), c.lines) << c.text;
 }
 
 }  // namespace

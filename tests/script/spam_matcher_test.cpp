@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "host/globals.h"
 #include "script/spam.h"
 #include "script/spam_matcher.h"
 

@@ -1,19 +1,14 @@
 // The spam test: splitting with quotes and bars, folding of Polish letters, rule
-// matching, and loading the list file (line ends, comments, unusable files).
+// matching, and the list file's text to rules (line ends, comments, zero bytes).
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "host/globals.h"
 #include "script/spam.h"
 #include "support/cp1250.h"
 
 using namespace kw;
-namespace fs = std::filesystem;
 using Items = std::vector<std::string>;
 
 TEST(DelimitedSplit, QuotesBarsAndBlanks) {
@@ -89,26 +84,7 @@ TEST(IsSpam, RulesWordsAndAlternatives) {
   SpamList.clear();
 }
 
-class SpamListFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("kw_spam_" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    SpamListPath = (dir_ / "Kwartlin.spm").string();
-    SpamList = {"stale"};
-  }
-  void TearDown() override {
-    SpamList.clear();
-    SpamListPath.clear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  void Put(const std::string& data) { std::ofstream(SpamListPath, std::ios::binary) << data; }
-  fs::path dir_;
-};
-
-TEST_F(SpamListFile, KeepsTrimmedRulesInFileOrder) {
+TEST(SpamRulesFromText, KeepsTrimmedRulesInFileOrder) {
   using namespace std::string_literals;
   struct Case { std::string file; Items want; };
   const Case cases[] = {
@@ -119,26 +95,8 @@ TEST_F(SpamListFile, KeepsTrimmedRulesInFileOrder) {
       {"ta \0nio \r\nokazja"s, {"ta", "okazja"}},
       {"\0kup\r\0\n;x\0\rtanio\0"s, {"tanio"}},
       {"kup\0\rokazja\0\r\n\0\n"s, {"kup", "okazja"}},
+      {";only\n  ;comments\n\n", {}},
+      {"", {}},
   };
-  for (const Case& c : cases) {
-    Put(c.file);
-    LoadSpamList();
-    EXPECT_EQ(SpamList, c.want) << c.file;
-  }
-}
-
-TEST_F(SpamListFile, MissingOrUnusableFileGivesAnEmptyList) {
-  LoadSpamList();  // missing
-  EXPECT_TRUE(SpamList.empty());
-  EXPECT_FALSE(IsSpam(""));
-
-  Put(";only\n  ;comments\n\n");
-  LoadSpamList();
-  EXPECT_TRUE(SpamList.empty());
-
-  fs::remove(SpamListPath);
-  fs::create_directory(SpamListPath);  // a folder where the file should be
-  SpamList = {"stale"};
-  LoadSpamList();
-  EXPECT_TRUE(SpamList.empty());
+  for (const Case& c : cases) EXPECT_EQ(SpamRulesFromText(c.file), c.want) << c.file;
 }

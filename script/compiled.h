@@ -1,6 +1,6 @@
-// The prepared form of script lines: each line is split, its keyword looked up and its
+// The compiled form of script lines: each line is split, its keyword looked up and its
 // parameters classified once per distinct script, so a run only dispatches and looks
-// up variables. A prepared script is immutable and shared: a run holds it through a
+// up variables. A compiled script is immutable and shared: a run holds it through a
 // shared_ptr, so a reload by a nested run (through a host call) never pulls it away.
 // The only thing a run changes in it is the slot cache of its variable references (the
 // position in VariableTable where the name was last found), which is checked against
@@ -25,7 +25,7 @@ namespace kw {
 // on every run, so it is resolved here.
 inline constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
 
-struct TPreparedValue {
+struct TCompiledValue {
   bool IsVariable = false;             // Text names a variable rather than holding the value
   std::string Text;                    // the value; or "$" and the upper-cased variable name
   std::optional<std::int32_t> Number;  // ReadInt of a fixed value; unused for a variable
@@ -33,17 +33,17 @@ struct TPreparedValue {
 };
 
 // One parameter of a parameter list, in every role a command may give it.
-struct TPreparedParam {
+struct TCompiledParam {
   std::string Raw;       // as written, trimmed (SAVE names its variable this way)
-  TPreparedValue Value;  // read as a value
+  TCompiledValue Value;  // read as a value
   std::string Target;    // written as a result: "$" + upper-cased name; empty = write nothing
   mutable std::size_t TargetSlot = kNoSlot;  // where in VariableTable Target was last found
 };
 
 // An IF condition, scanned.
-struct TPreparedCondition {
-  TPreparedValue Left;       // left operand
-  TPreparedValue Right;      // right operand
+struct TCompiledCondition {
+  TCompiledValue Left;       // left operand
+  TCompiledValue Right;      // right operand
   int Operator = -1;         // position in OperatorTable
   bool AlwaysFalse = true;   // an operand (or the operator) is missing as written
 };
@@ -53,20 +53,20 @@ enum class TLineKind : std::uint8_t {
   Command,  // a command to carry out
 };
 
-struct TPreparedLine {
+struct TCompiledLine {
   TLineKind Kind = TLineKind::Pass;    // whether there is anything to do
   int Code = -1;                       // command code (CommandTable position)
-  std::vector<TPreparedParam> Params;  // parameter list of list-taking commands
+  std::vector<TCompiledParam> Params;  // parameter list of list-taking commands
   std::int64_t Target = 0;             // GOTO, CALL: index of the line to continue at
   // Only IF and MenuDel lines have these, so they live apart: a long script of other
   // lines stays small, which is what keeps a run over it in the cache.
-  std::unique_ptr<TPreparedCondition> Condition;  // IF
-  std::unique_ptr<TPreparedValue> RestValue;      // MenuDel: the rest of the line as one value
+  std::unique_ptr<TCompiledCondition> Condition;  // IF
+  std::unique_ptr<TCompiledValue> RestValue;      // MenuDel: the rest of the line as one value
 };
 
-struct TPreparedScript {
-  TScriptLines Source;              // the lines this was prepared from, to tell reuse
-  std::vector<TPreparedLine> Lines; // one per source line, same index
+struct TCompiledScript {
+  TScriptLines Source;              // the lines this was compiled from, to tell reuse
+  std::vector<TCompiledLine> Lines; // one per source line, same index
   // Upper-cased text of each label line -> index of its first occurrence.
   std::unordered_map<std::string, std::int64_t> Labels;
   // FindLabel of each special label (SpecialLabelTable order), -1 when absent.
@@ -74,7 +74,7 @@ struct TPreparedScript {
 
   // FindLabel over Source: index of the first line reading ":" + name, case ignored.
   std::int64_t FindLabel(std::string_view name, std::int64_t notFound) const;
-  // True when these are the lines this was prepared from. Every run asks (and every
+  // True when these are the lines this was compiled from. Every run asks (and every
   // return from a host call), so the list's version answers when it can: equal to the
   // one last found to match, and the list not lent. Otherwise the texts are compared,
   // and a match remembers the version.
@@ -84,28 +84,28 @@ struct TPreparedScript {
   mutable std::uint64_t matchedVersion_ = 0;  // version of a list last found equal to Source
 };
 
-// Prepares the lines afresh.
-std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines);
-// The prepared form of these lines; the last one built is kept and reused while the
+// Compiles the lines afresh.
+std::shared_ptr<const TCompiledScript> CompileScript(const TScriptLines& lines);
+// The compiled form of these lines; the last one built is kept and reused while the
 // lines it was built from stay equal in content.
-std::shared_ptr<const TPreparedScript> PreparedScriptFor(const TScriptLines& lines);
+std::shared_ptr<const TCompiledScript> CompiledScriptFor(const TScriptLines& lines);
 
-TPreparedValue PrepareValue(std::string_view param);
-TPreparedCondition PrepareCondition(std::string_view condition);
+TCompiledValue CompileValue(std::string_view param);
+TCompiledCondition CompileCondition(std::string_view condition);
 
-// The value at this moment. The view points into the prepared value, into scratch, or
+// The value at this moment. The view points into the compiled value, into scratch, or
 // into VariableTable: it is valid only until the next write to a variable (or anything
 // that may write one, such as a host call), so a command reads all its values first.
-std::string_view ValueOf(const TPreparedValue& value, std::string& scratch);
-bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+std::string_view ValueOf(const TCompiledValue& value, std::string& scratch);
+bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
                       std::string& rightScratch);
 // The same, taking the lengths of the operands it read (and so scanned) off budget.
-bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
                       std::string& rightScratch, std::int64_t& budget);
 // Writes a result through the parameter, as SetVariable with the save flag off. The
 // value may be a view into VariableTable (a ValueOf result), even into the target itself.
-void WriteResult(const TPreparedParam& param, std::string_view value);
+void WriteResult(const TCompiledParam& param, std::string_view value);
 // The same for a value known to hold no "\n" escape (a number, for instance).
-void WritePlainResult(const TPreparedParam& param, std::string_view value);
+void WritePlainResult(const TCompiledParam& param, std::string_view value);
 
 }  // namespace kw

@@ -1,7 +1,7 @@
-// Preparing script lines once, and reading the prepared values while a run goes on.
-// The preparation follows the run-time reading of a line exactly (trim, skip labels,
-// cut the keyword at the first blank, look it up, split the rest), only earlier.
-#include "script/prepared.h"
+// Compiling script lines once, and reading the compiled values while a run goes on.
+// A line is trimmed, a label line passes, the keyword is cut at the first blank and
+// looked up, and the rest is split as the command's form says.
+#include "script/compiled.h"
 
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
@@ -35,25 +35,25 @@ std::string ResultTarget(std::string_view raw) {
   return name;
 }
 
-TPreparedParam PrepareParam(std::string_view raw) {
-  TPreparedParam p;
+TCompiledParam CompileParam(std::string_view raw) {
+  TCompiledParam p;
   p.Raw = std::string(raw);
-  p.Value = PrepareValue(raw);
+  p.Value = CompileValue(raw);
   p.Target = ResultTarget(raw);
   return p;
 }
 
-TPreparedLine PrepareLine(std::string_view raw, std::int64_t index,
-                          const TPreparedScript& script) {
-  TPreparedLine prepared;
+TCompiledLine CompileLine(std::string_view raw, std::int64_t index,
+                          const TCompiledScript& script) {
+  TCompiledLine compiled;
   const std::string_view line = TrimBlanksView(raw);
-  if (line.empty() || line.front() == ':') return prepared;
+  if (line.empty() || line.front() == ':') return compiled;
   std::size_t cut = FindBlank(line);
   if (cut == 0) cut = line.size();
   const std::string keyword = UpperCase(TrimBlanksView(line.substr(0, cut)));
   const std::string_view rest = TrimBlanksView(line.substr(cut));
   const int code = FindKeyword(keyword);
-  if (code < 0) return prepared;
+  if (code < 0) return compiled;
 
   const TInterpreterCommand& command = InterpreterCommands[code];
   switch (command.Form) {
@@ -61,25 +61,25 @@ TPreparedLine PrepareLine(std::string_view raw, std::int64_t index,
       break;
     case TParamForm::Label:
       // FindLabel's not-found index for GOTO and CALL is the next line.
-      prepared.Target = script.FindLabel(rest, index + 1);
+      compiled.Target = script.FindLabel(rest, index + 1);
       break;
     case TParamForm::Condition:
-      prepared.Condition = std::make_unique<TPreparedCondition>(PrepareCondition(rest));
+      compiled.Condition = std::make_unique<TCompiledCondition>(CompileCondition(rest));
       break;
     case TParamForm::RestValue:
-      prepared.RestValue = std::make_unique<TPreparedValue>(PrepareValue(rest));
+      compiled.RestValue = std::make_unique<TCompiledValue>(CompileValue(rest));
       break;
     case TParamForm::List: {
       const TListaStr params = SplitParameters(rest);
-      if (params.size() < command.MinParams) return prepared;
-      prepared.Params.reserve(params.size());
-      for (const std::string& p : params) prepared.Params.push_back(PrepareParam(p));
+      if (params.size() < command.MinParams) return compiled;
+      compiled.Params.reserve(params.size());
+      for (const std::string& p : params) compiled.Params.push_back(CompileParam(p));
       break;
     }
   }
-  prepared.Kind = TLineKind::Command;
-  prepared.Code = code;
-  return prepared;
+  compiled.Kind = TLineKind::Command;
+  compiled.Code = code;
+  return compiled;
 }
 
 // The variable named by an upper-cased "$" name: first at the cached slot (a name check
@@ -95,27 +95,27 @@ TZmienna* VariableAt(const std::string& upperName, std::size_t& slot) {
   return &VariableTable[slot];
 }
 
-std::shared_ptr<const TPreparedScript>& LastPrepared() {
-  static std::shared_ptr<const TPreparedScript> last;
+std::shared_ptr<const TCompiledScript>& LastCompiled() {
+  static std::shared_ptr<const TCompiledScript> last;
   return last;
 }
 
 }  // namespace
 
-bool TPreparedScript::IsFor(const TScriptLines& lines) const {
+bool TCompiledScript::IsFor(const TScriptLines& lines) const {
   if (!lines.Lent() && lines.Version() == matchedVersion_) return true;
   if (!(lines == Source)) return false;
   matchedVersion_ = lines.Version();
   return true;
 }
 
-std::int64_t TPreparedScript::FindLabel(std::string_view name, std::int64_t notFound) const {
+std::int64_t TCompiledScript::FindLabel(std::string_view name, std::int64_t notFound) const {
   const auto found = Labels.find(LabelTarget(name));
   return found == Labels.end() ? notFound : found->second;
 }
 
-TPreparedValue PrepareValue(std::string_view param) {
-  TPreparedValue value;
+TCompiledValue CompileValue(std::string_view param) {
+  TCompiledValue value;
   const bool quoted = !param.empty() && param.front() == '\'' && param.back() == '\'';
   if (!quoted && !param.empty() && param.front() == '$') {
     value.IsVariable = true;
@@ -128,20 +128,20 @@ TPreparedValue PrepareValue(std::string_view param) {
   return value;
 }
 
-TPreparedCondition PrepareCondition(std::string_view condition) {
+TCompiledCondition CompileCondition(std::string_view condition) {
   const TConditionParts parts = ScanCondition(condition);
-  TPreparedCondition prepared;
-  prepared.Operator = parts.Operator;
-  prepared.AlwaysFalse = parts.Left.empty() || parts.Right.empty();
-  if (!prepared.AlwaysFalse) {
-    prepared.Left = PrepareValue(parts.Left);
-    prepared.Right = PrepareValue(parts.Right);
+  TCompiledCondition compiled;
+  compiled.Operator = parts.Operator;
+  compiled.AlwaysFalse = parts.Left.empty() || parts.Right.empty();
+  if (!compiled.AlwaysFalse) {
+    compiled.Left = CompileValue(parts.Left);
+    compiled.Right = CompileValue(parts.Right);
   }
-  return prepared;
+  return compiled;
 }
 
-std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines) {
-  auto script = std::make_shared<TPreparedScript>();
+std::shared_ptr<const TCompiledScript> CompileScript(const TScriptLines& lines) {
+  auto script = std::make_shared<TCompiledScript>();
   script->Source = lines;
   for (std::size_t i = 0; i < lines.size(); ++i)
     if (!lines[i].empty() && lines[i].front() == ':')
@@ -150,20 +150,20 @@ std::shared_ptr<const TPreparedScript> PrepareScript(const TScriptLines& lines) 
     script->SpecialLabels[e] = script->FindLabel(SpecialLabelTable[e].Name, -1);
   script->Lines.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i)
-    script->Lines.push_back(PrepareLine(lines[i], static_cast<std::int64_t>(i), *script));
+    script->Lines.push_back(CompileLine(lines[i], static_cast<std::int64_t>(i), *script));
   script->IsFor(lines);  // equal by construction: remembers the list's version
   return script;
 }
 
-std::shared_ptr<const TPreparedScript> PreparedScriptFor(const TScriptLines& lines) {
-  std::shared_ptr<const TPreparedScript>& last = LastPrepared();
+std::shared_ptr<const TCompiledScript> CompiledScriptFor(const TScriptLines& lines) {
+  std::shared_ptr<const TCompiledScript>& last = LastCompiled();
   if (last && last->IsFor(lines)) return last;
-  auto fresh = PrepareScript(lines);
+  auto fresh = CompileScript(lines);
   last = fresh;
   return fresh;
 }
 
-std::string_view ValueOf(const TPreparedValue& value, std::string& scratch) {
+std::string_view ValueOf(const TCompiledValue& value, std::string& scratch) {
   if (!value.IsVariable) return value.Text;
   const TZmienna* variable = VariableAt(value.Text, value.Slot);
   if (variable == nullptr) return {};
@@ -174,17 +174,17 @@ std::string_view ValueOf(const TPreparedValue& value, std::string& scratch) {
   return scratch;
 }
 
-bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
                       std::string& rightScratch) {
   std::int64_t unused = 0;
-  return EvaluatePrepared(condition, leftScratch, rightScratch, unused);
+  return EvaluateCompiled(condition, leftScratch, rightScratch, unused);
 }
 
-bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScratch,
+bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
                       std::string& rightScratch, std::int64_t& budget) {
   if (condition.AlwaysFalse) return false;
-  const TPreparedValue& l = condition.Left;
-  const TPreparedValue& r = condition.Right;
+  const TCompiledValue& l = condition.Left;
+  const TCompiledValue& r = condition.Right;
   const std::string_view left = ValueOf(l, leftScratch);
   const std::string_view right = ValueOf(r, rightScratch);
   budget -= static_cast<std::int64_t>(left.size() + right.size());
@@ -192,13 +192,13 @@ bool EvaluatePrepared(const TPreparedCondition& condition, std::string& leftScra
                          right, r.IsVariable ? ParseInt(right) : r.Number, condition.Operator);
 }
 
-void WriteResult(const TPreparedParam& param, std::string_view value) {
+void WriteResult(const TCompiledParam& param, std::string_view value) {
   if (param.Target.empty()) return;
   if (HasEscape(value)) SetVariable(param.Target, value, false);
   else WritePlainResult(param, value);
 }
 
-void WritePlainResult(const TPreparedParam& param, std::string_view value) {
+void WritePlainResult(const TCompiledParam& param, std::string_view value) {
   if (param.Target.empty()) return;
   if (TZmienna* variable = VariableAt(param.Target, param.TargetSlot)) {
     variable->Value.assign(value.data(), value.size());  // safe when value views this value

@@ -1,0 +1,115 @@
+// The data files into the engine's state, against real files in a folder of their own:
+// what a reload does to the script, the variables and the menu entries, the spam list
+// with its matcher, unusable files, and SaveConfig through the plugin's script host.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "host/data_files.h"
+#include "host_fixture.h"
+#include "script/KwartlinConst.h"
+#include "script/spam.h"
+#include "settings/settings.h"
+
+using namespace kw;
+namespace fs = std::filesystem;
+
+namespace kwtest {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class DataFiles : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    dir_ = fs::temp_directory_path() / ("kw_data_files_" + std::to_string(stamp));
+    fs::create_directories(dir_);
+    ScriptPath = (dir_ / "Kwartlin.dat").string();
+    SpamListPath = (dir_ / "Kwartlin.spm").string();
+    SettingsPath = (dir_ / "Kwartlin.ini").string();
+  }
+  void TearDown() override {
+    SpamList.clear();
+    ScriptPath.clear();
+    SpamListPath.clear();
+    SettingsPath.clear();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    HostTest::TearDown();
+  }
+  static void Put(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  // The file made unreadable: a folder where it should be.
+  static void MakeFolder(const std::string& path) {
+    fs::remove(path);
+    fs::create_directory(path);
+  }
+  fs::path dir_;
+};
+
+TEST_F(DataFiles, ReloadReplacesTheScriptEmptiesTheVariablesAndClearsTheMenu) {
+  Put(ScriptPath, "// hello\r\n:_start\r\nMOV $s, 1\r\n:_init\r\n  MOV $a, 1 // one\r\n");
+  SetVariable("$old", "1", true);
+  AddOrRenameMenuEntry("x", "X");
+  ReloadScript(false);
+  EXPECT_EQ(ScriptLines, (Lines{":_start", "MOV $s, 1", ":_init", "MOV $a, 1"}));
+  EXPECT_TRUE(VariableTable.empty());  // saved variables included
+  EXPECT_TRUE(MenuEntries.empty());
+
+  SetVariable("$a", "before", true);
+  ReloadScript(true);  // _init runs on the emptied table, and only _init
+  EXPECT_EQ(ResolveValue("$a"), "1");
+  EXPECT_EQ(VariableTable.size(), 1u);
+}
+
+TEST_F(DataFiles, ScriptThatCannotBeReadLeavesAnEmptyScriptAndTheVariables) {
+  for (const bool folder : {false, true}) {
+    Put(ScriptPath, ":_init\nMOV $a, 1\n");
+    ReloadScript(false);
+    ASSERT_EQ(ScriptLines.size(), 2u);
+    AddOrRenameMenuEntry("x", "X");
+    SetVariable("$keep", "1", false);
+    if (folder) MakeFolder(ScriptPath);
+    else fs::remove(ScriptPath);
+    ReloadScript(true);
+    EXPECT_TRUE(ScriptLines.empty()) << folder;
+    EXPECT_EQ(ResolveValue("$keep"), "1") << folder;
+    EXPECT_TRUE(MenuEntries.empty()) << folder;
+    fs::remove_all(ScriptPath);
+  }
+}
+
+TEST_F(DataFiles, SpamListIsReadAndChecked) {
+  Put(SpamListPath, ";comment\r\nkup|sprzedam tanio\r\n");
+  LoadSpamList();
+  EXPECT_EQ(SpamList, Lines{"kup|sprzedam tanio"});
+  EXPECT_TRUE(IsSpam("sprzedam TANIO"));
+  EXPECT_FALSE(IsSpam("tanio"));
+}
+
+TEST_F(DataFiles, SpamListThatCannotBeReadIsEmpty) {
+  for (const bool folder : {false, true}) {
+    SpamList = {"stale"};
+    if (folder) MakeFolder(SpamListPath);
+    LoadSpamList();
+    EXPECT_TRUE(SpamList.empty()) << folder;
+    EXPECT_FALSE(IsSpam("stale")) << folder;
+  }
+}
+
+TEST_F(DataFiles, SaveConfigWritesTheSettingsFile) {
+  SetVariable("$kept", "v", true);
+  Script({"SaveConfig now", "MOV $after, 1"});
+  RunScript(ScriptLines, entryStart);
+  EXPECT_EQ(ResolveValue("$after"), "1");
+  ClearVariables();
+  TRect32 rect;
+  LoadSettings(SettingsPath, VariableTable, rect);
+  EXPECT_EQ(ResolveValue("$kept"), "v");
+}
+
+}  // namespace
+}  // namespace kwtest
