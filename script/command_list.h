@@ -7,7 +7,7 @@
 //
 // The list is header-only and needs nothing but support/cp1250.h, so the simulator,
 // which links none of the plugin, reads the same list. The position of an entry is its
-// command code, which the prepared script and the options menu's tags hold: entries are
+// command code, which the compiled script and the options menu's tags hold: entries are
 // only ever appended.
 //
 // X(Name, Word, Group, Form, MinParams, Values, Syntax, Description)
