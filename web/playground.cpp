@@ -131,9 +131,9 @@ std::string TraceJson() { return "\"trace\":null"; }
 
 class Playground {
  public:
-  // A fresh messenger: the previous one closes first (its unload is reported).
+  // A fresh messenger: the previous one closes first (its unload goes with its log).
   std::string Start(const std::string& pluginsFrom, const std::string& baseDir) {
-    std::string closing = Finish();
+    Finish();
     EnsureModuleFile();
     reporter_ = std::make_unique<BothReporters>();
     kwsim::SessionOptions options;

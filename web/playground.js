@@ -159,17 +159,27 @@ class Editor {
     this.checkTimer = setTimeout(() => this.check(), 250);
   }
 
-  // The checker's findings, marked on their lines. Only the answer to the latest text
-  // counts.
+  // The checker's findings, marked on their lines. One check at a time: text typed
+  // meanwhile is checked once the running check answers, so a huge text never piles
+  // checks up in the engine.
   async check() {
+    if (this.checking) {
+      this.checkAgain = true;
+      return;
+    }
+    this.checking = true;
+    this.checkAgain = false;
     const ticket = ++this.checkTicket;
     let result;
     try {
       result = await engine.request('check', { text: this.area.value, spam: this.spam });
     } catch (e) {
       return;
+    } finally {
+      this.checking = false;
+      if (this.checkAgain) setTimeout(() => this.check(), 0);
     }
-    if (ticket !== this.checkTicket) return;
+    if (ticket !== this.checkTicket || this.checkAgain) return;
     this.findings = new Map();
     for (const f of result.findings) {
       if (!this.findings.has(f.line)) this.findings.set(f.line, []);

@@ -31,6 +31,7 @@ from selenium.webdriver.common.keys import Keys
 
 ARGS = None
 BROWSER = None
+PROFILE = None
 BASE = None
 MEASURES = {}
 
@@ -41,14 +42,14 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 
 def setUpModule():
-    global BROWSER, BASE
+    global BROWSER, BASE, PROFILE
     handler = functools.partial(QuietHandler, directory=ARGS.site)
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     BASE = 'http://127.0.0.1:%d/index.html' % server.server_port
     options = webdriver.ChromeOptions()
     options.binary_location = '/usr/bin/chromium'
-    profile = tempfile.mkdtemp(prefix='kw-chromium-')
+    profile = PROFILE = tempfile.mkdtemp(prefix='kw-chromium-')
     for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                  '--disable-background-networking', '--disable-component-update', '--disable-sync',
                  '--disable-dev-shm-usage', '--user-data-dir=' + profile, '--window-size=1600,1000',
@@ -61,6 +62,8 @@ def setUpModule():
 def tearDownModule():
     if BROWSER:
         BROWSER.quit()
+    if PROFILE:
+        shutil.rmtree(PROFILE, ignore_errors=True)
 
 
 def js(script, *args):
