@@ -11,4 +11,9 @@ namespace kwweb {
 // The module file the host opened last (an absolute path in the in-memory file system).
 void SetModulePath(std::string path);
 
+// The bytes of the module file the host finds in its plugins folder: the code is linked
+// into the program, so the file holds only what is read from the file itself, the
+// version block, in a ".kwversion" section of an otherwise empty 32-bit ELF image.
+std::string ModuleFileImage();
+
 }  // namespace kwweb

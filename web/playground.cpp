@@ -37,6 +37,7 @@
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
 #include "tools/sim/transcript.h"
+#include "web/module_web.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void EnsureModuleFile() {
   struct stat st {};
   if (::stat(kModuleFile, &st) == 0) return;
   ::mkdir("/kwartlin", 0777);
-  std::ofstream(kModuleFile, std::ios::binary) << "kwartlin.tpl (linked into the playground)\n";
+  std::ofstream(kModuleFile, std::ios::binary) << kwweb::ModuleFileImage();
 }
 
 // Both of the simulator's layouts at once: the text for the log (and the comparison with

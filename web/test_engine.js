@@ -34,6 +34,10 @@ test('the engine is 32-bit wasm with the plugin built in', async () => {
   assert.strictEqual(info.pointerBytes, 4);
   assert.strictEqual(info.name, 'Kwartlin');
   assert.match(info.version, /^\d+\.\d+\.\d+\.\d+$/);
+  // The plugin reads its version from its module file, as it does from kwartlin.tpl.
+  const load = api.start().events[0];
+  assert.strictEqual(load.event, 'load');
+  assert.strictEqual(load.version, info.version);
 });
 
 test('every example gives its golden transcript, as a whole run and played in a session', async () => {
