@@ -126,8 +126,10 @@ std::string VariablesJson() {
   return "\"variables\":[" + list + "],\"variableCount\":" + std::to_string(table.size());
 }
 
-// The trace of the last run. The engine has no trace channel yet: once it has, its
-// lines go here (an array of objects), and the page shows them under "Trace".
+// The trace of the last command's runs: null while the engine has no trace channel to
+// listen to. Once it has, a sink installed for the session's runs fills an array here,
+// one object per event ({"line": file line, "text": what happened}), and the page shows
+// it under "Trace of the last run" (playground.js, drawTrace) with no change of its own.
 std::string TraceJson() { return "\"trace\":null"; }
 
 class Playground {

@@ -631,6 +631,10 @@ async function loadExample(name, playTranscript = true) {
   for (const n of ['script', 'spam']) {
     editors[n].applied = now[n] === null ? '' : now[n];
     editors[n].text = editors[n].applied;
+    // The example's script from its top, with the help lines of its first line.
+    editors[n].area.setSelectionRange(0, 0);
+    editors[n].area.scrollTop = 0;
+    editors[n].area.scrollLeft = 0;
   }
   updateDirty();
   showEditor('script');

@@ -150,6 +150,9 @@ def native_run(transcript, files):
 
 def screenshot(name):
     if ARGS.screenshots:
+        # Every answer in, and no focus (no blinking caret): the same page, the same picture.
+        idle()
+        js('if (document.activeElement) document.activeElement.blur()')
         BROWSER.save_screenshot(os.path.join(ARGS.screenshots, 'playground-%s.png' % name))
 
 
