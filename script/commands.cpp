@@ -73,6 +73,8 @@ std::int32_t I(TRunState& run, const TCompiledLine& line, std::size_t n, std::in
 bool TooLong(TRunState& run, std::uint64_t length) {
   if (length <= run.MaxValueBytes) return false;
   run.Ended = true;
+  run.EndedBy = TRunEnd::ValueBound;
+  run.RefusedBytes = length;
   return true;
 }
 
@@ -105,6 +107,7 @@ void DoCall(TRunState& run, const TCompiledLine& line) {
   // A CALL that recurses without end stops the run here instead of eating memory.
   if (run.Returns.size() >= kMaxReturnDepth) {
     run.Ended = true;
+    run.EndedBy = TRunEnd::CallDepth;
     return;
   }
   run.Returns.push_back(run.Index + 1);
@@ -284,6 +287,7 @@ void DoStrPos(TRunState& run, const TCompiledLine& line) {
   std::size_t at;
   if (!FindCounted(text, part, run.BytesLeft, at)) {  // the budget is spent: no answer
     run.Ended = true;
+    run.EndedBy = TRunEnd::ByteBound;
     return;
   }
   std::int32_t position = 0;

@@ -13,6 +13,7 @@
 #include "script/KwartlinConst.h"
 #include "script/command_list.h"
 #include "script/compiled.h"
+#include "script/trace.h"
 
 namespace kw {
 
@@ -27,6 +28,8 @@ struct TRunState {
   std::int64_t Next = 0;                          // where the current command continues
   std::vector<std::int64_t> Returns;              // CALL's return stack, most recent last
   bool Ended = false;                             // EXIT, or a bound reached
+  TRunEnd EndedBy = TRunEnd::Exit;                // what set Ended (a bound's handler says)
+  std::uint64_t RefusedBytes = 0;                 // ValueBound: the length of the refused write
   bool HostCalled = false;  // the current command called the host: the lines may have changed
   std::int64_t BytesLeft = 0;      // of the byte budget; below 0 after a line ends the run
   std::size_t MaxValueBytes = 0;   // longest value a write may store

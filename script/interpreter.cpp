@@ -7,11 +7,15 @@
 // nor endless recursion can hold the host; a run nested kMaxNestedRuns deep in host
 // callbacks ends before its first line. The handlers charge the bytes (commands.cpp);
 // the loop only tests what is left, once per line.
+// Tracing (trace.h) takes a second instance of the same loop, watched line by line, and
+// only when a sink is installed: without one a run asks one pointer and nothing else.
 #include "script/interpreter.h"
 
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
 #include "script/compiled.h"
+#include "script/trace.h"
+#include "script/trace_run.h"
 
 namespace kw {
 namespace {
@@ -39,9 +43,28 @@ void FollowReload(TRunState& run) {
   if (!run.Script->IsFor(run.Lines)) run.Script = CompiledScriptFor(run.Lines);
 }
 
-void MainLoop(TRunState& run, std::int64_t maxLines) {
-  // Lines the run may take after the next one; below 0 when it may take none.
-  std::int64_t spareLines = maxLines > 0 ? maxLines - 1 : -1;
+// What a run does around each line when nobody traces it: nothing, and the compiler
+// sees that, so the plain loop is the loop it always was.
+struct Untraced {
+  static constexpr bool Before(const TRunState&, const TCompiledLine&) { return true; }
+  static constexpr void After(const TRunState&, const TCompiledLine&) {}
+};
+
+// Lines the run may take after the next one; below 0 when it may take none.
+std::int64_t SpareLines(std::int64_t maxLines) { return maxLines > 0 ? maxLines - 1 : -1; }
+
+// Where the loop left off: the lines the run may still take, and whether the watcher
+// stopped watching before the run ended (the line at run.Index has not run then).
+struct TLoopEnd {
+  std::int64_t SpareLines;
+  bool Unwatched;
+};
+
+// Runs lines until the run ends or the watcher stops watching. The count of lines is a
+// value, not a reference: the handlers are opaque calls, and a count behind a reference
+// would go to memory and back around every one of them.
+template <class Watcher>
+TLoopEnd MainLoop(TRunState& run, std::int64_t spareLines, Watcher& watcher) {
   while (!run.Ended) {
     // A negative index is a huge unsigned one: one test for both ends of the lines.
     if (static_cast<std::uint64_t>(run.Index) >= run.Script->Lines.size()) break;
@@ -49,14 +72,45 @@ void MainLoop(TRunState& run, std::int64_t maxLines) {
     if ((spareLines | run.BytesLeft) < 0) break;
     --spareLines;
     const TCompiledLine& line = run.Script->Lines[static_cast<std::size_t>(run.Index)];
+    if (!watcher.Before(run, line)) return {spareLines + 1, true};
     run.Next = run.Index + 1;
     if (line.Kind == TLineKind::Command) InterpreterCommands[line.Code].Run(run, line);
+    watcher.After(run, line);
     run.Index = run.Next;
     if (run.HostCalled) {
       run.HostCalled = false;
       FollowReload(run);
     }
   }
+  return {spareLines, false};
+}
+
+// Why the loop above stopped, read off the run's state once it has.
+TTraceEnd HowItEnded(const TRunState& run, const TRunBounds& bounds, std::int64_t spareLines) {
+  TTraceEnd end;
+  end.Lines = SpareLines(bounds.Lines) - spareLines;
+  end.Bytes = bounds.Bytes - run.BytesLeft;
+  if (run.Ended) {
+    // A line that ends the run moves no index: the one before the next is the one.
+    end.How = run.EndedBy;
+    end.Index = run.Index - 1;
+  } else if (static_cast<std::uint64_t>(run.Index) >= run.Script->Lines.size()) {
+    end.How = TRunEnd::End;
+  } else {
+    end.How = spareLines < 0 ? TRunEnd::LineBound : TRunEnd::ByteBound;
+    end.Index = run.Index;  // the line it was to run next
+  }
+  switch (end.How) {
+    case TRunEnd::LineBound: end.Bound = bounds.Lines; break;
+    case TRunEnd::ByteBound: end.Bound = bounds.Bytes; break;
+    case TRunEnd::ValueBound:
+      end.Bound = static_cast<std::int64_t>(run.MaxValueBytes);
+      end.Refused = run.RefusedBytes;
+      break;
+    case TRunEnd::CallDepth: end.Bound = static_cast<std::int64_t>(kMaxReturnDepth); break;
+    default: break;
+  }
+  return end;
 }
 
 // Runs under way on this thread, the current one included (see kMaxNestedRuns).
@@ -70,9 +124,62 @@ class NestedRunScope {
   NestedRunScope& operator=(const NestedRunScope&) = delete;
 };
 
+
+// A run told to the sink: the same run, with its start and end told, and its lines
+// while the sink wants them. Kept out of line so the untraced path stays as small as it
+// was.
+[[gnu::noinline]] void RunTold(ITraceSink& sink, const TScriptLines& lines, int entryCode, const TRunBounds& bounds) {
+  const int depth = activeRuns + 1;
+  TTraceEnd end;
+  try {
+    sink.RunStarted(lines, entryCode, depth);
+    if (activeRuns >= kMaxNestedRuns) {
+      end.How = TRunEnd::Nesting;
+      end.Bound = kMaxNestedRuns;
+    } else {
+      const NestedRunScope scope;
+      if (lines.empty()) {
+        end.How = TRunEnd::Empty;
+      } else {
+        TRunState run(lines);
+        run.BytesLeft = bounds.Bytes;
+        run.MaxValueBytes = bounds.ValueBytes;
+        run.Script = CompiledScriptFor(lines);
+        run.Index = EntryIndex(*run.Script, entryCode);
+        if (run.Index < 0) {
+          end.How = TRunEnd::NoEntry;
+        } else {
+          Untraced untraced;
+          TLoopEnd loop{};
+          if (sink.WantsLines()) {
+            const TTracedHostScope recording(sink);
+            TLineTracer tracer(sink);
+            loop = MainLoop(run, SpareLines(bounds.Lines), tracer);
+            if (loop.Unwatched) loop = MainLoop(run, loop.SpareLines, untraced);
+          } else {
+            loop = MainLoop(run, SpareLines(bounds.Lines), untraced);
+          }
+          end = HowItEnded(run, bounds, loop.SpareLines);
+        }
+      }
+    }
+  } catch (...) {
+    end = TTraceEnd{};
+    end.How = TRunEnd::Failure;
+  }
+  try {
+    sink.RunEnded(end, entryCode, depth);
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 void RunScriptBounded(const TScriptLines& lines, int entryCode, const TRunBounds& bounds) {
+  if (ITraceSink* const sink = TraceSink()) {
+    RunTold(*sink, lines, entryCode, bounds);
+    return;
+  }
   if (activeRuns >= kMaxNestedRuns) return;
   const NestedRunScope scope;
   try {
@@ -83,7 +190,8 @@ void RunScriptBounded(const TScriptLines& lines, int entryCode, const TRunBounds
     run.Script = CompiledScriptFor(lines);
     run.Index = EntryIndex(*run.Script, entryCode);
     if (run.Index < 0) return;
-    MainLoop(run, bounds.Lines);
+    Untraced untraced;
+    MainLoop(run, SpareLines(bounds.Lines), untraced);
   } catch (...) {
     // Only memory can run out here; the run ends as EXIT would, keeping what it wrote.
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_script_host.h"
+#include "recording_trace_sink.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
@@ -53,11 +54,22 @@ struct Case {
   Vars after;          // expected values afterwards (kUnset: absent)
 };
 
-// Runs the case on a fresh table, from _start (or the first line).
+// The whole table: names, values and save flags, in order.
+std::vector<std::string> TableText() {
+  std::vector<std::string> rows;
+  for (const TZmienna& v : VariableTable) rows.push_back(v.Name + "=" + v.Value + (v.Save ? " saved" : ""));
+  return rows;
+}
+
+// Runs the case on a fresh table, from _start (or the first line). Then once more with
+// every line traced: the trace only watches, so the table must come out the same.
 void RunCase(const Case& c, const TRunBounds& bounds = {}) {
-  ClearVariables();
-  for (const auto& [name, value] : c.before) SetVariable(name, value, false);
-  RunScriptBounded(Lines(c.script), entryStart, bounds);
+  const auto run = [&] {
+    ClearVariables();
+    for (const auto& [name, value] : c.before) SetVariable(name, value, false);
+    RunScriptBounded(Lines(c.script), entryStart, bounds);
+  };
+  run();
   for (const auto& [name, value] : c.after) {
     if (value == kUnset) {
       EXPECT_FALSE(Exists(UpperCase(name))) << c.script << " / " << name;
@@ -66,6 +78,10 @@ void RunCase(const Case& c, const TRunBounds& bounds = {}) {
       EXPECT_EQ(ResolveValue(name), value) << c.script << " / " << name;
     }
   }
+  const std::vector<std::string> untraced = TableText();
+  kwtest::RecordingTraceSink sink;
+  run();
+  EXPECT_EQ(TableText(), untraced) << c.script << " (traced)";
 }
 
 void RunCases(const std::vector<Case>& cases) {
@@ -639,11 +655,10 @@ TEST_F(Interpreter, ChangedLinesInTheSameListAreSeen) {
   ScriptLines = Lines("MOV $r, 1\nGOTO x\nMOV $r, 2\n:x");
   RunScript(ScriptLines, entryStart);
   EXPECT_EQ(ResolveValue("$r"), "1");
-  ScriptLines[1] = "GOTO y";  // same size, different text: the label is gone
+  ScriptLines = Lines("MOV $r, 1\nGOTO y\nMOV $r, 2\n:x");  // same size, the label is gone
   RunScript(ScriptLines, entryStart);
   EXPECT_EQ(ResolveValue("$r"), "2");
-  ScriptLines.push_back(":y");
-  ScriptLines.push_back("MOV $r, 3");
+  ScriptLines = Lines("MOV $r, 1\nGOTO y\nMOV $r, 2\n:x\n:y\nMOV $r, 3");
   RunScript(ScriptLines, entryStart);
   EXPECT_EQ(ResolveValue("$r"), "3");
 }
