@@ -49,10 +49,6 @@ class HookCallScope {
   HookCallScope& operator=(const HookCallScope&) = delete;
 };
 
-std::string_view TextOrEmpty(const char* text) {
-  return text ? std::string_view(text) : std::string_view();
-}
-
 void SetProgramVariable(std::string_view name, std::string_view value) {
   SetVariable(name, value, false);
 }

@@ -15,7 +15,6 @@
 namespace kw {
 namespace {
 
-constexpr const char* kPopupMenuName = "Tlen/CL/Element";
 constexpr const char* kMenuItemIdPrefix = "KWARTLIN_MENU_ITEM_";
 constexpr std::int32_t kMainMenuPosition = 99990;
 
@@ -90,11 +89,6 @@ void AddHostMenuItem(int index) {
     EntryAt(now).HostHandle = handle;
   else
     DeleteItemFromHost(handle);
-}
-
-void RemoveHostMenuItem(int index) {
-  if (!HasHostLink() || !ValidIndex(index)) return;
-  DeleteItemFromHost(EntryAt(index).HostHandle);
 }
 
 void DeleteMenuEntry(int index) {

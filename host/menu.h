@@ -18,6 +18,9 @@ struct TElementMenu {
 using TElementyMenu = std::vector<TElementMenu>;
 
 inline constexpr std::string_view kMainMenuId = "KWARTLIN_MAIN_MENU";
+// The host's contact-list popup: the menu the items go into and the one whose callback
+// the plugin registers.
+inline constexpr const char* kPopupMenuName = "Tlen/CL/Element";
 
 void AddOrRenameMenuEntry(std::string_view name, std::string_view caption);
 int FindMenuEntryByName(std::string_view name);
@@ -28,7 +31,6 @@ void ClearMenuEntries();
 bool AnyMenuEntryVisible();
 std::string NewMenuItemId();
 void AddHostMenuItem(int index);
-void RemoveHostMenuItem(int index);
 void AddMainMenuItem();  // "KWARTLIN_MAIN_MENU", at load
 
 }  // namespace kw

@@ -46,7 +46,6 @@ namespace {
 constexpr std::intptr_t kShowItemProcId = 4098;
 constexpr std::int32_t kOptionsPageKind = 3;
 constexpr const char* kServiceName = "Kwartlin/Proc_Brix";
-constexpr const char* kPopupMenuName = "Tlen/CL/Element";
 constexpr const char* kProtocolGG = "GG";
 constexpr const char* kProtocolTLEN = "TLEN";
 constexpr char kEmptyText[] = "";
@@ -77,10 +76,6 @@ std::string DataName(std::string_view file) {
   name += file;
   return name;
 }
-
-// Where a module path's folder part ends: the platform's separator, and on Windows
-// also a drive's colon ("C:kwartlin.tpl").
-bool EndsFolder(char c) { return c == PathSeparator() || (PathSeparator() == '\\' && c == ':'); }
 
 std::intptr_t HookProtocol(const char* protocol) {
   auto hook = MakeRecord<ProtocolHookDef>();
@@ -241,11 +236,14 @@ std::int32_t PluginVersionNumber() {
   return VersionNumberFromText(text);
 }
 
+// The folder part ends as every folder part of the plugin's paths does (EndsFolder):
+// on Windows at "\" or ":", and also at a '/'. GetModuleFileNameA gives backslashes,
+// but a '/' cannot be part of a Windows file name, so where one appears it separates.
 std::string DataFilePathBeside(const std::string& modulePath, std::string_view relativeName) {
   std::size_t end = modulePath.size();
   while (end > 0 && !EndsFolder(modulePath[end - 1])) --end;
   std::string path = modulePath.substr(0, end);
-  if (!path.empty() && path.back() != PathSeparator()) path += PathSeparator();
+  if (!path.empty() && !IsFolderSeparator(path.back())) path += PathSeparator();
   path += relativeName;
   return path;
 }
@@ -280,7 +278,5 @@ std::int32_t UnloadPlugin() {
   if (loaded) StopPlugin();
   return 0;
 }
-
-bool PluginLoaded() { return loaded; }
 
 }  // namespace kw

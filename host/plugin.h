@@ -27,10 +27,10 @@ std::int32_t PluginVersionNumber();
 // Full file name of the plugin module (module_win32.cpp / module_posix.cpp); empty
 // when the platform cannot tell.
 std::string GetPluginModulePath();
-// The module's folder (up to and including its last separator), a separator when
-// missing, then the relative name.
+// The module's folder (up to and including its last separator or drive colon, as
+// EndsFolder tells), a separator when missing, then the relative name.
 std::string DataFilePath(std::string_view relativeName);
-// The same rule on a given module path (the separators are the platform's).
+// The same rule on a given module path.
 std::string DataFilePathBeside(const std::string& modulePath, std::string_view relativeName);
 
 // The two bitmap resources into SmallIcon and LargeIcon; 0 where there are none.
@@ -39,7 +39,5 @@ void LoadPluginBitmaps();
 // Both always return 0 and never throw.
 std::int32_t LoadPlugin(TPluginLink* link);
 std::int32_t UnloadPlugin();
-// True between LoadPlugin and UnloadPlugin.
-bool PluginLoaded();
 
 }  // namespace kw

@@ -15,8 +15,6 @@ namespace {
 
 constexpr std::int32_t kContactItemKind = 3;
 
-std::string TextOrEmpty(const char* text) { return text ? std::string(text) : std::string(); }
-
 const char* ProtocolOfRecipient(std::string_view recipient) {
   return recipient.find('@') != std::string_view::npos ? "TLEN" : "GG";
 }

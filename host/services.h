@@ -11,6 +11,11 @@
 
 namespace kw {
 
+// A text field of a host record, which the host may leave null.
+inline std::string_view TextOrEmpty(const char* text) {
+  return text ? std::string_view(text) : std::string_view();
+}
+
 // True when a link with a CallService function is present.
 bool HasHostLink();
 // CallService of the link with PluginInstance; 0 without a link.

@@ -14,15 +14,6 @@
 namespace kw {
 namespace {
 
-std::string LabelTarget(std::string_view name) {
-  std::string target;
-  target.reserve(name.size() + 1);
-  target += ':';
-  target += name;
-  UpperCaseInPlace(target);
-  return target;
-}
-
 // The variable a result written through this parameter lands in, named as SetVariable
 // names it.
 std::string ResultTarget(std::string_view raw) {
@@ -103,14 +94,14 @@ std::shared_ptr<const TCompiledScript>& LastCompiled() {
 }  // namespace
 
 bool TCompiledScript::IsFor(const TScriptLines& lines) const {
-  if (!lines.Lent() && lines.Version() == matchedVersion_) return true;
+  if (lines.Version() == matchedVersion_) return true;
   if (!(lines == Source)) return false;
   matchedVersion_ = lines.Version();
   return true;
 }
 
 std::int64_t TCompiledScript::FindLabel(std::string_view name, std::int64_t notFound) const {
-  const auto found = Labels.find(LabelTarget(name));
+  const auto found = Labels.find(LabelKey(name));
   return found == Labels.end() ? notFound : found->second;
 }
 

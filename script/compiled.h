@@ -76,8 +76,8 @@ struct TCompiledScript {
   std::int64_t FindLabel(std::string_view name, std::int64_t notFound) const;
   // True when these are the lines this was compiled from. Every run asks (and every
   // return from a host call), so the list's version answers when it can: equal to the
-  // one last found to match, and the list not lent. Otherwise the texts are compared,
-  // and a match remembers the version.
+  // one last found to match. Otherwise the texts are compared, and a match remembers
+  // the version.
   bool IsFor(const TScriptLines& lines) const;
 
  private:

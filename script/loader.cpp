@@ -25,20 +25,6 @@ std::string PreparedLineText(std::string_view raw) {
 
 }  // namespace
 
-std::vector<std::string> SplitFileLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> lines;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t start = i;
-    while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;
-    lines.emplace_back(text.substr(start, i - start));
-    if (i < text.size() && text[i] == '\r') ++i;
-    if (i < text.size() && text[i] == '\n') ++i;
-  }
-  return lines;
-}
-
 void PrepareScriptLines(std::vector<std::string>& lines) {
   // One forward pass that compacts in place; the kept lines keep their order.
   std::size_t kept = 0;
@@ -49,22 +35,25 @@ void PrepareScriptLines(std::vector<std::string>& lines) {
   lines.resize(kept);
 }
 
-void PrepareScriptLines(TScriptLines& list) {
-  list.Edit([](std::vector<std::string>& lines) { PrepareScriptLines(lines); });
-}
-
 std::vector<std::string> ScriptLinesFromText(std::string_view text) {
-  std::vector<std::string> lines = SplitFileLines(text);
+  // The script ends at a zero byte, where a C string of its text would end; a spam
+  // list only drops the rest of that line (spam.cpp).
+  std::vector<std::string> lines = SplitFileLines(text.substr(0, text.find('\0')));
   PrepareScriptLines(lines);
   return lines;
 }
 
+std::string LabelKey(std::string_view name) {
+  std::string key;
+  key.reserve(name.size() + 1);
+  key += ':';
+  key += name;
+  UpperCaseInPlace(key);
+  return key;
+}
+
 int FindLabel(const TScriptLines& lines, std::string_view name, int notFound) {
-  std::string target;
-  target.reserve(name.size() + 1);
-  target += ':';
-  target += name;
-  UpperCaseInPlace(target);
+  const std::string target = LabelKey(name);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (line.size() != target.size()) continue;

@@ -11,20 +11,20 @@
 
 namespace kw {
 
-// Writable: tests and tools change lines in place; a run notices (see line_list.h).
-using TScriptLines = TLineList<true>;
+// Its version tells a run whether the compiled form still fits (see line_list.h).
+using TScriptLines = TLineList;
 
 // The script the plugin runs, the one instance of the engine's lines. Its compiled form
 // is kept beside it (CompiledScriptFor, compiled.h).
 extern TScriptLines ScriptLines;
 
-// Splits file text into lines at CR, LF or CR LF; a zero byte ends the text.
-std::vector<std::string> SplitFileLines(std::string_view text);
 // Trims the lines, cuts comments and drops the lines left empty.
 void PrepareScriptLines(std::vector<std::string>& lines);
-void PrepareScriptLines(TScriptLines& list);
-// The lines of a script file's text: split, then prepared.
+// The lines of a script file's text: split (SplitFileLines, text.h), then prepared. A
+// zero byte ends the script.
 std::vector<std::string> ScriptLinesFromText(std::string_view text);
+// The text a label line for name reads, upper-cased: ":" + name.
+std::string LabelKey(std::string_view name);
 // Index of the first line that reads ":" + name (case ignored), else notFound.
 int FindLabel(const TScriptLines& lines, std::string_view name, int notFound);
 

@@ -50,26 +50,6 @@ std::string ReadQuotedItem(std::string_view text, std::size_t& pos) {
   return item;
 }
 
-// Lines end at CR, LF or CR LF. A zero byte ends only its own line's rule (the rest of
-// that line is dropped): one stray byte must not silently disarm every rule after it,
-// and the options page's spam editor shows the list the same way.
-std::vector<std::string> SplitSpamFileLines(std::string_view text) {
-  std::vector<std::string> lines;
-  auto keep = [&](std::string_view line) { lines.emplace_back(line.substr(0, line.find('\0'))); };
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      keep(text.substr(start));
-      break;
-    }
-    keep(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-  return lines;
-}
-
 // The matcher compiled from SpamList, rebuilt when the list's version moves on. A list
 // that could not be compiled (memory) is checked rule by rule instead, without another
 // attempt until the list changes.
@@ -108,9 +88,12 @@ bool CheckEveryRule(std::string_view text) {
 
 }  // namespace
 
+// A zero byte ends only its own line's rule (SplitFileLines drops the rest of that
+// line): one stray byte must not silently disarm every rule after it, and the options
+// page's spam editor shows the list the same way.
 std::vector<std::string> SpamRulesFromText(std::string_view text) {
   std::vector<std::string> rules;
-  for (const std::string& line : SplitSpamFileLines(text)) {
+  for (const std::string& line : SplitFileLines(text)) {
     std::string trimmed = TrimBlanks(line);
     if (trimmed.empty() || trimmed[0] == ';') continue;
     rules.push_back(std::move(trimmed));

@@ -35,6 +35,20 @@ std::size_t FindBlank(std::string_view text) {
   return 0;
 }
 
+std::vector<std::string> SplitFileLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t start = i;
+    while (i < text.size() && text[i] != '\r' && text[i] != '\n' && text[i] != '\0') ++i;
+    lines.emplace_back(text.substr(start, i - start));
+    while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;  // after a zero byte
+    if (i < text.size() && text[i] == '\r') ++i;
+    if (i < text.size() && text[i] == '\n') ++i;
+  }
+  return lines;
+}
+
 // Every single quote flips the quoted state and stays in its piece; a comma outside
 // quotes ends a piece. A non-empty rest after the last comma is one more piece, so a
 // trailing comma adds none but a trailing comma and a blank adds an empty one.

@@ -133,19 +133,4 @@ void SetSaveFlag(std::string_view name, bool flag) {
 
 void ClearVariables() { VariableTable.Clear(); }
 
-std::string_view LookupVariableUpper(std::string_view upperNameWithDollar) {
-  const long i = VariableTable.Find(upperNameWithDollar);
-  if (i < 0) return {};
-  return VariableTable[static_cast<std::size_t>(i)].Value;
-}
-
-void SetVariableUpper(std::string_view upperNameWithDollar, std::string_view alreadyUnescapedValue) {
-  if (upperNameWithDollar.empty()) return;
-  if (upperNameWithDollar.front() != '$') {
-    SetVariable(upperNameWithDollar, alreadyUnescapedValue, false);
-    return;
-  }
-  Store(VariableTable, upperNameWithDollar, alreadyUnescapedValue, false, false);
-}
-
 }  // namespace kw

@@ -60,18 +60,4 @@ void SetVariable(TZmienne& table, std::string_view name, std::string_view value,
 void SetSaveFlag(std::string_view name, bool flag);
 void ClearVariables();
 
-// Fast paths for the interpreter, which normalises names once when it compiles a line.
-//
-// LookupVariableUpper: the stored value of the variable whose name is exactly
-// `upperNameWithDollar` ("$" followed by the upper-cased name), or an empty view when
-// there is none. The view is only valid until the next write to VariableTable. Values
-// written through SetVariable or SetVariableUpper are already unescaped, so the result
-// equals what ResolveValue gives for that name.
-std::string_view LookupVariableUpper(std::string_view upperNameWithDollar);
-// SetVariableUpper: SetVariable(name, value, false) for a name already normalised as
-// above and a value already unescaped. The value may be a view into VariableTable (for
-// instance a LookupVariableUpper result). An empty name does nothing; a name without the
-// leading "$" takes the full SetVariable path.
-void SetVariableUpper(std::string_view upperNameWithDollar, std::string_view alreadyUnescapedValue);
-
 }  // namespace kw

@@ -4,14 +4,12 @@
 #include "support/platform_folders.h"
 
 namespace kw {
-namespace {
 
-bool IsSeparator(char c) { return kFolderSeparators.find(c) != std::string_view::npos; }
+bool IsFolderSeparator(char c) { return kFolderSeparators.find(c) != std::string_view::npos; }
 
-// A byte that a folder part of a path ends before.
-bool EndsFolder(char c) { return IsSeparator(c) || kDriveMarks.find(c) != std::string_view::npos; }
-
-}  // namespace
+bool EndsFolder(char c) {
+  return IsFolderSeparator(c) || kDriveMarks.find(c) != std::string_view::npos;
+}
 
 bool CreateFolders(const std::string& path) {
   try {
@@ -21,7 +19,7 @@ bool CreateFolders(const std::string& path) {
     // network path cannot be created and need not be: failures are ignored on the way (a
     // prefix may exist already) and only the end result counts.
     for (std::size_t i = 1; i < path.size(); ++i)
-      if (IsSeparator(path[i]) && !EndsFolder(path[i - 1])) MakeOneFolder(path.substr(0, i));
+      if (IsFolderSeparator(path[i]) && !EndsFolder(path[i - 1])) MakeOneFolder(path.substr(0, i));
     MakeOneFolder(path);
     return IsFolder(path);
   } catch (...) {

@@ -44,6 +44,12 @@ bool CreateFolders(const std::string& path);
 // ('\\', '/' or ':' on Windows, so "C:\\x" gives "C:"; '/' elsewhere); empty when there
 // is none.
 std::string FolderOf(const std::string& path);
+// True for a byte that separates folders: '\\' or '/' on Windows ('/' cannot stand in
+// a Windows file name, so it only ever separates), '/' elsewhere.
+bool IsFolderSeparator(char c);
+// True for a byte that a path's folder part ends at: a separator, or on Windows a
+// drive's colon ("C:x").
+bool EndsFolder(char c);
 
 struct LocalDateTime {
   int year, month, day, hour, minute, second;

@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "host/bridge.h"
 #include "host/globals.h"
@@ -50,7 +51,7 @@ class HostTest : public ::testing::Test {
 
   // Prepared script lines (trimmed, no comments, no blank lines).
   static void Script(std::initializer_list<const char*> lines) {
-    kw::ScriptLines.assign(lines.begin(), lines.end());
+    kw::ScriptLines = std::vector<std::string>(lines.begin(), lines.end());
   }
 
   static std::string Var(const char* name) { return kw::ResolveValue(name); }

@@ -53,8 +53,7 @@ TEST(InterpreterSteadyState, LoopAllocatesNothingPerLine) {
   delete[] gProbe;
   ASSERT_GT(gAllocations, probe) << "operator new is not being counted";
 
-  TScriptLines lines = SplitFileLines(":l\nADD $i, 1\nIF $i < 1000000\nGOTO l");
-  PrepareScriptLines(lines);
+  const TScriptLines lines = ScriptLinesFromText(":l\nADD $i, 1\nIF $i < 1000000\nGOTO l");
   auto allocationsFor = [&](std::int64_t steps) {
     ClearVariables();
     SetVariable("$i", "0", false);

@@ -1,4 +1,4 @@
-// Value resolution and the variable table, with the fast paths the interpreter uses.
+// Value resolution and the variable table.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -146,7 +146,6 @@ TEST_F(Variables, ClearDropsEverything) {
   ClearVariables();
   EXPECT_TRUE(VariableTable.empty());
   EXPECT_EQ(ResolveValue("$a"), "");
-  EXPECT_EQ(LookupVariableUpper("$A"), "");
   SetVariable("$b", "3", false);
   ASSERT_EQ(VariableTable.size(), 1u);
   EXPECT_EQ(VariableTable[0].Name, "$B");
@@ -161,37 +160,20 @@ TEST_F(Variables, LongNamesAndValues) {
   EXPECT_EQ(Entry("$" + std::string(300, 'Q'))->Value, value);
 }
 
-TEST_F(Variables, UpperCaseFastPaths) {
-  SetVariable("$a", "1", true);
-  EXPECT_EQ(LookupVariableUpper("$A"), "1");
-  EXPECT_EQ(LookupVariableUpper("$a"), "");  // the name must come normalised
-  EXPECT_EQ(LookupVariableUpper("$NONE"), "");
-
-  SetVariableUpper("$A", "2");
-  EXPECT_EQ(ResolveValue("$a"), "2");
-  EXPECT_TRUE(Entry("$A")->Save);
-
-  SetVariableUpper("$NEW", "x");
-  EXPECT_FALSE(Entry("$NEW")->Save);
-  SetVariableUpper("plain", "y");  // not normalised: takes the full path
-  EXPECT_EQ(ResolveValue("$PLAIN"), "y");
-  SetVariableUpper("", "z");
-  EXPECT_EQ(VariableTable.size(), 3u);
-}
-
 // Copying one variable into another while the table grows must not read freed memory
 // (the sanitizer build checks this).
 TEST_F(Variables, ValueMayViewTheTableItself) {
+  const auto stored = [](std::string_view name) -> std::string_view { return Entry(name)->Value; };
   const std::string big(1000, 'z');
-  SetVariableUpper("$SRC", big);
+  SetVariable("$SRC", big, false);
   for (int i = 0; i < 100; ++i) {
     const std::string name = "$N" + std::to_string(i);
-    SetVariableUpper(name, LookupVariableUpper("$SRC"));
-    SetVariableUpper("$SRC", LookupVariableUpper("$SRC"));
-    SetVariable(name, LookupVariableUpper(name), false);
+    SetVariable(name, stored("$SRC"), false);
+    SetVariable("$SRC", stored("$SRC"), false);
+    SetVariable(name, stored(name), false);
   }
-  EXPECT_EQ(LookupVariableUpper("$N99"), big);
-  EXPECT_EQ(LookupVariableUpper("$SRC"), big);
-  SetVariable("$SRC", LookupVariableUpper("$SRC").substr(10, 5), false);
-  EXPECT_EQ(LookupVariableUpper("$SRC"), "zzzzz");
+  EXPECT_EQ(stored("$N99"), big);
+  EXPECT_EQ(stored("$SRC"), big);
+  SetVariable("$SRC", stored("$SRC").substr(10, 5), false);
+  EXPECT_EQ(stored("$SRC"), "zzzzz");
 }

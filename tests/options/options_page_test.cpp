@@ -233,7 +233,7 @@ TEST_F(PageTest, LoadingMakesEveryBreakCrLfAndAZeroEndsTheScriptOrOneSpamLine) {
     Page(1);
     EXPECT_EQ(View().Text(ComponentId::Memo1), c.script);
     EXPECT_EQ(View().Text(ComponentId::Memo2), c.spam);
-    kw::TSpamList shown;
+    std::vector<std::string> shown;
     for (std::size_t start = 0; start <= c.spam.size();) {
       const std::size_t end = std::min(c.spam.find("\r\n", start), c.spam.size());
       if (end > start) shown.push_back(c.spam.substr(start, end - start));

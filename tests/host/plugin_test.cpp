@@ -1,5 +1,5 @@
-// The pure pieces of the lifecycle, in-process: the version number rule and the data
-// file paths beside a module.
+// The pure pieces of the plugin's start, in-process: the version number rule and the
+// data file paths beside a module.
 #include <gtest/gtest.h>
 
 #include "host/plugin.h"
@@ -46,12 +46,18 @@ TEST(DataFilePath, FolderOfModuleThenName) {
   if (s == '\\') {
     cases.push_back({"C:kwartlin.tpl", "C:\\" + name});  // a drive's colon ends the folder
     cases.push_back({"C:\\kwartlin.tpl", "C:\\" + name});
-    cases.push_back({"C:\\a/b.tpl", "C:\\" + name});     // only "\" and ":" count
+    cases.push_back({"C:\\a/b.tpl", "C:\\a/" + name});   // a '/' separates as well
+    cases.push_back({"C:/a\\b/c.tpl", "C:/a\\b/" + name});
   } else {
     cases.push_back({"/a:b/kwartlin.tpl", "/a:b/" + name});
     cases.push_back({"/a\\b/kwartlin.tpl", "/a\\b/" + name});
   }
-  for (const Case& c : cases) EXPECT_EQ(DataFilePathBeside(c.module, name), c.expected) << c.module;
+  for (const Case& c : cases) {
+    EXPECT_EQ(DataFilePathBeside(c.module, name), c.expected) << c.module;
+    // The folder part is the one every other path of the plugin's is cut by.
+    const std::string folder = FolderOf(c.module);
+    EXPECT_EQ(c.expected.substr(0, folder.size()), folder) << c.module;
+  }
 }
 
 }  // namespace
