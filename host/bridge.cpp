@@ -18,6 +18,7 @@
 #include "host/globals.h"
 #include "host/menu.h"
 #include "host/services.h"
+#include "host/trace_channel.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/text.h"
@@ -175,6 +176,7 @@ std::intptr_t KW_CDECL ServiceCallback(std::intptr_t text, std::intptr_t /*secon
     if (!SameTextIgnoringCase(keyword, ServiceCommandTable[0])) return 0;
     const TListaStr params = SplitParameters(rest);
     if (params.size() >= 2) SetVariable(params[0], ResolveValue(params[1]), false);
+    TraceVariableTable();
     return 0;
   } catch (...) {
     return 0;

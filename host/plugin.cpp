@@ -27,6 +27,7 @@
 #include "host/options_page.h"
 #include "host/script_host.h"
 #include "host/services.h"
+#include "host/trace_channel.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
@@ -130,6 +131,7 @@ void ResetState() {
 
 void StartPlugin(TPluginLink* link) {
   RunStep(ResetState);
+  RunStep(OpenTraceChannel);
   RunStep(InstallPluginScriptHost);
   RunStep(LoadPluginBitmaps);
   PluginLink = link;
@@ -193,6 +195,7 @@ void StopPlugin() {
   RunStep(ReleaseMessageTexts);
   PluginLink = nullptr;
   ShowItemProc = nullptr;
+  RunStep(CloseTraceChannel);
   loaded = false;
 }
 

@@ -99,6 +99,7 @@ TTraceEnd HowItEnded(const TRunState& run, const TRunBounds& bounds, std::int64_
   } else {
     end.How = spareLines < 0 ? TRunEnd::LineBound : TRunEnd::ByteBound;
     end.Index = run.Index;  // the line it was to run next
+    end.Before = true;
   }
   switch (end.How) {
     case TRunEnd::LineBound: end.Bound = bounds.Lines; break;

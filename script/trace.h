@@ -43,8 +43,10 @@ std::string_view RunEndName(TRunEnd how);
 
 struct TTraceEnd {
   TRunEnd How = TRunEnd::End;
-  std::int64_t Index = -1;     // the line that ended it (EXIT, CALL, a refused write, the
-                               // line that spent the last bytes); -1 when none did
+  std::int64_t Index = -1;     // the line that ended it (EXIT, CALL, a refused write, a
+                               // STRPOS that ran out of bytes); -1 when none did
+  bool Before = false;         // Index is the line it was to run next when its line or byte
+                               // bound was spent by the lines before
   std::int64_t Bound = 0;      // the figure of the bound that ended it; 0 when none
   std::int64_t Lines = 0;      // lines the run reached, label lines included
   std::int64_t Bytes = 0;      // bytes its lines read and wrote

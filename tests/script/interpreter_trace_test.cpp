@@ -102,14 +102,14 @@ TEST_F(InterpreterTrace, NestedRunsInsideAHostCall) {
            "end end at -1 lines 2 (run 1 depth 1)"}});
 }
 
-// Each way a run ends, told with the line that ended it (or, for the line and byte
-// bounds, the line it was to run next) and the bound's figure.
+// Each way a run ends, told with the line that ended it (or, when the lines before spent
+// the line or byte bound, the line it was to run next) and the bound's figure.
 TEST_F(InterpreterTrace, EveryEnd) {
   const Case cases[] = {
-      {":l\nGOTO l", entryStart, {"run 1 depth 1", "end lines at 1 lines 5 bound 5 (run 1 depth 1)"}, {.Lines = 5}},
+      {":l\nGOTO l", entryStart, {"run 1 depth 1", "end lines before 1 lines 5 bound 5 (run 1 depth 1)"}, {.Lines = 5}},
       // 8 bytes, then 6: past 13 after line 1.
       {"MOV $a, 'abcd'\nMOV $b, 'xyz'\nMOV $c, 1", entryStart,
-       {"run 1 depth 1", "end bytes at 2 lines 2 bound 13 (run 1 depth 1)"}, {.Bytes = 13}},
+       {"run 1 depth 1", "end bytes before 2 lines 2 bound 13 (run 1 depth 1)"}, {.Bytes = 13}},
       // STRPOS spends the budget while it searches, and ends the run at its own line.
       {"MOV $q, 'aaaaaaaaaaaaaaaaaaab'\nMOV $t, 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa'\nSTRPOS $p, $q, $t",
        entryStart, {"run 1 depth 1", "end bytes at 2 lines 3 bound 200 (run 1 depth 1)"}, {.Bytes = 200}},
@@ -172,7 +172,7 @@ TEST_F(InterpreterTrace, SinkStopsTheLinesHalfway) {
   sink.LinesBeforeStop = 4;
   RunScriptBounded(ScriptLinesFromText(":l\nADD $n, 1\nGOTO l"), entryStart, TRunBounds{.Lines = 30});
   const Events expected = {"run 1 depth 1", "0: :l", "1: ADD $n, 1", "write $N unset -> '1'", "2: GOTO l",
-                           "goto l -> 0", "0: :l", "end lines at 0 lines 30 bound 30 (run 1 depth 1)"};
+                           "goto l -> 0", "0: :l", "end lines before 0 lines 30 bound 30 (run 1 depth 1)"};
   EXPECT_EQ(sink.Events, expected);
   EXPECT_EQ(ResolveValue("$n"), "10");
 }

@@ -64,7 +64,8 @@ class RecordingTraceSink final : public kw::ITraceSink {
     Events.push_back(e);
   }
   void RunEnded(const kw::TTraceEnd& end, int entryCode, int depth) override {
-    std::string e = "end " + std::string(kw::RunEndName(end.How)) + " at " + std::to_string(end.Index) +
+    std::string e = "end " + std::string(kw::RunEndName(end.How)) + (end.Before ? " before " : " at ") +
+                    std::to_string(end.Index) +
                     " lines " + std::to_string(end.Lines);
     if (end.Bound != 0) e += " bound " + std::to_string(end.Bound);
     if (end.Refused != 0) e += " refused " + std::to_string(end.Refused);
