@@ -29,10 +29,11 @@ struct RunResult {
   std::string Err;
 };
 
-inline RunResult RunSim(std::string_view transcript, bool json = false) {
+inline RunResult RunSim(std::string_view transcript, bool json = false, bool trace = false) {
   kwsim::RunOptions options;
   options.Module = ModulePath();
   options.Json = json;
+  options.Trace = trace;
   std::ostringstream out;
   std::ostringstream err;
   RunResult r;

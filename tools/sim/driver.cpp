@@ -33,6 +33,7 @@ SessionOptions MakeSessionOptions(const RunOptions& options, const std::string& 
   s.PluginsFrom = options.PluginsFrom;
   s.BaseDir = baseDir;
   s.Keep = options.Keep;
+  s.Trace = options.Trace;
   return s;
 }
 

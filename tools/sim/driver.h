@@ -20,6 +20,7 @@ struct RunOptions {
   bool Json = false;        // one JSON object per event instead of text
   bool Colour = false;      // colour escapes in text output
   bool Keep = false;        // leave the plugins folder behind (its path goes to err)
+  bool Trace = false;       // every line of the plugin's runs (the shell's "trace on")
 };
 
 // The module built with the simulator: beside the program, or two folders up (the

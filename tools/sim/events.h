@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -157,14 +159,110 @@ struct HelpEvent {
   std::vector<std::string> Lines;
 };
 
+// A variable of the plugin's table, as the trace channel reported it after the last
+// run (or after the service set one).
+struct VariableRow {
+  std::string Name;           // "$" and the name, upper case, as the plugin keeps it
+  std::string Value;          // cut to the channel's 256 bytes when long
+  std::int64_t Bytes = 0;     // the value's full length in bytes (Windows-1250)
+  bool Save = false;          // the save flag: written to Kwartlin.ini at the unload
+};
+
+// vars [PATTERN]: the table after the last event.
+struct VarsEvent {
+  std::string Pattern;              // as written; empty: every variable
+  bool Loaded = false;              // the plugin is running
+  bool Known = false;               // the plugin reported a table since it loaded
+  std::int64_t Count = 0;           // variables in the table
+  std::int64_t Reported = 0;        // of them the channel listed (at most 10,000)
+  std::vector<VariableRow> Rows;    // those matching the pattern, in the table's order
+};
+
+// One word of a spam rule that matched, and which of its alternatives occur in the
+// folded text.
+struct SpamWordHit {
+  std::string Word;                 // as written in the rule
+  std::vector<std::string> Hits;    // alternatives as written that occur
+  std::vector<std::string> Folded;  // the same, folded as they were looked for
+};
+
+struct SpamMatch {
+  int Line = 0;                     // line of the spam list file
+  std::string Rule;                 // the rule as written (trimmed)
+  std::vector<SpamWordHit> Words;   // every word of the rule (all of them hit)
+};
+
+// spam TEXT: what the plugin's CHKSPAM answers for TEXT, and why.
+struct SpamEvent {
+  std::string Text;                 // as written
+  std::string Folded;               // the text as the rules are matched against it
+  bool Spam = false;                // CHKSPAM writes 1
+  std::size_t Rules = 0;            // rule lines in the list the plugin loaded
+  std::vector<SpamMatch> Matches;   // the rules that match, in file order
+  std::string Note;                 // which list was used, when that needs saying
+};
+
+// trace on|off.
+struct TraceSwitchEvent {
+  bool On = false;
+};
+
 using Payload = std::variant<LoadEvent, UnloadEvent, RestartEvent, MessageEvent, PopupEvent,
                              ClickEvent, StatusEvent, ContactEvent, ServiceEvent, FileEvent,
-                             ShowFileEvent, OptionsEvent, EchoEvent, HelpEvent>;
+                             ShowFileEvent, OptionsEvent, EchoEvent, HelpEvent, VarsEvent,
+                             SpamEvent, TraceSwitchEvent>;
+
+// ---- The plugin's trace ---------------------------------------------------------------
+
+// A value of a trace record: null, a flag, a number, a text (UTF-8), or a list of texts.
+using TraceValue = std::variant<std::monostate, bool, std::int64_t, std::string, std::vector<std::string>>;
+
+// One record of the plugin's trace channel (docs/trace.md), as the plugin wrote it, with
+// its texts in UTF-8.
+struct TraceItem {
+  std::string Kind;  // its "event": run, line, if, goto, call, ret, write, save, host, cut, end
+  int Depth = 1;     // the run's nesting: 1 for the run the command started
+  std::vector<std::pair<std::string, TraceValue>> Fields;  // its other keys, in order
+
+  const TraceValue* Find(std::string_view key) const {
+    for (const auto& [k, v] : Fields)
+      if (k == key) return &v;
+    return nullptr;
+  }
+  // The field as a text, a number, a flag; empty, the fallback or false when it is
+  // missing or of another kind.
+  std::string Text(std::string_view key) const {
+    const TraceValue* v = Find(key);
+    const std::string* s = v ? std::get_if<std::string>(v) : nullptr;
+    return s ? *s : std::string();
+  }
+  std::int64_t Number(std::string_view key, std::int64_t fallback = 0) const {
+    const TraceValue* v = Find(key);
+    const std::int64_t* n = v ? std::get_if<std::int64_t>(v) : nullptr;
+    return n ? *n : fallback;
+  }
+  bool Flag(std::string_view key) const {
+    const TraceValue* v = Find(key);
+    const bool* b = v ? std::get_if<bool>(v) : nullptr;
+    return b != nullptr && *b;
+  }
+  bool Has(std::string_view key) const {
+    const TraceValue* v = Find(key);
+    return v != nullptr && !std::holds_alternative<std::monostate>(*v);
+  }
+};
 
 struct Event {
+  Event() = default;
+  Event(int line, Payload data, std::vector<Effect> effects = {})
+      : Line(line), Data(std::move(data)), Effects(std::move(effects)) {}
+
   int Line = 0;                 // transcript line; 0 for the load and unload around it
   Payload Data;
   std::vector<Effect> Effects;  // in the order they happened
+  // What the plugin's trace channel told meanwhile: with the trace on, every record of
+  // every run; with it off, only the end of a run that a bound stopped.
+  std::vector<TraceItem> Trace;
 };
 
 }  // namespace kwsim

@@ -33,6 +33,9 @@ void AddRunOptions(CLI::App* command, Arguments& a) {
   command->add_option("--color", a.Colour, "Colour in text output")
       ->check(CLI::IsMember({"auto", "always", "never"}));
   command->add_flag("--keep", a.Run.Keep, "Keep the temporary plugins folder and print where it is");
+  command->add_flag("--trace", a.Run.Trace,
+                    "Show every line the plugin's runs take: IF outcomes, jumps, variables written, "
+                    "host calls, how each run ended");
 }
 
 bool WantColour(const std::string& choice, bool json, bool consoleCanColour) {

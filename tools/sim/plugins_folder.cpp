@@ -43,10 +43,15 @@ PluginsFolder::PluginsFolder(const fs::path& module, bool keep) : keep_(keep) {
     if (ec || n > 1000) throw SimError("cannot make a folder in " + PathToUtf8(temp));
   }
   fs::create_directory(root_ / "Kwartlin", ec);
+  // A constructor that throws runs no destructor: the folder goes here.
+  const auto fail = [this](const std::string& why) {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+    throw SimError(why);
+  };
   if (!fs::is_regular_file(module, ec))
-    throw SimError("no plugin module at " + PathToUtf8(module) + " (build kwartlin_module, or give --module)");
-  if (!fs::copy_file(module, ModulePath(), ec))
-    throw SimError("cannot copy " + PathToUtf8(module) + ": " + ec.message());
+    fail("no plugin module at " + PathToUtf8(module) + " (build kwartlin_module, or give --module)");
+  if (!fs::copy_file(module, ModulePath(), ec)) fail("cannot copy " + PathToUtf8(module) + ": " + ec.message());
 }
 
 PluginsFolder::~PluginsFolder() { Discard(); }

@@ -41,6 +41,24 @@ class Object {
   std::string body_;
 };
 
+// A trace record as the plugin wrote it (its texts now UTF-8), with the nesting of its
+// run.
+std::string TraceJson(const TraceItem& item) {
+  Object o;
+  o.Add("event", item.Kind).Add("depth", static_cast<std::int32_t>(item.Depth));
+  for (const auto& [key, value] : item.Fields) {
+    if (key == "depth") continue;  // run and end carry it themselves; it is out already
+    std::visit(
+        [&o, &key](const auto& v) {
+          using V = std::decay_t<decltype(v)>;
+          if constexpr (std::is_same_v<V, std::monostate>) o.Raw(key, "null");
+          else o.Add(key, v);
+        },
+        value);
+  }
+  return o.Text();
+}
+
 std::string EffectJson(const Effect& effect) {
   return std::visit(
       [](const auto& e) {
@@ -116,6 +134,39 @@ void AddPayload(Object& o, const Payload& data) {
           if (e.CaretLine > 0) o.Add("caret_line", e.CaretLine).Add("caret_column", e.CaretColumn);
           if (e.Action == "help") o.Add("syntax", e.Syntax).Add("description", e.Description);
           if (e.Action == "text") o.Add("lines", e.Lines);
+        } else if constexpr (std::is_same_v<T, VarsEvent>) {
+          o.Add("event", "vars").Add("pattern", e.Pattern).Add("loaded", e.Loaded).Add("known", e.Known);
+          o.Add("count", e.Count).Add("reported", e.Reported);
+          std::string rows = "[";
+          for (std::size_t i = 0; i < e.Rows.size(); ++i) {
+            Object row;
+            row.Add("name", e.Rows[i].Name).Add("value", e.Rows[i].Value).Add("bytes", e.Rows[i].Bytes);
+            row.Add("save", e.Rows[i].Save);
+            if (i > 0) rows += ',';
+            rows += row.Text();
+          }
+          o.Raw("variables", rows + "]");
+        } else if constexpr (std::is_same_v<T, SpamEvent>) {
+          o.Add("event", "spam").Add("text", e.Text).Add("folded", e.Folded).Add("spam", e.Spam);
+          o.Add("rules", e.Rules);
+          std::string matches = "[";
+          for (std::size_t i = 0; i < e.Matches.size(); ++i) {
+            const SpamMatch& m = e.Matches[i];
+            std::string words = "[";
+            for (std::size_t k = 0; k < m.Words.size(); ++k) {
+              Object word;
+              word.Add("word", m.Words[k].Word).Add("hits", m.Words[k].Hits).Add("folded", m.Words[k].Folded);
+              if (k > 0) words += ',';
+              words += word.Text();
+            }
+            Object match;
+            match.Add("line", static_cast<std::int32_t>(m.Line)).Add("rule", m.Rule).Raw("words", words + "]");
+            if (i > 0) matches += ',';
+            matches += match.Text();
+          }
+          o.Raw("matches", matches + "]").Add("note", e.Note);
+        } else if constexpr (std::is_same_v<T, TraceSwitchEvent>) {
+          o.Add("event", "trace").Add("on", e.On);
         } else if constexpr (std::is_same_v<T, EchoEvent>) {
           o.Add("event", "echo").Add("text", e.Text);
         } else {
@@ -160,6 +211,14 @@ void JsonReporter::Report(const Event& event) {
     effects += EffectJson(event.Effects[i]);
   }
   o.Raw("effects", effects + "]");
+  if (!event.Trace.empty()) {
+    std::string trace = "[";
+    for (std::size_t i = 0; i < event.Trace.size(); ++i) {
+      if (i > 0) trace += ',';
+      trace += TraceJson(event.Trace[i]);
+    }
+    o.Raw("trace", trace + "]");
+  }
   out_ << o.Text() << '\n' << std::flush;
 }
 

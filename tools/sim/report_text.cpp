@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "tools/sim/report.h"
+#include "tools/sim/trace_reader.h"
 #include "tools/sim/transcript.h"
 
 namespace kwsim {
@@ -161,6 +162,190 @@ void WriteEffect(Writer& w, const Effect& effect) {
       effect);
 }
 
+// ---- The trace ------------------------------------------------------------------------
+
+constexpr std::size_t kShownChars = 60;  // a value longer than this is cut in the trace
+
+// A number with its thousands marked: 10,000,000.
+std::string Grouped(std::int64_t n) {
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return n < 0 ? "-" + out : out;
+}
+
+// A value in quotes, cut after kShownChars characters; bytes is its full length (the
+// plugin's bytes, Windows-1250), said when the value is cut.
+std::string Shown(std::string_view utf8, std::int64_t bytes) {
+  std::size_t end = 0;
+  std::size_t chars = 0;
+  while (end < utf8.size() && chars < kShownChars) {
+    ++end;
+    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+    ++chars;
+  }
+  if (end == utf8.size() && bytes <= static_cast<std::int64_t>(chars)) return Quote(utf8);
+  return Quote(utf8.substr(0, end)) + "... (" + Grouped(bytes) + " bytes)";
+}
+
+// "line 7" where the file line is known, else "index 6" (the prepared line, from 0).
+std::string Where(const TraceItem& item, std::string_view lineKey, std::string_view indexKey) {
+  if (item.Has(lineKey)) return "line " + std::to_string(item.Number(lineKey));
+  return "index " + std::to_string(item.Number(indexKey));
+}
+
+std::string QuotedList(const TraceItem& item, std::string_view key) {
+  std::string out;
+  if (const TraceValue* v = item.Find(key))
+    if (const auto* texts = std::get_if<std::vector<std::string>>(v))
+      for (const std::string& t : *texts) {
+        if (!out.empty()) out += ", ";
+        out += Shown(t, static_cast<std::int64_t>(t.size()));
+      }
+  return out;
+}
+
+bool IsNumber(std::string_view text) {
+  std::size_t i = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
+std::string Operand(const TraceItem& item, std::string_view key, bool numbers) {
+  const std::string text = item.Text(key);
+  return numbers ? text : Shown(text, static_cast<std::int64_t>(text.size()));
+}
+
+std::string ConditionText(const TraceItem& item) {
+  std::string text;
+  if (!item.Flag("complete")) {
+    text = "no operator or no operand: false";
+  } else {
+    const bool numbers = item.Flag("numbers");
+    const std::string left = item.Text("left"), right = item.Text("right");
+    text = Operand(item, "left", numbers) + " " + item.Text("operator") + " " + Operand(item, "right", numbers) +
+           ": " + (item.Flag("holds") ? "true" : "false") + ", compared as " + (numbers ? "numbers" : "texts");
+    // The usual surprise: one side is a number and the other is not.
+    if (!numbers && IsNumber(left) != IsNumber(right))
+      text += " (" + Quote(IsNumber(left) ? right : left) + " is no number)";
+  }
+  if (item.Has("skipped_index")) text += "; skips " + Where(item, "skipped_line", "skipped_index");
+  return text;
+}
+
+// What ended a run that a bound stopped, and where.
+std::string EndText(const TraceItem& item) {
+  const std::string how = item.Text("how");
+  const std::string at = Where(item, "line", "index");
+  const std::string bound = Grouped(item.Number("bound"));
+  if (how == "end") return "past the last line (" + Grouped(item.Number("lines_run")) + " lines run)";
+  if (how == "exit") return "EXIT at " + at + " (" + Grouped(item.Number("lines_run")) + " lines run)";
+  if (how == "no-entry") return "no :" + item.Text("entry") + " label: nothing ran";
+  if (how == "empty") return "the script has no lines: nothing ran";
+  const std::string run = item.Text("entry") + " run ";
+  const std::string stopped = run + (item.Flag("before") ? "stopped before " : "stopped at ") + at;
+  if (how == "lines") return stopped + ": it ran its bound of " + bound + " lines";
+  if (how == "bytes") return stopped + ": its lines read and wrote its bound of " + bound + " bytes";
+  if (how == "value")
+    return stopped + ": a write of " + Grouped(item.Number("refused")) +
+           " bytes, past the bound of " + bound + " bytes for one value, was not made";
+  if (how == "calls") return stopped + ": a CALL past " + bound + " open calls";
+  if (how == "nesting")
+    return run + "did not start: " + bound + " runs were under way, each waiting for a host call";
+  if (how == "failure") return run + "ended: memory ran out";
+  return run + "ended (" + how + ")";
+}
+
+void WriteTraceItem(Writer& w, const TraceItem& item) {
+  // A run that a host call started while another waited is indented under it.
+  const std::string indent(static_cast<std::size_t>(item.Depth > 1 ? 2 * (item.Depth - 1) : 0), ' ');
+  const auto put = [&](std::string_view label, Colour c, const std::string& text) {
+    w.Labelled(indent + std::string(label), c, text);
+  };
+  const std::string& k = item.Kind;
+  if (k == "run") {
+    std::string text = item.Text("entry");
+    if (item.Depth > 1) text += " (started by a host call, " + std::to_string(item.Depth) + " runs deep)";
+    put("run", Colour::Bold, text);
+  } else if (k == "line") {
+    put(Where(item, "line", "index"), Colour::Dim, item.Text("text"));
+  } else if (k == "if") {
+    put("if", Colour::Yellow, ConditionText(item));
+  } else if (k == "goto" || k == "call") {
+    const std::string label = ":" + item.Text("label");
+    const std::string to = Where(item, "to_line", "to_index");
+    put(k, Colour::Yellow, item.Flag("found") ? label + ", on at " + to : "no label " + label + ": on with " + to);
+  } else if (k == "ret") {
+    const std::string to = Where(item, "to_line", "to_index");
+    put("ret", Colour::Yellow, item.Flag("found") ? "back to " + to : "no open CALL: on with " + to);
+  } else if (k == "write") {
+    const std::string name = item.Text("name");
+    const std::string now = Shown(item.Text("new"), item.Number("new_bytes"));
+    if (!item.Has("old")) {
+      put("write", Colour::Cyan, name + " (new) " + now);
+    } else {
+      const std::string before = Shown(item.Text("old"), item.Number("old_bytes"));
+      const bool same = item.Text("old") == item.Text("new") && item.Number("old_bytes") == item.Number("new_bytes");
+      put("write", Colour::Cyan, name + " " + before + (same ? " (unchanged)" : " -> " + now));
+    }
+  } else if (k == "save") {
+    std::string text = item.Text("name") + " save flag ";
+    text += item.Flag("old") == item.Flag("new") ? (item.Flag("new") ? "stays on" : "stays off")
+                                                 : (item.Flag("new") ? "on" : "off");
+    if (!item.Flag("existed")) text += " (new, empty)";
+    put("save", Colour::Cyan, text);
+  } else if (k == "host") {
+    std::string text = item.Text("call") + "(" + QuotedList(item, "args") + ")";
+    if (item.Has("answer")) text += " -> " + QuotedList(item, "answer");
+    put("host", Colour::Blue, text);
+  } else if (k == "cut") {
+    put("trace", Colour::Dim, "cut after " + Grouped(item.Number("lines")) + " lines: the run goes on untraced");
+  } else if (k == "end") {
+    if (EndedByBound(item)) put("bound", Colour::Red, EndText(item));
+    else put("end", Colour::Bold, EndText(item));
+  }
+}
+
+void WriteVars(Writer& w, const VarsEvent& v) {
+  if (!v.Loaded) return w.Labelled("", Colour::Red, "(the messenger is closed)");
+  if (!v.Known) return w.Labelled("", Colour::Dim, "(the plugin has reported no variables)");
+  for (const VariableRow& row : v.Rows)
+    w.Labelled(row.Name, Colour::Cyan, Shown(row.Value, row.Bytes) + (row.Save ? " (saved)" : ""));
+  std::string count = std::to_string(v.Rows.size()) + " of " + Grouped(v.Count) +
+                      (v.Count == 1 ? " variable" : " variables");
+  if (v.Reported < v.Count) count += " (the plugin lists the first " + Grouped(v.Reported) + ")";
+  w.Labelled("", Colour::Dim, "(" + count + ")");
+}
+
+void WriteSpam(Writer& w, const SpamEvent& e) {
+  w.Labelled("folded", Colour::Dim, Quote(e.Folded));
+  for (const SpamMatch& m : e.Matches) {
+    w.Labelled("match", Colour::Magenta, "line " + std::to_string(m.Line) + ": " + m.Rule);
+    if (m.Words.empty()) w.Labelled("", Colour::Dim, "  (a rule without words matches every text)");
+    for (const SpamWordHit& word : m.Words) {
+      std::string hits;
+      for (std::size_t i = 0; i < word.Hits.size(); ++i) {
+        if (i > 0) hits += ", ";
+        hits += word.Hits[i];
+        if (word.Hits[i] != word.Folded[i]) hits += " as " + word.Folded[i];
+      }
+      w.Labelled("", Colour::None, "  " + word.Word + ": " + hits);
+    }
+  }
+  const std::string rules = std::to_string(e.Rules) + (e.Rules == 1 ? " rule" : " rules");
+  if (e.Spam)
+    w.Labelled("spam", Colour::Red, "yes: " + std::to_string(e.Matches.size()) + " of " + rules +
+                                        " match; CHKSPAM gives 1");
+  else
+    w.Labelled("spam", Colour::Green, "no: none of " + rules + " matches; CHKSPAM gives 0");
+  if (!e.Note.empty()) w.Labelled("note", Colour::Dim, e.Note);
+}
+
 std::string DataFilesText(const std::vector<std::string>& files) {
   return files.empty() ? "no data files" : "data: " + Join(files, ", ");
 }
@@ -254,6 +439,12 @@ void TextReporter::Report(const Event& event) {
           if (!e.Editor.empty()) head += " " + e.Editor;
           if (e.Action == "type" || e.Action == "menu") w.Header(head, Quote(e.Input));
           else w.Header(e.Input.empty() ? head : head + " " + e.Input);
+        } else if constexpr (std::is_same_v<T, VarsEvent>) {
+          w.Header(e.Pattern.empty() ? "vars" : "vars " + e.Pattern);
+        } else if constexpr (std::is_same_v<T, SpamEvent>) {
+          w.Header("spam", Quote(e.Text));
+        } else if constexpr (std::is_same_v<T, TraceSwitchEvent>) {
+          w.Header(e.On ? "trace on" : "trace off");
         } else if constexpr (std::is_same_v<T, EchoEvent>) {
           w.Plain("");
           w.Plain("== " + e.Text, Colour::Bold);
@@ -263,6 +454,8 @@ void TextReporter::Report(const Event& event) {
       },
       event.Data);
 
+  // What the runs did comes first; what reached the host, and the outcome, below it.
+  for (const TraceItem& item : event.Trace) WriteTraceItem(w, item);
   for (const Effect& effect : event.Effects) WriteEffect(w, effect);
 
   // What the command itself ended in comes last, under its effects.
@@ -287,6 +480,13 @@ void TextReporter::Report(const Event& event) {
     }
   } else if (const auto* o = std::get_if<OptionsEvent>(&event.Data)) {
     WriteOptionsOutcome(w, *o);
+  } else if (const auto* v = std::get_if<VarsEvent>(&event.Data)) {
+    WriteVars(w, *v);
+  } else if (const auto* sp = std::get_if<SpamEvent>(&event.Data)) {
+    WriteSpam(w, *sp);
+  } else if (const auto* t = std::get_if<TraceSwitchEvent>(&event.Data)) {
+    w.Labelled("trace", Colour::Dim, t->On ? "every line of the plugin's runs is shown"
+                                           : "only runs that a bound stopped are shown");
   }
 }
 

@@ -8,6 +8,7 @@
 #include "tools/sim/codec.h"
 #include "tools/sim/page_window.h"
 #include "tools/sim/script_lines.h"
+#include "tools/sim/spam_rules.h"
 
 namespace kwsim {
 namespace fs = std::filesystem;
@@ -92,6 +93,8 @@ std::string Session::FolderPath() const { return folder_ ? PathToUtf8(folder_->R
 
 void Session::Start() {
   folder_ = std::make_unique<PluginsFolder>(PathFromUtf8(options_.ModulePath), options_.Keep);
+  trace_ = std::make_unique<TraceReader>(folder_->Root() / "trace.jsonl");
+  tracing_ = options_.Trace;
   if (!options_.PluginsFrom.empty()) folder_->CopyDataFrom(PathFromUtf8(options_.PluginsFrom));
   Event event;
   LoadEvent load;
@@ -120,6 +123,7 @@ void Session::LoadModule(Event& event) {
     const std::size_t index = host_->Sent.size() - 1;
     ownEchoes_[index] = host_->Deliver(m.ProtocolId, m.ContactId, m.Text, kSending, m.Mark).Result;
   };
+  trace_->Announce(tracing_);
   if (!module_.Open(folder_->ModulePath().string()))
     throw SimError("cannot load the module " + PathToUtf8(folder_->ModulePath()) + ": " +
                    kwtest::LastModuleError());
@@ -131,6 +135,7 @@ void Session::LoadModule(Event& event) {
   const LogMark mark = Mark();
   module_.LoadPlugin(host_->Link());
   loaded_ = true;
+  loadedSpam_ = folder_->Read(DataFile::Spam);
   CollectEffects(mark, event.Effects);
 }
 
@@ -138,6 +143,7 @@ void Session::UnloadModule(Event& event) {
   const LogMark mark = Mark();
   module_.UnloadPlugin();
   loaded_ = false;
+  trace_->ForgetTable();
   CollectEffects(mark, event.Effects);
   module_.Close();
   statuses_ = host_->Statuses;
@@ -220,6 +226,9 @@ void Session::Execute(const Step& step) {
     case Verb::File: WriteFile(step); break;
     case Verb::ShowFile: ShowFile(step); break;
     case Verb::Options: Options(step); break;
+    case Verb::Vars: Vars(step); break;
+    case Verb::Spam: Spam(step); break;
+    case Verb::Trace: SwitchTrace(step); break;
     case Verb::Echo: Emit(Event{step.Line, EchoEvent{U(step.Text)}, {}}); break;
     case Verb::Help: Emit(Event{step.Line, HelpEvent{CommandSummary()}, {}}); break;
     case Verb::Quit: break;
@@ -434,6 +443,8 @@ void Session::PageAction(const Step& step, OptionsEvent& o) {
   record.Height = kPageHeight;
   const LogMark mark = Mark();
   o.Result = host_->CallOptionsPage(record);
+  // The page's save loads the spam list it has just written.
+  if (step.Options == OptionsAction::Save) loadedSpam_ = folder_->Read(DataFile::Spam);
   o.Available = true;
   o.PageName = U(FixedText(record.PageName, sizeof record.PageName));
   o.PageDescription = U(FixedText(record.PageDescription, sizeof record.PageDescription));
@@ -504,6 +515,58 @@ void Session::UserOnPage(const Step& step, OptionsEvent& o) {
   Event event{step.Line, o, {}};
   CollectEffects(mark, event.Effects);
   Emit(std::move(event));
+}
+
+// --- the trace channel: the trace, the variables, the spam list ---
+
+void Session::Emit(Event event) {
+  if (trace_)
+    for (TraceItem& item : trace_->ReadNew())
+      if (tracing_ || EndedByBound(item)) event.Trace.push_back(std::move(item));
+  reporter_.Report(event);
+}
+
+void Session::Vars(const Step& step) {
+  VarsEvent v;
+  v.Pattern = U(step.Text);
+  v.Loaded = loaded_;
+  const VariableTable& table = trace_->Table();
+  v.Known = loaded_ && table.Known;
+  if (v.Known) {
+    v.Count = table.Count;
+    v.Reported = static_cast<std::int64_t>(table.Rows.size());
+    // Names are kept upper-cased with their "$": the pattern is matched the same way,
+    // and a pattern that starts with a letter means the name after the "$".
+    std::string pattern = UpperCp1250(step.Text);
+    if (pattern.empty()) pattern = "*";
+    if (pattern[0] != '$' && pattern[0] != '*' && pattern[0] != '?') pattern.insert(0, 1, '$');
+    for (const VariableRow& row : table.Rows) {
+      std::string name, error;
+      if (!Utf8ToCp1250(row.Name, name, error)) name = row.Name;
+      if (GlobMatches(pattern, name)) v.Rows.push_back(row);
+    }
+  }
+  Emit(Event{step.Line, v, {}});
+}
+
+void Session::Spam(const Step& step) {
+  // The list the plugin loaded; with the plugin closed, the one it would load.
+  const std::optional<std::string> onDisk = folder_->Read(DataFile::Spam);
+  const std::optional<std::string>& list = loaded_ ? loadedSpam_ : onDisk;
+  SpamEvent e = ExplainSpam(list.value_or(""), step.Text);
+  if (!loaded_)
+    e.Note = "the plugin is not running: the list it would load from Kwartlin.spm";
+  else if (onDisk != loadedSpam_)
+    e.Note = "Kwartlin.spm changed since the plugin loaded it: this is the list it runs (a restart loads the new one)";
+  if (!list) e.Note += std::string(e.Note.empty() ? "" : "; ") + "there is no spam list: CHKSPAM gives 0 for every text";
+  Emit(Event{step.Line, e, {}});
+}
+
+void Session::SwitchTrace(const Step& step) {
+  tracing_ = step.On;
+  // The plugin reads the level as each run starts.
+  if (trace_) trace_->Announce(tracing_);
+  Emit(Event{step.Line, TraceSwitchEvent{tracing_}, {}});
 }
 
 }  // namespace kwsim

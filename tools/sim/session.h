@@ -19,6 +19,7 @@
 #include "tools/sim/events.h"
 #include "tools/sim/plugins_folder.h"
 #include "tools/sim/report.h"
+#include "tools/sim/trace_reader.h"
 #include "tools/sim/transcript.h"
 #include "tools/testhost/module_loader.h"
 #include "tools/testhost/test_host.h"
@@ -30,6 +31,7 @@ struct SessionOptions {
   std::string PluginsFrom;  // folder whose data files are copied in; empty = none
   std::string BaseDir;      // where "file ... from PATH" paths start (UTF-8)
   bool Keep = false;        // leave the plugins folder behind
+  bool Trace = false;       // report every line of the plugin's runs (trace on)
 };
 
 class Session {
@@ -65,7 +67,8 @@ class Session {
   void UnloadModule(Event& event);
   LogMark Mark() const;
   void CollectEffects(const LogMark& mark, std::vector<Effect>& effects);
-  void Emit(Event event) { reporter_.Report(event); }
+  // Reports the event with what the trace channel told meanwhile.
+  void Emit(Event event);
 
   void Message(const Step& step, bool incoming);
   void Popup(const Step& step);
@@ -81,6 +84,9 @@ class Session {
   void Options(const Step& step);
   void PageAction(const Step& step, OptionsEvent& event);  // show, hide, save, destroy
   void UserOnPage(const Step& step, OptionsEvent& event);  // type, key, caret, help, ...
+  void Vars(const Step& step);
+  void Spam(const Step& step);
+  void SwitchTrace(const Step& step);
 
   SessionOptions options_;
   Reporter& reporter_;
@@ -96,6 +102,11 @@ class Session {
   std::map<std::intptr_t, std::pair<std::string, std::string>> items_;
   // Answers of the hook to the plugin's own messages, by index in the host's Sent log.
   std::map<std::size_t, std::int32_t> ownEchoes_;
+  // The plugin's trace channel (a file in the plugins folder), whether its runs' lines
+  // are wanted, and the spam list as the plugin last loaded it (nullopt: no file).
+  std::unique_ptr<TraceReader> trace_;
+  bool tracing_ = false;
+  std::optional<std::string> loadedSpam_;
 };
 
 }  // namespace kwsim

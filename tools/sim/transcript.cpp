@@ -334,6 +334,18 @@ void ReadArguments(Cursor& c, const std::string& verb, Step& step) {
   } else if (verb == "options") {
     step.Kind = Verb::Options;
     ReadOptions(c, step);
+  } else if (verb == "vars") {
+    step.Kind = Verb::Vars;
+    step.Text = ToWire(c.Rest("pattern", false), line);
+  } else if (verb == "spam") {
+    step.Kind = Verb::Spam;
+    step.Text = ToWire(c.Rest("text to check", true), line);
+  } else if (verb == "trace") {
+    step.Kind = Verb::Trace;
+    const std::string how = AsciiLower(c.Word("on or off"));
+    if (how != "on" && how != "off") c.Fail("expected on or off after trace, found " + Quoted(how));
+    step.On = how == "on";
+    c.ExpectEnd("trace " + how);
   } else if (verb == "echo") {
     step.Kind = Verb::Echo;
     step.Text = ToWire(c.Rest("text", false), line);
@@ -346,7 +358,7 @@ void ReadArguments(Cursor& c, const std::string& verb, Step& step) {
   } else {
     c.Fail("unknown command " + Quoted(verb) +
            " (recv, send, popup, click, status, contact, service, restart, stop, start, file, "
-           "show-file, options, echo, help, quit)");
+           "show-file, options, vars, spam, trace, echo, help, quit)");
   }
 }
 
@@ -446,6 +458,11 @@ const std::vector<std::string>& CommandSummary() {
       "options help                      the two help lines under the script editor",
       "options menu CAPTION              chooses an entry of the command reference menu",
       "options text script|spam          prints an editor's text",
+      "vars [PATTERN]                    the plugin's variables after the last event, with",
+      "                                  their save flags (PATTERN: * and ?, case ignored)",
+      "spam TEXT                         whether the spam list blocks TEXT, and which rules",
+      "                                  and alternatives match",
+      "trace on|off                      shows every line of the plugin's runs, or not",
       "echo TEXT                         prints TEXT",
       "help, quit",
       "TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).",
@@ -468,6 +485,9 @@ std::string_view VerbName(Verb verb) {
     case Verb::File: return "file";
     case Verb::ShowFile: return "show-file";
     case Verb::Options: return "options";
+    case Verb::Vars: return "vars";
+    case Verb::Spam: return "spam";
+    case Verb::Trace: return "trace";
     case Verb::Echo: return "echo";
     case Verb::Help: return "help";
     case Verb::Quit: return "quit";

@@ -31,6 +31,9 @@ enum class Verb {
   File,      // a data file is written between events
   ShowFile,  // a data file is printed
   Options,   // the options page
+  Vars,      // the plugin's variables as its trace channel last reported them
+  Spam,      // what the spam list the plugin loaded makes of a text
+  Trace,     // the trace of the plugin's runs on or off
   Echo,      // a line of commentary for the reader
   Help,      // the command summary (interactive)
   Quit,      // end of the session
@@ -58,7 +61,8 @@ struct Step {
   std::string Protocol;         // recv, send, status: "TLEN" or "GG"
   std::string Contact;          // recv, send: the other party; popup, click, contact: the id
   std::string Text;             // message, item, service text, echo text, status description,
-                                // options type text, options menu caption
+                                // options type text, options menu caption, vars pattern,
+                                // spam text
   std::int32_t Status = 0;      // status: the status number
   ContactFields Fields;         // contact
   DataFile File = DataFile::Script;  // file, show-file
@@ -70,6 +74,7 @@ struct Step {
   int Key = 0;                  // options key: the virtual-key code (9 Tab, 13 Enter)
   int CaretLine = 1;            // options caret: 1-based line
   int CaretColumn = 1;          // options caret: 1-based column
+  bool On = false;              // trace: on (true) or off
 };
 
 // A line that cannot be read: its number and why.
