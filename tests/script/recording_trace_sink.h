@@ -55,7 +55,10 @@ class RecordingTraceSink final : public kw::ITraceSink {
   }
   void HostCall(const kw::TTraceHostCall& call) override {
     std::string e = "host " + std::string(call.Name) + "(";
-    for (std::size_t i = 0; i < call.Args.size(); ++i) e += (i ? ", " : "") + call.Args[i];
+    for (std::size_t i = 0; i < call.Args.size(); ++i) {
+      if (i > 0) e += ", ";
+      e += call.Args[i];
+    }
     e += ")";
     if (!call.Answer.empty()) {
       e += " ->";
