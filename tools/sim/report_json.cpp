@@ -46,7 +46,9 @@ class Object {
 std::string TraceJson(const TraceItem& item) {
   Object o;
   o.Add("event", item.Kind).Add("depth", static_cast<std::int32_t>(item.Depth));
-  for (const auto& [key, value] : item.Fields) {
+  for (const auto& field : item.Fields) {
+    // A named reference, not a structured binding: clang 14 (emscripten's) cannot capture one.
+    const auto& key = field.first;
     if (key == "depth") continue;  // run and end carry it themselves; it is out already
     std::visit(
         [&o, &key](const auto& v) {
@@ -54,7 +56,7 @@ std::string TraceJson(const TraceItem& item) {
           if constexpr (std::is_same_v<V, std::monostate>) o.Raw(key, "null");
           else o.Add(key, v);
         },
-        value);
+        field.second);
   }
   return o.Text();
 }
