@@ -53,7 +53,7 @@ TEST(Transcript, OtherCommands) {
   EXPECT_EQ(s.Status, 5);
   EXPECT_EQ(s.Text, "Na obiedzie");
   EXPECT_EQ(One("status GG 7").Status, 7);
-  EXPECT_EQ(One("status GG -3").Status, -3);
+  EXPECT_EQ(One("status GG +1").Status, 1);
 
   s = One("contact ania@tlen.pl name=\"Ania K\" group=Znajomi flags=online|blocked");
   EXPECT_EQ(s.Kind, Verb::Contact);
@@ -130,6 +130,9 @@ TEST(Transcript, BadLinesAreReportedWithTheirLine) {
       {"recv TLEN a \xC0\xAF\n", 1, "not UTF-8"},  // overlong "/"
       {"status TLEN sleepy\n", 1, "unknown status 'sleepy'"},
       {"status TLEN 99999999999\n", 1, "unknown status"},
+      {"status TLEN 9\n", 1, "bad status '9' (1 to 7,"},
+      {"status TLEN 0\n", 1, "bad status '0'"},
+      {"status GG -3 away\n", 1, "bad status '-3'"},
       {"contact a nick=x\n", 1, "unknown contact field 'nick'"},
       {"contact a name\n", 1, "expected name=value"},
       {"contact a flags=online|asleep\n", 1, "unknown contact flag 'asleep'"},

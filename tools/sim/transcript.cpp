@@ -188,12 +188,15 @@ std::string ReadContact(Cursor& c, int line) {
 }
 
 std::int32_t ReadStatus(Cursor& c) {
-  const std::string w = c.Word("status (a number or offline, online, chat, dnd, away, xa, invisible)");
+  const std::string w = c.Word("status (1 to 7, or offline, online, chat, dnd, away, xa, invisible)");
   const std::string lower = AsciiLower(w);
   for (std::size_t i = 1; i < kStatusNames.size(); ++i)
     if (kStatusNames[i] == lower) return static_cast<std::int32_t>(i);
-  if (auto n = ParseInt32(w)) return *n;
-  c.Fail("unknown status " + Quoted(w) + " (a number or offline, online, chat, dnd, away, xa, invisible)");
+  if (auto n = ParseInt32(w)) {
+    if (!StatusName(*n).empty()) return *n;
+    c.Fail("bad status " + Quoted(w) + " (1 to 7, or offline, online, chat, dnd, away, xa, invisible)");
+  }
+  c.Fail("unknown status " + Quoted(w) + " (1 to 7, or offline, online, chat, dnd, away, xa, invisible)");
 }
 
 std::int32_t ReadFlags(Cursor& c, const std::string& text) {
