@@ -168,25 +168,66 @@ TEST(Session, FailuresEndTheRunWithExitCodeOne) {
   EXPECT_NE(err.str().find("t.txt: no plugin module at "), std::string::npos) << err.str();
 }
 
-TEST(Session, ShellGoesOnAfterBadLinesAndReportsThem) {
-  kwsim::RunOptions options;
-  options.Module = kwsimtest::ModulePath();
-  std::istringstream in("recv GG 1 a\nbogus\nfile script <<END\n:_start\nEND\nhelp\nrecv GG 1 b\nquit\nrecv GG 1 c\n");
-  std::ostringstream out, err;
-  EXPECT_EQ(kwsim::RunShell(in, false, options, out, err), kwsim::kExitUsage);
-  const std::string errors = err.str();
-  EXPECT_EQ(errors.rfind("<stdin>:2: unknown command 'bogus' (recv, send,", 0), 0u) << errors;
-  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
-  EXPECT_TRUE(HasLine(out.str(), "> recv GG 1: \"a\""));
-  EXPECT_TRUE(HasLine(out.str(), "> recv GG 1: \"b\""));
-  EXPECT_FALSE(HasLine(out.str(), "> recv GG 1: \"c\""));
-  EXPECT_NE(out.str().find("recv PROTO FROM TEXT"), std::string::npos);
-  EXPECT_TRUE(HasLine(out.str(), "> unload"));
+// The user's commands need a page that the host has shown and not destroyed; without
+// one the command fails, and the run ends there as at any failure.
+TEST(Session, UserCommandsOnAPageThatIsNotOpenFail) {
+  struct Case {
+    std::string transcript;
+    std::string error;
+  } cases[] = {
+      {"options text script\n", "t.txt:1: the page is not open: options show first\n"},
+      {"options show\noptions destroy\noptions help\n", "t.txt:3: the page is not open: options show first\n"},
+      {"options show\nrestart\noptions menu GOTO\n", "t.txt:3: the page is not open: options show first\n"},
+      {"options type script x\nrecv GG 1 after\n", "t.txt:1: the page is not open: options show first\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.transcript);
+    const kwsimtest::RunResult r = RunSim(c.transcript);
+    EXPECT_EQ(r.Code, kwsim::kExitFailure);
+    EXPECT_EQ(r.Err, c.error);
+    EXPECT_EQ(r.Out.find("after"), std::string::npos);
+  }
+}
 
-  std::istringstream open("file script <<END\n:_start\n");
-  std::ostringstream out2, err2;
-  EXPECT_EQ(kwsim::RunShell(open, false, options, out2, err2), kwsim::kExitUsage);
-  EXPECT_NE(err2.str().find("<stdin>:1: the block <<END is never closed"), std::string::npos) << err2.str();
+// A UTF-8 script or spam list is copied as it is, as the messenger would read it, with
+// the checker's encoding finding on the error stream, naming the file it came from.
+TEST(Session, Utf8DataFilesGetTheCheckersWarning) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kw_sim_utf8";
+  std::filesystem::create_directories(dir);
+  const auto write = [&](const char* name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+  };
+  write("Kwartlin.dat", ":_start\r\nSEND $_ID, 'Cze\xC5\x9B\xC4\x87'\r\n");
+  write("Kwartlin.spm", "tanio\r\nkup te\xC5\xBC\r\n");
+  write("cp1250.dat", ":_start\r\nSEND $_ID, 'Cze\x9C\xE6'\r\n");
+  const std::string d = dir.string();
+  struct Case {
+    std::string transcript;
+    bool pluginsFrom;
+    std::vector<std::string> warned;  // file:line of each warning
+  } cases[] = {
+      {"file script from " + d + "/Kwartlin.dat\nfile spam from " + d + "/Kwartlin.spm\n", false,
+       {d + "/Kwartlin.dat:2", d + "/Kwartlin.spm:2"}},
+      {"file script from " + d + "/cp1250.dat\nfile script <<END\nSEND $_ID, 'Cześć'\nEND\n", false, {}},
+      {"recv GG 1 x\n", true, {(dir / "Kwartlin.dat").string() + ":2", (dir / "Kwartlin.spm").string() + ":2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.transcript);
+    kwsim::RunOptions options;
+    options.Module = kwsimtest::ModulePath();
+    if (c.pluginsFrom) options.PluginsFrom = d;
+    std::ostringstream out, err;
+    EXPECT_EQ(kwsim::RunTranscript(c.transcript, "t.txt", ".", options, out, err), kwsim::kExitOk) << err.str();
+    std::string want;
+    for (const std::string& at : c.warned) want += at + ": warning: the file is UTF-8, but the plugin reads Windows-1250";
+    std::string got;
+    for (const std::string& line : Lines(err.str())) got += line.substr(0, line.find(':', line.find("Windows-1250")));
+    EXPECT_EQ(got, want) << err.str();
+  }
+  // The bytes went in unchanged: the plugin sends the UTF-8 bytes as they are.
+  EXPECT_TRUE(HasLine(RunSim("file script from " + d + "/Kwartlin.dat\nrestart\nrecv GG 1 x\n").Out,
+                      "    sent       GG -> 1: \"CzeĹ›Ä‡\""));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Session, ExpectedOutputComparison) {

@@ -1,9 +1,12 @@
 // What the simulator needs of its platform: whether its standard streams are terminals,
-// a console that takes UTF-8 (and colour, where it can), and where its own program file
-// lies. console_posix.cpp and console_win32.cpp hold the two sides.
+// a console that takes UTF-8 (and colour, where it can), where its own program file
+// lies, and the shell's line reader. console_posix.cpp and console_win32.cpp hold the
+// two sides.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace kwsim {
 
@@ -19,5 +22,28 @@ std::string ExecutablePath();
 
 // The process id, for names of temporary folders.
 unsigned long ProcessId();
+
+// What one read at the shell's prompt gave.
+enum class ReadResult {
+  Line,         // a line, without its line break
+  Interrupted,  // Ctrl-C: the line being typed is dropped
+  End,          // end of input, or the program is asked to end (SIGTERM, SIGHUP)
+};
+
+class LineReader {
+ public:
+  virtual ~LineReader() = default;
+  // Reads the next line, showing prompt first when the reader is interactive.
+  virtual ReadResult Read(std::string_view prompt, std::string& line) = 0;
+  // True when a person types at a terminal: the shell then greets, prompts and takes
+  // one Ctrl-C as "drop this line" rather than "leave".
+  virtual bool Interactive() const = 0;
+  // The keys this reader offers, for the greeting.
+  virtual std::string_view Keys() const = 0;
+};
+
+// The shell's standard input. From here on Ctrl-C interrupts a read instead of ending
+// the program, so that the shell can unload the plugin and remove its folder.
+std::unique_ptr<LineReader> OpenStdinReader();
 
 }  // namespace kwsim

@@ -1,11 +1,18 @@
 // Windows side of console.h. Output is switched to binary mode so that transcripts come
 // out byte for byte as on other platforms; a real console gets the UTF-8 code page and,
 // where it offers it, the processing of colour escapes.
+//
+// The shell reads plain lines here: no line editing library is built for this target,
+// and the console's own line input already offers editing and its history (F7). Ctrl-C
+// and Ctrl-Break only set a flag, so that the shell unloads the plugin and removes its
+// folder rather than being ended by the system.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
+#include <iostream>
 
 #include "tools/sim/console.h"
 
@@ -20,6 +27,41 @@ bool IsConsole(DWORD which) {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(which), &mode) != 0;
 }
+
+std::atomic<bool> gInterrupted{false};
+
+// Runs on a thread of its own that the system starts.
+BOOL WINAPI OnControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  gInterrupted = true;
+  return TRUE;
+}
+
+class PlainReader final : public LineReader {
+ public:
+  explicit PlainReader(bool interactive) : interactive_(interactive) {}
+
+  ReadResult Read(std::string_view prompt, std::string& line) override {
+    if (gInterrupted.exchange(false)) return ReadResult::Interrupted;
+    if (interactive_) std::cout << prompt << std::flush;
+    if (std::getline(std::cin, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return ReadResult::Line;
+    }
+    // A Ctrl-C ends the console's read as if the input had ended; its handler may run
+    // a moment later.
+    for (int i = 0; interactive_ && i < 20 && !gInterrupted; ++i) Sleep(10);
+    if (!gInterrupted.exchange(false)) return ReadResult::End;
+    std::cin.clear();
+    if (interactive_) std::cout << '\n';
+    return ReadResult::Interrupted;
+  }
+  bool Interactive() const override { return interactive_; }
+  std::string_view Keys() const override { return "Ctrl-Z Enter or Ctrl-C twice leaves"; }
+
+ private:
+  bool interactive_;
+};
 
 }  // namespace
 
@@ -52,5 +94,10 @@ std::string ExecutablePath() {
 }
 
 unsigned long ProcessId() { return GetCurrentProcessId(); }
+
+std::unique_ptr<LineReader> OpenStdinReader() {
+  SetConsoleCtrlHandler(OnControl, TRUE);
+  return std::make_unique<PlainReader>(StdinIsTerminal());
+}
 
 }  // namespace kwsim

@@ -54,6 +54,10 @@ bool StartSession(Session& session, const SessionOptions& options, const RunOpti
   return true;
 }
 
+void PrintWarnings(Session& session, std::ostream& err) {
+  for (const std::string& warning : session.TakeWarnings()) err << warning << '\n';
+}
+
 void FinishQuietly(Session& session) {
   try {
     session.Finish();
@@ -104,12 +108,14 @@ int RunTranscript(std::string_view text, const std::string& name, const std::str
   const SessionOptions sessionOptions = MakeSessionOptions(options, baseDir);
   Session session(sessionOptions, *reporter);
   if (!StartSession(session, sessionOptions, options, name, err)) return kExitFailure;
+  PrintWarnings(session, err);
   int line = 0;
   try {
     for (const Step& step : steps) {
       line = step.Line;
       if (step.Kind == Verb::Quit) break;
       session.Execute(step);
+      PrintWarnings(session, err);
     }
     line = 0;
     session.Finish();
@@ -136,24 +142,40 @@ int RunTranscriptFile(const std::string& path, const RunOptions& options, std::o
   return RunTranscript(*text, path, dir.empty() ? "." : PathToUtf8(dir), options, out, err);
 }
 
-int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostream& out,
-             std::ostream& err) {
+int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::ostream& err) {
   const std::string name = "<stdin>";
+  const bool interactive = in.Interactive();
   const std::unique_ptr<Reporter> reporter = MakeReporter(options, out);
   const SessionOptions sessionOptions = MakeSessionOptions(options, ".");
   Session session(sessionOptions, *reporter);
   if (!StartSession(session, sessionOptions, options, name, err)) return kExitFailure;
-  if (prompt) out << "Type help for the commands, quit to leave.\n";
+  PrintWarnings(session, err);
+  if (interactive) out << "Type help for the commands, quit to leave (" << in.Keys() << ").\n";
   TranscriptParser parser;
   bool unreadable = false;
   bool failed = false;
+  bool interruptedLast = false;
   std::string line;
   for (;;) {
-    if (prompt) out << (parser.InBlock() ? "... " : "kwartlin> ") << std::flush;
-    if (!std::getline(in, line)) {
-      if (prompt) out << '\n';
+    out << std::flush;
+    const ReadResult read = in.Read(parser.InBlock() ? "... " : "kwartlin> ", line);
+    if (read == ReadResult::End) {
+      if (interactive) out << '\n';
       break;
     }
+    if (read == ReadResult::Interrupted) {
+      // Leaving drops an open block as the first Ctrl-C does: the user gave it up.
+      if (!interactive || interruptedLast) {
+        parser.DropBlock();
+        break;
+      }
+      interruptedLast = true;
+      if (parser.InBlock()) out << "(the open block is dropped)\n";
+      parser.DropBlock();
+      out << "(Ctrl-C again to leave)\n";
+      continue;
+    }
+    interruptedLast = false;
     std::optional<Step> step;
     try {
       step = parser.Feed(line);
@@ -166,11 +188,15 @@ int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostr
     if (step->Kind == Verb::Quit) break;
     try {
       session.Execute(*step);
+      if (interactive) {
+        const std::string hint = session.LoadHint(*step);
+        if (!hint.empty()) out << "    (" << hint << ")\n";
+      }
     } catch (const std::exception& e) {
       err << name << ':' << step->Line << ": " << e.what() << '\n';
       failed = true;
     }
-    out << std::flush;
+    PrintWarnings(session, err);
   }
   try {
     parser.Finish();

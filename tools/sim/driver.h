@@ -10,6 +10,8 @@
 
 namespace kwsim {
 
+class LineReader;
+
 inline constexpr int kExitOk = 0;       // done (check: no findings)
 inline constexpr int kExitFailure = 1;  // anything else (check: findings)
 inline constexpr int kExitUsage = 2;    // bad usage, or a line that cannot be read
@@ -36,11 +38,12 @@ int RunTranscript(std::string_view text, const std::string& name, const std::str
 int RunTranscriptFile(const std::string& path, const RunOptions& options, std::ostream& out,
                       std::ostream& err);
 
-// Reads commands from in until quit or its end; with prompt set, asks for each line on
-// out. Lines that cannot be read are reported and skipped; the exit code is 2 when
-// there was one, else 1 when a command failed, else 0.
-int RunShell(std::istream& in, bool prompt, const RunOptions& options, std::ostream& out,
-             std::ostream& err);
+// Reads commands from in until quit, its end, or (Ctrl-C) an interruption: one when in
+// is not interactive, two in a row when it is (the first drops the line being typed,
+// or the open <<TAG block). Each way the plugin is unloaded and its folder removed.
+// Lines that cannot be read are reported and skipped; the exit code is 2 when there was
+// one, else 1 when a command failed, else 0.
+int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::ostream& err);
 
 struct CheckOptions {
   bool Json = false;  // one JSON object per finding instead of text

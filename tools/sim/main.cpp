@@ -4,6 +4,7 @@
 // are in driver.cpp.
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include <CLI/CLI.hpp>
@@ -71,6 +72,12 @@ int main(int argc, char** argv) {
                     "Script files (Kwartlin.dat) and spam lists (files named *.spm, such as Kwartlin.spm)")
       ->required();
 
+  // "help" is what people type first; it answers as --help does, for the whole program
+  // or for one command.
+  std::string helpFor;
+  CLI::App* help = app.add_subcommand("help", "Shows this usage, or a command's (help run)");
+  help->add_option("command", helpFor, "run, shell or check");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -78,11 +85,27 @@ int main(int argc, char** argv) {
     return code == 0 ? kwsim::kExitOk : kwsim::kExitUsage;
   }
 
+  if (help->parsed()) {
+    // App::help() would describe the chosen subcommand, "help" itself.
+    if (helpFor.empty()) {
+      std::cout << app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal);
+      return kwsim::kExitOk;
+    }
+    for (CLI::App* command : {run, shell, check}) {
+      if (command->get_name() != helpFor) continue;
+      std::cout << command->help(app.get_name());
+      return kwsim::kExitOk;
+    }
+    std::cerr << "kwartlin-sim: no command " << helpFor << " (run, shell, check)\n";
+    return kwsim::kExitUsage;
+  }
+
   try {
     if (check->parsed()) return kwsim::RunCheck(a.Checked, a.Check, std::cout, std::cerr);
     if (shell->parsed()) {
       a.Run.Colour = WantColour(a.Colour, a.Run.Json, consoleCanColour);
-      return kwsim::RunShell(std::cin, kwsim::StdinIsTerminal(), a.Run, std::cout, std::cerr);
+      const std::unique_ptr<kwsim::LineReader> in = kwsim::OpenStdinReader();
+      return kwsim::RunShell(*in, a.Run, std::cout, std::cerr);
     }
     if (!a.Expect.empty()) {
       a.Run.Colour = false;

@@ -67,17 +67,20 @@ fs::path PluginsFolder::DataPath(DataFile file) const {
   return root_ / "Kwartlin" / std::string(DataFileOnDisk(file));
 }
 
-void PluginsFolder::CopyDataFrom(const fs::path& dir) {
+std::vector<std::pair<DataFile, fs::path>> PluginsFolder::CopyDataFrom(const fs::path& dir) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) throw SimError("no folder " + PathToUtf8(dir));
   const fs::path source = fs::is_directory(dir / "Kwartlin", ec) ? dir / "Kwartlin" : dir;
+  std::vector<std::pair<DataFile, fs::path>> copied;
   for (DataFile file : {DataFile::Script, DataFile::Spam, DataFile::Settings}) {
     const fs::path from = source / std::string(DataFileOnDisk(file));
     if (!fs::exists(from, ec)) continue;
     const std::optional<std::string> bytes = ReadBytes(from);
     if (!bytes) throw SimError("cannot read " + PathToUtf8(from));
     Write(file, *bytes);
+    copied.emplace_back(file, from);
   }
+  return copied;
 }
 
 std::vector<std::string> PluginsFolder::PresentDataFiles() const {

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tools/sim/transcript.h"
@@ -42,9 +43,9 @@ class PluginsFolder {
   std::filesystem::path DataPath(DataFile file) const;
 
   // Copies the data files found in dir (or in its "Kwartlin" subfolder, when it has
-  // one) into the data folder, byte for byte. Throws SimError for a folder that is not
-  // there or a file that cannot be copied.
-  void CopyDataFrom(const std::filesystem::path& dir);
+  // one) into the data folder, byte for byte, and says which it copied from where.
+  // Throws SimError for a folder that is not there or a file that cannot be copied.
+  std::vector<std::pair<DataFile, std::filesystem::path>> CopyDataFrom(const std::filesystem::path& dir);
   // Names of the data files that exist now, script, spam list, settings in that order.
   std::vector<std::string> PresentDataFiles() const;
 

@@ -4,7 +4,9 @@
 #include "tools/sim/session.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "tools/sim/checker.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/page_window.h"
 #include "tools/sim/script_lines.h"
@@ -95,13 +97,33 @@ void Session::Start() {
   folder_ = std::make_unique<PluginsFolder>(PathFromUtf8(options_.ModulePath), options_.Keep);
   trace_ = std::make_unique<TraceReader>(folder_->Root() / "trace.jsonl");
   tracing_ = options_.Trace;
-  if (!options_.PluginsFrom.empty()) folder_->CopyDataFrom(PathFromUtf8(options_.PluginsFrom));
+  if (!options_.PluginsFrom.empty())
+    for (const auto& [file, from] : folder_->CopyDataFrom(PathFromUtf8(options_.PluginsFrom)))
+      if (std::optional<std::string> bytes = folder_->Read(file)) WarnIfUtf8(file, *bytes, PathToUtf8(from));
   Event event;
   LoadEvent load;
   load.DataFiles = folder_->PresentDataFiles();
   event.Data = load;
   LoadModule(event);
   Emit(std::move(event));
+}
+
+std::vector<std::string> Session::TakeWarnings() { return std::exchange(warnings_, {}); }
+
+void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath) {
+  if (file == DataFile::Settings) return;
+  for (const Finding& f : file == DataFile::Script ? CheckScript(bytes) : CheckSpamList(bytes))
+    if (f.Kind == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
+}
+
+std::string Session::LoadHint(const Step& step) const {
+  if (step.Kind != Verb::File || step.Delete || step.File == DataFile::Settings || !loaded_) return {};
+  // The page's editors read the files when the page is made, and its save writes what
+  // they hold: an open page would put the old text back.
+  if (host_->DialogHandles.empty())
+    return "a restart loads it, or the options page's save: options show, then options save";
+  return "a restart loads it; the open options page holds the old text, which its save would write back: "
+         "options destroy, show and save load the new one";
 }
 
 void Session::Finish() {
@@ -332,6 +354,8 @@ void Session::Service(const Step& step) {
   s.Found = std::any_of(host_->Services.begin(), host_->Services.end(),
                         [](const kwtest::ServiceRecord& r) { return r.Name == kServiceName; });
   const LogMark mark = Mark();
+  // The callback's own answer, passed on as it comes: Kwartlin's service answers 0
+  // whether or not the text set a variable.
   if (s.Found) s.Result = host_->CallPluginService(kServiceName, kw::ToParam(step.Text.c_str()), 0);
   Event event{step.Line, s, {}};
   CollectEffects(mark, event.Effects);
@@ -384,6 +408,7 @@ void Session::WriteFile(const Step& step) {
       std::optional<std::string> read = ReadBytes(from);
       if (!read) throw SimError("cannot read " + PathToUtf8(from));
       bytes = std::move(*read);
+      WarnIfUtf8(step.File, bytes, PathToUtf8(from));
     }
     folder_->Write(step.File, bytes);
     f.Lines = SplitFileLines(bytes).size();
@@ -413,22 +438,18 @@ void Session::Options(const Step& step) {
   OptionsEvent o;
   o.Action = std::string(OptionsActionName(step.Options));
   const bool registered = !host_->OptionsPages.empty() && host_->OptionsPages.back().Callback != nullptr;
+  const bool pageAction = step.Options == OptionsAction::Show || step.Options == OptionsAction::Hide ||
+                          step.Options == OptionsAction::Save || step.Options == OptionsAction::Destroy;
+  // The host may ask a plugin without a page for one, and nothing happens; the user
+  // cannot act on a page that is not there, and the command fails as others do.
+  if (!registered && !pageAction) throw SimError("the plugin registered no options page");
   if (!registered) {
     o.Note = "the plugin registered no options page";
     Emit(Event{step.Line, o, {}});
     return;
   }
-  switch (step.Options) {
-    case OptionsAction::Show:
-    case OptionsAction::Hide:
-    case OptionsAction::Save:
-    case OptionsAction::Destroy:
-      PageAction(step, o);
-      break;
-    default:
-      UserOnPage(step, o);
-      break;
-  }
+  if (pageAction) PageAction(step, o);
+  else UserOnPage(step, o);
 }
 
 void Session::PageAction(const Step& step, OptionsEvent& o) {
@@ -469,16 +490,10 @@ void Session::UserOnPage(const Step& step, OptionsEvent& o) {
   if (step.Options != OptionsAction::Help && step.Options != OptionsAction::Menu)
     o.Editor = editor == PageEditor::Script ? "script" : "spam";
 
-  std::unique_ptr<PageWindow> page;
-  if (host_->DialogHandles.empty()) {
-    o.Note = "the page is not open: options show first";
-  } else {
-    page = OpenPageWindow(host_->DialogHandles.back(), o.Note);
-  }
-  if (!page) {
-    Emit(Event{step.Line, o, {}});
-    return;
-  }
+  if (host_->DialogHandles.empty()) throw SimError("the page is not open: options show first");
+  std::string why;
+  const std::unique_ptr<PageWindow> page = OpenPageWindow(host_->DialogHandles.back(), why);
+  if (!page) throw SimError(why);
   o.Available = true;
   // The menu's entries go into the script editor, whichever editor it opened on.
   const PageEditor caretOf = step.Options == OptionsAction::Menu ? PageEditor::Script : editor;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,14 @@ class Session {
 
   std::string FolderPath() const;
 
+  // Warnings about files copied in since the last call ("PATH:LINE: warning: ..."): a
+  // script or spam list in UTF-8 gets the checker's encoding finding. The bytes are
+  // copied as they are all the same, as the messenger would read them.
+  std::vector<std::string> TakeWarnings();
+  // For the shell's user, after a command: what makes the running plugin read the
+  // script or spam list that the command wrote; empty after other commands.
+  std::string LoadHint(const Step& step) const;
+
  private:
   // Sizes of the host's logs before a call into the plugin.
   struct LogMark {
@@ -69,6 +78,7 @@ class Session {
   void CollectEffects(const LogMark& mark, std::vector<Effect>& effects);
   // Reports the event with what the trace channel told meanwhile.
   void Emit(Event event);
+  void WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath);
 
   void Message(const Step& step, bool incoming);
   void Popup(const Step& step);
@@ -107,6 +117,7 @@ class Session {
   std::unique_ptr<TraceReader> trace_;
   bool tracing_ = false;
   std::optional<std::string> loadedSpam_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace kwsim

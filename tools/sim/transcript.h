@@ -98,6 +98,8 @@ class TranscriptParser {
   std::optional<Step> Feed(std::string_view line);
   // True while a "<<TAG" block waits for its closing line.
   bool InBlock() const { return block_.has_value(); }
+  // Forgets an open block and its lines (the shell's Ctrl-C).
+  void DropBlock() { block_.reset(); }
   // Throws TranscriptError when a block is still open (the end of the input).
   void Finish();
 
