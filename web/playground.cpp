@@ -17,12 +17,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "options/command_menu.h"
@@ -36,6 +39,7 @@
 #include "tools/sim/plugins_folder.h"
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
+#include "tools/sim/trace_reader.h"
 #include "tools/sim/transcript.h"
 #include "web/module_web.h"
 
@@ -51,6 +55,9 @@ constexpr const char* kModuleFile = "/kwartlin/kwartlin.tpl";
 // variables or a 16 MiB value into the page.
 constexpr std::size_t kMaxVariablesShown = 2000;
 constexpr std::size_t kMaxValueShown = 4000;
+// The trace panel likewise: its first records of a command, each value cut short.
+constexpr std::size_t kMaxTraceShown = 2000;
+constexpr std::size_t kTraceValueBytes = 60;
 
 std::string answer;  // the last answer, alive until the next call
 
@@ -81,14 +88,110 @@ void EnsureModuleFile() {
   std::ofstream(kModuleFile, std::ios::binary) << kwweb::ModuleFileImage();
 }
 
+// A value as the trace panel shows it: quoted, cut after kTraceValueBytes bytes (on a
+// character's start) with its full length said.
+std::string TraceShown(const kwsim::TraceItem& item, std::string_view key) {
+  const std::string text = item.Text(key);
+  const std::int64_t bytes = item.Number(std::string(key) + "_bytes", static_cast<std::int64_t>(text.size()));
+  std::size_t end = std::min(text.size(), kTraceValueBytes);
+  while (end < text.size() && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  if (end == text.size() && bytes <= static_cast<std::int64_t>(text.size())) return "\"" + text + "\"";
+  return "\"" + text.substr(0, end) + "...\" (" + std::to_string(bytes) + " bytes)";
+}
+
+std::string TraceTexts(const kwsim::TraceItem& item, std::string_view key) {
+  std::string out;
+  if (const kwsim::TraceValue* v = item.Find(key))
+    if (const auto* texts = std::get_if<std::vector<std::string>>(v))
+      for (const std::string& t : *texts) out += (out.empty() ? "\"" : ", \"") + t + "\"";
+  return out;
+}
+
+// "line 7", or "index 6" (the prepared line) where the file line is not known.
+std::string TraceWhere(const kwsim::TraceItem& item, std::string_view lineKey, std::string_view indexKey) {
+  if (item.Has(lineKey)) return "line " + std::to_string(item.Number(lineKey));
+  return "index " + std::to_string(item.Number(indexKey));
+}
+
+// One trace record as a row of the page's panel: {"line": the file line when the record
+// is about one, "text": what happened}. Runs nested in a host call are indented.
+std::string TraceRow(const kwsim::TraceItem& item) {
+  const std::string& k = item.Kind;
+  std::string text;
+  std::optional<std::int64_t> line;
+  if (k == "run") {
+    text = "run " + item.Text("entry");
+  } else if (k == "line") {
+    if (item.Has("line")) line = item.Number("line");
+    else text = "index " + std::to_string(item.Number("index")) + ": ";
+    text += item.Text("text");
+  } else if (k == "if") {
+    // Numbers bare, texts quoted: that is how the IF compared them.
+    const auto operand = [&](std::string_view key) {
+      return item.Flag("numbers") ? item.Text(key) : TraceShown(item, key);
+    };
+    text = !item.Flag("complete") ? "IF incomplete: false"
+                                  : "IF " + operand("left") + " " + item.Text("operator") + " " + operand("right") +
+                                        ": " + (item.Flag("holds") ? "true" : "false");
+    if (item.Has("skipped_index")) text += ", skips " + TraceWhere(item, "skipped_line", "skipped_index");
+  } else if (k == "goto" || k == "call") {
+    text = k + " :" + item.Text("label") + (item.Flag("found") ? " -> " : " not found, on with ") +
+           TraceWhere(item, "to_line", "to_index");
+  } else if (k == "ret") {
+    text = std::string(item.Flag("found") ? "ret -> " : "ret without CALL, on with ") +
+           TraceWhere(item, "to_line", "to_index");
+  } else if (k == "write") {
+    text = item.Text("name") + " " + (item.Has("old") ? TraceShown(item, "old") : "(new)") + " -> " +
+           TraceShown(item, "new");
+  } else if (k == "save") {
+    text = item.Text("name") + " save flag " + (item.Flag("new") ? "on" : "off");
+  } else if (k == "host") {
+    text = "host " + item.Text("call") + "(" + TraceTexts(item, "args") + ")";
+    if (item.Has("answer")) text += " -> " + TraceTexts(item, "answer");
+  } else if (k == "cut") {
+    text = "trace cut after " + std::to_string(item.Number("lines")) + " lines";
+  } else if (k == "end") {
+    if (item.Has("line")) line = item.Number("line");
+    const std::string how = item.Text("how");
+    if (how == "no-entry") text = "end: no :" + item.Text("entry") + " label, nothing ran";
+    else if (how == "empty") text = "end: the script has no lines, nothing ran";
+    else text = "end " + item.Text("entry") + ": " + how + " after " + std::to_string(item.Number("lines_run")) + " lines";
+    if (kwsim::EndedByBound(item)) text += " (bound " + std::to_string(item.Number("bound")) + ")";
+  } else {
+    text = k;
+  }
+  const std::string indent(static_cast<std::size_t>(item.Depth > 1 ? 2 * (item.Depth - 1) : 0), ' ');
+  return "{" + (line ? "\"line\":" + std::to_string(*line) + "," : std::string()) +
+         "\"text\":" + JsonString(indent + text) + "}";
+}
+
 // Both of the simulator's layouts at once: the text for the log (and the comparison with
-// a golden transcript), JSON for the page's panels.
+// a golden transcript), JSON for the page's panels; and the trace for its trace panel.
+//
+// The session traces every run, so the panel always has the lines; but a traced event
+// prints its trace in both layouts, and the log must stay what "kwartlin-sim run" prints
+// untraced. So the reporters get each event with only what an untraced session reports
+// (the end of a run a bound stopped), unless the user's own "trace on" asked for all.
 class BothReporters final : public kwsim::Reporter {
  public:
   BothReporters() : text_(textOut_, false), json_(jsonOut_) {}
   void Report(const kwsim::Event& event) override {
-    text_.Report(event);
-    json_.Report(event);
+    for (const kwsim::TraceItem& item : event.Trace) {
+      if (trace_.size() < kMaxTraceShown) trace_.push_back(TraceRow(item));
+      ++traceCount_;
+    }
+    if (const auto* t = std::get_if<kwsim::TraceSwitchEvent>(&event.Data)) userTrace_ = t->On;
+    if (userTrace_ || event.Trace.empty()) {
+      text_.Report(event);
+      json_.Report(event);
+      return;
+    }
+    kwsim::Event plain = event;
+    plain.Trace.clear();
+    for (const kwsim::TraceItem& item : event.Trace)
+      if (kwsim::EndedByBound(item)) plain.Trace.push_back(item);
+    text_.Report(plain);
+    json_.Report(plain);
   }
   // The output since the last call, as "text" and "events" keys.
   std::string Take() {
@@ -104,11 +207,24 @@ class BothReporters final : public kwsim::Reporter {
     jsonOut_.str({});
     return json;
   }
+  // The trace since the last call, as the "trace" key: one row per record.
+  std::string TakeTrace() {
+    std::string rows;
+    for (const std::string& row : trace_) rows += (rows.empty() ? "" : ",") + row;
+    if (traceCount_ > trace_.size())
+      rows += ",{\"text\":" + JsonString("... " + std::to_string(traceCount_ - trace_.size()) + " more") + "}";
+    trace_.clear();
+    traceCount_ = 0;
+    return "\"trace\":[" + rows + "]";
+  }
 
  private:
   std::ostringstream textOut_, jsonOut_;
   kwsim::TextReporter text_;
   kwsim::JsonReporter json_;
+  std::vector<std::string> trace_;  // rows of the panel since the last TakeTrace
+  std::size_t traceCount_ = 0;      // records since then, shown or not
+  bool userTrace_ = false;          // the user's own "trace on" is in force
 };
 
 // The plugin's variables as the last command left them (names and values UTF-8).
@@ -126,12 +242,6 @@ std::string VariablesJson() {
   return "\"variables\":[" + list + "],\"variableCount\":" + std::to_string(table.size());
 }
 
-// The trace of the last command's runs: null while the engine has no trace channel to
-// listen to. Once it has, a sink installed for the session's runs fills an array here,
-// one object per event ({"line": file line, "text": what happened}), and the page shows
-// it under "Trace of the last run" (playground.js, drawTrace) with no change of its own.
-std::string TraceJson() { return "\"trace\":null"; }
-
 class Playground {
  public:
   // A fresh messenger: the previous one closes first (its unload goes with its log).
@@ -143,6 +253,7 @@ class Playground {
     options.ModulePath = kModuleFile;
     options.PluginsFrom = pluginsFrom;
     options.BaseDir = baseDir.empty() ? "/" : baseDir;
+    options.Trace = true;  // for the trace panel; BothReporters keeps the log untraced
     session_ = std::make_unique<kwsim::Session>(options, *reporter_);
     std::vector<std::string> errors;
     try {
@@ -227,7 +338,7 @@ class Playground {
     if (reporter_) json += "," + reporter_->Take();
     json += ",\"errors\":[";
     for (std::size_t i = 0; i < errors.size(); ++i) json += (i ? "," : "") + JsonString(errors[i]);
-    json += "]," + VariablesJson() + "," + TraceJson() + "}";
+    json += "]," + VariablesJson() + "," + (reporter_ ? reporter_->TakeTrace() : std::string("\"trace\":null")) + "}";
     return json;
   }
 

@@ -198,6 +198,11 @@ class Playground(unittest.TestCase):
             self.assertEqual(play_and_read(receive), block_of(expected, header), header)
         kinds = js('return [...document.querySelectorAll("#activity li")].slice(-5).map((l) => l.dataset.kind)')
         self.assertEqual(kinds, ['blocked', 'sent', 'blocked', 'sent', 'passed'])
+        # The trace panel holds the last message's run: the IF that let it pass, with its
+        # file line and its outcome, in the log's stead (the log above matched untraced).
+        trace = js('return [...document.querySelectorAll("#trace li")].map((l) => l.textContent)')
+        self.assertIn("12: IF $text <> 'ping'", trace)
+        self.assertIn('IF "cześć, co słychać?" <> "ping": true', trace)
         screenshot('example')
 
     def test_04_typing_into_the_editors(self):
