@@ -191,6 +191,14 @@ std::string Shown(std::string_view utf8, std::int64_t bytes) {
   return Quote(utf8.substr(0, end)) + "... (" + Grouped(bytes) + " bytes)";
 }
 
+// The plugin's length of a text it gave without its length: every Windows-1250 byte is
+// one character in UTF-8.
+std::int64_t PluginBytes(std::string_view utf8) {
+  std::int64_t chars = 0;
+  for (const char c : utf8) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return chars;
+}
+
 // "line 7" where the file line is known, else "index 6" (the prepared line, from 0).
 std::string Where(const TraceItem& item, std::string_view lineKey, std::string_view indexKey) {
   if (item.Has(lineKey)) return "line " + std::to_string(item.Number(lineKey));
@@ -203,7 +211,7 @@ std::string QuotedList(const TraceItem& item, std::string_view key) {
     if (const auto* texts = std::get_if<std::vector<std::string>>(v))
       for (const std::string& t : *texts) {
         if (!out.empty()) out += ", ";
-        out += Shown(t, static_cast<std::int64_t>(t.size()));
+        out += Shown(t, PluginBytes(t));
       }
   return out;
 }
@@ -218,7 +226,7 @@ bool IsNumber(std::string_view text) {
 
 std::string Operand(const TraceItem& item, std::string_view key, bool numbers) {
   const std::string text = item.Text(key);
-  return numbers ? text : Shown(text, static_cast<std::int64_t>(text.size()));
+  return numbers ? text : Shown(text, PluginBytes(text));
 }
 
 std::string ConditionText(const TraceItem& item) {
