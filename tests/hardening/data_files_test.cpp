@@ -18,13 +18,11 @@ class DataFiles : public ModuleTest {
   // One of the data files as a folder with a file of its own inside.
   void MakeFolder(const std::string& name) {
     fs::create_directories(DataPath(name));
-    std::ofstream(DataPath(name) / "wewnatrz.txt", std::ios::binary) << "zawartosc";
+    WriteBytes(DataPath(name) / "wewnatrz.txt", "zawartosc");
   }
   void ExpectFolderUntouched(const std::string& name) {
     EXPECT_TRUE(fs::is_directory(DataPath(name)));
-    std::ifstream in(DataPath(name) / "wewnatrz.txt", std::ios::binary);
-    std::string inside((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(inside, "zawartosc");
+    EXPECT_EQ(ReadBytes(DataPath(name) / "wewnatrz.txt"), "zawartosc");
   }
 
   // Load, a message, a popup, the service, SaveConfig, unload: everything that reads or
@@ -76,14 +74,12 @@ TEST_F(DataFiles, SettingsFileIsAFolder) {
 }
 
 TEST_F(DataFiles, DataFolderCannotBeMade) {
-  std::ofstream(dir_ / "Kwartlin", std::ios::binary) << "to nie folder";
-  std::ofstream(dir_ / "inny.txt", std::ios::binary) << "cudzy plik";
+  WriteBytes(dir_ / "Kwartlin", "to nie folder");
+  WriteBytes(dir_ / "inny.txt", "cudzy plik");
   const kwtest::Delivery d = Exercise();
   EXPECT_EQ(d.Text, "kup tanio");
-  std::ifstream in(dir_ / "Kwartlin", std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "to nie folder");
-  std::ifstream other(dir_ / "inny.txt", std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(other)), std::istreambuf_iterator<char>()), "cudzy plik");
+  EXPECT_EQ(ReadBytes(dir_ / "Kwartlin"), "to nie folder");
+  EXPECT_EQ(ReadBytes(dir_ / "inny.txt"), "cudzy plik");
   EXPECT_TRUE(fs::is_regular_file(dir_ / "Kwartlin"));
 }
 

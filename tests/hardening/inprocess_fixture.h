@@ -7,11 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,36 +24,18 @@
 #include "script/spam.h"
 #include "script/variables.h"
 #include "support/platform.h"
+#include "tests/common/files.h"
 
 namespace kwhard {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Names in the folder, sorted: what is there besides the files a test expects.
-inline std::vector<std::string> FolderNames(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using kwtest::FolderNames;
+using kwtest::ReadBytes;
+using kwtest::WriteBytes;
 
 class InProcess : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = fs::temp_directory_path() /
-            ("kw_hard_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-             std::to_string(stamp));
-    data_ = root_ / "Kwartlin";
     fs::create_directories(data_);
     kw::ScriptPath = (data_ / "Kwartlin.dat").string();
     kw::SpamListPath = (data_ / "Kwartlin.spm").string();
@@ -79,8 +57,6 @@ class InProcess : public ::testing::Test {
     kw::ScriptPath.clear();
     kw::SpamListPath.clear();
     kw::SettingsPath.clear();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
   }
 
   static void Reset() {
@@ -103,8 +79,9 @@ class InProcess : public ::testing::Test {
     return dynamic_cast<kw::THeadlessOptionsView&>(kw::OptionsForm->View());
   }
 
-  fs::path root_;  // the module's folder, as it were
-  fs::path data_;  // its Kwartlin folder
+  kwtest::TempFolder folder_{"kw_hard"};
+  const fs::path root_ = folder_.Path();     // the module's folder, as it were
+  const fs::path data_ = root_ / "Kwartlin";  // its Kwartlin folder
 };
 
 }  // namespace kwhard

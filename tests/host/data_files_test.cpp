@@ -1,15 +1,14 @@
 // The data files into the engine's state, against real files in a folder of their own:
 // what a reload does to the script, the variables and the menu entries, the spam list
 // with its matcher, unusable files, and SaveConfig through the plugin's script host.
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 
 #include "host/data_files.h"
 #include "host_fixture.h"
 #include "script/KwartlinConst.h"
 #include "script/spam.h"
 #include "settings/settings.h"
+#include "tests/common/files.h"
 
 using namespace kw;
 namespace fs = std::filesystem;
@@ -23,9 +22,6 @@ class DataFiles : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("kw_data_files_" + std::to_string(stamp));
-    fs::create_directories(dir_);
     ScriptPath = (dir_ / "Kwartlin.dat").string();
     SpamListPath = (dir_ / "Kwartlin.spm").string();
     SettingsPath = (dir_ / "Kwartlin.ini").string();
@@ -35,23 +31,19 @@ class DataFiles : public HostTest {
     ScriptPath.clear();
     SpamListPath.clear();
     SettingsPath.clear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
     HostTest::TearDown();
-  }
-  static void Put(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
   }
   // The file made unreadable: a folder where it should be.
   static void MakeFolder(const std::string& path) {
     fs::remove(path);
     fs::create_directory(path);
   }
-  fs::path dir_;
+  TempFolder folder_{"kw_data_files"};
+  const fs::path dir_ = folder_.Path();
 };
 
 TEST_F(DataFiles, ReloadReplacesTheScriptEmptiesTheVariablesAndClearsTheMenu) {
-  Put(ScriptPath, "// hello\r\n:_start\r\nMOV $s, 1\r\n:_init\r\n  MOV $a, 1 // one\r\n");
+  WriteBytes(ScriptPath, "// hello\r\n:_start\r\nMOV $s, 1\r\n:_init\r\n  MOV $a, 1 // one\r\n");
   SetVariable("$old", "1", true);
   AddOrRenameMenuEntry("x", "X");
   ReloadScript(false);
@@ -67,7 +59,7 @@ TEST_F(DataFiles, ReloadReplacesTheScriptEmptiesTheVariablesAndClearsTheMenu) {
 
 TEST_F(DataFiles, ScriptThatCannotBeReadLeavesAnEmptyScriptAndTheVariables) {
   for (const bool folder : {false, true}) {
-    Put(ScriptPath, ":_init\nMOV $a, 1\n");
+    WriteBytes(ScriptPath, ":_init\nMOV $a, 1\n");
     ReloadScript(false);
     ASSERT_EQ(ScriptLines.size(), 2u);
     AddOrRenameMenuEntry("x", "X");
@@ -83,7 +75,7 @@ TEST_F(DataFiles, ScriptThatCannotBeReadLeavesAnEmptyScriptAndTheVariables) {
 }
 
 TEST_F(DataFiles, SpamListIsReadAndChecked) {
-  Put(SpamListPath, ";comment\r\nkup|sprzedam tanio\r\n");
+  WriteBytes(SpamListPath, ";comment\r\nkup|sprzedam tanio\r\n");
   LoadSpamList();
   EXPECT_EQ(SpamList, Lines{"kup|sprzedam tanio"});
   EXPECT_TRUE(IsSpam("sprzedam TANIO"));

@@ -6,29 +6,21 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "tests/common/files.h"
 #include "tools/testhost/module_loader.h"
 #include "tools/testhost/test_host.h"
 
 namespace kwit {
 
 namespace fs = std::filesystem;
-
-// The built module's path; under Wine a Unix path is reached through drive Z:.
-inline std::string BuiltModulePath() {
-  std::string path = KW_MODULE_PATH;
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-#endif
-  return path;
-}
+using kwtest::BuiltModulePath;
+using kwtest::ReadBytes;
+using kwtest::WriteBytes;
 
 // Script or data file text: the lines joined by CR LF.
 inline std::string Lines(std::initializer_list<std::string_view> lines) {
@@ -42,20 +34,11 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
 
 class ModuleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() /
-           ("kw_module_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-            "_" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    fs::copy_file(BuiltModulePath(), ModulePath());
-  }
+  void SetUp() override { fs::copy_file(BuiltModulePath(), ModulePath()); }
 
   void TearDown() override {
     if (loaded_) module_.UnloadPlugin();
     module_.Close();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
 
   std::string ModulePath() const { return (dir_ / "kwartlin.tpl").string(); }
@@ -63,17 +46,12 @@ class ModuleTest : public ::testing::Test {
 
   void WriteData(const std::string& name, const std::string& bytes) {
     fs::create_directories(dir_ / "Kwartlin");
-    std::ofstream(DataPath(name), std::ios::binary) << bytes;
+    WriteBytes(DataPath(name), bytes);
   }
   void WriteScript(std::initializer_list<std::string_view> lines) { WriteData("Kwartlin.dat", Lines(lines)); }
 
   // The file's bytes; empty when it cannot be read.
-  std::string ReadData(const std::string& name) const {
-    std::ifstream file(DataPath(name), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-  }
+  std::string ReadData(const std::string& name) const { return ReadBytes(DataPath(name)); }
 
   // Opens the module (once) and calls LoadPlugin with the link, or with none.
   void Load(kw::TPluginLink* link) {
@@ -94,7 +72,8 @@ class ModuleTest : public ::testing::Test {
     module_.Close();
   }
 
-  fs::path dir_;
+  kwtest::TempFolder folder_{"kw_module"};
+  const fs::path dir_ = folder_.Path();  // the module's folder
   kwtest::TestHost host_;
   kwtest::PluginModule module_;
   bool loaded_ = false;

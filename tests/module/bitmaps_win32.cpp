@@ -5,11 +5,12 @@
 
 #include <string>
 
+#include "tests/common/files.h"
+
 namespace {
 
 TEST(ModuleFile, CarriesBothBitmaps) {
-  std::string path = KW_MODULE_PATH;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  const std::string path = kwtest::BuiltModulePath();
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   const struct {

@@ -7,36 +7,24 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "support/VerInfo.h"
 #include "support/kwartlin_version.h"
+#include "tests/common/files.h"
 #include "tools/testhost/module_loader.h"
 
 namespace {
 
-std::string ModulePath() {
-  std::string path = KW_MODULE_PATH;
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Unix paths under Wine
-#endif
-  return path;
-}
+std::string ModulePath() { return kwtest::BuiltModulePath(); }
 
 // Little-endian reads that fail loudly outside the file.
 class FileBytes {
  public:
-  explicit FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    data_ = bytes.str();
-  }
+  explicit FileBytes(const std::string& path) : data_(kwtest::ReadBytes(path)) {}
   std::size_t Size() const { return data_.size(); }
   std::uint64_t Le(std::uint64_t offset, unsigned width) const {
     if (offset > data_.size() || width > data_.size() - offset) throw std::out_of_range("outside the file");

@@ -3,24 +3,15 @@
 // working folder, and a symbolic link must not lead the data to the link's target.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "tests/common/files.h"
 #include "tools/testhost/module_loader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
 
 TEST(ModulePath, DataAndVersionStayBesideTheNameTheHostLoaded) {
   struct Case {
@@ -32,16 +23,16 @@ TEST(ModulePath, DataAndVersionStayBesideTheNameTheHostLoaded) {
   const fs::path startFolder = fs::current_path();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const fs::path root = fs::temp_directory_path() / ("kw_module_path_" + std::to_string(stamp));
+    const kwtest::TempFolder folder("kw_module_path");
+    const fs::path& root = folder.Path();
     const fs::path real = root / "real", loaded = root / "loaded", elsewhere = root / "elsewhere";
     for (const fs::path& folder : {real, loaded, elsewhere}) fs::create_directories(folder);
     // A fresh file per case: the loader would hand back a module already open by inode.
     const fs::path file = (c.viaLink ? real : loaded) / "kwartlin.tpl";
-    fs::copy_file(KW_MODULE_PATH, file);
+    fs::copy_file(kwtest::BuiltModulePath(), file);
     if (c.viaLink) fs::create_symlink(file, loaded / "kwartlin.tpl");
     fs::create_directories(loaded / "Kwartlin");
-    std::ofstream(loaded / "Kwartlin" / "Kwartlin.dat", std::ios::binary) << ":_init\r\nMOV $z, 'tu'\r\nSAVE $z, 1\r\n";
+    kwtest::WriteBytes(loaded / "Kwartlin" / "Kwartlin.dat", ":_init\r\nMOV $z, 'tu'\r\nSAVE $z, 1\r\n");
 
     fs::current_path(root);
     kwtest::PluginModule module;
@@ -56,12 +47,10 @@ TEST(ModulePath, DataAndVersionStayBesideTheNameTheHostLoaded) {
     fs::current_path(startFolder);
     ASSERT_TRUE(opened) << kwtest::LastModuleError();
 
-    EXPECT_NE(ReadFile(loaded / "Kwartlin" / "Kwartlin.ini").find("$Z=tu"), std::string::npos);
+    EXPECT_NE(kwtest::ReadBytes(loaded / "Kwartlin" / "Kwartlin.ini").find("$Z=tu"), std::string::npos);
     EXPECT_FALSE(fs::exists(real / "Kwartlin"));
     EXPECT_FALSE(fs::exists(elsewhere / "Kwartlin"));
     EXPECT_FALSE(fs::exists(elsewhere / "loaded"));
-    std::error_code ec;
-    fs::remove_all(root, ec);
   }
 }
 

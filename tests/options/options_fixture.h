@@ -1,5 +1,6 @@
 // Shared setting for the options page tests: a host link that records every service
-// call, data files in a fresh temporary folder, and page events built like the host's.
+// call, data files in a fresh temporary folder (tests/common/files.h), and page events
+// built like the host's.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,9 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "script/loader.h"
 #include "script/spam.h"
 #include "script/variables.h"
+#include "tests/common/files.h"
 
 namespace kwtest {
 
@@ -53,17 +53,6 @@ inline std::vector<HostCall> CallsOf(const std::string& service) {
   for (const HostCall& c : HostCalls())
     if (c.Service == service) found.push_back(c);
   return found;
-}
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::unique_ptr<kw::IOptionsView> MakeHeadlessView() {
@@ -99,11 +88,6 @@ class OptionsTest : public ::testing::Test {
   static constexpr std::intptr_t kLargeIcon = 0x4321;
 
   void SetUp() override {
-    static int serial = 0;
-    folder_ = std::filesystem::temp_directory_path() /
-              ("kw-options-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + std::to_string(++serial) + "-" + UniqueSuffix());
-    std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_ / "Kwartlin");
     kw::FreeOptionsForm();
     kw::ScriptPath = (folder_ / "Kwartlin" / "Kwartlin.dat").string();
@@ -125,13 +109,6 @@ class OptionsTest : public ::testing::Test {
     kw::ScriptLines.clear();
     kw::SpamList.clear();
     kw::ClearVariables();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
-  static std::string UniqueSuffix() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return info ? std::string(info->test_suite_name()) + "-" + info->name() : "x";
   }
 
   static kw::OptionsPageEventDef Event(std::int32_t action, kw::TRect32 area = {4, 8, 500, 400},
@@ -159,7 +136,8 @@ class OptionsTest : public ::testing::Test {
   std::filesystem::path ScriptFile() const { return kw::ScriptPath; }
   std::filesystem::path SpamFile() const { return kw::SpamListPath; }
 
-  std::filesystem::path folder_;
+  TempFolder folderOwner_{"kw-options"};
+  const std::filesystem::path folder_ = folderOwner_.Path();
 };
 
 }  // namespace kwtest

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine_fixture.h"
 #include "script/KwartlinConst.h"
 #include "script/conditions.h"
 #include "script/interpreter.h"
@@ -14,11 +15,7 @@ using namespace kw;
 
 namespace {
 
-class Conditions : public ::testing::Test {
- protected:
-  void SetUp() override { ClearVariables(); }
-  void TearDown() override { ClearVariables(); }
-};
+using Conditions = kwtest::EngineTest;
 
 struct Row {
   std::string condition;

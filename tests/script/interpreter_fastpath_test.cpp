@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_fixture.h"
 #include "script/KwartlinConst.h"
 #include "script/conditions.h"
 #include "script/interpreter.h"
@@ -22,9 +23,8 @@ using namespace kw;
 
 namespace {
 
-TScriptLines Lines(std::string_view text) { return ScriptLinesFromText(text); }
-
-void RunText(std::string_view text) { RunScript(Lines(text), entryStart); }
+using kwtest::Lines;
+using kwtest::RunText;
 
 // prefix followed by the number (appended, not prepended: g++ 12 warns wrongly on the latter).
 std::string Numbered(std::string_view prefix, int i) {
@@ -33,14 +33,7 @@ std::string Numbered(std::string_view prefix, int i) {
   return s;
 }
 
-class FastPath : public ::testing::Test {
- protected:
-  void SetUp() override { ClearVariables(); }
-  void TearDown() override {
-    ClearVariables();
-    ScriptLines.clear();
-  }
-};
+using FastPath = kwtest::EngineTest;
 
 // Texts around the edges of the inline number reading: lengths 8 to 10, signs, leading
 // zeros, blanks and hexadecimal forms that only the full rule reads.

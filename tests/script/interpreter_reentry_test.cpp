@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine_fixture.h"
 #include "fake_script_host.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
@@ -16,16 +17,10 @@ using namespace kw;
 
 namespace {
 
-TScriptLines Lines(std::string_view text) { return ScriptLinesFromText(text); }
+using kwtest::Lines;
 
-class Reentry : public ::testing::Test {
+class Reentry : public kwtest::EngineTest {
  protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    ClearVariables();
-    ScriptLines.clear();
-  }
   kwtest::FakeScriptHost host;
 };
 

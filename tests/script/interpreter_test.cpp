@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine_fixture.h"
 #include "fake_script_host.h"
 #include "recording_trace_sink.h"
 #include "script/KwartlinConst.h"
@@ -27,9 +28,8 @@ namespace {
 using Vars = std::vector<std::pair<std::string, std::string>>;
 const std::string kUnset = "<unset>";  // in expectations: the variable does not exist
 
-TScriptLines Lines(std::string_view text) { return ScriptLinesFromText(text); }
-
-void RunText(std::string_view text, int entryCode = entryStart) { RunScript(Lines(text), entryCode); }
+using kwtest::Lines;
+using kwtest::RunText;
 
 bool Exists(std::string_view name) { return VariableTable.Find(name) >= 0; }
 
@@ -38,15 +38,7 @@ const TZmienna* Entry(std::string_view upperName) {
   return i < 0 ? nullptr : &VariableTable[static_cast<std::size_t>(i)];
 }
 
-class Interpreter : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    ClearVariables();
-    ScriptLines.clear();
-  }
-};
+using Interpreter = kwtest::EngineTest;
 
 struct Case {
   std::string script;  // lines separated by "\n"

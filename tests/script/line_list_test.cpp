@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine_fixture.h"
 #include "script/KwartlinConst.h"
 #include "script/compiled.h"
 #include "script/interpreter.h"
@@ -19,13 +20,8 @@ using namespace kw;
 
 namespace {
 
-class LineList : public ::testing::Test {
+class LineList : public kwtest::EngineTest {
  protected:
-  void SetUp() override { ClearVariables(); }
-  void TearDown() override {
-    ClearVariables();
-    ScriptLines.clear();
-  }
   static std::string RunForR(const TScriptLines& lines) {
     RunScript(lines, entryStart);
     return ResolveValue("$r");

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine_fixture.h"
 #include "script/variables.h"
 #include "support/cp1250.h"
 
@@ -10,10 +11,8 @@ using namespace kw;
 
 namespace {
 
-class Variables : public ::testing::Test {
+class Variables : public kwtest::EngineTest {
  protected:
-  void SetUp() override { ClearVariables(); }
-  void TearDown() override { ClearVariables(); }
   static const TZmienna* Entry(std::string_view name) {
     for (const auto& v : VariableTable)
       if (v.Name == name) return &v;

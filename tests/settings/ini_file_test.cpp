@@ -212,14 +212,14 @@ TEST(IniText, VeryLongLinesAndUnclosedBrackets) {
 TEST(IniProfile, AFailedWriteStopsEverythingAfterIt) {
   kwtest::TempFolder folder;
   const std::string path = folder / "p.ini";
-  kwtest::WriteFile(path, "[S]\r\nk=old\r\n");
+  kwtest::WriteBytes(path, "[S]\r\nk=old\r\n");
   TIniProfile profile;
   ASSERT_TRUE(profile.Open(path, TProfileMode::Update));
   EXPECT_TRUE(profile.WriteString("S", "k", "new"));
   EXPECT_FALSE(profile.WriteString("S", "bad=key", "v"));
   EXPECT_FALSE(profile.WriteString("S", "good", "v"));  // nothing after the failure
   EXPECT_FALSE(profile.Commit());
-  EXPECT_EQ(kwtest::ReadFile(path), "[S]\r\nk=old\r\n");
+  EXPECT_EQ(kwtest::ReadBytes(path), "[S]\r\nk=old\r\n");
 }
 
 TEST(IniProfile, ReadModeNeverWrites) {
@@ -237,7 +237,7 @@ TEST(IniProfile, ReadModeNeverWrites) {
 TEST(IniProfile, CommentsAreNotListedButCanBeRead) {
   kwtest::TempFolder folder;
   const std::string path = folder / "p.ini";
-  kwtest::WriteFile(path, "[S]\r\n;c=comment\r\nk=v\r\n");
+  kwtest::WriteBytes(path, "[S]\r\n;c=comment\r\nk=v\r\n");
   TIniProfile profile;
   ASSERT_TRUE(profile.Open(path, TProfileMode::Update));
   EXPECT_EQ(profile.ReadKeys("S"), std::vector<std::string>{"k"});
@@ -248,7 +248,7 @@ TEST(IniProfile, CommentsAreNotListedButCanBeRead) {
 TEST(IniProfile, EmptyValueIsNotAbsent) {
   kwtest::TempFolder folder;
   const std::string path = folder / "p.ini";
-  kwtest::WriteFile(path, "[S]\r\ne=\r\nn=  \r\n");
+  kwtest::WriteBytes(path, "[S]\r\ne=\r\nn=  \r\n");
   TIniProfile profile;
   ASSERT_TRUE(profile.Open(path, TProfileMode::Read));
   EXPECT_EQ(profile.ReadString("S", "e", "dflt"), "");

@@ -58,7 +58,7 @@ TEST(IniTextScale, ManyKeysInsideASectionWriteInPlace) {
 TEST(IniTextScale, ManySavedVariablesRoundTrip) {
   kwtest::TempFolder folder;
   const std::string path = folder / "many.ini";
-  kwtest::WriteFile(path, "[Var_Save]\r\n$OLD=gone\r\n[Other]\r\nx=1\r\n");
+  kwtest::WriteBytes(path, "[Var_Save]\r\n$OLD=gone\r\n[Other]\r\nx=1\r\n");
   kwtest::SettingsState state;
   for (int i = 0; i < kMany; ++i) state.Variables.Append(TZmienna{Key(i), ValueOf(i), i % 7 != 3});
   {
@@ -79,7 +79,7 @@ TEST(IniTextScale, ManySavedVariablesRoundTrip) {
 
 #ifndef _WIN32
   // And the whole settings store, which uses the same profile here.
-  const std::string before = kwtest::ReadFile(path);
+  const std::string before = kwtest::ReadBytes(path);
   state.SettingsPath = path;
   ASSERT_TRUE(state.Save());
   state.Variables.Clear();
@@ -94,7 +94,7 @@ TEST(IniTextScale, ManySavedVariablesRoundTrip) {
     ASSERT_GE(at, 0) << i;
     EXPECT_EQ(state.Variables[static_cast<std::size_t>(at)].Value, ValueOf(i)) << i;
   }
-  EXPECT_TRUE(kwtest::ReadFile(path).starts_with(before));  // the same again, then the rectangle
+  EXPECT_TRUE(kwtest::ReadBytes(path).starts_with(before));  // the same again, then the rectangle
 #endif
 }
 

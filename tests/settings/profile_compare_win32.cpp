@@ -138,8 +138,8 @@ TEST(ProfileCompare, BothImplementationsWriteAndReadTheSame) {
   kwtest::TempFolder folder;
   const std::string viaWindows = folder / "windows.ini";
   const std::string viaPortable = folder / "portable.ini";
-  kwtest::WriteFile(viaWindows, kStart);
-  kwtest::WriteFile(viaPortable, kStart);
+  kwtest::WriteBytes(viaWindows, kStart);
+  kwtest::WriteBytes(viaPortable, kStart);
   Apply<TProfileFile>(viaWindows);
   Apply<TIniProfile>(viaPortable);
 
@@ -209,7 +209,7 @@ TEST(ProfileCompare, TooLongTextsAreRefusedByBoth) {
 TEST(ProfileCompare, HandMadeFilesReadTheSame) {
   kwtest::TempFolder folder;
   const std::string path = folder / "hand.ini";
-  kwtest::WriteFile(path,
+  kwtest::WriteBytes(path,
                     "junk\r\n"
                     "  [ S1 ]  \r\n"
                     "  Key  =  spaced  \r\n"
@@ -259,7 +259,7 @@ TEST(ProfileCompare, LongValuesSaveAndLoadAlikeThroughBoth) {
     SaveVariables(*profiles[i], state.Variables);
     ASSERT_TRUE(profiles[i]->Commit());
   }
-  EXPECT_TRUE(kwtest::ReadFile(paths[0]) == kwtest::ReadFile(paths[1]));
+  EXPECT_TRUE(kwtest::ReadBytes(paths[0]) == kwtest::ReadBytes(paths[1]));
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     state.SettingsPath = path;

@@ -16,7 +16,7 @@ class SettingsFailure : public ::testing::Test, protected kwtest::SettingsState 
     Variables.Append(TZmienna{"$X", "new", true});
     std::filesystem::create_directories(folder_.Path() / "Kwartlin");
     SettingsPath = folder_ / "Kwartlin/Kwartlin.ini";
-    kwtest::WriteFile(SettingsPath, kOld);
+    kwtest::WriteBytes(SettingsPath, kOld);
   }
   void TearDown() override { SetWriteFaultForTesting(-1); }
   static constexpr const char* kOld = "[Var_Save]\r\n$X=old\r\n";
@@ -26,9 +26,9 @@ class SettingsFailure : public ::testing::Test, protected kwtest::SettingsState 
 TEST_F(SettingsFailure, DiskFullHalfwayKeepsTheOldFile) {
   SetWriteFaultForTesting(5);
   EXPECT_FALSE(Save());
-  EXPECT_EQ(kwtest::ReadFile(SettingsPath), kOld);
+  EXPECT_EQ(kwtest::ReadBytes(SettingsPath), kOld);
   EXPECT_TRUE(Save());  // the fault was one shot
-  EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=new"), std::string::npos);
+  EXPECT_NE(kwtest::ReadBytes(SettingsPath).find("$X=new"), std::string::npos);
 }
 
 TEST_F(SettingsFailure, ReadOnlyFolderKeepsTheOldFile) {
@@ -37,7 +37,7 @@ TEST_F(SettingsFailure, ReadOnlyFolderKeepsTheOldFile) {
   std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   EXPECT_FALSE(Save());
   std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-  EXPECT_EQ(kwtest::ReadFile(SettingsPath), kOld);
+  EXPECT_EQ(kwtest::ReadBytes(SettingsPath), kOld);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(SettingsFailure, FileHeldOpenKeepsItsContents) {
   kwtest::SettingsState state;
   state.SettingsPath = (dir / "Kwartlin.ini").string();
   const std::string old = "[Var_Save]\r\n$X=old\r\n";
-  kwtest::WriteFile(state.SettingsPath, old);
+  kwtest::WriteBytes(state.SettingsPath, old);
   state.Variables.Append(TZmienna{"$X", "new", true});
   for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
     SCOPED_TRACE(share);
@@ -28,11 +28,11 @@ TEST(SettingsFailure, FileHeldOpenKeepsItsContents) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(state.Save());
     CloseHandle(held);
-    EXPECT_EQ(kwtest::ReadFile(state.SettingsPath), old);
+    EXPECT_EQ(kwtest::ReadBytes(state.SettingsPath), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   }
   EXPECT_TRUE(state.Save());
-  EXPECT_NE(kwtest::ReadFile(state.SettingsPath).find("$X=new"), std::string::npos);
+  EXPECT_NE(kwtest::ReadBytes(state.SettingsPath).find("$X=new"), std::string::npos);
 }
 
 }  // namespace

@@ -1,18 +1,15 @@
-// Shared by the settings tests: a fresh folder per test, whole-file helpers, and the
-// state a settings file is loaded into and saved from.
+// Shared by the settings tests: the state a settings file is loaded into and saved from
+// (a fresh folder per test and whole-file helpers come from tests/common/files.h).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
 #include "script/variables.h"
 #include "settings/settings.h"
 #include "support/rect.h"
+#include "tests/common/files.h"
 
 namespace kwtest {
 
@@ -26,41 +23,5 @@ struct SettingsState {
   void Load() { kw::LoadSettings(SettingsPath, Variables, OptionsFormRect); }
   bool Save() const { return kw::SaveSettings(SettingsPath, Variables, OptionsFormRect); }
 };
-
-// A folder of its own under the system's temporary folder, removed again at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("kw-settings-" + std::string(info ? info->name() : "x") + "-" + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;  // the folder
-};
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::string& path, const std::string& contents) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << contents;
-}
 
 }  // namespace kwtest

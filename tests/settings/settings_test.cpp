@@ -29,10 +29,10 @@ class Settings : public ::testing::Test, protected kwtest::SettingsState {
     for (const TZmienna& v : Variables) names.push_back(v.Name);
     return names;
   }
-  std::string FileText() const { return kwtest::ReadFile(SettingsPath); }
+  std::string FileText() const { return kwtest::ReadBytes(SettingsPath); }
   void WriteSettingsFile(const std::string& text) const {
     std::filesystem::create_directories(std::filesystem::path(SettingsPath).parent_path());
-    kwtest::WriteFile(SettingsPath, text);
+    kwtest::WriteBytes(SettingsPath, text);
   }
 
   kwtest::TempFolder folder_;
@@ -136,7 +136,7 @@ TEST_F(Settings, MissingFoldersAreCreated) {
   SettingsPath = (folder_.Path() / "a" / "b" / "Kwartlin" / "Kwartlin.ini").string();
   Add("$X", "1", true);
   ASSERT_TRUE(Save());
-  EXPECT_NE(kwtest::ReadFile(SettingsPath).find("$X=1"), std::string::npos);
+  EXPECT_NE(kwtest::ReadBytes(SettingsPath).find("$X=1"), std::string::npos);
 }
 
 TEST_F(Settings, UnwritablePlacesFailAndLeaveNoTraces) {
@@ -148,10 +148,10 @@ TEST_F(Settings, UnwritablePlacesFailAndLeaveNoTraces) {
   const auto folder = std::filesystem::path(SettingsPath).parent_path();
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
   // A file where its folder should be.
-  kwtest::WriteFile((folder_.Path() / "plain").string(), "x");
+  kwtest::WriteBytes((folder_.Path() / "plain").string(), "x");
   SettingsPath = (folder_.Path() / "plain" / "Kwartlin.ini").string();
   EXPECT_FALSE(Save());
-  EXPECT_EQ(kwtest::ReadFile((folder_.Path() / "plain").string()), "x");
+  EXPECT_EQ(kwtest::ReadBytes((folder_.Path() / "plain").string()), "x");
   // No path at all (settings saved before any load).
   SettingsPath.clear();
   EXPECT_FALSE(Save());

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "support/cp1250.h"
+#include "tests/common/files.h"
 #include "tools/sim/checker.h"
 #include "tools/sim/checker_names.h"
 #include "tools/sim/driver.h"
@@ -245,17 +245,10 @@ std::string SourceFile(const std::string& relative) {
   return path;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 // The short spam filter with three beginner's mistakes finds each of them, and nothing
 // else.
 TEST(Checker, ThreeMistakesOfTheSpamFilter) {
-  const std::string script = ReadFile(SourceFile("tests/sim/data/three-mistakes.dat"));
+  const std::string script = kwtest::ReadBytes(SourceFile("tests/sim/data/three-mistakes.dat"));
   ASSERT_FALSE(script.empty());
   const std::vector<Finding> found = CheckScript(script);
   ASSERT_EQ(found.size(), 3u) << Describe(found);
@@ -275,7 +268,7 @@ TEST(Checker, BundledExamplesHaveNoFindings) {
       const std::string name = file.path().filename().string();
       if (name != "Kwartlin.dat" && file.path().extension() != ".spm") continue;
       ++files;
-      EXPECT_EQ(Describe(kwsim::CheckFile(name, ReadFile(file.path()), false)), "") << file.path();
+      EXPECT_EQ(Describe(kwsim::CheckFile(name, kwtest::ReadBytes(file.path()), false)), "") << file.path();
     }
   }
   EXPECT_GE(files, 7);
@@ -350,26 +343,16 @@ TEST(Checker, FindingsComeInLineOrder) {
 
 class CheckCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("kw_sim_check_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
   std::string Write(const std::string& name, const std::string& bytes) {
-    const std::filesystem::path p = dir_ / name;
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p.string();
+    kwtest::WriteBytes(folder_ / name, bytes);
+    return folder_ / name;
   }
   int Check(const std::vector<std::string>& files, bool json, bool spam = false) {
     out_.str("");
     err_.str("");
     return kwsim::RunCheck(files, kwsim::CheckOptions{json, spam}, out_, err_);
   }
-  std::filesystem::path dir_;
+  kwtest::TempFolder folder_{"kw_sim_check"};
   std::ostringstream out_;
   std::ostringstream err_;
 };
@@ -385,7 +368,7 @@ TEST_F(CheckCommand, ExitCodesAndOutput) {
   EXPECT_NE(out_.str().find(bad + ":2: too-few-parameters: MOV needs 2 parameters"), std::string::npos)
       << out_.str();
 
-  EXPECT_EQ(Check({bad, (dir_ / "missing.dat").string()}, false), kwsim::kExitUsage);
+  EXPECT_EQ(Check({bad, folder_ / "missing.dat"}, false), kwsim::kExitUsage);
   EXPECT_NE(err_.str().find("missing.dat: cannot read the file"), std::string::npos);
 }
 

@@ -10,18 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/common/files.h"
 #include "tools/sim/driver.h"
 
 namespace kwsimtest {
 
-// The built module; under Wine a Unix path is reached through drive Z:.
-inline std::string ModulePath() {
-  std::string path = KW_MODULE_PATH;
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-#endif
-  return path;
-}
+inline std::string ModulePath() { return kwtest::BuiltModulePath(); }
 
 struct RunResult {
   int Code = -1;

@@ -1,3 +1,4 @@
+// Windows-1250 text: the _w literal's bytes, and upper and lower case of every byte.
 #include <gtest/gtest.h>
 
 #include "support/casing.h"

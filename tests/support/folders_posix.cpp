@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "support/platform.h"
+#include "tests/common/files.h"
 
 using namespace kw;
 namespace fs = std::filesystem;
@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(Folders, OnlySlashesSeparateHere) {
-  const fs::path root = fs::temp_directory_path() / ("kw_folders_" + std::to_string(std::random_device{}()));
+  const kwtest::TempFolder folder("kw_folders");
+  const fs::path& root = folder.Path();
   const std::string base = root.string();
   struct Case {
     std::string path;  // below root
@@ -31,8 +32,6 @@ TEST(Folders, OnlySlashesSeparateHere) {
   }
   EXPECT_EQ(FolderOf(base + "/C:x"), base);
   EXPECT_EQ(FolderOf("a:b\\c"), "");
-  std::error_code ec;
-  fs::remove_all(root, ec);
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 // a failed replacement leaves the old file whole and no temporary file behind.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -12,6 +10,7 @@
 
 #include "support/cp1250.h"
 #include "support/platform.h"
+#include "tests/common/files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -26,37 +25,26 @@ namespace {
 
 class PlatformFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() /
-           ("kw_platform_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-            "_" + std::to_string(stamp));
-    fs::create_directories(dir_);
-  }
   void TearDown() override {
     SetWriteFaultForTesting(-1);
-    std::error_code ec;
 #ifdef _WIN32
-    SetFileAttributesA(Path("old.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(Path("old.txt").c_str(), FILE_ATTRIBUTE_NORMAL);  // so it can go
 #endif
-    fs::remove_all(dir_, ec);
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::string Dir() const { return dir_.string(); }
-  void Put(const std::string& name, const std::string& data) const {
-    std::ofstream(dir_ / name, std::ios::binary) << data;
-  }
+  void Put(const std::string& name, const std::string& data) const { kwtest::WriteBytes(dir_ / name, data); }
   std::set<std::string> Entries() const {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.insert(e.path().filename().string());
-    return names;
+    const std::vector<std::string> names = kwtest::FolderNames(dir_);
+    return {names.begin(), names.end()};
   }
   std::string Read(const std::string& name) const {
     std::string s;
     EXPECT_TRUE(ReadWholeFile(Path(name), s)) << name;
     return s;
   }
-  fs::path dir_;
+  kwtest::TempFolder folder_{"kw_platform"};
+  const fs::path dir_ = folder_.Path();
 };
 
 std::string AllBytes() {

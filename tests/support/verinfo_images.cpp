@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <fstream>
 
 namespace kwtest {
 namespace {
@@ -172,29 +170,6 @@ std::string MakeElfImage(std::string_view block, bool elf64) {
 
 std::span<const std::byte> AsBytes(std::string_view s) {
   return {reinterpret_cast<const std::byte*>(s.data()), s.size()};
-}
-
-ScratchDir::ScratchDir() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = "kw_verinfo";
-  if (info) name += std::string("_") + info->test_suite_name() + "_" + info->name();
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') c = '_';
-  path_ = std::filesystem::temp_directory_path() / name;
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::string ScratchDir::Write(const std::string& name, std::string_view bytes) const {
-  const auto file = path_ / name;
-  std::ofstream out(file, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return file.string();
 }
 
 }  // namespace kwtest

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/common/files.h"
+
 namespace kwtest {
 
 enum class Container { Pe32, Pe32Plus, Elf32, Elf64 };
@@ -30,20 +32,15 @@ std::string MakeElfImage(std::string_view block, bool elf64);
 
 std::span<const std::byte> AsBytes(std::string_view s);
 
-// A folder of its own for the running test, removed with everything in it at the end.
-class ScratchDir {
+// A folder of its own for the running test (TempFolder) that module files go to.
+class ScratchDir : public TempFolder {
  public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
+  ScratchDir() : TempFolder("kw_verinfo") {}
   // Writes bytes to name in the folder; returns the file's full path.
-  std::string Write(const std::string& name, std::string_view bytes) const;
-
- private:
-  std::filesystem::path path_;  // the folder
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    WriteBytes(Path() / name, bytes);
+    return *this / name;
+  }
 };
 
 }  // namespace kwtest
