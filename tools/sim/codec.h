@@ -16,6 +16,9 @@ bool Utf8ToCp1250(std::string_view utf8, std::string& out, std::string& error);
 // Windows-1250 to UTF-8. The five bytes the code page leaves unused become U+FFFD.
 std::string Cp1250ToUtf8(std::string_view text);
 
+// Appends the UTF-8 bytes of one code point (up to U+10FFFF).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // True when every byte is below 0x80.
 bool IsAscii(std::string_view text);
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/sim/codec.h"
 #include "tools/sim/environment.h"
 #include "tools/sim/plugins_folder.h"
 
@@ -16,24 +17,6 @@ namespace {
 
 constexpr const char* kFileVariable = "KWARTLIN_TRACE";
 constexpr const char* kLevelVariable = "KWARTLIN_TRACE_LEVEL";
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 class Parser {
  public:
