@@ -110,11 +110,30 @@ class Terminal:
                 break
         check(self.seen.count(text) >= count, what or "terminal shows %r" % text, self.seen)
 
-    def leave(self, what):
-        end = time.time() + 20
-        while time.time() < end and self.read(0.1):
-            pass
-        _, status = os.waitpid(self.pid, 0)
+    def settle(self):
+        # The prompt is out before the line editor takes the terminal, which drops what
+        # was typed in between: a user would not type that fast.
+        self.expect(b"kwartlin> ")
+        time.sleep(0.5)
+
+    def leave(self, what, again=None):
+        # Waits for the shell to end; `again` is pressed once more each second, as a user
+        # would whose key came before the line editor was listening. Never waits forever.
+        end = time.time() + 30
+        next_press = time.time() + 1
+        status = None
+        while time.time() < end:
+            self.read(0.1)
+            pid, st = os.waitpid(self.pid, os.WNOHANG)
+            if pid == self.pid:
+                status = st
+                break
+            if again is not None and time.time() >= next_press:
+                self.send(again)
+                next_press = time.time() + 1
+        if status is None:
+            os.kill(self.pid, signal.SIGKILL)
+            _, status = os.waitpid(self.pid, 0)
         check(os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, what + ": exit 0", self.seen)
         check(b"> unload" in self.seen, what + ": the plugin is unloaded", self.seen)
         check_folder_gone(self.tmp, what)
@@ -122,7 +141,7 @@ class Terminal:
 
 def terminal_session():
     t = Terminal()
-    t.expect(b"kwartlin> ")
+    t.settle()
     t.send(b"rec\tGG 1 ping\r")
     t.expect(b'> recv GG 1: "ping"', what="Tab completes a command")
     t.send(b"status tlen a\t\r")
@@ -141,9 +160,9 @@ def terminal_session():
     t.leave("terminal, Ctrl-C twice")
 
     t = Terminal()
-    t.expect(b"kwartlin> ")
+    t.settle()
     t.send(b"\x04")
-    t.leave("terminal, Ctrl-D")
+    t.leave("terminal, Ctrl-D", again=b"\x04")
 
 
 help_answers()
