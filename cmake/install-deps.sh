@@ -16,6 +16,10 @@ missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
+# npm installs the playground's editor packages (web/package-lock.json) in the web
+# build. Debian ships it apart from nodejs; a nodejs package that brings its own npm
+# needs none.
+command -v npm >/dev/null 2>&1 || missing="$missing npm"
 locale_ok=1
 locale -a 2>/dev/null | grep -qi '^pl_PL.utf8$' || locale_ok=0
 

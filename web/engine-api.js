@@ -32,6 +32,20 @@ function makeEngineApi(M) {
     for (const [name, bytes] of Object.entries(files)) M.FS.writeFile(folder + '/' + name, bytes);
   }
 
+  // The bytes of the files in a folder of the engine's file system, by name; a missing
+  // file is left out.
+  function readFolder(folder, names) {
+    const files = {};
+    for (const name of names) {
+      try {
+        files[name] = M.FS.readFile(folder + '/' + name);
+      } catch (e) {
+        // no such file
+      }
+    }
+    return files;
+  }
+
   return {
     info: () => call('kwp_info', []),
     start: (pluginsFrom = '', baseDir = '') => call('kwp_start', [pluginsFrom, baseDir]),
@@ -40,10 +54,12 @@ function makeEngineApi(M) {
     check: (text, spam) => call('kwp_check', [text], [spam ? 1 : 0]),
     help: (line) => call('kwp_help', [line]),
     menu: () => call('kwp_menu', []),
+    language: () => call('kwp_language', []),
     run: (transcript, pluginsFrom = '', baseDir = '', expected = '') =>
       call('kwp_run', [transcript, pluginsFrom, baseDir, expected]),
     files: () => call('kwp_files', []),
     writeFolder,
+    readFolder,
   };
 }
 

@@ -1,6 +1,6 @@
 // The engine's thread: the page's UI never waits on a run. Requests come as
 // { id, op, args } and are answered as { id, result } or { id, error, crashed }; the
-// first message out is { ready, info, menu } (or { failed }). A crashed engine (the
+// first message out is { ready, info, menu, language } (or { failed }). A crashed engine (the
 // WebAssembly program aborted, for example out of memory) answers every later request
 // with crashed set, and the page replaces the whole worker.
 'use strict';
@@ -20,6 +20,7 @@ const ops = {
   files: () => api.files(),
   check: ({ text, spam }) => api.check(text, spam),
   help: ({ line }) => api.help(line),
+  readFolder: ({ folder, names }) => api.readFolder(folder, names),
   // A transcript in a session of its own, compared with the expected output.
   run({ transcript, folder, files, expected }) {
     if (folder && files) api.writeFolder(folder, files);
@@ -38,7 +39,7 @@ const engine = KwartlinEngine({
 engine.then(
   (M) => {
     api = makeEngineApi(M);
-    postMessage({ ready: true, info: api.info(), menu: api.menu() });
+    postMessage({ ready: true, info: api.info(), menu: api.menu(), language: api.language() });
   },
   (error) => postMessage({ failed: String(error) }),
 );

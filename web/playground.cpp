@@ -290,12 +290,14 @@ class Playground {
     return Envelope(code, errors);
   }
 
-  // The script and the spam list as the data folder holds them now, as editor texts:
-  // Windows-1250 read as UTF-8, CR LF as LF, no line break after the last line (a
-  // "file ... <<END" block writes the text back as the same bytes). null: no file.
+  // The data files as the data folder holds them now, as editor texts: Windows-1250
+  // read as UTF-8, CR LF as LF, no line break after the last line (a "file ... <<END"
+  // block writes the text back as the same bytes). null: no file. "folder" is where
+  // the plugin reads them, for the page's download of their bytes.
   std::string Files() const {
     std::string json = "{\"ok\":true";
-    for (const kwsim::DataFile file : {kwsim::DataFile::Script, kwsim::DataFile::Spam}) {
+    if (session_) json += ",\"folder\":" + JsonString(session_->FolderPath() + "/Kwartlin");
+    for (const kwsim::DataFile file : {kwsim::DataFile::Script, kwsim::DataFile::Spam, kwsim::DataFile::Settings}) {
       json += ",\"" + std::string(kwsim::DataFileName(file)) + "\":";
       std::optional<std::string> bytes;
       if (session_)
@@ -466,6 +468,27 @@ std::string RunJson(std::string_view transcript, const std::string& pluginsFrom,
   return json + ",\"text\":" + JsonString(out.str()) + ",\"errors\":[" + JsonString(err.str()) + "]}";
 }
 
+// The language's vocabulary from the engine's own tables, for the editor's highlighting,
+// completion and hover: commands (as people write them, with their two help lines),
+// constants, special labels and program variables. Texts UTF-8.
+std::string LanguageJson() {
+  std::string commands, constants, labels, variables;
+  const auto add = [](std::string& list, const std::string& item) { list += (list.empty() ? "" : ",") + item; };
+  for (int i = 0; i < kw::kCommandCount; ++i)
+    add(commands, "{\"word\":" + JsonString(kwsim::Cp1250ToUtf8(kw::kCommandList[i].Word)) +
+                      ",\"syntax\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Syntax)) +
+                      ",\"description\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Description)) + "}");
+  for (const kw::TStala& c : kw::ConstantTable)
+    add(constants, "{\"name\":" + JsonString(kwsim::Cp1250ToUtf8(c.Name)) +
+                       ",\"value\":" + JsonString(kwsim::Cp1250ToUtf8(c.Value)) + "}");
+  for (const kw::TEtykietaSpec& l : kw::SpecialLabelTable)
+    add(labels, "{\"name\":" + JsonString(kwsim::Cp1250ToUtf8(l.Name)) +
+                    ",\"params\":" + JsonString(kwsim::Cp1250ToUtf8(l.Params)) + "}");
+  for (const std::string_view v : kw::ProgramVariableNames) add(variables, JsonString(kwsim::Cp1250ToUtf8(v)));
+  return "{\"ok\":true,\"commands\":[" + commands + "],\"constants\":[" + constants + "],\"labels\":[" + labels +
+         "],\"variables\":[" + variables + "]}";
+}
+
 std::string InfoJson() {
   return "{\"ok\":true,\"name\":\"Kwartlin\",\"version\":\"" KW_VERSION_TEXT "\",\"commands\":" +
          std::to_string(kw::kCommandCount) + ",\"pointerBytes\":" + std::to_string(sizeof(void*)) + "}";
@@ -515,6 +538,8 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line, int length) {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_menu() { return Guarded([] { return MenuJson(); }); }
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_language() { return Guarded([] { return LanguageJson(); }); }
 
 // A whole transcript in a session of its own; with expected (a file path), compared.
 EMSCRIPTEN_KEEPALIVE const char* kwp_run(const char* transcript, int transcriptLength, const char* pluginsFrom,

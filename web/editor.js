@@ -1,0 +1,302 @@
+// The playground's code editor: CodeMirror 6 set up for the script language and for
+// the spam list. The web build bundles this file with its packages into one script,
+// editor-bundle.js, which defines window.KwEditor. The language's words come from the
+// engine's own tables (setLanguage), so nothing of the vocabulary is written here.
+import { Compartment, EditorState, Prec } from '@codemirror/state';
+import {
+  EditorView, drawSelection, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap, lineNumbers,
+} from '@codemirror/view';
+import { HighlightStyle, StreamLanguage, syntaxHighlighting } from '@codemirror/language';
+import { defaultKeymap, history, historyKeymap, insertTab } from '@codemirror/commands';
+import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
+import { lintGutter, setDiagnostics } from '@codemirror/lint';
+import { tags } from '@lezer/highlight';
+
+// Names in upper case, as the plugin matches them (case ignored).
+const upper = (text) => text.toLocaleUpperCase('pl');
+const NAME = /^[\p{L}\p{N}_]*/u;
+
+function vocabulary(language) {
+  const lang = language || { commands: [], constants: [], labels: [], variables: [] };
+  return {
+    lang,
+    commands: new Map(lang.commands.map((c) => [upper(c.word), c])),
+    constants: new Map(lang.constants.map((c) => [upper(c.name), c])),
+    labels: new Map(lang.labels.map((l) => [upper(l.name), l])),
+    variables: new Set(lang.variables.map((v) => upper(v.replace(/^\$/, '')))),
+  };
+}
+
+// A script line: a label line (":name", a comment may follow), or a command word and
+// its parameters; "//" outside single quotes starts a comment; a single quote opens a
+// text that the next single quote (or the line's end) closes.
+function scriptParser(words) {
+  return {
+    name: 'kwartlin',
+    startState: () => ({ first: true }),
+    token(stream, state) {
+      if (stream.sol()) state.first = true;
+      if (stream.eatSpace()) return null;
+      if (stream.match('//')) {
+        stream.skipToEnd();
+        return 'comment';
+      }
+      if (state.first) {
+        state.first = false;
+        if (stream.peek() === ':') {
+          const label = stream.match(/^:(?:(?!\/\/).)*/)[0];
+          return words.labels.has(upper(label.slice(1).trim())) ? 'specialLabel' : 'labelName';
+        }
+        const word = stream.match(/^[^\s]+/)[0];
+        return words.commands.has(upper(word)) ? 'keyword' : 'invalid';
+      }
+      if (stream.eat("'")) {
+        if (!stream.skipTo("'")) stream.skipToEnd();
+        else stream.next();
+        return 'string';
+      }
+      if (stream.eat('$')) {
+        return words.variables.has(upper(stream.match(NAME)[0])) ? 'programVariable' : 'variableName';
+      }
+      if (stream.eat('#')) {
+        return words.constants.has(upper(stream.match(NAME)[0])) ? 'constant' : null;
+      }
+      if (stream.match(/^-?\d+(?![\p{L}_])/u) || stream.match(/^[bB][01]+(?![\p{L}\p{N}_])/u)) return 'number';
+      if (stream.match(/^(<>|<=|>=|=|<|>)/)) return 'operator';
+      if (stream.eat(',')) return 'separator';
+      stream.match(/^[^\s,'$#/<>=]+/) || stream.next();
+      return null;
+    },
+    tokenTable: {
+      specialLabel: tags.special(tags.labelName),
+      programVariable: tags.special(tags.variableName),
+      constant: tags.constant(tags.name),
+    },
+  };
+}
+
+// A spam list line: a comment (";" first), or words whose alternatives "|" separates.
+const spamParser = {
+  name: 'kwartlin-spam',
+  token(stream) {
+    if (stream.sol() && stream.match(/^\s*;.*/)) return 'comment';
+    if (stream.eatSpace()) return null;
+    if (stream.eat('|')) return 'separator';
+    stream.match(/^[^\s|]+/) || stream.next();
+    return 'string';
+  },
+};
+
+const highlight = HighlightStyle.define([
+  { tag: tags.keyword, color: '#1f4e9c', fontWeight: 'bold' },
+  { tag: tags.labelName, color: '#6941c6', fontWeight: 'bold' },
+  { tag: tags.special(tags.labelName), color: '#9e165f', fontWeight: 'bold' },
+  { tag: tags.variableName, color: '#0e7090' },
+  { tag: tags.special(tags.variableName), color: '#0e7090', fontWeight: 'bold' },
+  { tag: tags.constant(tags.name), color: '#b54708' },
+  { tag: tags.string, color: '#067647' },
+  { tag: tags.number, color: '#c11574' },
+  { tag: tags.comment, color: '#667085', fontStyle: 'italic' },
+  { tag: tags.operator, color: '#1d2330', fontWeight: 'bold' },
+  { tag: tags.invalid, color: '#b42318', textDecoration: 'underline dotted' },
+]);
+
+// A checker finding as the editor's diagnostic. Columns count characters from 1 and the
+// end column is exclusive; a finding without a column covers its whole line. The old
+// form ({line, kind, message, suggestion}) is read as well.
+const SEVERITY = { error: 'error', warning: 'warning', note: 'info', info: 'info' };
+
+function range(doc, line, column, endColumn) {
+  const l = doc.line(Math.min(Math.max(1, line | 0), doc.lines));
+  if (!(column >= 1)) return { from: l.from, to: l.to };
+  const from = l.from + Math.min(column - 1, l.length);
+  const to = endColumn > column ? l.from + Math.min(endColumn - 1, l.length) : from;
+  return { from, to: Math.max(from, to) };
+}
+
+function diagnostic(doc, f, fixTitle) {
+  const code = f.code || f.kind || '';
+  const { from, to } = range(doc, f.line, f.column, f.endColumn);
+  const text = (code ? code + (f.name ? ' ' + f.name : '') + ': ' : '') + f.message +
+    (!f.fix && f.suggestion ? ' (' + f.suggestion + '?)' : '');
+  const d = { from, to, severity: SEVERITY[f.severity] || (f.kind === 'character' ? 'error' : 'warning'), message: text, source: code };
+  if (f.fix && typeof f.fix.text === 'string') {
+    const fix = f.fix;
+    d.actions = [{
+      name: fix.title || fixTitle,
+      apply(view) {
+        const at = range(view.state.doc, fix.line || f.line, fix.column, fix.endColumn);
+        view.dispatch({ changes: { from: at.from, to: at.to, insert: fix.text } });
+      },
+    }];
+  }
+  return d;
+}
+
+// Hover help: a command word gives its two help lines (those the options page shows
+// under its editor), a constant its value, a special label its variables.
+function hoverHelp(getWords) {
+  return hoverTooltip((view, pos) => {
+    const line = view.state.doc.lineAt(pos);
+    const at = pos - line.from;
+    const text = line.text;
+    let start = at;
+    let end = at;
+    while (start > 0 && /[^\s,']/.test(text[start - 1])) start--;
+    while (end < text.length && /[^\s,']/.test(text[end])) end++;
+    if (start === end) return null;
+    const word = text.slice(start, end);
+    const words = getWords();
+    let title = null;
+    let body = '';
+    if (text.slice(0, start).trim() === '' && words.commands.has(upper(word))) {
+      const c = words.commands.get(upper(word));
+      title = c.syntax;
+      body = c.description;
+    } else if (word.startsWith('#') && words.constants.has(upper(word.slice(1)))) {
+      const c = words.constants.get(upper(word.slice(1)));
+      title = '#' + c.name + ' = ' + c.value;
+    } else if (word.startsWith(':') && words.labels.has(upper(word.slice(1)))) {
+      const l = words.labels.get(upper(word.slice(1)));
+      title = ':' + l.name;
+      body = l.params;
+    }
+    if (title === null) return null;
+    return {
+      pos: line.from + start,
+      end: line.from + end,
+      above: true,
+      create() {
+        const dom = document.createElement('div');
+        dom.className = 'kw-hover';
+        const head = document.createElement('div');
+        head.className = 'kw-hover-syntax';
+        head.textContent = title;
+        dom.appendChild(head);
+        if (body) {
+          const rest = document.createElement('div');
+          rest.className = 'kw-hover-description';
+          rest.textContent = body;
+          dom.appendChild(rest);
+        }
+        return { dom };
+      },
+    };
+  });
+}
+
+// Completion: the command word first on a line; after ":" the labels; after "$" the
+// variables the script uses and the program variables; after "#" the constants; the
+// labels of the script after GOTO and CALL.
+function completions(getWords) {
+  return (context) => {
+    const line = context.state.doc.lineAt(context.pos);
+    const before = line.text.slice(0, context.pos - line.from);
+    const words = getWords();
+    const doc = context.state.doc.toString();
+    const labels = () => [...new Set([...doc.matchAll(/^[ \t]*:([^\s/]+)/gmu)].map((m) => m[1]))];
+    let m;
+    if ((m = /^\s*([\p{L}]*)$/u.exec(before))) {
+      return {
+        from: context.pos - m[1].length,
+        options: words.lang.commands.map((c) => ({ label: c.word, type: 'keyword', detail: c.syntax, info: c.description, apply: c.word + ' ' })),
+        validFor: /^[\p{L}]*$/u,
+      };
+    }
+    if ((m = /^\s*:([^\s]*)$/u.exec(before))) {
+      const names = new Set([...words.lang.labels.map((l) => l.name), ...labels()]);
+      return { from: context.pos - m[1].length, options: [...names].map((n) => ({ label: n, type: 'namespace' })) };
+    }
+    if ((m = /\$([\p{L}\p{N}_]*)$/u.exec(before))) {
+      const seen = new Set(words.lang.variables.map((v) => v.replace(/^\$/, '')));
+      for (const v of doc.matchAll(/\$([\p{L}\p{N}_]+)/gu)) if (v.index !== context.pos - m[0].length) seen.add(v[1]);
+      return { from: context.pos - m[1].length, options: [...seen].map((n) => ({ label: n, type: 'variable' })), validFor: NAME };
+    }
+    if ((m = /#([\p{L}\p{N}_]*)$/u.exec(before))) {
+      return {
+        from: context.pos - m[1].length,
+        options: words.lang.constants.map((c) => ({ label: c.name, type: 'constant', detail: '= ' + c.value })),
+        validFor: NAME,
+      };
+    }
+    if ((m = /^\s*(goto|call)\s+([^\s,]*)$/iu.exec(before))) {
+      return { from: context.pos - m[2].length, options: labels().map((n) => ({ label: n, type: 'namespace' })) };
+    }
+    return null;
+  };
+}
+
+function create(parent, options) {
+  let words = vocabulary(null);
+  const language = new Compartment();
+  const languageFor = () => StreamLanguage.define(options.spam ? spamParser : scriptParser(words));
+  const keys = Prec.highest(keymap.of([
+    { key: 'Mod-Enter', run: () => { options.onRun && options.onRun(); return true; }, preventDefault: true },
+    { key: 'Mod-s', run: () => { options.onSave && options.onSave(); return true; }, preventDefault: true },
+    { key: 'Tab', run: insertTab },
+  ]));
+  const extensions = () => [
+    keys,
+    lineNumbers(),
+    highlightActiveLineGutter(),
+    highlightActiveLine(),
+    drawSelection(),
+    history(),
+    lintGutter(),
+    language.of(languageFor()),
+    syntaxHighlighting(highlight),
+    EditorState.tabSize.of(8),
+    keymap.of([...completionKeymap, ...defaultKeymap, ...historyKeymap]),
+    EditorView.contentAttributes.of({ 'aria-label': options.label || '', spellcheck: 'false' }),
+    EditorView.updateListener.of((update) => {
+      if (update.docChanged && options.onChange) options.onChange();
+      if ((update.docChanged || update.selectionSet) && options.onCaret) options.onCaret();
+    }),
+    options.spam ? [] : [hoverHelp(() => words), autocompletion({ override: [completions(() => words)] })],
+  ];
+  const fresh = (doc) => EditorState.create({ doc, extensions: extensions() });
+  const view = new EditorView({ parent, state: fresh('') });
+
+  return {
+    view,
+    get text() {
+      return view.state.doc.toString();
+    },
+    // A whole new text, as a file loaded: the caret at the top, nothing to undo into.
+    set text(value) {
+      view.setState(fresh(value));
+      if (options.onChange) options.onChange();
+    },
+    setLanguage(lang) {
+      words = vocabulary(lang);
+      view.dispatch({ effects: language.reconfigure(languageFor()) });
+    },
+    // The checker's findings for checkedText; dropped when the text changed since.
+    setFindings(findings, checkedText, fixTitle) {
+      if (checkedText !== undefined && checkedText !== view.state.doc.toString()) return false;
+      const doc = view.state.doc;
+      view.dispatch(setDiagnostics(view.state, findings.map((f) => diagnostic(doc, f, fixTitle))));
+      return true;
+    },
+    insert(text) {
+      view.dispatch(view.state.replaceSelection(text));
+      view.focus();
+    },
+    caretLine() {
+      return view.state.doc.lineAt(view.state.selection.main.head).text;
+    },
+    caretLineNumber() {
+      return view.state.doc.lineAt(view.state.selection.main.head).number;
+    },
+    goToLine(number) {
+      const line = view.state.doc.line(Math.min(Math.max(1, number), view.state.doc.lines));
+      view.dispatch({ selection: { anchor: line.from }, effects: EditorView.scrollIntoView(line.from, { y: 'center' }) });
+      view.focus();
+    },
+    focus() {
+      view.focus();
+    },
+  };
+}
+
+window.KwEditor = { create };
