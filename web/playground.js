@@ -37,6 +37,7 @@ const engine = {
         if (m.ready) {
           this.info = m.info;
           this.menu = m.menu;
+          this.language = m.language;
           resolve();
         } else if (m.failed) {
           reject(new Error(m.failed));
@@ -54,7 +55,7 @@ const engine = {
     this.pending.delete(m.id);
     this.busy();
     if (m.error !== undefined) {
-      if (m.crashed) recoverEngine('the engine stopped: ' + m.error);
+      if (m.crashed) recoverEngine(t('engineStopped') + m.error);
       request.reject(new Error(m.error));
       return;
     }
@@ -80,13 +81,13 @@ const engine = {
       setTimeout(() => {
         if (this.busySince !== null && performance.now() - this.busySince >= STOP_AFTER_MS - 5) {
           $('stop').hidden = false;
-          setState('running…');
+          setState(t('running'));
         }
       }, STOP_AFTER_MS);
     } else if (!running) {
       this.busySince = null;
       $('stop').hidden = true;
-      setState('ready');
+      if (document.body.dataset.ready) setState(t('ready'));
     }
   },
 
@@ -109,59 +110,75 @@ let recovering = null;
 function recoverEngine(reason) {
   if (recovering) return recovering;
   engine.terminate();
-  appendLog('\n[page] ' + reason + '\n[page] a fresh engine starts the messenger with the saved files\n', 'note');
+  appendLog('\n[page] ' + reason + '\n[page] ' + t('freshEngine') + '\n', 'note');
   recovering = engine.launch().then(async () => {
     resetMessengerState();
+    messenger.contacts.clear();
     render(await engine.request('start', {}));
     const saved = { script: editors.script.applied, spam: editors.spam.applied };
     const save = saveCommands(saved, { script: '', spam: '' });
     if (save.commands) render(await engine.request('feed', { commands: save.commands }));
+    await beginSession();
+  }).catch((e) => {
+    appendLog('[page] ' + e.message + '\n', 'error');
   }).finally(() => {
     recovering = null;
+    engine.busy();
   });
   return recovering;
 }
 
 // ---- Editors -------------------------------------------------------------------------
 
+// One editor (CodeMirror, web/editor.js) with what the page keeps beside it: the text
+// the running plugin's file was written from, the text the page itself last put in
+// (a link's or an example's: replacing that asks nothing), and the checker's findings.
 class Editor {
-  constructor(root, spam) {
-    this.root = root;
+  constructor(root, spam, label) {
     this.spam = spam;
-    this.area = root.querySelector('textarea');
-    this.gutter = root.querySelector('.gutter');
-    this.applied = '';        // the text the running plugin's file was written from
-    this.findings = new Map(); // line -> [finding]
-    this.lineCount = 1;
-    this.checkTicket = 0;
-    this.area.addEventListener('scroll', () => this.drawGutter());
-    this.area.addEventListener('input', () => this.changed());
-    window.addEventListener('resize', () => this.drawGutter());
+    this.applied = '';
+    this.loaded = '';
+    this.allFindings = [];
+    this.code = KwEditor.create(root, {
+      spam,
+      label,
+      onChange: () => this.changed(),
+      onCaret: () => {
+        if (!spam) updateHelp();
+      },
+      onRun: () => $('receive').click(),
+      onSave: () => $('apply').click(),
+    });
   }
 
   get text() {
-    return this.area.value;
+    return this.code.text;
   }
 
   set text(value) {
-    this.area.value = value;
-    this.changed();
+    this.code.text = value;
+  }
+
+  // A text the page puts in itself (from a link, an example or the running files).
+  load(value) {
+    this.loaded = value;
+    this.text = value;
+  }
+
+  // Edits that neither the plugin runs nor the page put in.
+  get unsaved() {
+    const text = this.text;
+    return text !== this.applied && text !== this.loaded;
   }
 
   changed() {
-    let lines = 1;
-    const text = this.area.value;
-    for (let i = text.indexOf('\n'); i >= 0; i = text.indexOf('\n', i + 1)) lines++;
-    this.lineCount = lines;
-    this.drawGutter();
     updateDirty();
     clearTimeout(this.checkTimer);
     this.checkTimer = setTimeout(() => this.check(), 250);
   }
 
-  // The checker's findings, marked on their lines. One check at a time: text typed
-  // meanwhile is checked once the running check answers, so a huge text never piles
-  // checks up in the engine.
+  // The checker's findings as squiggles. One check at a time: text typed meanwhile is
+  // checked once the running check answers, so a huge text never piles checks up.
   async check() {
     if (this.checking) {
       this.checkAgain = true;
@@ -169,74 +186,32 @@ class Editor {
     }
     this.checking = true;
     this.checkAgain = false;
-    const ticket = ++this.checkTicket;
+    const text = this.text;
     let result;
     try {
-      result = await engine.request('check', { text: this.area.value, spam: this.spam });
+      result = await engine.request('check', { text, spam: this.spam });
     } catch (e) {
       return;
     } finally {
       this.checking = false;
       if (this.checkAgain) setTimeout(() => this.check(), 0);
     }
-    if (ticket !== this.checkTicket || this.checkAgain) return;
-    this.findings = new Map();
-    for (const f of result.findings) {
-      if (!this.findings.has(f.line)) this.findings.set(f.line, []);
-      this.findings.get(f.line).push(f);
-    }
+    if (!result || !Array.isArray(result.findings)) return;
+    if (!this.code.setFindings(result.findings, text, t('fix'))) return;
     this.allFindings = result.findings;
-    this.drawGutter();
     if (activeEditor() === this) showFindings();
   }
 
-  // Line numbers of the lines in view only: a 100,000-line paste costs nothing here.
-  drawGutter() {
-    const style = getComputedStyle(this.area);
-    const lineHeight = parseFloat(style.lineHeight) || 18;
-    const padding = parseFloat(style.paddingTop) || 0;
-    const first = Math.max(0, Math.floor((this.area.scrollTop - padding) / lineHeight));
-    const shown = Math.ceil(this.area.clientHeight / lineHeight) + 2;
-    const parts = [];
-    for (let line = first + 1; line <= Math.min(this.lineCount, first + shown); line++) {
-      const found = this.findings.get(line);
-      const top = padding + (line - 1) * lineHeight - this.area.scrollTop;
-      const title = found ? ' title="' + escapeHtml(found.map((f) => f.kind + ': ' + f.message).join('\n')) + '"' : '';
-      parts.push('<div class="' + (found ? 'marked' : '') + '" data-line="' + line + '" style="top:' + top + 'px"' +
-        title + '>' + line + '</div>');
-    }
-    this.gutter.innerHTML = parts.join('');
-  }
-
-  // The text of the line the caret is on (from the line's own bounds, not a split).
   caretLine() {
-    const text = this.area.value;
-    const caret = this.area.selectionStart;
-    const start = text.lastIndexOf('\n', caret - 1) + 1;
-    let end = text.indexOf('\n', caret);
-    if (end < 0) end = text.length;
-    return text.slice(start, end);
+    return this.code.caretLine();
   }
 
   goToLine(line) {
-    const text = this.area.value;
-    let at = 0;
-    for (let l = 1; l < line && at >= 0; l++) at = text.indexOf('\n', at) + 1;
-    this.area.focus();
-    this.area.setSelectionRange(at, at);
-    const lineHeight = parseFloat(getComputedStyle(this.area).lineHeight) || 18;
-    this.area.scrollTop = Math.max(0, (line - 3) * lineHeight);
-    updateHelp();
+    this.code.goToLine(line);
   }
 
-  // Inserts text at the caret, as the options page's menu does (within the caret's line).
   insert(text) {
-    const a = this.area;
-    const at = a.selectionStart;
-    a.setRangeText(text, at, a.selectionEnd, 'end');
-    a.focus();
-    this.changed();
-    updateHelp();
+    this.code.insert(text);
   }
 }
 
@@ -249,7 +224,7 @@ function showEditor(name) {
   for (const button of document.querySelectorAll('.tabs [data-editor]'))
     button.classList.toggle('active', button.dataset.editor === name);
   for (const n of ['script', 'spam']) $('editor-' + n).hidden = n !== name;
-  editors[name].drawGutter();
+  editors[name].code.view.requestMeasure();
   showFindings();
   updateHelp();
 }
@@ -258,13 +233,16 @@ function showFindings() {
   const list = $('findings');
   const found = activeEditor().allFindings || [];
   list.innerHTML = '';
-  $('findings-count').textContent = found.length ? '(' + found.length + ')' : '(nothing found)';
+  $('findings-count').textContent = found.length ? '(' + found.length + ')' : t('nothingFound');
   for (const f of found.slice(0, 500)) {
+    const code = f.code || f.kind || '';
     const item = document.createElement('li');
     item.dataset.line = f.line;
-    item.dataset.kind = f.kind;
-    item.innerHTML = '<a href="#" class="line">line ' + f.line + '</a> <span class="kind">' + escapeHtml(f.kind) +
-      '</span> ' + escapeHtml(f.message) + (f.suggestion ? ' <em>(' + escapeHtml(f.suggestion) + '?)</em>' : '');
+    item.dataset.kind = code;
+    item.className = 'severity-' + (f.severity || (f.kind === 'character' ? 'error' : 'warning'));
+    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + Number(f.line) + '</a> <span class="kind">' +
+      escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message) +
+      (!f.fix && f.suggestion ? ' <em>(' + escapeHtml(f.suggestion) + '?)</em>' : '');
     item.querySelector('a').addEventListener('click', (event) => {
       event.preventDefault();
       activeEditor().goToLine(f.line);
@@ -277,9 +255,9 @@ function showFindings() {
 let helpTicket = 0;
 async function updateHelp() {
   const ticket = ++helpTicket;
-  const line = activeName === 'script' ? editors.script.caretLine() : '';
+  const line = activeName === 'script' && editors.script ? editors.script.caretLine() : '';
   let help = { syntax: '', description: '' };
-  if (line.trim() !== '') {
+  if (line.trim() !== '' && engine.worker) {
     try {
       help = await engine.request('help', { line: line.slice(0, 1000) });
     } catch (e) {
@@ -378,18 +356,17 @@ function editorError(error, blocks) {
   const at = Number(m[1]);
   const block = blocks.filter((b) => b.first <= at).pop();
   if (!block) return error;
-  return FILE_NAMES[block.name] + ' line ' + (at - block.first + 1) + ': ' + m[2] + ' (nothing was saved)';
+  return FILE_NAMES[block.name] + ' line ' + (at - block.first + 1) + ': ' + m[2] + ' ' + t('nothingSaved');
 }
 
 // Writes the edited files and restarts the messenger, as saving them and starting the
-// messenger again would (texts, when given, go into the editors first). False when the
-// engine refused the files (a character Windows-1250 cannot hold): nothing is written.
-async function applyEditors(texts) {
-  if (texts) for (const name of ['script', 'spam']) editors[name].text = texts[name];
+// messenger again would. False when the engine refused the files (a character
+// Windows-1250 cannot hold): nothing is written.
+async function applyEditors() {
   const now = { script: editors.script.text, spam: editors.spam.text };
   const save = saveCommands(now, { script: editors.script.applied, spam: editors.spam.applied });
   if (!save.commands) return true;
-  const result = await engine.request('feed', { commands: save.commands });
+  const result = await feed(save.commands);
   if (result.code === 2) result.errors = result.errors.map((e) => editorError(e, save.blocks));
   render(result);
   if (!result.ok) return false;
@@ -399,12 +376,42 @@ async function applyEditors(texts) {
   return true;
 }
 
+// ---- The session: what a shared link replays ------------------------------------------
+
+// Everything fed to the messenger since it started, as a transcript the simulator
+// reads: the data folder's files as it started (file blocks and a restart, so the
+// plugin loads them), then every command line played. Statuses, contacts and messages
+// are all command lines, so the transcript is the whole session.
+const session = { head: '', played: [] };
+
+async function beginSession() {
+  const files = await engine.request('files', {});
+  const blocks = [];
+  for (const name of ['script', 'spam', 'settings'])
+    if (typeof files[name] === 'string') blocks.push(fileBlock(name, files[name]));
+  session.head = blocks.length ? blocks.join('\n') + '\nrestart' : '';
+  session.played = [];
+  return files;
+}
+
+function sessionTranscript() {
+  return [session.head, ...session.played].filter((part) => part !== '').join('\n');
+}
+
+// Command lines fed to the messenger and kept in the session; lines the reader refused
+// ran nothing and are not kept.
+async function feed(commands) {
+  const result = await engine.request('feed', { commands });
+  if (result.code !== 2) session.played.push(commands);
+  return result;
+}
+
 // Plays command lines, saving edited files first.
 async function play(commands) {
   try {
     if (recovering) await recovering;
     if (!(await applyEditors())) return null;
-    const result = await engine.request('feed', { commands });
+    const result = await feed(commands);
     render(result);
     return result;
   } catch (e) {
@@ -420,7 +427,7 @@ const messenger = { statuses: {}, contacts: new Map(), menu: new Map() };
 function resetMessengerState() {
   for (const p of PROTOCOLS) messenger.statuses[p] = { status: 2, description: '' };
   messenger.menu.clear();
-  $('popup').hidden = true;
+  lastPopup = null;
   drawMessenger();
 }
 
@@ -518,22 +525,33 @@ function takeEffects(effects) {
   }
 }
 
+// The popup panel keeps the contact and the items of the last popup; its captions are
+// the messenger's menu as it is now, so a restart that gives the items new captions (or
+// removes them) shows at once.
+let lastPopup = null;
+
 function showPopup(e) {
-  $('popup').hidden = false;
-  $('popup-contact').textContent = e.contact;
+  lastPopup = { contact: e.contact, items: e.shown.filter((s) => !s.main) };
+  activity('popup', e.contact + ': ' + (lastPopup.items.map((s) => s.caption || s.id).join(', ') || t('none')));
+}
+
+function drawPopup() {
+  $('popup').hidden = !lastPopup;
+  if (!lastPopup) return;
+  $('popup-contact').textContent = lastPopup.contact;
   const box = $('popup-items');
   box.innerHTML = '';
-  const items = e.shown.filter((s) => !s.main);
-  if (!items.length) box.textContent = 'The plugin shows no items.';
+  const items = lastPopup.items.filter((s) => !s.id || messenger.menu.has(s.id));
+  if (!items.length) box.textContent = t('popupNone');
+  const contact = lastPopup.contact;
   for (const s of items) {
     const button = document.createElement('button');
     button.type = 'button';
-    button.textContent = s.caption || s.id;
+    button.textContent = messenger.menu.get(s.id) || s.caption || s.id;
     button.dataset.id = s.id;
-    button.addEventListener('click', () => play('click ' + quote(e.contact) + ' ' + quote(s.id)));
+    button.addEventListener('click', () => play('click ' + quote(contact) + ' ' + quote(s.id)));
     box.appendChild(button);
   }
-  activity('popup', e.contact + ': ' + (items.map((s) => s.caption || s.id).join(', ') || 'no items'));
 }
 
 function drawMessenger() {
@@ -542,6 +560,12 @@ function drawMessenger() {
     const row = statuses.querySelector('[data-protocol="' + p + '"]');
     const s = messenger.statuses[p] || { status: 2, description: '' };
     row.querySelector('.now').textContent = (STATUS_NAMES[s.status] || s.status) + (s.description ? ' “' + s.description + '”' : '');
+    // The controls show the messenger's state, not what was last chosen in them; a
+    // description being typed is left alone.
+    const select = row.querySelector('select');
+    if (STATUS_NAMES[s.status] && document.activeElement !== select) select.value = STATUS_NAMES[s.status];
+    const input = row.querySelector('input');
+    if (document.activeElement !== input) input.value = s.description || '';
   }
   const body = $('contacts').querySelector('tbody');
   body.innerHTML = '';
@@ -549,7 +573,8 @@ function drawMessenger() {
     const row = document.createElement('tr');
     const flags = FLAGS.filter(([, bit]) => c.flags & bit).map(([name]) => name).join(' ');
     row.innerHTML = '<td>' + [c.id, c.name, c.group, c.description, flags].map(escapeHtml).join('</td><td>') +
-      '</td><td><button type="button">Popup</button></td>';
+      '</td><td><button type="button"></button></td>';
+    row.querySelector('button').textContent = t('popup');
     row.querySelector('button').addEventListener('click', () => play('popup ' + quote(c.id)));
     body.appendChild(row);
   }
@@ -560,7 +585,8 @@ function drawMessenger() {
     item.textContent = caption + ' (' + id + ')';
     menu.appendChild(item);
   }
-  if (!messenger.menu.size) menu.innerHTML = '<li class="none">none</li>';
+  if (!messenger.menu.size) menu.innerHTML = '<li class="none">' + escapeHtml(t('none')) + '</li>';
+  drawPopup();
 }
 
 function drawVariables(variables, count) {
@@ -570,10 +596,10 @@ function drawVariables(variables, count) {
     const row = document.createElement('tr');
     const more = v.bytes > v.value.length ? ' … (' + v.bytes + ' bytes)' : '';
     row.innerHTML = '<td>' + escapeHtml(v.name) + '</td><td>' + escapeHtml(cut(v.value)) + more + '</td><td>' +
-      (v.save ? 'yes' : '') + '</td>';
+      (v.save ? escapeHtml(t('yes')) : '') + '</td>';
     body.appendChild(row);
   }
-  $('variable-count').textContent = '(' + count + (count > variables.length ? ', ' + variables.length + ' shown' : '') + ')';
+  $('variable-count').textContent = '(' + count + (count > variables.length ? ', ' + variables.length + ' ' + t('shown') : '') + ')';
 }
 
 // The engine's trace of the last run, when the engine reports one (an array of objects
@@ -600,6 +626,25 @@ function base64Bytes(text) {
   return bytes;
 }
 
+function clearOutput() {
+  $('log').innerHTML = '';
+  $('activity').innerHTML = '';
+  $('golden').textContent = '';
+  delete $('golden').dataset.matches;
+  resetMessengerState();
+  messenger.contacts.clear();
+}
+
+// The editors take the files the plugin runs now.
+async function editorsFromFiles(files) {
+  const now = files || (await engine.request('files', {}));
+  for (const n of ['script', 'spam']) {
+    editors[n].applied = typeof now[n] === 'string' ? now[n] : '';
+    editors[n].load(editors[n].applied);
+  }
+  updateDirty();
+}
+
 // A fresh messenger whose data folder holds the example's files, then its transcript
 // played; beside it, the whole transcript in a session of its own, compared with the
 // golden output as "kwartlin-sim run --expect" does.
@@ -611,11 +656,8 @@ async function loadExample(name, playTranscript = true) {
   const folder = '/examples/' + name;
   const files = {};
   for (const [file, f] of Object.entries(example.files)) files[file] = base64Bytes(f.base64);
-  $('log').innerHTML = '';
-  $('activity').innerHTML = '';
-  $('golden').textContent = '';
-  resetMessengerState();
-  messenger.contacts.clear();
+  clearOutput();
+  closeLink();
   if (recovering) await recovering;
   // The golden check first: it closes whatever messenger runs, and the page's own starts
   // after it.
@@ -626,26 +668,26 @@ async function loadExample(name, playTranscript = true) {
     });
   }
   render(await engine.request('start', { folder, files }));
-  if (playTranscript) render(await engine.request('feed', { commands: example.files['transcript.txt'].text }));
-  const now = await engine.request('files', {});
-  for (const n of ['script', 'spam']) {
-    editors[n].applied = now[n] === null ? '' : now[n];
-    editors[n].text = editors[n].applied;
-    // The example's script from its top, with the help lines of its first line.
-    editors[n].area.setSelectionRange(0, 0);
-    editors[n].area.scrollTop = 0;
-    editors[n].area.scrollLeft = 0;
-  }
-  updateDirty();
+  await beginSession();
+  if (playTranscript) render(await feed(example.files['transcript.txt'].text));
+  await editorsFromFiles();
   showEditor('script');
   if (location.hash) history.replaceState(null, '', location.pathname + location.search);
   if (!golden) return;
-  $('golden').textContent = golden.matches ? '· same as the golden transcript ✓' : '· differs from the golden transcript ✗';
+  $('golden').textContent = golden.matches ? t('goldenSame') : t('goldenDiffers');
   $('golden').className = golden.matches ? 'same' : 'differs';
   $('golden').dataset.matches = golden.matches ? '1' : '0';
 }
 
 // ---- Sharing -------------------------------------------------------------------------------
+
+// What a link may expand to: its text (the files and the transcript) past this is
+// refused before it is read whole, so a small link that inflates to gigabytes costs
+// the page nothing. 1 MiB holds a script of some 30,000 lines.
+const LINK_LIMIT_BYTES = 1024 * 1024;
+// A link whose fragment alone is longer cannot be within the limit (deflate keeps a
+// text at most a little larger; base64 adds a third).
+const LINK_LIMIT_CHARS = Math.ceil((LINK_LIMIT_BYTES * 1.01 + 64) * 4 / 3);
 
 function toBase64Url(bytes) {
   let raw = '';
@@ -661,31 +703,279 @@ async function pipe(bytes, stream) {
   return new Uint8Array(await new Response(new Blob([bytes]).stream().pipeThrough(stream)).arrayBuffer());
 }
 
-// "#z=" and deflated JSON where the browser compresses, "#j=" and plain JSON elsewhere.
+// Inflates, reading the output a piece at a time: null as soon as it passes limit.
+async function inflateBounded(bytes, limit) {
+  const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const parts = [];
+  let total = 0;
+  for (;;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    total += value.length;
+    if (total > limit) {
+      reader.cancel().catch(() => {});
+      return null;
+    }
+    parts.push(value);
+  }
+  const out = new Uint8Array(total);
+  let at = 0;
+  for (const part of parts) {
+    out.set(part, at);
+    at += part.length;
+  }
+  return out;
+}
+
+// The session as a link: "#z=" and deflated JSON where the browser compresses, "#j="
+// and plain JSON elsewhere. It holds the editors' texts and the session's transcript.
 async function shareLink() {
-  const json = new TextEncoder().encode(JSON.stringify({ script: editors.script.text, spam: editors.spam.text }));
+  const data = { script: editors.script.text, spam: editors.spam.text, transcript: sessionTranscript() };
+  const json = new TextEncoder().encode(JSON.stringify(data));
   const fragment = typeof CompressionStream === 'function'
     ? 'z=' + toBase64Url(await pipe(json, new CompressionStream('deflate-raw')))
     : 'j=' + toBase64Url(json);
   return location.origin + location.pathname + '#' + fragment;
 }
 
-// The files a shared link holds: null without a link, { error } for one the page
-// cannot read.
-async function sharedFiles() {
-  const m = /^#([zj])=([A-Za-z0-9_-]*)$/.exec(location.hash);
-  if (!m) return location.hash.length > 1 ? { error: true } : null;
+// What the link in the address holds: null without a link, { error } for one the page
+// does not open (unreadable, too big, a file that is no text), else the texts and the
+// transcript ('' for a link of files only).
+async function linkData() {
+  const hash = location.hash;
+  if (hash.length <= 1) return null;
+  if (hash.length > LINK_LIMIT_CHARS) return { error: t('linkTooBig', { limit: LINK_LIMIT_BYTES / 1024 }) };
+  const m = /^#([zj])=([A-Za-z0-9_-]*)$/.exec(hash);
+  if (!m) return { error: t('linkBad') };
+  let data;
   try {
     let bytes = fromBase64Url(m[2]);
-    if (m[1] === 'z') bytes = await pipe(bytes, new DecompressionStream('deflate-raw'));
-    const data = JSON.parse(new TextDecoder().decode(bytes));
-    return { script: String(data.script || ''), spam: String(data.spam || '') };
+    if (m[1] === 'z') bytes = await inflateBounded(bytes, LINK_LIMIT_BYTES);
+    if (!bytes || bytes.length > LINK_LIMIT_BYTES) return { error: t('linkTooBig', { limit: LINK_LIMIT_BYTES / 1024 }) };
+    data = JSON.parse(new TextDecoder('utf-8', { fatal: true }).decode(bytes));
   } catch (e) {
-    return { error: true };
+    return { error: t('linkBad') };
+  }
+  if (!data || typeof data !== 'object' || Array.isArray(data)) return { error: t('linkBad') };
+  const texts = {};
+  for (const [key, what] of [['script', 'script'], ['spam', 'spam'], ['transcript', 'transcript']]) {
+    const value = data[key] === undefined || data[key] === null ? '' : data[key];
+    if (typeof value !== 'string') return { error: t('linkWrongType', { what: key === 'transcript' ? 'transcript' : t(what) }) };
+    texts[key] = value;
+  }
+  return texts;
+}
+
+// The link waiting for "Run": its files are in the editors, nothing of it has run.
+let openedLink = null;
+
+function openLink(data) {
+  clearOutput();
+  editors.script.load(data.script);
+  editors.spam.load(data.spam);
+  showEditor('script');
+  openedLink = data;
+  const lines = data.transcript === '' ? 0 : data.transcript.split('\n').length;
+  $('link-text').textContent = data.transcript ? t('linkSession', { n: lines }) : t('linkFiles');
+  $('link-box').hidden = false;
+  for (const button of document.querySelectorAll('#examples button')) button.classList.remove('active');
+}
+
+function closeLink() {
+  openedLink = null;
+  $('link-box').hidden = true;
+}
+
+// "Run": a session's transcript plays in a fresh, empty messenger, as "kwartlin-sim run"
+// plays it; a link of files only saves them and starts the messenger with them.
+async function runLink() {
+  const data = openedLink;
+  if (!data) return;
+  closeLink();
+  try {
+    if (recovering) await recovering;
+    clearOutput();
+    render(await engine.request('start', {}));
+    await beginSession();
+    editors.script.applied = editors.spam.applied = '';
+    if (data.transcript) {
+      render(await feed(data.transcript));
+      const files = await engine.request('files', {});
+      editors.script.applied = typeof files.script === 'string' ? files.script : '';
+      editors.spam.applied = typeof files.spam === 'string' ? files.spam : '';
+      updateDirty();
+    } else {
+      await applyEditors();
+    }
+  } catch (e) {
+    appendLog('[page] ' + e.message + '\n', 'error');
   }
 }
 
-const BAD_LINK = '[page] the link holds no script the page can read\n';
+// A question in the page's own bar (no browser dialog): true for "yes".
+function ask(question, yes, no) {
+  $('question-text').textContent = question;
+  $('question-yes').textContent = yes;
+  $('question-no').textContent = no;
+  $('question').hidden = false;
+  return new Promise((resolve) => {
+    const answer = (value) => {
+      $('question').hidden = true;
+      $('question-yes').onclick = $('question-no').onclick = null;
+      resolve(value);
+    };
+    $('question-yes').onclick = () => answer(true);
+    $('question-no').onclick = () => answer(false);
+  });
+}
+
+async function linkChanged() {
+  const data = await linkData();
+  if (!data) return;
+  if (data.error) {
+    appendLog('[page] ' + data.error + '\n', 'error');
+    return;
+  }
+  if ((editors.script.unsaved || editors.spam.unsaved) &&
+      !(await ask(t('replaceQuestion'), t('replace'), t('keep')))) return;
+  openLink(data);
+}
+
+// ---- Download: the data folder as the plugin reads it --------------------------------------
+
+const CRC_TABLE = (() => {
+  const table = new Uint32Array(256);
+  for (let n = 0; n < 256; n++) {
+    let c = n;
+    for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    table[n] = c >>> 0;
+  }
+  return table;
+})();
+
+function crc32(bytes) {
+  let c = 0xffffffff;
+  for (let i = 0; i < bytes.length; i++) c = CRC_TABLE[(c ^ bytes[i]) & 0xff] ^ (c >>> 8);
+  return (c ^ 0xffffffff) >>> 0;
+}
+
+// A zip archive of files stored as they are ({ name: bytes }; names ASCII).
+function zip(files) {
+  const parts = [];
+  const central = [];
+  let offset = 0;
+  const header = (size) => {
+    const buffer = new Uint8Array(size);
+    return { buffer, view: new DataView(buffer.buffer) };
+  };
+  for (const [name, data] of Object.entries(files)) {
+    const nameBytes = new TextEncoder().encode(name);
+    const crc = crc32(data);
+    const local = header(30 + nameBytes.length);
+    local.view.setUint32(0, 0x04034b50, true);
+    local.view.setUint16(4, 10, true);
+    local.view.setUint32(14, crc, true);
+    local.view.setUint32(18, data.length, true);
+    local.view.setUint32(22, data.length, true);
+    local.view.setUint16(26, nameBytes.length, true);
+    local.buffer.set(nameBytes, 30);
+    const entry = header(46 + nameBytes.length);
+    entry.view.setUint32(0, 0x02014b50, true);
+    entry.view.setUint16(4, 20, true);
+    entry.view.setUint16(6, 10, true);
+    entry.view.setUint32(16, crc, true);
+    entry.view.setUint32(20, data.length, true);
+    entry.view.setUint32(24, data.length, true);
+    entry.view.setUint16(28, nameBytes.length, true);
+    entry.view.setUint32(42, offset, true);
+    entry.buffer.set(nameBytes, 46);
+    parts.push(local.buffer, data);
+    central.push(entry.buffer);
+    offset += local.buffer.length + data.length;
+  }
+  const size = central.reduce((n, c) => n + c.length, 0);
+  const end = header(22);
+  end.view.setUint32(0, 0x06054b50, true);
+  end.view.setUint16(8, central.length, true);
+  end.view.setUint16(10, central.length, true);
+  end.view.setUint32(12, size, true);
+  end.view.setUint32(16, offset, true);
+  const all = [...parts, ...central, end.buffer];
+  const out = new Uint8Array(all.reduce((n, p) => n + p.length, 0));
+  let at = 0;
+  for (const p of all) {
+    out.set(p, at);
+    at += p.length;
+  }
+  return out;
+}
+
+// The Kwartlin folder's files as the plugin reads them (saved from the editors first,
+// as playing does): the bytes of the data folder itself, Windows-1250 and CR LF.
+async function dataFolderZip() {
+  if (recovering) await recovering;
+  if (!(await applyEditors())) return null;
+  const files = await engine.request('files', {});
+  if (!files.folder) return null;
+  const bytes = await engine.request('readFolder', { folder: files.folder, names: ['Kwartlin.dat', 'Kwartlin.spm', 'Kwartlin.ini'] });
+  const entries = {};
+  for (const [name, data] of Object.entries(bytes)) entries['Kwartlin/' + name] = data;
+  return zip(entries);
+}
+
+async function download() {
+  const archive = await dataFolderZip();
+  if (!archive) return;
+  const url = URL.createObjectURL(new Blob([archive], { type: 'application/zip' }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = 'Kwartlin.zip';
+  document.body.appendChild(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+
+// ---- Layout: panes resized by dragging, one pane at a time on a phone ----------------------
+
+function setUpLayout() {
+  const main = document.querySelector('main');
+  for (const splitter of document.querySelectorAll('.splitter')) {
+    const pane = $(splitter.dataset.left);
+    const property = '--' + splitter.dataset.left + '-width';
+    const resize = (width) => {
+      const max = main.clientWidth - 320 - (splitter.dataset.left === 'editors' ? pane.nextElementSibling.nextElementSibling.offsetWidth : 0);
+      main.style.setProperty(property, Math.round(Math.max(260, Math.min(width, Math.max(260, max)))) + 'px');
+      if (editors.script) for (const e of Object.values(editors)) e.code.view.requestMeasure();
+    };
+    splitter.addEventListener('pointerdown', (event) => {
+      event.preventDefault();
+      splitter.setPointerCapture(event.pointerId);
+      const startX = event.clientX;
+      const startWidth = pane.getBoundingClientRect().width;
+      const move = (e) => resize(startWidth + e.clientX - startX);
+      const up = () => {
+        splitter.removeEventListener('pointermove', move);
+        splitter.removeEventListener('pointerup', up);
+      };
+      splitter.addEventListener('pointermove', move);
+      splitter.addEventListener('pointerup', up);
+    });
+    splitter.addEventListener('keydown', (event) => {
+      const step = event.key === 'ArrowLeft' ? -20 : event.key === 'ArrowRight' ? 20 : 0;
+      if (step) resize(pane.getBoundingClientRect().width + step);
+    });
+  }
+  for (const button of document.querySelectorAll('#panes [data-pane]')) {
+    button.addEventListener('click', () => showPane(button.dataset.pane));
+  }
+  showPane('editors');
+}
+
+function showPane(name) {
+  document.body.dataset.pane = name;
+  for (const button of document.querySelectorAll('#panes [data-pane]')) button.classList.toggle('active', button.dataset.pane === name);
+}
 
 // ---- The page's own wiring -----------------------------------------------------------------
 
@@ -697,7 +987,8 @@ function setUpMessenger() {
     row.dataset.protocol = p;
     row.innerHTML = '<b>' + p + '</b> <span class="now"></span><span class="spacer"></span><select aria-label="' + p +
       ' status">' + STATUS_NAMES.slice(1).map((n) => '<option>' + n + '</option>').join('') +
-      '</select><input placeholder="description" aria-label="' + p + ' description" size="10"><button type="submit">Set</button>';
+      '</select><input data-i18n-placeholder="descriptionPlaceholder" aria-label="' + p +
+      ' description" size="8"><button type="submit" data-i18n="set"></button>';
     row.querySelector('select').value = 'online';
     row.addEventListener('submit', (event) => {
       event.preventDefault();
@@ -739,21 +1030,10 @@ function setUpMessenger() {
 }
 
 function setUpEditors() {
-  editors.script = new Editor($('editor-script'), false);
-  editors.spam = new Editor($('editor-spam'), true);
+  editors.script = new Editor($('editor-script'), false, 'Script');
+  editors.spam = new Editor($('editor-spam'), true, 'Spam list');
   for (const button of document.querySelectorAll('.tabs [data-editor]'))
     button.addEventListener('click', () => showEditor(button.dataset.editor));
-  for (const kind of ['keyup', 'click', 'input', 'focus'])
-    editors.script.area.addEventListener(kind, () => updateHelp());
-  for (const e of Object.values(editors)) {
-    // Tab types a tab, as in the options page's editors.
-    e.area.addEventListener('keydown', (event) => {
-      if (event.key === 'Tab' && !event.ctrlKey && !event.altKey && !event.metaKey) {
-        event.preventDefault();
-        e.insert('\t');
-      }
-    });
-  }
   $('apply').addEventListener('click', async () => {
     try {
       if (recovering) await recovering;
@@ -762,9 +1042,15 @@ function setUpEditors() {
       appendLog('[page] ' + e.message + '\n', 'error');
     }
   });
+  // The menu floats over the page under its button, kept inside the window.
   $('commands').addEventListener('click', (event) => {
     event.stopPropagation();
-    $('menu').hidden = !$('menu').hidden;
+    const menu = $('menu');
+    menu.hidden = !menu.hidden;
+    if (menu.hidden) return;
+    const at = $('commands').getBoundingClientRect();
+    menu.style.top = Math.round(at.bottom + 2) + 'px';
+    menu.style.left = Math.round(Math.max(4, Math.min(at.left, window.innerWidth - menu.offsetWidth - 4))) + 'px';
   });
   document.addEventListener('click', (event) => {
     if (!$('menu').contains(event.target)) $('menu').hidden = true;
@@ -772,22 +1058,25 @@ function setUpEditors() {
 }
 
 function setUpHeader() {
-  $('stop').addEventListener('click', () => recoverEngine('stopped by you'));
+  $('stop').addEventListener('click', () => recoverEngine(t('stoppedByYou')));
   $('fresh').addEventListener('click', async () => {
-    if (recovering) await recovering;
-    $('log').innerHTML = '';
-    $('activity').innerHTML = '';
-    $('golden').textContent = '';
-    resetMessengerState();
-    messenger.contacts.clear();
-    render(await engine.request('start', {}));
-    editors.script.applied = editors.spam.applied = '';
-    await applyEditors();
+    try {
+      if (recovering) await recovering;
+      clearOutput();
+      closeLink();
+      render(await engine.request('start', {}));
+      await beginSession();
+      editors.script.applied = editors.spam.applied = '';
+      await applyEditors();
+    } catch (e) {
+      appendLog('[page] ' + e.message + '\n', 'error');
+    }
   });
   $('share').addEventListener('click', async () => {
     const link = await shareLink();
     history.replaceState(null, '', link);
     $('share-link').value = link;
+    $('share-size').textContent = t('shareSize', { n: link.length });
     $('share-box').hidden = false;
     $('share-link').select();
     try {
@@ -799,16 +1088,29 @@ function setUpHeader() {
   $('share-close').addEventListener('click', () => {
     $('share-box').hidden = true;
   });
+  $('download').addEventListener('click', () => download().catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
+  $('link-run').addEventListener('click', () => runLink());
+  $('link-close').addEventListener('click', () => closeLink());
+  $('language').addEventListener('click', () => {
+    applyLanguage($('language').dataset.switchTo, true);
+    setState(t(document.body.dataset.ready ? 'ready' : 'loading'));
+    drawMessenger();
+    showFindings();
+  });
 }
 
 async function main() {
+  applyLanguage(chosenLanguage(), false);
+  setUpLayout();
   setUpEditors();
   setUpMessenger();
   setUpHeader();
+  applyLanguage(pageLanguage, false);
   resetMessengerState();
   const loaded = fetch('examples.json').then((r) => r.json()).catch(() => []);
   await engine.launch();
   $('version').textContent = engine.info.name + ' ' + engine.info.version;
+  for (const e of Object.values(editors)) e.code.setLanguage(engine.language);
   buildMenu(engine.menu.items);
   examples = await loaded;
   for (const example of examples) {
@@ -819,28 +1121,28 @@ async function main() {
     button.addEventListener('click', () => loadExample(example.name).catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
     $('examples').appendChild(button);
   }
-  const shared = await sharedFiles();
+  // A link shows its files and waits for "Run": nothing of it runs on its own, not even
+  // its _init. The messenger meanwhile is an empty one.
+  const shared = await linkData();
   if (shared && !shared.error) {
     render(await engine.request('start', {}));
-    await applyEditors(shared);
+    await beginSession();
+    openLink(shared);
   } else if (examples.some((e) => e.name === 'ping-pong')) {
     await loadExample('ping-pong', false);
   } else {
     render(await engine.request('start', {}));
+    await beginSession();
   }
-  if (shared && shared.error) appendLog(BAD_LINK, 'error');
-  window.addEventListener('hashchange', async () => {
-    const files = await sharedFiles();
-    if (files && files.error) appendLog(BAD_LINK, 'error');
-    else if (files) await applyEditors(files);
-  });
+  if (shared && shared.error) appendLog('[page] ' + shared.error + '\n', 'error');
+  window.addEventListener('hashchange', () => linkChanged().catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
   measures.readyMs = performance.now();
   document.body.dataset.ready = '1';
-  setState('ready');
+  setState(t('ready'));
   showEditor('script');
 }
 
 main().catch((e) => {
-  setState('the engine did not start: ' + e.message);
+  setState(t('notStarted') + e.message);
   document.body.dataset.failed = '1';
 });
