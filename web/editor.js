@@ -118,7 +118,7 @@ function diagnostic(doc, f, fixTitle) {
   const code = f.code || f.kind || '';
   const { from, to } = range(doc, f.line, f.column, f.endColumn);
   const text = (code ? code + (f.name ? ' ' + f.name : '') + ': ' : '') + f.message +
-    (!f.fix && f.suggestion ? ' (' + f.suggestion + '?)' : '');
+    (!f.fix && f.suggestion && !String(f.message).includes(f.suggestion) ? ' (' + f.suggestion + '?)' : '');
   const d = { from, to, severity: SEVERITY[f.severity] || (f.kind === 'character' ? 'error' : 'warning'), message: text, source: code };
   if (f.fix && typeof f.fix.text === 'string') {
     const fix = f.fix;
@@ -196,31 +196,34 @@ function completions(getWords) {
     const doc = context.state.doc.toString();
     const labels = () => [...new Set([...doc.matchAll(/^[ \t]*:([^\s/]+)/gmu)].map((m) => m[1]))];
     let m;
+    // A word typed out whole is not offered again: Enter after it starts a new line.
+    const offer = (from, options, validFor) => {
+      const typed = upper(context.state.sliceDoc(from, context.pos));
+      const left = options.filter((o) => upper(o.label) !== typed);
+      if (!left.length) return null;
+      return { from, options: left, validFor: (text) => validFor.test(text) && !options.some((o) => upper(o.label) === upper(text)) };
+    };
     if ((m = /^\s*([\p{L}]*)$/u.exec(before))) {
-      return {
-        from: context.pos - m[1].length,
-        options: words.lang.commands.map((c) => ({ label: c.word, type: 'keyword', detail: c.syntax, info: c.description, apply: c.word + ' ' })),
-        validFor: /^[\p{L}]*$/u,
-      };
+      if (!m[1] && !context.explicit) return null;
+      return offer(context.pos - m[1].length,
+        words.lang.commands.map((c) => ({ label: c.word, type: 'keyword', detail: c.syntax, info: c.description, apply: c.word + ' ' })),
+        /^[\p{L}]*$/u);
     }
     if ((m = /^\s*:([^\s]*)$/u.exec(before))) {
       const names = new Set([...words.lang.labels.map((l) => l.name), ...labels()]);
-      return { from: context.pos - m[1].length, options: [...names].map((n) => ({ label: n, type: 'namespace' })) };
+      return offer(context.pos - m[1].length, [...names].map((n) => ({ label: n, type: 'namespace' })), /^[^\s]*$/u);
     }
     if ((m = /\$([\p{L}\p{N}_]*)$/u.exec(before))) {
       const seen = new Set(words.lang.variables.map((v) => v.replace(/^\$/, '')));
       for (const v of doc.matchAll(/\$([\p{L}\p{N}_]+)/gu)) if (v.index !== context.pos - m[0].length) seen.add(v[1]);
-      return { from: context.pos - m[1].length, options: [...seen].map((n) => ({ label: n, type: 'variable' })), validFor: NAME };
+      return offer(context.pos - m[1].length, [...seen].map((n) => ({ label: n, type: 'variable' })), /^[\p{L}\p{N}_]*$/u);
     }
     if ((m = /#([\p{L}\p{N}_]*)$/u.exec(before))) {
-      return {
-        from: context.pos - m[1].length,
-        options: words.lang.constants.map((c) => ({ label: c.name, type: 'constant', detail: '= ' + c.value })),
-        validFor: NAME,
-      };
+      return offer(context.pos - m[1].length,
+        words.lang.constants.map((c) => ({ label: c.name, type: 'constant', detail: '= ' + c.value })), /^[\p{L}\p{N}_]*$/u);
     }
     if ((m = /^\s*(goto|call)\s+([^\s,]*)$/iu.exec(before))) {
-      return { from: context.pos - m[2].length, options: labels().map((n) => ({ label: n, type: 'namespace' })) };
+      return offer(context.pos - m[2].length, labels().map((n) => ({ label: n, type: 'namespace' })), /^[^\s,]*$/u);
     }
     return null;
   };

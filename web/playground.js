@@ -199,6 +199,7 @@ class Editor {
     if (!result || !Array.isArray(result.findings)) return;
     if (!this.code.setFindings(result.findings, text, t('fix'))) return;
     this.allFindings = result.findings;
+    this.checkedText = text;
     if (activeEditor() === this) showFindings();
   }
 
@@ -242,7 +243,7 @@ function showFindings() {
     item.className = 'severity-' + (f.severity || (f.kind === 'character' ? 'error' : 'warning'));
     item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + Number(f.line) + '</a> <span class="kind">' +
       escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message) +
-      (!f.fix && f.suggestion ? ' <em>(' + escapeHtml(f.suggestion) + '?)</em>' : '');
+      (!f.fix && f.suggestion && !String(f.message).includes(f.suggestion) ? ' <em>(' + escapeHtml(f.suggestion) + '?)</em>' : '');
     item.querySelector('a').addEventListener('click', (event) => {
       event.preventDefault();
       activeEditor().goToLine(f.line);
@@ -379,8 +380,9 @@ async function applyEditors() {
 // ---- The session: what a shared link replays ------------------------------------------
 
 // Everything fed to the messenger since it started, as a transcript the simulator
-// reads: the data folder's files as it started (file blocks and a restart, so the
-// plugin loads them), then every command line played. Statuses, contacts and messages
+// reads: the data folder's files as it started (written between "stop" and "start",
+// so the plugin loads them and writes no settings over them), then every command line
+// played. Statuses, contacts and messages
 // are all command lines, so the transcript is the whole session.
 const session = { head: '', played: [] };
 
@@ -389,7 +391,7 @@ async function beginSession() {
   const blocks = [];
   for (const name of ['script', 'spam', 'settings'])
     if (typeof files[name] === 'string') blocks.push(fileBlock(name, files[name]));
-  session.head = blocks.length ? blocks.join('\n') + '\nrestart' : '';
+  session.head = blocks.length ? ['stop', ...blocks, 'start'].join('\n') : '';
   session.played = [];
   return files;
 }
@@ -532,6 +534,8 @@ let lastPopup = null;
 
 function showPopup(e) {
   lastPopup = { contact: e.contact, items: e.shown.filter((s) => !s.main) };
+  // _menu_show may give an item a new caption, which no effect reports.
+  for (const s of lastPopup.items) if (messenger.menu.has(s.id)) messenger.menu.set(s.id, s.caption);
   activity('popup', e.contact + ': ' + (lastPopup.items.map((s) => s.caption || s.id).join(', ') || t('none')));
 }
 
@@ -769,8 +773,14 @@ async function linkData() {
 // The link waiting for "Run": its files are in the editors, nothing of it has run.
 let openedLink = null;
 
-function openLink(data) {
+// The link's files in the editors, beside an empty messenger: the plugin runs none of
+// them until "Run".
+async function openLink(data) {
+  if (recovering) await recovering;
   clearOutput();
+  render(await engine.request('start', {}));
+  await beginSession();
+  editors.script.applied = editors.spam.applied = '';
   editors.script.load(data.script);
   editors.spam.load(data.spam);
   showEditor('script');
@@ -838,7 +848,7 @@ async function linkChanged() {
   }
   if ((editors.script.unsaved || editors.spam.unsaved) &&
       !(await ask(t('replaceQuestion'), t('replace'), t('keep')))) return;
-  openLink(data);
+  await openLink(data);
 }
 
 // ---- Download: the data folder as the plugin reads it --------------------------------------
@@ -1125,9 +1135,7 @@ async function main() {
   // its _init. The messenger meanwhile is an empty one.
   const shared = await linkData();
   if (shared && !shared.error) {
-    render(await engine.request('start', {}));
-    await beginSession();
-    openLink(shared);
+    await openLink(shared);
   } else if (examples.some((e) => e.name === 'ping-pong')) {
     await loadExample('ping-pong', false);
   } else {

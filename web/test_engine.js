@@ -158,3 +158,28 @@ test('the data files read back as the editor text that writes them', async () =>
   assert.strictEqual(files.script, script);
   assert.strictEqual(files.spam, null);
 });
+
+test("the language tables come from the engine's own, and the data folder reads back as bytes", async () => {
+  const api = await engineReady;
+  const language = api.language();
+  assert.strictEqual(language.commands.length, api.info().commands);
+  const words = new Map(language.commands.map((c) => [c.word, c]));
+  for (const word of ['GOTO', 'IF', 'MOV', 'SEND', 'CHKSPAM']) {
+    assert.ok(words.get(word).syntax.startsWith(word + ' ') || words.get(word).syntax === word, word);
+    assert.notStrictEqual(words.get(word).description, '', word);
+  }
+  const constants = new Map(language.constants.map((c) => [c.name, c.value]));
+  assert.strictEqual(constants.get('TRUE'), '1');
+  assert.strictEqual(constants.get('CINFO_BLOCKED'), '65536');
+  assert.deepStrictEqual(language.labels.map((l) => l.name), ['_init', '_start', '_menu_show', '_menu_click']);
+  assert.ok(language.variables.includes('$_MESSAGE'));
+  // The files as the plugin reads them: Windows-1250, CR LF.
+  api.start();
+  api.feed('file script <<END\n:_init\nMOV $a, \'zażółć\'\nEND');
+  const files = api.files();
+  const bytes = api.readFolder(files.folder, ['Kwartlin.dat', 'Kwartlin.spm']);
+  assert.deepStrictEqual(Object.keys(bytes), ['Kwartlin.dat']);
+  assert.deepStrictEqual(Buffer.from(bytes['Kwartlin.dat']),
+    Buffer.concat([Buffer.from(":_init\r\nMOV $a, 'za"), Buffer.from([0xbf, 0xf3, 0xb3, 0xe6]), Buffer.from("'\r\n")]));
+  api.finish();
+});

@@ -10,7 +10,9 @@ asserted; the README reports them).
                  [--native-sim kwartlin-sim --native-module kwartlin.tpl] [--measures FILE]
 """
 import argparse
+import base64
 import functools
+import io
 import http.server
 import json
 import os
@@ -22,6 +24,8 @@ import tempfile
 import threading
 import time
 import unittest
+import zipfile
+import zlib
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -49,6 +53,7 @@ def setUpModule():
     BASE = 'http://127.0.0.1:%d/index.html' % server.server_port
     options = webdriver.ChromeOptions()
     options.binary_location = '/usr/bin/chromium'
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
     profile = PROFILE = tempfile.mkdtemp(prefix='kw-chromium-')
     for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                  '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -112,8 +117,45 @@ def play_and_read(action):
 
 
 def set_editor(name, text):
-    js('showEditor(arguments[0]); editors[arguments[0]].area.value = arguments[1];'
-       'editors[arguments[0]].area.dispatchEvent(new Event("input"));', name, text)
+    js('showEditor(arguments[0]); editors[arguments[0]].text = arguments[1];', name, text)
+
+
+def editor_text(name='script'):
+    return js('return editors[arguments[0]].text', name)
+
+
+def squiggle_on_line(line, name='script'):
+    """Whether a squiggle of the checker stands on the editor's line."""
+    return js('const view = editors[arguments[1]].code.view;'
+              'const line = view.state.doc.line(arguments[0]);'
+              'return [...view.dom.querySelectorAll(".cm-lintRange")].some((m) => {'
+              '  const at = view.posAtDOM(m); return at >= line.from && at <= line.to; });', line, name)
+
+
+def viewport(width, height):
+    """The page's window at exactly width x height CSS pixels (as a phone when narrow)."""
+    BROWSER.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
+        'width': width, 'height': height, 'deviceScaleFactor': 1, 'mobile': width < 700})
+
+
+def hover(target, selector):
+    """Rests the pointer on target; the tooltip (selector) that shows, once it has text.
+    The pointer leaves the editor first: a tooltip still open may cover the target."""
+    ActionChains(BROWSER).move_to_element(element('h1')).perform()
+    wait_for(lambda: not BROWSER.find_elements(By.CSS_SELECTOR, '.cm-tooltip-hover'), 'the last tooltip to close')
+    ActionChains(BROWSER).move_to_element(target).perform()
+    return wait_for(lambda: [t for t in BROWSER.find_elements(By.CSS_SELECTOR, selector) if t.is_displayed() and t.text],
+                    'the tooltip ' + selector)[0]
+
+
+def link_of(data, compressed=True):
+    """A link of the page holding data (a dict, or raw bytes) as the page writes one."""
+    raw = data if isinstance(data, bytes) else json.dumps(data).encode('utf-8')
+    if compressed:
+        packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+        raw = packer.compress(raw) + packer.flush()
+    text = base64.urlsafe_b64encode(raw).decode('ascii').rstrip('=')
+    return BASE + ('#z=' if compressed else '#j=') + text
 
 
 def block_of(expected, header):
@@ -148,11 +190,12 @@ def native_run(transcript, files):
         shutil.rmtree(folder)
 
 
-def screenshot(name):
+def screenshot(name, keep_focus=False):
     if ARGS.screenshots:
         # Every answer in, and no focus (no blinking caret): the same page, the same picture.
         idle()
-        js('if (document.activeElement) document.activeElement.blur()')
+        if not keep_focus:
+            js('if (document.activeElement) document.activeElement.blur()')
         BROWSER.save_screenshot(os.path.join(ARGS.screenshots, 'playground-%s.png' % name))
 
 
@@ -208,45 +251,83 @@ class Playground(unittest.TestCase):
     def test_04_typing_into_the_editors(self):
         element('#fresh').click()
         idle()
-        area = element('#editor-script textarea')
+        area = element('#editor-script .cm-content')
         area.click()
         area.send_keys(Keys.CONTROL, 'a')
         area.send_keys(Keys.DELETE)
         script = [':_start', "IF $_MESSAGE = 'hi'", "SEND $_ID, 'hello there'", 'GOTO nowhere',
                   'SPAM $_MESSAGE, $hit', 'MOV $_FILTR, $hit']
         area.send_keys('\n'.join(script))
-        # The checker marks line 4 as the user types; the help lines follow the caret.
-        wait_for(lambda: js('return !!document.querySelector("#editor-script .gutter div.marked[data-line=\\"4\\"]")'),
-                 'the checker mark on line 4')
+        # Typed as written: a word typed out whole takes no completion on Enter.
+        self.assertEqual(editor_text(), '\n'.join(script))
+        # The checker squiggles line 4 as the user types, with its finding on hover.
+        wait_for(lambda: squiggle_on_line(4), 'the checker squiggle on line 4')
         self.assertIn('missing-label', element('#findings').text)
+        self.assertFalse(squiggle_on_line(2))
+        squiggle = [m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange')
+                    if 'nowhere' in m.text][0]
+        self.assertIn('missing-label', hover(squiggle, '.cm-tooltip-lint').text)
+        # Hover over a command word: the options page's two help lines.
+        send = [w for w in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-line span') if w.text == 'SEND'][0]
+        help = hover(send, '.kw-hover')
+        self.assertTrue(help.text.startswith('SEND '), help.text)
+        self.assertGreater(len(help.find_element(By.CSS_SELECTOR, '.kw-hover-description').text), 10)
+        # The help lines under the editor follow the caret.
         area.send_keys(Keys.CONTROL, Keys.HOME)
         area.send_keys(Keys.DOWN, Keys.DOWN)
         wait_for(lambda: element('#help-syntax').text.startswith('SEND'), 'the help lines of SEND')
         self.assertNotEqual(element('#help-description').text, '')
-        # The command reference menu inserts at the caret.
+        # Completion of commands, variables, constants and labels: the offered word
+        # chosen, Enter takes it.
         area.send_keys(Keys.CONTROL, Keys.END)
+        for typed, offered, result in (('\nCHKS', 'CHKSPAM', '\nCHKSPAM '), ('$hi', 'hit', '$hit'),
+                                       (', #STS_AW', 'STS_AWAY', ', #STS_AWAY'), ('\nIF 1 = 0\nGOTO _st', '_start', '\nIF 1 = 0\nGOTO _start')):
+            before = editor_text()
+            area.send_keys(typed)
+            offers = lambda: [o.text for o in BROWSER.find_elements(By.CSS_SELECTOR, '.cm-tooltip-autocomplete li')]
+            wait_for(lambda: any(o.startswith(offered) for o in offers()), 'completion of %r: %s' % (typed, offered))
+            options = offers()
+            for _ in options:
+                if element('.cm-tooltip-autocomplete li[aria-selected]').text.startswith(offered):
+                    break
+                area.send_keys(Keys.DOWN)
+            time.sleep(0.2)  # Enter right after the list changes is a new line, not a choice
+            area.send_keys(Keys.ENTER)
+            self.assertEqual(editor_text(), before + result)
+        # The command reference menu inserts at the caret.
         area.send_keys('\nMOV $x, ')
         element('#commands').click()
         entry = wait_for(lambda: [e for e in BROWSER.find_elements(By.CSS_SELECTOR, '#menu .entry') if e.text == '#TRUE'],
                          'the menu')[0]
         screenshot('menu')
         entry.click()
-        self.assertTrue(area.get_attribute('value').endswith('\nMOV $x, #TRUE'))
+        self.assertTrue(editor_text().endswith('\nMOV $x, #TRUE'))
+        # Ctrl+S saves; the "edited" mark goes.
+        self.assertFalse(element('#dirty').get_attribute('hidden'))
+        area.send_keys(Keys.CONTROL, 's')
+        wait_for(lambda: element('#dirty').get_attribute('hidden'), 'Ctrl+S to save')
+        self.assertEqual(js('return editors.script.applied'), editor_text())
+        # The picture: a squiggle with its finding, the help lines of SEND below.
         area.send_keys(Keys.CONTROL, Keys.HOME)
         area.send_keys(Keys.DOWN, Keys.DOWN)
         wait_for(lambda: element('#help-syntax').text.startswith('SEND'), 'the help lines of SEND')
-        screenshot('editor')
+        viewport(1366, 768)
+        hover([m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange') if 'nowhere' in m.text][0],
+              '.cm-tooltip-lint')
+        screenshot('editor', keep_focus=True)
+        BROWSER.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
         element('.tabs [data-editor="spam"]').click()
-        spam = element('#editor-spam textarea')
+        spam = element('#editor-spam .cm-content')
+        spam.click()
         spam.send_keys('reklama\n"darmowe pieniądze')
-        # Receiving saves both editors and restarts the messenger first: the same as the
-        # native simulator given the same files.
+        # Ctrl+Enter in an editor receives the message of the messenger pane, saving both
+        # editors first: the same as the native simulator given the same files.
         element('#message-contact').clear()
         element('#message-contact').send_keys('ania@tlen.pl')
         for text in ('hi', 'to jest reklama', 'darmowe pieniądze dla ciebie', 'nic'):
             element('#message-text').clear()
             element('#message-text').send_keys(text)
-            element('#receive').click()
+            spam.send_keys(Keys.CONTROL, Keys.ENTER)
             idle()
         out = log_text()
         page = out[out.rindex('> file script'):]
@@ -261,6 +342,34 @@ class Playground(unittest.TestCase):
             native = native_run(transcript, {})
             native = native[native.index('> recv'):native.rindex('> unload')]
             self.assertEqual(page, native)
+
+    def test_04b_findings_with_columns_codes_and_fixes(self):
+        # The checker's findings as its contract gives them: a column range, a code, a
+        # severity and a fix; one without a column covers its line; the older form
+        # without code or severity still shows.
+        element('#fresh').click()
+        idle()
+        set_editor('script', ':_start\nMVO $a, 1\nGOTO x')
+        idle()
+        wait_for(lambda: js('return !editors.script.checking && editors.script.checkedText === editors.script.text'), 'the checker')
+        findings = [
+            {'line': 2, 'column': 1, 'endColumn': 4, 'code': 'KW101', 'name': 'unknown-command', 'severity': 'error',
+             'message': 'no command MVO', 'fix': {'line': 2, 'column': 1, 'endColumn': 4, 'text': 'MOV', 'title': 'Write MOV'}},
+            {'line': 3, 'code': 'KW102', 'name': 'missing-label', 'severity': 'warning', 'message': 'no label x'},
+            {'line': 99, 'kind': 'old-form', 'message': 'past the end'},
+        ]
+        self.assertTrue(js('return editors.script.code.setFindings(arguments[0], editors.script.text, "Fix")', findings))
+        ranges = js('return [...document.querySelectorAll("#editor-script .cm-lintRange")].map('
+                    '(m) => [m.className.match(/cm-lintRange-(\\w+)/)[1], m.textContent])')
+        self.assertIn(['error', 'MVO'], ranges)
+        self.assertIn(['warning', 'GOTO x'], ranges)
+        tip = hover([m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange') if m.text == 'MVO'][0],
+                    '.cm-tooltip-lint')
+        self.assertIn('KW101 unknown-command: no command MVO', tip.text)
+        tip.find_element(By.CSS_SELECTOR, '.cm-diagnosticAction').click()
+        self.assertEqual(editor_text(), ':_start\nMOV $a, 1\nGOTO x')
+        # Findings for a text changed since they were made are dropped, not misplaced.
+        self.assertFalse(js('return editors.script.code.setFindings(arguments[0], "other text", "Fix")', findings))
 
     def test_05_contacts_popup_click_status_service_restart(self):
         element('#examples button[data-example="contact-menu"]').click()
@@ -335,8 +444,7 @@ class Playground(unittest.TestCase):
         out = play_and_read(lambda: js('play(\'recv TLEN a@b hi\')'))
         self.assertIn('Kwartlin.dat line 1: the character 日 (U+65E5) has no Windows-1250 byte', out)
         self.assertFalse(element('#dirty').get_attribute('hidden'))
-        wait_for(lambda: js('return !!document.querySelector("#editor-script .gutter div.marked[data-line=\\"1\\"]")'),
-                 'the mark of the character')
+        wait_for(lambda: squiggle_on_line(1), 'the mark of the character')
         # Stop: the engine is replaced, the saved files run again in a fresh messenger.
         set_editor('script', ':_start\n:a\nadd $x, 1\ngoto a')
         js('play("recv TLEN a@b 1\\nrecv TLEN a@b 2\\nrecv TLEN a@b 3\\nrecv TLEN a@b 4\\nrecv TLEN a@b 5\\nrecv TLEN a@b 6")')
@@ -361,9 +469,9 @@ class Playground(unittest.TestCase):
         idle()
         self.assertEqual(js('return [editors.script.text, editors.spam.text]'),
                          [":_start\nMOV $a, 'zażółć gęślą jaźń'\n\tEXIT", 'łańcuszek\nreklama'])
-        self.assertEqual(js('return editors.script.applied'), js('return editors.script.text'))
-        open_page('#z=not-a-link')
-        self.assertIn('the link holds no script', log_text())
+        # Shown, not run: the plugin runs no file of the link yet.
+        self.assertEqual(js('return editors.script.applied'), '')
+        self.assertTrue(element('#link-box').is_displayed())
 
     def test_08_speed_of_one_message_through_a_150_line_script(self):
         open_page()
@@ -396,6 +504,225 @@ class Playground(unittest.TestCase):
             MEASURES['message_150_lines_%s_ms_max' % name] = max(values)
         self.assertIn('> recv TLEN ania@tlen.pl: "message number 49 with some text"', log_text())
 
+
+    def test_09_the_layout_holds_from_a_laptop_up_and_on_a_phone(self):
+        open_page()
+        for width, height in ((1280, 720), (1366, 768), (1920, 1080)):
+            viewport(width, height)
+            element('#examples button[data-example="auto-responder"]').click()
+            wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'auto-responder')
+            idle()
+            size = '%dx%d' % (width, height)
+            self.assertEqual(js('return [innerWidth, innerHeight]'), [width, height])
+            # The message box is wide enough to read what is typed; the editor is tall
+            # enough to work in; the page itself never scrolls, its panes do.
+            self.assertGreaterEqual(element('#message-text').size['width'], 250, size)
+            self.assertGreaterEqual(element('#editor-script').size['height'], 250, size)
+            self.assertLessEqual(js('return document.documentElement.scrollWidth'), width, size)
+            self.assertLessEqual(js('return document.documentElement.scrollHeight'), height, size)
+            # Nothing sticks out of its pane sideways (long values wrap).
+            for pane in ('editors', 'messenger', 'results'):
+                self.assertLessEqual(js('const p = document.getElementById(arguments[0]); return p.scrollWidth - p.clientWidth', pane),
+                                     0, size + ' ' + pane)
+            screenshot('%dx%d' % (width, height))
+            # "Commands" stays on the tabs' row whether "edited" shows or not.
+            for edited in (False, True):
+                if edited:
+                    set_editor('script', editor_text() + '\n// edited')
+                    wait_for(lambda: not element('#dirty').get_attribute('hidden'), 'the edited mark')
+                middles = js('return [...document.querySelectorAll(".tabs > :not(.spacer)")].map('
+                             '(e) => { const r = e.getBoundingClientRect(); return (r.top + r.bottom) / 2; })')
+                self.assertTrue(all(abs(m - middles[0]) < 2 for m in middles), (size, edited, middles))
+        # Panes resize by dragging the bar between them.
+        viewport(1366, 768)
+        before = element('#editors').size['width']
+        ActionChains(BROWSER).drag_and_drop_by_offset(element('.splitter[data-left="editors"]'), 60, 0).perform()
+        self.assertAlmostEqual(element('#editors').size['width'], before + 60, delta=3)
+        self.assertGreaterEqual(element('#message-text').size['width'], 200)
+        # A phone: one pane at a time, switched in the bar.
+        viewport(390, 844)
+        shown = lambda: [p for p in ('editors', 'messenger', 'results') if element('#' + p).is_displayed()]
+        self.assertEqual(shown(), ['editors'])
+        element('#panes [data-pane="messenger"]').click()
+        self.assertEqual(shown(), ['messenger'])
+        self.assertGreaterEqual(element('#message-text').size['width'], 300)
+        self.assertLessEqual(js('return document.documentElement.scrollWidth'), 390)
+        element('#panes [data-pane="editors"]').click()
+        BROWSER.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
+
+    def test_10_controls_show_the_messengers_state(self):
+        open_page()
+        # The auto-responder ends with TLEN "dnd", set in the messenger: its control says so.
+        element('#examples button[data-example="auto-responder"]').click()
+        wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'auto-responder')
+        idle()
+        row = element('#statuses [data-protocol="TLEN"]')
+        self.assertEqual(js('return arguments[0].querySelector("select").value', row), 'dnd')
+        self.assertEqual(row.find_element(By.TAG_NAME, 'input').get_attribute('value'), 'Spotkanie do 16')
+        # A restart gives the popup's items the captions the script gives them again.
+        element('#examples button[data-example="contact-menu"]').click()
+        wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'contact-menu')
+        idle()
+        play_and_read(lambda: js('play("popup ania@tlen.pl")'))
+        captions = lambda: [b.text for b in BROWSER.find_elements(By.CSS_SELECTOR, '#popup-items button')]
+        caption = 'Cofnij wyciszenie' if 'Cofnij wyciszenie' in captions() else 'Wycisz'
+        other = 'Wycisz' if caption == 'Cofnij wyciszenie' else 'Cofnij wyciszenie'
+        play_and_read(lambda: [b for b in BROWSER.find_elements(By.CSS_SELECTOR, '#popup-items button') if b.text == caption][0].click())
+        play_and_read(lambda: js('play("popup ania@tlen.pl")'))
+        self.assertIn(other, captions())
+        play_and_read(lambda: element('#restart').click())
+        self.assertIn(js('return messenger.menu.get(lastPopup.items[0].id)'), captions())
+        self.assertEqual(captions(), [js('return messenger.menu.get(arguments[0])', b.get_attribute('data-id'))
+                                      for b in BROWSER.find_elements(By.CSS_SELECTOR, '#popup-items button')])
+
+    def test_11_a_session_link_shows_first_and_replays_on_run(self):
+        open_page()
+        element('#fresh').click()
+        idle()
+        script = ":_init\nSEND 'ola@tlen.pl', 'started'\nSETSTS #PROTO_GG, #STS_AWAY, 'w pracy'\nEXIT\n:_start\nADD $n, 1\nIF $_MESSAGE = 'ping'\nSEND $_ID, 'pong'\nEXIT"
+        set_editor('script', script)
+        set_editor('spam', 'reklama')
+        for command in ('status TLEN dnd "na spotkaniu"', 'contact ola@tlen.pl name=Ola flags=online',
+                        'recv TLEN ola@tlen.pl ping', 'send GG 4012345 "cześć"', 'recv GG 4012345 "to reklama"'):
+            play_and_read(lambda: js('play(arguments[0])', command))
+        transcript = js('return sessionTranscript()')
+        element('#share').click()
+        link = wait_for(lambda: element('#share-link').get_attribute('value'), 'the link')
+        # Opened elsewhere: the files show, nothing runs (not even _init) until "Run".
+        BROWSER.get('about:blank')
+        BROWSER.get(link)
+        wait_for(lambda: js('return document.body.dataset.ready'), 'the shared page')
+        idle()
+        self.assertEqual([editor_text('script'), editor_text('spam')], [script, 'reklama'])
+        self.assertTrue(element('#link-box').is_displayed())
+        self.assertEqual(log_text(), '> load Kwartlin (no data files)\n')
+        self.assertNotIn('started', js('return document.getElementById("activity").textContent'))
+        out = play_and_read(lambda: element('#link-run').click())
+        self.assertFalse(element('#link-box').is_displayed())
+        # The replay is what the native simulator prints for the same transcript.
+        if ARGS.native_sim:
+            native = native_run(transcript, {})
+            self.assertEqual(log_text(), native[:native.rindex('> unload')])
+        self.assertIn('    sent       TLEN -> ola@tlen.pl: "pong"', out)
+        self.assertIn('na spotkaniu', element('#statuses [data-protocol="TLEN"] .now').text)
+        self.assertIn('ola@tlen.pl', element('#contacts tbody').text)
+        self.assertEqual(js('return [editors.script.applied, editors.spam.applied]'), [script, 'reklama'])
+        self.assertTrue(element('#dirty').get_attribute('hidden'))
+        # A link of files only (as older links are): shown, and Run saves and starts them.
+        open_page(link_of({'script': ':_init\nMOV $x, 7', 'spam': ''})[len(BASE):])
+        self.assertEqual(log_text(), '> load Kwartlin (no data files)\n')
+        play_and_read(lambda: element('#link-run').click())
+        values = js('return [...document.querySelectorAll("#variables tbody tr")].map((r) => r.cells[0].textContent + "=" + r.cells[1].textContent)')
+        self.assertIn('$X=7', values)
+
+    def test_12_links_the_page_refuses(self):
+        # Each refused with its reason; the page stays usable (an example loads).
+        huge = {'script': 'a' * (1200 * 1024)}
+        cases = [
+            ('inflates past the bound', link_of(huge), 'more than 1024 KiB'),
+            ('plain and past the bound', link_of(huge, compressed=False), 'more than 1024 KiB'),
+            ('a script that is no text', link_of({'script': {'a': 1}, 'spam': ''}), 'is not a text'),
+            ('a spam list that is no text', link_of({'script': '', 'spam': ['x']}, compressed=False), 'is not a text'),
+            ('a transcript that is no text', link_of({'script': '', 'transcript': 5}), 'is not a text'),
+            ('not JSON', link_of(b'{"script": '), 'no script the page can read'),
+            ('not deflated', BASE + '#z=not-a-link', 'no script the page can read'),
+            ('not a link of the page', BASE + '#something', 'no script the page can read'),
+        ]
+        for what, link, reason in cases:
+            started = time.monotonic()
+            open_page(link[len(BASE):])
+            self.assertLess(time.monotonic() - started, 15, what)
+            self.assertIn(reason, log_text(), what)
+            self.assertNotIn('[object Object]', editor_text() + editor_text('spam'), what)
+            self.assertEqual(js('return document.body.dataset.ready'), '1', what)
+            self.assertFalse(element('#link-box').is_displayed(), what)
+        # A deflate bomb: 136 KB of link, 100 MB inflated; refused while reading.
+        packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+        bomb = packer.compress(b'{"script":"' + b'a' * (100 * 1024 * 1024)) + packer.flush()
+        text = base64.urlsafe_b64encode(bomb).decode('ascii').rstrip('=')
+        open_page('#z=' + text)
+        self.assertIn('more than 1024 KiB', log_text())
+        out = play_and_read(lambda: js("play('recv TLEN a@b ping')"))
+        self.assertIn('> recv TLEN a@b: "ping"', out)
+
+    def test_13_a_new_link_asks_before_replacing_unsaved_edits(self):
+        first = link_of({'script': ':_start\nMOV $a, 1', 'spam': ''})
+        open_page(first[len(BASE):])
+        # Not edited: the next link opens without a question.
+        js('location.hash = arguments[0]', link_of({'script': ':_start\nMOV $a, 2'})[len(BASE):])
+        wait_for(lambda: editor_text() == ':_start\nMOV $a, 2', 'the second link')
+        self.assertFalse(element('#question').is_displayed())
+        # Edited: asked; "keep" keeps the edits, "open" replaces them.
+        area = element('#editor-script .cm-content')
+        area.click()
+        area.send_keys(Keys.CONTROL, Keys.END, '\nMOV $mine, 1')
+        edited = editor_text()
+        for answer, expected in (('#question-no', edited), ('#question-yes', ':_start\nMOV $a, 4')):
+            js('location.hash = arguments[0]', link_of({'script': ':_start\nMOV $a, 4', 'n': answer})[len(BASE):])
+            wait_for(lambda: element('#question').is_displayed(), 'the question')
+            element(answer).click()
+            idle()
+            self.assertEqual(editor_text(), expected, answer)
+            self.assertFalse(element('#question').is_displayed())
+
+    def test_14_stop_during_a_links_first_run_leaves_the_page_ready(self):
+        looping = ':_start\n:a\nADD $x, 1\nGOTO a'
+        transcript = '\n'.join('recv TLEN a@b %d' % i for i in range(6))
+        open_page(link_of({'script': looping, 'spam': '', 'transcript': 'file script <<END\n%s\nEND\nrestart\n%s' % (looping, transcript)})[len(BASE):])
+        element('#link-run').click()
+        wait_for(lambda: element('#stop').is_displayed(), 'the Stop button')
+        element('#stop').click()
+        idle()
+        self.assertEqual(element('#state').text, 'ready')
+        self.assertFalse(element('#stop').is_displayed())
+        # The next link opens and runs.
+        js('location.hash = arguments[0]', link_of({'script': ':_init\nMOV $y, 3', 'spam': ''})[len(BASE):])
+        wait_for(lambda: editor_text() == ':_init\nMOV $y, 3', 'the next link')
+        self.assertFalse(element('#question').is_displayed())
+        play_and_read(lambda: element('#link-run').click())
+        values = js('return [...document.querySelectorAll("#variables tbody tr")].map((r) => r.cells[0].textContent + "=" + r.cells[1].textContent)')
+        self.assertIn('$Y=3', values)
+
+    def test_15_download_holds_the_data_folder_as_the_plugin_reads_it(self):
+        open_page()
+        element('#fresh').click()
+        idle()
+        set_editor('script', ":_init\nMOV $a, 'zażółć'\nSAVE $a, #TRUE")
+        set_editor('spam', 'łańcuszek\nreklama')
+        archive = BROWSER.execute_async_script('''
+            const done = arguments[arguments.length - 1];
+            dataFolderZip().then((bytes) => done(toBase64Url(bytes)));''')
+        files = zipfile.ZipFile(io.BytesIO(base64.urlsafe_b64decode(archive + '=' * (-len(archive) % 4))))
+        self.assertIsNone(files.testzip())
+        self.assertEqual(sorted(files.namelist()), ['Kwartlin/Kwartlin.dat', 'Kwartlin/Kwartlin.ini', 'Kwartlin/Kwartlin.spm'])
+        self.assertEqual(files.read('Kwartlin/Kwartlin.dat'), ":_init\r\nMOV $a, 'zażółć'\r\nSAVE $a, #TRUE\r\n".encode('cp1250'))
+        self.assertEqual(files.read('Kwartlin/Kwartlin.spm'), 'łańcuszek\r\nreklama\r\n'.encode('cp1250'))
+        # The editors were saved first, as playing saves them.
+        self.assertTrue(element('#dirty').get_attribute('hidden'))
+
+    def test_16_the_page_in_polish_and_english(self):
+        open_page()
+        # The browser here speaks English; the switch changes the page and is remembered.
+        self.assertEqual(element('#share').text, 'Share link')
+        element('#language').click()
+        self.assertEqual(js('return document.documentElement.lang'), 'pl')
+        self.assertEqual(element('#receive').text, 'Odbierz')
+        self.assertEqual(element('#state').text, 'gotowe')
+        self.assertEqual(element('#message-text').get_attribute('placeholder'), 'wiadomość')
+        open_page()
+        self.assertEqual(element('#share').text, 'Link do sesji')
+        element('#language').click()
+        self.assertEqual(element('#receive').text, 'Receive')
+
+    def test_17_the_page_keeps_to_its_content_security_policy(self):
+        open_page()
+        policy = js('return document.querySelector(\'meta[http-equiv="Content-Security-Policy"]\').content')
+        for directive in ("default-src 'none'", "script-src 'self' 'wasm-unsafe-eval'", "worker-src 'self'", "connect-src 'self'"):
+            self.assertIn(directive, policy)
+        element('#examples button[data-example="ping-pong"]').click()
+        wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'ping-pong')
+        violations = [e['message'] for e in BROWSER.get_log('browser') if 'Content Security Policy' in e['message']]
+        self.assertEqual(violations, [])
 
 def main():
     global ARGS
