@@ -707,6 +707,16 @@ async function pipe(bytes, stream) {
   return new Uint8Array(await new Response(new Blob([bytes]).stream().pipeThrough(stream)).arrayBuffer());
 }
 
+function joinBytes(parts) {
+  const out = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+  let at = 0;
+  for (const p of parts) {
+    out.set(p, at);
+    at += p.length;
+  }
+  return out;
+}
+
 // Inflates, reading the output a piece at a time: null as soon as it passes limit.
 async function inflateBounded(bytes, limit) {
   const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
@@ -722,13 +732,7 @@ async function inflateBounded(bytes, limit) {
     }
     parts.push(value);
   }
-  const out = new Uint8Array(total);
-  let at = 0;
-  for (const part of parts) {
-    out.set(part, at);
-    at += part.length;
-  }
-  return out;
+  return joinBytes(parts);
 }
 
 // The session as a link: "#z=" and deflated JSON where the browser compresses, "#j="
@@ -910,14 +914,7 @@ function zip(files) {
   end.view.setUint16(10, central.length, true);
   end.view.setUint32(12, size, true);
   end.view.setUint32(16, offset, true);
-  const all = [...parts, ...central, end.buffer];
-  const out = new Uint8Array(all.reduce((n, p) => n + p.length, 0));
-  let at = 0;
-  for (const p of all) {
-    out.set(p, at);
-    at += p.length;
-  }
-  return out;
+  return joinBytes([...parts, ...central, end.buffer]);
 }
 
 // The Kwartlin folder's files as the plugin reads them (saved from the editors first,
