@@ -391,6 +391,8 @@ async function beginSession() {
   const blocks = [];
   for (const name of ['script', 'spam', 'settings'])
     if (typeof files[name] === 'string') blocks.push(fileBlock(name, files[name]));
+  // "stop" writes the plugin's settings: a session that started without them drops them.
+  if (blocks.length && typeof files.settings !== 'string') blocks.push('file settings delete');
   session.head = blocks.length ? ['stop', ...blocks, 'start'].join('\n') : '';
   session.played = [];
   return files;
@@ -401,11 +403,33 @@ function sessionTranscript() {
 }
 
 // Command lines fed to the messenger and kept in the session; lines the reader refused
-// ran nothing and are not kept.
-async function feed(commands) {
+// ran nothing and are not kept. files: the folder the lines' "file ... from PATH" read
+// ({ name: bytes }, an example's), whose files the session keeps as blocks instead, so
+// that the transcript replays where that folder is not.
+async function feed(commands, files) {
   const result = await engine.request('feed', { commands });
-  if (result.code !== 2) session.played.push(commands);
+  if (result.code !== 2) session.played.push(files ? withFilesInline(commands, files) : commands);
   return result;
+}
+
+function withFilesInline(commands, files) {
+  const lines = commands.split('\n');
+  let tag = null;
+  return lines.map((line) => {
+    if (tag !== null) {
+      if (line.trim() === tag) tag = null;
+      return line;
+    }
+    const block = /<<\s*(\S+)\s*$/.exec(line);
+    if (block) {
+      tag = block[1];
+      return line;
+    }
+    const from = /^\s*file\s+(script|spam|settings)\s+from\s+"?([^"]*?)"?\s*$/i.exec(line);
+    if (!from || !files[from[2]]) return line;
+    const text = new TextDecoder('windows-1250').decode(files[from[2]]).replace(/\r\n?/g, '\n').replace(/\n$/, '');
+    return fileBlock(from[1].toLowerCase(), text);
+  }).join('\n');
 }
 
 // Plays command lines, saving edited files first.
@@ -673,7 +697,7 @@ async function loadExample(name, playTranscript = true) {
   }
   render(await engine.request('start', { folder, files }));
   await beginSession();
-  if (playTranscript) render(await feed(example.files['transcript.txt'].text));
+  if (playTranscript) render(await feed(example.files['transcript.txt'].text, files));
   await editorsFromFiles();
   showEditor('script');
   if (location.hash) history.replaceState(null, '', location.pathname + location.search);

@@ -615,6 +615,23 @@ class Playground(unittest.TestCase):
         values = js('return [...document.querySelectorAll("#variables tbody tr")].map((r) => r.cells[0].textContent + "=" + r.cells[1].textContent)')
         self.assertIn('$X=7', values)
 
+    def test_11b_an_example_session_replays_without_its_folder(self):
+        # The example reads a file of its folder ("file spam from more-rules.spm"); the
+        # session keeps that file's lines, so the link replays it anywhere.
+        open_page()
+        element('#examples button[data-example="chain-letter-filter"]').click()
+        wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'chain-letter-filter')
+        idle()
+        transcript = js('return sessionTranscript()')
+        self.assertNotIn('file spam from', transcript)
+        element('#share').click()
+        link = wait_for(lambda: element('#share-link').get_attribute('value'), 'the link')
+        open_page(link[len(BASE):])
+        play_and_read(lambda: element('#link-run').click())
+        expected = example_text('chain-letter-filter', 'expected.txt')
+        body = expected[expected.index('\n== '):expected.rindex('> unload')]
+        self.assertTrue(log_text().endswith(body), log_text()[-2000:])
+
     def test_12_links_the_page_refuses(self):
         # Each refused with its reason; the page stays usable (an example loads).
         huge = {'script': 'a' * (1200 * 1024)}
