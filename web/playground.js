@@ -241,7 +241,8 @@ function showFindings() {
     item.dataset.line = f.line;
     item.dataset.kind = code;
     item.className = 'severity-' + (f.severity || (f.kind === 'character' ? 'error' : 'warning'));
-    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + Number(f.line) + '</a> <span class="kind">' +
+    const where = Number(f.line) + (f.column >= 1 ? ':' + Number(f.column) : '');
+    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + where + '</a> <span class="kind">' +
       escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message) +
       (!f.fix && f.suggestion && !String(f.message).includes(f.suggestion) ? ' <em>(' + escapeHtml(f.suggestion) + '?)</em>' : '');
     item.querySelector('a').addEventListener('click', (event) => {
@@ -486,7 +487,8 @@ function activity(kind, text) {
   const item = document.createElement('li');
   item.className = 'act-' + kind;
   item.dataset.kind = kind;
-  item.innerHTML = '<span class="tag">' + kind + '</span> ' + escapeHtml(cut(text));
+  const tag = WORDS['tag_' + kind] ? t('tag_' + kind) : kind;
+  item.innerHTML = '<span class="tag">' + escapeHtml(tag) + '</span> ' + escapeHtml(cut(text));
   list.appendChild(item);
   while (list.childNodes.length > 300) list.removeChild(list.firstChild);
   list.scrollTop = list.scrollHeight;
@@ -496,16 +498,16 @@ function takeEvent(e) {
   switch (e.event) {
     case 'load':
     case 'restart':
-      activity('messenger', e.event === 'load' ? 'the plugin is loaded' : 'the messenger restarted');
+      activity('messenger', t(e.event === 'load' ? 'actLoaded' : 'actRestarted'));
       break;
     case 'unload':
-      activity('messenger', 'the messenger closed');
+      activity('messenger', t('actClosed'));
       break;
     case 'recv':
     case 'send': {
       const what = (e.event === 'recv' ? e.protocol + ' ' + e.contact + ' → you: ' : 'you → ' + e.protocol + ' ' +
         e.contact + ': ') + JSON.stringify(e.text);
-      if (e.outcome === 'rewritten') activity('rewritten', what + ' becomes ' + JSON.stringify(e.text_back));
+      if (e.outcome === 'rewritten') activity('rewritten', what + ' ' + t('actBecomes') + ' ' + JSON.stringify(e.text_back));
       else activity(e.outcome, what);
       break;
     }
@@ -519,10 +521,10 @@ function takeEvent(e) {
       showPopup(e);
       break;
     case 'click':
-      activity('click', (e.caption || e.id) + ' on ' + e.contact + (e.known ? '' : ' (no such item)'));
+      activity('click', (e.caption || e.id) + ' ' + t('actOn') + ' ' + e.contact + (e.known ? '' : ' ' + t('actNoItem')));
       break;
     case 'service':
-      activity('service', e.found ? JSON.stringify(e.text) + ' returned ' + e.result : 'the plugin has no service');
+      activity('service', e.found ? JSON.stringify(e.text) + ' ' + t('actReturned') + ' ' + e.result : t('actNoService'));
       break;
     default:
       break;
@@ -534,19 +536,19 @@ function takeEffects(effects) {
   for (const f of effects || []) {
     if (f.effect === 'sent') {
       activity('sent', f.protocol + ' → ' + f.to + ': ' + JSON.stringify(f.text) +
-        (f.blocked_by_hook ? ' (blocked by the plugin\'s own hook)' : ''));
+        (f.blocked_by_hook ? ' ' + t('actOwnHook') : ''));
     } else if (f.effect === 'status') {
       activity('status', f.protocol + ' ' + (f.status_name || f.status) + (f.description ? ' ' + JSON.stringify(f.description) : '') +
-        (f.served ? '' : ' (no such protocol)'));
+        (f.served ? '' : ' ' + t('actNoProtocol')));
       if (f.served) messenger.statuses[f.protocol] = { status: f.status, description: f.description };
     } else if (f.effect === 'menu-add') {
       messenger.menu.set(f.id, f.caption);
-      activity('menu', 'added ' + f.id + ' ' + JSON.stringify(f.caption));
+      activity('menu', t('actAdded') + ' ' + f.id + ' ' + JSON.stringify(f.caption));
     } else if (f.effect === 'menu-delete') {
       messenger.menu.delete(f.id);
-      activity('menu', 'removed ' + f.id);
+      activity('menu', t('actRemoved') + ' ' + f.id);
     } else if (f.effect === 'settings-written') {
-      activity('settings', f.file + ' written');
+      activity('settings', f.file + ' ' + t('actWritten'));
     }
   }
 }

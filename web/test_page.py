@@ -32,6 +32,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.common.exceptions import StaleElementReferenceException
 
 ARGS = None
 BROWSER = None
@@ -45,23 +46,30 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+def start_browser(languages, profile):
+    """Headless Chromium on a fresh profile, speaking the languages (e.g. 'en-US,en')."""
+    options = webdriver.ChromeOptions()
+    options.add_experimental_option('prefs', {'intl.accept_languages': languages})
+    options.binary_location = '/usr/bin/chromium'
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
+    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
+                 '--disable-dev-shm-usage', '--user-data-dir=' + profile, '--window-size=1600,1000',
+                 '--lang=' + languages.split(',')[0]):
+        options.add_argument(flag)
+    browser = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    browser.set_script_timeout(60)
+    return browser
+
+
 def setUpModule():
     global BROWSER, BASE, PROFILE
     handler = functools.partial(QuietHandler, directory=ARGS.site)
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     BASE = 'http://127.0.0.1:%d/index.html' % server.server_port
-    options = webdriver.ChromeOptions()
-    options.binary_location = '/usr/bin/chromium'
-    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
-    profile = PROFILE = tempfile.mkdtemp(prefix='kw-chromium-')
-    for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-                 '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                 '--disable-dev-shm-usage', '--user-data-dir=' + profile, '--window-size=1600,1000',
-                 '--lang=en-US'):
-        options.add_argument(flag)
-    BROWSER = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
-    BROWSER.set_script_timeout(60)
+    PROFILE = tempfile.mkdtemp(prefix='kw-chromium-')
+    BROWSER = start_browser('en-US,en', PROFILE)
 
 
 def tearDownModule():
@@ -138,14 +146,30 @@ def viewport(width, height):
         'width': width, 'height': height, 'deviceScaleFactor': 1, 'mobile': width < 700})
 
 
+def squiggle(text):
+    """The checker's squiggle whose text holds text (the editor redraws its lines freely)."""
+    def find():
+        try:
+            return [m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange') if text in m.text]
+        except StaleElementReferenceException:
+            return []
+    return wait_for(find, 'the squiggle under ' + text)[0]
+
+
 def hover(target, selector):
-    """Rests the pointer on target; the tooltip (selector) that shows, once it has text.
-    The pointer leaves the editor first: a tooltip still open may cover the target."""
+    """Rests the pointer on target (an element, or a function finding it afresh); the
+    tooltip (selector) that shows, once it has text. The pointer leaves the editor first:
+    a tooltip still open may cover the target."""
     ActionChains(BROWSER).move_to_element(element('h1')).perform()
     wait_for(lambda: not BROWSER.find_elements(By.CSS_SELECTOR, '.cm-tooltip-hover'), 'the last tooltip to close')
-    ActionChains(BROWSER).move_to_element(target).perform()
-    return wait_for(lambda: [t for t in BROWSER.find_elements(By.CSS_SELECTOR, selector) if t.is_displayed() and t.text],
-                    'the tooltip ' + selector)[0]
+
+    def shown():
+        try:
+            return [t for t in BROWSER.find_elements(By.CSS_SELECTOR, selector) if t.is_displayed() and t.text]
+        except StaleElementReferenceException:
+            return []
+    ActionChains(BROWSER).move_to_element(target() if callable(target) else target).perform()
+    return wait_for(shown, 'the tooltip ' + selector)[0]
 
 
 def link_of(data, compressed=True):
@@ -264,9 +288,7 @@ class Playground(unittest.TestCase):
         wait_for(lambda: squiggle_on_line(4), 'the checker squiggle on line 4')
         self.assertIn('missing-label', element('#findings').text)
         self.assertFalse(squiggle_on_line(2))
-        squiggle = [m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange')
-                    if 'nowhere' in m.text][0]
-        self.assertIn('missing-label', hover(squiggle, '.cm-tooltip-lint').text)
+        self.assertIn('missing-label', hover(lambda: squiggle('nowhere'), '.cm-tooltip-lint').text)
         # Hover over a command word: the options page's two help lines.
         send = [w for w in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-line span') if w.text == 'SEND'][0]
         help = hover(send, '.kw-hover')
@@ -312,8 +334,7 @@ class Playground(unittest.TestCase):
         area.send_keys(Keys.DOWN, Keys.DOWN)
         wait_for(lambda: element('#help-syntax').text.startswith('SEND'), 'the help lines of SEND')
         viewport(1366, 768)
-        hover([m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange') if 'nowhere' in m.text][0],
-              '.cm-tooltip-lint')
+        hover(lambda: squiggle('nowhere'), '.cm-tooltip-lint')
         screenshot('editor', keep_focus=True)
         BROWSER.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
         element('.tabs [data-editor="spam"]').click()
@@ -363,8 +384,7 @@ class Playground(unittest.TestCase):
                     '(m) => [m.className.match(/cm-lintRange-(\\w+)/)[1], m.textContent])')
         self.assertIn(['error', 'MVO'], ranges)
         self.assertIn(['warning', 'GOTO x'], ranges)
-        tip = hover([m for m in BROWSER.find_elements(By.CSS_SELECTOR, '#editor-script .cm-lintRange') if m.text == 'MVO'][0],
-                    '.cm-tooltip-lint')
+        tip = hover(lambda: squiggle('MVO'), '.cm-tooltip-lint')
         self.assertIn('KW101 unknown-command: no command MVO', tip.text)
         tip.find_element(By.CSS_SELECTOR, '.cm-diagnosticAction').click()
         self.assertEqual(editor_text(), ':_start\nMOV $a, 1\nGOTO x')
@@ -730,6 +750,17 @@ class Playground(unittest.TestCase):
         self.assertEqual(element('#share').text, 'Link do sesji')
         element('#language').click()
         self.assertEqual(element('#receive').text, 'Receive')
+        # A browser that speaks Polish gets the page in Polish.
+        profile = tempfile.mkdtemp(prefix='kw-chromium-pl-')
+        polish = start_browser('pl-PL,pl', profile)
+        try:
+            polish.get(BASE)
+            wait_for(lambda: polish.execute_script('return document.body.dataset.ready'), 'the page in Polish')
+            self.assertEqual(polish.find_element(By.ID, 'receive').text, 'Odbierz')
+            self.assertEqual(polish.find_element(By.CSS_SELECTOR, '#activity li .tag').text, 'komunikator')
+        finally:
+            polish.quit()
+            shutil.rmtree(profile, ignore_errors=True)
 
     def test_17_the_page_keeps_to_its_content_security_policy(self):
         open_page()
