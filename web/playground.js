@@ -479,7 +479,20 @@ function appendLog(text, kind) {
   span.textContent = cut(text);
   log.appendChild(span);
   while (log.childNodes.length > 400) log.removeChild(log.firstChild);
-  log.scrollTop = log.scrollHeight;
+  scrollToEnd(log);
+}
+
+// Lists that follow their newest line are scrolled once a frame, after every change of
+// the frame: scrolling at each line would lay the page out again for each.
+const toScroll = new Set();
+function scrollToEnd(list) {
+  if (!toScroll.size) {
+    requestAnimationFrame(() => {
+      for (const l of toScroll) l.scrollTop = l.scrollHeight;
+      toScroll.clear();
+    });
+  }
+  toScroll.add(list);
 }
 
 function activity(kind, text) {
@@ -491,7 +504,7 @@ function activity(kind, text) {
   item.innerHTML = '<span class="tag">' + escapeHtml(tag) + '</span> ' + escapeHtml(cut(text));
   list.appendChild(item);
   while (list.childNodes.length > 300) list.removeChild(list.firstChild);
-  list.scrollTop = list.scrollHeight;
+  scrollToEnd(list);
 }
 
 function takeEvent(e) {
