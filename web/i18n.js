@@ -80,6 +80,7 @@ const WORDS = {
   linkBad: ["the link holds no script the page can read", "link nie zawiera skryptu, który strona umie odczytać"],
   linkTooBig: ["the link holds more than {limit} KiB; the page does not open it", "link zawiera więcej niż {limit} KiB; strona go nie otwiera"],
   linkWrongType: ["the link’s {what} is not a text; the page does not open it", "{what} w linku nie jest tekstem; strona go nie otwiera"],
+  shareTooBig: ["the session holds more than {limit} KiB, more than a link may hold; no link made", "sesja zawiera więcej niż {limit} KiB, więcej niż może zawierać link; nie utworzono linku"],
   replaceQuestion: ["The editors hold edits that are not saved. Open the new link in their place?", "Edytory zawierają niezapisane zmiany. Otworzyć zamiast nich nowy link?"],
   replace: ["Open the link", "Otwórz link"],
   keep: ["Keep my edits", "Zostaw moje zmiany"],

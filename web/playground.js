@@ -779,6 +779,7 @@ async function inflateBounded(bytes, limit) {
 async function shareLink() {
   const data = { script: editors.script.text, spam: editors.spam.text, transcript: sessionTranscript() };
   const json = new TextEncoder().encode(JSON.stringify(data));
+  if (json.length > LINK_LIMIT_BYTES) return null;
   const fragment = typeof CompressionStream === 'function'
     ? 'z=' + toBase64Url(await pipe(json, new CompressionStream('deflate-raw')))
     : 'j=' + toBase64Url(json);
@@ -1120,6 +1121,12 @@ function setUpHeader() {
   });
   $('share').addEventListener('click', async () => {
     const link = await shareLink();
+    if (!link) {
+      // A page would refuse it: no link is better than one that does not open.
+      $('share-box').hidden = true;
+      appendLog('[page] ' + t('shareTooBig', { limit: LINK_LIMIT_BYTES / 1024 }) + '\n', 'error');
+      return;
+    }
     history.replaceState(null, '', link);
     $('share-link').value = link;
     $('share-size').textContent = t('shareSize', { n: link.length });

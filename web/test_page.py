@@ -680,6 +680,11 @@ class Playground(unittest.TestCase):
             self.assertNotIn('[object Object]', editor_text() + editor_text('spam'), what)
             self.assertEqual(js('return document.body.dataset.ready'), '1', what)
             self.assertFalse(element('#link-box').is_displayed(), what)
+        # A session past the bound makes no link, rather than one that would be refused.
+        set_editor('script', ':_start\n' + 'MOV $a, 1\n' * 120000)
+        element('#share').click()
+        wait_for(lambda: 'no link made' in log_text(), 'the share refused')
+        self.assertFalse(element('#share-box').is_displayed())
         # A deflate bomb: 136 KB of link, 100 MB inflated; refused while reading.
         packer = zlib.compressobj(9, zlib.DEFLATED, -15)
         bomb = packer.compress(b'{"script":"' + b'a' * (100 * 1024 * 1024)) + packer.flush()
