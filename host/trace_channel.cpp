@@ -38,37 +38,51 @@ namespace kw {
 namespace {
 
 constexpr std::size_t kShownBytes = 256;
+// An IF's two texts that first differ at kNearFrom or later are also shown from
+// kNearBefore bytes before the difference, kNearBytes of each.
+constexpr std::size_t kNearFrom = 32;
+constexpr std::size_t kNearBefore = 16;
+constexpr std::size_t kNearBytes = 48;
 constexpr std::int64_t kMaxTracedLines = 10'000;
 constexpr std::size_t kMaxTracedVariables = 10'000;
 
 // One JSON object, keys in the order added.
 class Json {
  public:
+  // A text, cut when long; a cut one has its full length beside it as key_bytes.
   Json& Text(std::string_view key, std::string_view text) {
     Key(key);
     Quote(text.substr(0, kShownBytes));
+    if (text.size() > kShownBytes) Number(WithBytes(key), static_cast<std::int64_t>(text.size()));
     return *this;
   }
-  // A text, cut when long, with its full length as key_bytes; null when absent.
+  // A value the script works with: cut when long, its full length always beside it as
+  // key_bytes; null when absent.
   Json& Value(std::string_view key, std::optional<std::string_view> text) {
     if (!text) return Raw(key, "null");
-    Text(key, *text);
-    std::string bytes(key);
-    bytes += "_bytes";
-    return Number(bytes, static_cast<std::int64_t>(text->size()));
+    Key(key);
+    Quote(text->substr(0, kShownBytes));
+    return Number(WithBytes(key), static_cast<std::int64_t>(text->size()));
   }
+  Json& Event(TTraceEvent event) { return Text("event", TraceEventWord(event)); }
   Json& Number(std::string_view key, std::int64_t n) { return Raw(key, std::to_string(n)); }
   Json& Flag(std::string_view key, bool flag) { return Raw(key, flag ? "true" : "false"); }
   // A file line number, or null when it is not known.
   Json& Line(std::string_view key, int line) { return line > 0 ? Number(key, line) : Raw(key, "null"); }
+  // Texts, each cut when long; when one is, the lengths of all come as key_bytes.
   Json& Texts(std::string_view key, const std::vector<std::string>& texts) {
     Key(key);
     body_ += '[';
+    std::string lengths;
+    bool cut = false;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-      if (i > 0) body_ += ',';
+      if (i > 0) body_ += ',', lengths += ',';
       Quote(std::string_view(texts[i]).substr(0, kShownBytes));
+      lengths += std::to_string(texts[i].size());
+      cut = cut || texts[i].size() > kShownBytes;
     }
     body_ += ']';
+    if (cut) Raw(WithBytes(key), "[" + lengths + "]");
     return *this;
   }
   Json& Raw(std::string_view key, std::string_view json) {
@@ -82,6 +96,11 @@ class Json {
   }
 
  private:
+  static std::string WithBytes(std::string_view key) {
+    std::string bytes(key);
+    bytes += "_bytes";
+    return bytes;
+  }
   void Key(std::string_view key) {
     body_ += body_.empty() ? "{\"" : ",\"";
     body_ += key;
@@ -114,12 +133,27 @@ std::string_view EntryName(int entryCode) {
   return SpecialLabelTable[code].Name;
 }
 
+// Two texts an IF compared and found different: where they first differ, and when that
+// lies past their first bytes, both texts around that place, so two long values that
+// only differ late do not look alike once cut.
+void Difference(Json& j, std::string_view left, std::string_view right) {
+  const auto [l, r] = std::mismatch(left.begin(), left.end(), right.begin(), right.end());
+  if (l == left.end() && r == right.end()) return;
+  const auto at = static_cast<std::size_t>(l - left.begin());
+  j.Number("differs_at", static_cast<std::int64_t>(at));
+  if (at < kNearFrom) return;
+  const std::size_t from = at - kNearBefore;
+  j.Number("near_from", static_cast<std::int64_t>(from));
+  j.Text("left_near", left.substr(from, kNearBytes)).Text("right_near", right.substr(from, kNearBytes));
+}
+
 class TFileTraceSink final : public ITraceSink {
  public:
   bool Open() {
     Close();
     file_ = OpenTraceFile();
     mappedVersion_ = 0;
+    mappedText_.reset();
     fileLines_.clear();
     return file_ != nullptr;
   }
@@ -150,7 +184,7 @@ class TFileTraceSink final : public ITraceSink {
       }
       if (cut_) return;
       Json j;
-      Put(j.Text("event", "run").Number("depth", depth).Text("entry", EntryName(entryCode)));
+      Put(j.Event(TTraceEvent::Run).Number("depth", depth).Text("entry", EntryName(entryCode)));
     } catch (...) {
     }
   }
@@ -161,12 +195,12 @@ class TFileTraceSink final : public ITraceSink {
       if (traced_ >= kMaxTracedLines) {
         cut_ = true;
         Json j;
-        Put(j.Text("event", "cut").Number("lines", traced_));
+        Put(j.Event(TTraceEvent::Cut).Number("lines", traced_));
         return false;
       }
       ++traced_;
       Json j;
-      Put(j.Text("event", "line").Number("index", index).Line("line", FileLine(index)).Text("text", text));
+      Put(j.Event(TTraceEvent::Line).Number("index", index).Line("line", FileLine(index)).Text("text", text));
       return true;
     } catch (...) {
       return false;
@@ -175,34 +209,37 @@ class TFileTraceSink final : public ITraceSink {
 
   void Condition(const TTraceCondition& c) override {
     Tell([&](Json& j) {
-      j.Text("event", "if").Flag("complete", c.Complete).Text("left", c.Left).Text("operator", c.Operator);
-      j.Text("right", c.Right).Flag("numbers", c.Numbers).Flag("holds", c.Holds);
+      j.Event(TTraceEvent::If).Flag("complete", c.Complete).Value("left", c.Left).Text("operator", c.Operator);
+      j.Value("right", c.Right).Flag("numbers", c.Numbers).Flag("holds", c.Holds);
+      if (c.Complete && !c.Numbers) Difference(j, c.Left, c.Right);
       if (c.Skipped >= 0) j.Number("skipped_index", c.Skipped).Line("skipped_line", FileLine(c.Skipped));
     });
   }
 
   void Jump(const TTraceJump& jump) override {
     Tell([&](Json& j) {
-      j.Text("event", jump.Kind == TJumpKind::Goto ? "goto" : jump.Kind == TJumpKind::Call ? "call" : "ret");
+      j.Event(jump.Kind == TJumpKind::Goto ? TTraceEvent::Goto
+              : jump.Kind == TJumpKind::Call ? TTraceEvent::Call
+                                             : TTraceEvent::Ret);
       if (jump.Kind != TJumpKind::Ret) j.Text("label", jump.Label);
       j.Flag("found", jump.Found).Number("to_index", jump.To).Line("to_line", FileLine(jump.To));
     });
   }
 
   void Write(const TTraceWrite& write) override {
-    Tell([&](Json& j) { j.Text("event", "write").Text("name", write.Name).Value("old", write.Old).Value("new", write.New); });
+    Tell([&](Json& j) { j.Event(TTraceEvent::Write).Text("name", write.Name).Value("old", write.Old).Value("new", write.New); });
   }
 
   void SaveFlag(const TTraceSaveFlag& flag) override {
     Tell([&](Json& j) {
-      j.Text("event", "save").Text("name", flag.Name).Flag("existed", flag.Existed);
+      j.Event(TTraceEvent::Save).Text("name", flag.Name).Flag("existed", flag.Existed);
       j.Flag("old", flag.Old).Flag("new", flag.New);
     });
   }
 
   void HostCall(const TTraceHostCall& call) override {
     Tell([&](Json& j) {
-      j.Text("event", "host").Text("call", call.Name).Texts("args", call.Args);
+      j.Event(TTraceEvent::Host).Text("call", call.Name).Texts("args", call.Args);
       if (!call.Answer.empty()) j.Texts("answer", call.Answer);
     });
     // A call that answers has been made already; any other one is about to be.
@@ -214,7 +251,7 @@ class TFileTraceSink final : public ITraceSink {
     try {
       if (!cut_ || depth <= 1) {
         Json j;
-        j.Text("event", "end").Number("depth", depth).Text("entry", EntryName(entryCode));
+        j.Event(TTraceEvent::End).Number("depth", depth).Text("entry", EntryName(entryCode));
         j.Text("how", RunEndName(end.How)).Number("index", end.Index).Line("line", FileLine(end.Index));
         j.Flag("before", end.Before);
         j.Number("bound", end.Bound).Number("lines_run", end.Lines).Number("bytes", end.Bytes);
@@ -254,42 +291,46 @@ class TFileTraceSink final : public ITraceSink {
     if (file_ == nullptr) return;
     const std::size_t shown = std::min(kw::VariableTable.size(), kMaxTracedVariables);
     Json head;
-    Put(head.Text("event", "vars").Number("count", static_cast<std::int64_t>(kw::VariableTable.size()))
+    Put(head.Event(TTraceEvent::Vars).Number("count", static_cast<std::int64_t>(kw::VariableTable.size()))
               .Number("shown", static_cast<std::int64_t>(shown)));
     for (std::size_t i = 0; i < shown; ++i) {
       const TZmienna& v = kw::VariableTable[i];
       Json j;
-      Put(j.Text("event", "var").Text("name", v.Name).Value("value", v.Value).Flag("save", v.Save));
+      Put(j.Event(TTraceEvent::Var).Text("name", v.Name).Value("value", v.Value).Flag("save", v.Save));
     }
   }
 
   // The script file's line of each prepared line, when the lines run are the plugin's
-  // script as the file gives it now. Worked out again only when the script changed.
+  // script as the file gives it now. The file is read again for every run nobody waits
+  // for: a host may write it without a reload (the lines run are then the old ones, and
+  // numbered only while the new file still prepares to them). Worked out again only
+  // when the file or the script changed.
   void MapFileLines(const TScriptLines& lines) {
-    if (&lines != &ScriptLines) {
-      mapped_ = false;
+    mapped_ = false;
+    if (&lines != &ScriptLines) return;
+    std::string text;
+    if (!FileExists(ScriptPath) || !ReadWholeFile(ScriptPath, text)) {
+      mappedText_.reset();
       return;
     }
-    if (mappedVersion_ != 0 && mappedVersion_ == ScriptLines.Version()) {
-      mapped_ = !fileLines_.empty() || ScriptLines.empty();
+    if (mappedText_ && *mappedText_ == text && mappedVersion_ == ScriptLines.Version()) {
+      mapped_ = fileLines_.size() == ScriptLines.size();
       return;
     }
     mappedVersion_ = ScriptLines.Version();
+    mappedText_ = text;
     fileLines_.clear();
-    mapped_ = false;
-    std::string text;
-    if (!FileExists(ScriptPath) || !ReadWholeFile(ScriptPath, text)) return;
+    // The script ends at a zero byte, as it does for the loader.
+    text.resize(std::min(text.find('\0'), text.size()));
     const std::vector<std::string> fileLines = SplitFileLines(text);
     std::vector<int> numbers;
-    std::size_t prepared = 0;
     for (std::size_t i = 0; i < fileLines.size(); ++i) {
       const std::vector<std::string> kept = ScriptLinesFromText(fileLines[i]);
       if (kept.empty()) continue;
-      if (prepared >= ScriptLines.size() || kept.front() != ScriptLines[prepared]) return;
+      if (numbers.size() >= ScriptLines.size() || kept.front() != ScriptLines[numbers.size()]) return;
       numbers.push_back(static_cast<int>(i) + 1);
-      ++prepared;
     }
-    if (prepared != ScriptLines.size()) return;
+    if (numbers.size() != ScriptLines.size()) return;
     fileLines_ = std::move(numbers);
     mapped_ = true;
   }
@@ -305,8 +346,10 @@ class TFileTraceSink final : public ITraceSink {
   std::int64_t traced_ = 0;    // line events of the current outermost run
   bool cut_ = false;           // its lines stopped at kMaxTracedLines
   bool mapped_ = false;        // fileLines_ holds the lines of the run's script
-  std::uint64_t mappedVersion_ = 0;  // ScriptLines' version that fileLines_ was made for
-  std::vector<int> fileLines_;       // file line (from 1) of each prepared line
+  std::uint64_t mappedVersion_ = 0;        // ScriptLines' version that fileLines_ was made for
+  std::optional<std::string> mappedText_;  // the script file that fileLines_ was made from
+  std::vector<int> fileLines_;             // file line (from 1) of each prepared line; empty
+                                           // when the lines run are not the file's
 };
 
 // A static object, never destroyed while the module is loaded: a run that holds the

@@ -59,22 +59,6 @@ std::string Number(std::int64_t n) { return std::to_string(n); }
 
 }  // namespace
 
-std::string_view RunEndName(TRunEnd how) {
-  switch (how) {
-    case TRunEnd::End: return "end";
-    case TRunEnd::Exit: return "exit";
-    case TRunEnd::LineBound: return "lines";
-    case TRunEnd::ByteBound: return "bytes";
-    case TRunEnd::ValueBound: return "value";
-    case TRunEnd::CallDepth: return "calls";
-    case TRunEnd::Nesting: return "nesting";
-    case TRunEnd::NoEntry: return "no-entry";
-    case TRunEnd::Empty: return "empty";
-    case TRunEnd::Failure: return "failure";
-  }
-  return "end";
-}
-
 namespace detail {
 ITraceSink* installedTraceSink = nullptr;
 }

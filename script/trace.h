@@ -14,7 +14,9 @@
 // make, and ends exactly where the plain run ends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,22 +26,92 @@
 
 namespace kw {
 
-// How a run ended.
-enum class TRunEnd : std::uint8_t {
-  End,         // the line index left the lines: the last line ran, or a jump led past it
-  Exit,        // EXIT
-  LineBound,   // it reached its bound of lines (kMaxExecutedLines)
-  ByteBound,   // its lines read and wrote its bound of bytes (kMaxRunBytes)
-  ValueBound,  // a write longer than the value bound (kMaxValueBytes), not made
-  CallDepth,   // a CALL beyond kMaxReturnDepth open calls
-  Nesting,     // it started kMaxNestedRuns deep in host callbacks: nothing ran
-  NoEntry,     // its entry label is missing: nothing ran
-  Empty,       // the script has no lines: nothing ran
-  Failure,     // memory ran out; what it wrote stays
+// The words of the trace, declared once: the writer of a trace (host/trace_channel.cpp)
+// and its readers (the simulator, the playground, the tests) all take them from here.
+// Header-only, so a reader that links none of the engine has them too. Entries are
+// only ever appended: their order is their code.
+
+// The records a trace is made of, by the word a trace file names each with.
+// clang-format off
+#define KW_TRACE_EVENTS(X) \
+  X(Run, "run")      /* a run starts */ \
+  X(Line, "line")    /* the run reaches a line */ \
+  X(If, "if")        /* what an IF compared and how it came out */ \
+  X(Goto, "goto")    /* where a GOTO landed */ \
+  X(Call, "call")    /* where a CALL landed */ \
+  X(Ret, "ret")      /* where a RET went back to */ \
+  X(Write, "write")  /* a variable a line wrote, old and new value */ \
+  X(Save, "save")    /* a save flag SAVE set */ \
+  X(Host, "host")    /* a call through the engine's port */ \
+  X(Cut, "cut")      /* the run's lines are told no more */ \
+  X(End, "end")      /* how the run ended */ \
+  X(Vars, "vars")    /* the variable table follows */ \
+  X(Var, "var")      /* one variable of it */
+
+// How a run ended, its word, and whether a bound (or memory) stopped it rather than
+// the script.
+#define KW_RUN_ENDS(X) \
+  X(End, "end", false)             /* the line index left the lines: the last line ran, or a jump led past it */ \
+  X(Exit, "exit", false)           /* EXIT */ \
+  X(LineBound, "lines", true)      /* it reached its bound of lines (kMaxExecutedLines) */ \
+  X(ByteBound, "bytes", true)      /* its lines read and wrote its bound of bytes (kMaxRunBytes) */ \
+  X(ValueBound, "value", true)     /* a write longer than the value bound (kMaxValueBytes), not made */ \
+  X(CallDepth, "calls", true)      /* a CALL beyond kMaxReturnDepth open calls */ \
+  X(Nesting, "nesting", true)      /* it started kMaxNestedRuns deep in host callbacks: nothing ran */ \
+  X(NoEntry, "no-entry", false)    /* its entry label is missing: nothing ran */ \
+  X(Empty, "empty", false)         /* the script has no lines: nothing ran */ \
+  X(Failure, "failure", true)      /* memory ran out; what it wrote stays */
+// clang-format on
+
+enum class TTraceEvent : std::uint8_t {
+#define KW_X(Name, Word) Name,
+  KW_TRACE_EVENTS(KW_X)
+#undef KW_X
 };
 
+enum class TRunEnd : std::uint8_t {
+#define KW_X(Name, Word, Bound) Name,
+  KW_RUN_ENDS(KW_X)
+#undef KW_X
+};
+
+inline constexpr std::string_view kTraceEventWords[] = {
+#define KW_X(Name, Word) Word,
+    KW_TRACE_EVENTS(KW_X)
+#undef KW_X
+};
+
+inline constexpr std::string_view kRunEndWords[] = {
+#define KW_X(Name, Word, Bound) Word,
+    KW_RUN_ENDS(KW_X)
+#undef KW_X
+};
+
+inline constexpr bool kRunEndBounded[] = {
+#define KW_X(Name, Word, Bound) Bound,
+    KW_RUN_ENDS(KW_X)
+#undef KW_X
+};
+
+constexpr std::string_view TraceEventWord(TTraceEvent event) {
+  return kTraceEventWords[static_cast<std::size_t>(event)];
+}
 // The words the trace uses for a run's end ("end", "exit", "lines", ...).
-std::string_view RunEndName(TRunEnd how);
+constexpr std::string_view RunEndName(TRunEnd how) { return kRunEndWords[static_cast<std::size_t>(how)]; }
+// A bound (or memory) stopped the run, not the script.
+constexpr bool RunEndedByBound(TRunEnd how) { return kRunEndBounded[static_cast<std::size_t>(how)]; }
+
+// A word read back; nothing when it is none of the list's.
+constexpr std::optional<TTraceEvent> TraceEventFromWord(std::string_view word) {
+  for (std::size_t i = 0; i < std::size(kTraceEventWords); ++i)
+    if (kTraceEventWords[i] == word) return static_cast<TTraceEvent>(i);
+  return std::nullopt;
+}
+constexpr std::optional<TRunEnd> RunEndFromWord(std::string_view word) {
+  for (std::size_t i = 0; i < std::size(kRunEndWords); ++i)
+    if (kRunEndWords[i] == word) return static_cast<TRunEnd>(i);
+  return std::nullopt;
+}
 
 struct TTraceEnd {
   TRunEnd How = TRunEnd::End;

@@ -40,6 +40,7 @@
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
 #include "tools/sim/trace_reader.h"
+#include "tools/sim/trace_text.h"
 #include "tools/sim/transcript.h"
 #include "web/module_web.h"
 
@@ -55,9 +56,8 @@ constexpr const char* kModuleFile = "/kwartlin/kwartlin.tpl";
 // variables or a 16 MiB value into the page.
 constexpr std::size_t kMaxVariablesShown = 2000;
 constexpr std::size_t kMaxValueShown = 4000;
-// The trace panel likewise: its first records of a command, each value cut short.
+// The trace panel likewise: its first records of a command.
 constexpr std::size_t kMaxTraceShown = 2000;
-constexpr std::size_t kTraceValueBytes = 60;
 
 std::string answer;  // the last answer, alive until the next call
 
@@ -88,81 +88,14 @@ void EnsureModuleFile() {
   std::ofstream(kModuleFile, std::ios::binary) << kwweb::ModuleFileImage();
 }
 
-// A value as the trace panel shows it: quoted, cut after kTraceValueBytes bytes (on a
-// character's start) with its full length said.
-std::string TraceShown(const kwsim::TraceItem& item, std::string_view key) {
-  const std::string text = item.Text(key);
-  const std::int64_t bytes = item.Number(std::string(key) + "_bytes", static_cast<std::int64_t>(text.size()));
-  std::size_t end = std::min(text.size(), kTraceValueBytes);
-  while (end < text.size() && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  if (end == text.size() && bytes <= static_cast<std::int64_t>(text.size())) return "\"" + text + "\"";
-  return "\"" + text.substr(0, end) + "...\" (" + std::to_string(bytes) + " bytes)";
-}
-
-std::string TraceTexts(const kwsim::TraceItem& item, std::string_view key) {
-  std::string out;
-  if (const kwsim::TraceValue* v = item.Find(key))
-    if (const auto* texts = std::get_if<std::vector<std::string>>(v))
-      for (const std::string& t : *texts) out += (out.empty() ? "\"" : ", \"") + t + "\"";
-  return out;
-}
-
-// "line 7", or "index 6" (the prepared line) where the file line is not known.
-std::string TraceWhere(const kwsim::TraceItem& item, std::string_view lineKey, std::string_view indexKey) {
-  if (item.Has(lineKey)) return "line " + std::to_string(item.Number(lineKey));
-  return "index " + std::to_string(item.Number(indexKey));
-}
-
-// One trace record as a row of the page's panel: {"line": the file line when the record
-// is about one, "text": what happened}. Runs nested in a host call are indented.
+// One trace record as a row of the page's panel, worded as the simulator's text layout
+// words it: {"line": the file line when the record is at one, "text": the label and
+// what happened}. Runs nested in a host call are indented.
 std::string TraceRow(const kwsim::TraceItem& item) {
-  const std::string& k = item.Kind;
-  std::string text;
-  std::optional<std::int64_t> line;
-  if (k == "run") {
-    text = "run " + item.Text("entry");
-  } else if (k == "line") {
-    if (item.Has("line")) line = item.Number("line");
-    else text = "index " + std::to_string(item.Number("index")) + ": ";
-    text += item.Text("text");
-  } else if (k == "if") {
-    // Numbers bare, texts quoted: that is how the IF compared them.
-    const auto operand = [&](std::string_view key) {
-      return item.Flag("numbers") ? item.Text(key) : TraceShown(item, key);
-    };
-    text = !item.Flag("complete") ? "IF incomplete: false"
-                                  : "IF " + operand("left") + " " + item.Text("operator") + " " + operand("right") +
-                                        ": " + (item.Flag("holds") ? "true" : "false");
-    if (item.Has("skipped_index")) text += ", skips " + TraceWhere(item, "skipped_line", "skipped_index");
-  } else if (k == "goto" || k == "call") {
-    text = k + " :" + item.Text("label") + (item.Flag("found") ? " -> " : " not found, on with ") +
-           TraceWhere(item, "to_line", "to_index");
-  } else if (k == "ret") {
-    text = std::string(item.Flag("found") ? "ret -> " : "ret without CALL, on with ") +
-           TraceWhere(item, "to_line", "to_index");
-  } else if (k == "write") {
-    text = item.Text("name") + " " + (item.Has("old") ? TraceShown(item, "old") : "(new)") + " -> " +
-           TraceShown(item, "new");
-  } else if (k == "save") {
-    text = item.Text("name") + " save flag " + (item.Flag("new") ? "on" : "off");
-  } else if (k == "host") {
-    text = "host " + item.Text("call") + "(" + TraceTexts(item, "args") + ")";
-    if (item.Has("answer")) text += " -> " + TraceTexts(item, "answer");
-  } else if (k == "cut") {
-    text = "trace cut after " + std::to_string(item.Number("lines")) + " lines";
-  } else if (k == "end") {
-    if (item.Has("line")) line = item.Number("line");
-    const std::string how = item.Text("how");
-    if (how == "no-entry") text = "end: no :" + item.Text("entry") + " label, nothing ran";
-    else if (how == "empty") text = "end: the script has no lines, nothing ran";
-    else text = "end " + item.Text("entry") + ": " + how + " after " + std::to_string(item.Number("lines_run")) + " lines";
-    if (kwsim::EndedByBound(item)) text += " (bound " + std::to_string(item.Number("bound")) + ")";
-  } else {
-    text = k;
-  }
-  const std::string indent(static_cast<std::size_t>(item.Depth > 1 ? 2 * (item.Depth - 1) : 0), ' ');
-  return "{" + (line ? "\"line\":" + std::to_string(*line) + "," : std::string()) +
-         "\"text\":" + JsonString(indent + text) + "}";
+  const std::optional<kwsim::TraceLine> line = kwsim::DescribeTraceItem(item);
+  if (!line) return {};
+  return "{" + (line->FileLine > 0 ? "\"line\":" + std::to_string(line->FileLine) + "," : std::string()) +
+         "\"text\":" + JsonString(kwsim::TraceLineText(*line)) + "}";
 }
 
 // Both of the simulator's layouts at once: the text for the log (and the comparison with
@@ -177,7 +110,9 @@ class BothReporters final : public kwsim::Reporter {
   BothReporters() : text_(textOut_, false), json_(jsonOut_) {}
   void Report(const kwsim::Event& event) override {
     for (const kwsim::TraceItem& item : event.Trace) {
-      if (trace_.size() < kMaxTraceShown) trace_.push_back(TraceRow(item));
+      std::string row = TraceRow(item);
+      if (row.empty()) continue;
+      if (trace_.size() < kMaxTraceShown) trace_.push_back(std::move(row));
       ++traceCount_;
     }
     if (const auto* t = std::get_if<kwsim::TraceSwitchEvent>(&event.Data)) userTrace_ = t->On;

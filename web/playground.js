@@ -646,12 +646,12 @@ function drawVariables(variables, count) {
 }
 
 // The engine's trace of the last run, when the engine reports one (an array of objects
-// with a line and a text; null while there is no trace channel).
+// with a text, worded by the engine as the simulator words it, and the file line it is
+// at; null while there is no trace channel).
 function drawTrace(trace) {
   $('trace-panel').hidden = !Array.isArray(trace);
   if (!Array.isArray(trace)) return;
-  $('trace').innerHTML = trace.slice(0, 2000).map((t) =>
-    '<li>' + escapeHtml(typeof t === 'string' ? t : (t.line !== undefined ? t.line + ': ' : '') + (t.text || JSON.stringify(t))) + '</li>').join('');
+  $('trace').innerHTML = trace.slice(0, 2000).map((t) => '<li>' + escapeHtml(t.text) + '</li>').join('');
 }
 
 function escapeHtml(text) {

@@ -268,8 +268,8 @@ class Playground(unittest.TestCase):
         # The trace panel holds the last message's run: the IF that let it pass, with its
         # file line and its outcome, in the log's stead (the log above matched untraced).
         trace = js('return [...document.querySelectorAll("#trace li")].map((l) => l.textContent)')
-        self.assertIn("12: IF $text <> 'ping'", trace)
-        self.assertIn('IF "cześć, co słychać?" <> "ping": true', trace)
+        self.assertIn("line 12    IF $text <> 'ping'", trace)
+        self.assertIn('if         "cześć, co słychać?" <> "ping": true, compared as texts', trace)
         screenshot('example')
 
     def test_04_typing_into_the_editors(self):

@@ -117,6 +117,56 @@ TEST(Trace, LongRunsAreCutAndShortValuesShown) {
   EXPECT_EQ(CountPrefix(r.Out, "    line"), 10'000u);
 }
 
+// Values past what the trace shows: their lengths, and where two long texts differ.
+TEST(Trace, LongValuesShowTheirLengthAndWhereTheyDiffer) {
+  const std::string a(300, 'a');
+  const kwsimtest::RunResult r = RunSim(
+      "file script <<END\n:_start\nSTRCON $l, '" + a + "x'\nSTRCON $r, '" + a + "y'\nIF $l = $r\nEXIT\n"
+      "SEND $_ID, $l\nEND\nrestart\ntrace on\nrecv GG 1 x\n");
+  ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
+  const std::string shown = "\"" + std::string(60, 'a') + "\"... (301 bytes)";
+  const std::string line = "    line 2     STRCON $l, '" + a.substr(0, 256 - 12) + "... (314 bytes)";
+  ExpectLines(r.Out, {line,
+                      "    if         " + shown + " = " + shown + ": false, compared as texts; they differ from "
+                      "byte 301: ...\"" + std::string(16, 'a') + "x\" / ...\"" + std::string(16, 'a') + "y\"; skips line 5",
+                      "    host       SendProtocolMessage(\"1\", " + shown + ")"});
+  // The channel itself: every length a reader needs.
+  const kwsimtest::RunResult j = RunSim(
+      "file script <<END\n:_start\nSTRCON $l, '" + a + "x'\nSEND $_ID, $l\nIF $l = '" + a + "y'\nEND\n"
+      "restart\ntrace on\nrecv GG 1 x\n", true);
+  for (const char* key : {"\"text_bytes\":314", "\"left_bytes\":301,", "\"right_bytes\":301,", "\"differs_at\":300,",
+                          "\"near_from\":284,", "\"args_bytes\":[1,301]"})
+    EXPECT_NE(j.Out.find(key), std::string::npos) << key;
+}
+
+// The trace numbers the lines as the script file does now: after the file changes
+// without a restart, the old lines keep numbers only while the new file prepares to
+// them.
+TEST(Trace, LineNumbersFollowTheScriptFile) {
+  const struct {
+    std::string after;  // what the script file becomes before the second message
+    std::string line;   // the second message's line of SEND
+  } cases[] = {
+      {":_start\nSEND $_ID, 'a'", "    line 2     SEND $_ID, 'a'"},
+      {"// note\n\n:_start\nSEND $_ID, 'a'", "    line 4     SEND $_ID, 'a'"},
+      {":_start\nSEND $_ID, 'b'", "    index 1    SEND $_ID, 'a'"},
+      {":_start\nSEND $_ID, 'a'\n:_menu_show", "    index 1    SEND $_ID, 'a'"},
+  };
+  for (const auto& c : cases) {
+    const kwsimtest::RunResult r =
+        RunSim("file script <<END\n:_start\nSEND $_ID, 'a'\nEND\nrestart\ntrace on\nrecv GG 1 x\nfile script <<END\n" +
+               c.after + "\nEND\nrecv GG 1 y\n");
+    ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
+    const std::vector<std::string> lines = Lines(r.Out);
+    std::vector<std::string> sends;
+    for (const std::string& l : lines)
+      if (l.find("SEND $_ID") != std::string::npos) sends.push_back(l);
+    ASSERT_EQ(sends.size(), 2u) << r.Out;
+    EXPECT_EQ(sends[0], "    line 2     SEND $_ID, 'a'");
+    EXPECT_EQ(sends[1], c.line) << c.after;
+  }
+}
+
 TEST(Trace, JsonCarriesTheRecordsInUtf8) {
   const kwsimtest::RunResult r =
       RunSim("file script <<END\n// powitanie\n:_start\nMOV $a, 'zażółć'\nEND\nrestart\nrecv GG 1 x\n", true, true);
@@ -237,7 +287,8 @@ TEST(TraceCommands, Parse) {
 TEST(TraceReader, ParsesTheChannelsLines) {
   kwsim::TraceItem item;
   ASSERT_TRUE(kwsim::ParseTraceLine(
-      "{\"event\":\"host\",\"call\":\"Send\",\"args\":[\"a\\\"b\",\"\\u0105\\u0081\"],\"n\":-12,\"f\":true,\"z\":null}",
+      "{\"event\":\"host\",\"call\":\"Send\",\"args\":[\"a\\\"b\",\"\\u0105\\u0081\"],\"n\":-12,\"f\":true,\"z\":null,"
+      "\"l\":[3,-4]}",
       item));
   EXPECT_EQ(item.Kind, "host");
   EXPECT_EQ(item.Text("call"), "Send");
@@ -246,8 +297,10 @@ TEST(TraceReader, ParsesTheChannelsLines) {
   EXPECT_EQ(item.Number("n"), -12);
   EXPECT_TRUE(item.Flag("f"));
   EXPECT_FALSE(item.Has("z"));
+  EXPECT_EQ(item.List<std::int64_t>("l"), (std::vector<std::int64_t>{3, -4}));
   for (const char* bad : {"", "{}", "{\"event\":1}", "{\"event\":\"x\"", "{\"event\":\"x\",}", "{\"event\":\"x\"} y",
-                          "{\"event\":\"x\",\"a\":\"\\q\"}", "{\"event\":\"x\",\"a\":[1]}"})
+                          "{\"event\":\"x\",\"a\":\"\\q\"}", "{\"event\":\"x\",\"a\":[1,\"b\"]}",
+                          "{\"event\":\"x\",\"a\":[1,]}"})
     EXPECT_FALSE(kwsim::ParseTraceLine(bad, item)) << bad;
 }
 
@@ -263,7 +316,7 @@ TEST(TraceReader, GlobMatches) {
 }
 
 // The module with and without the channel makes the same host calls, and the channel
-// numbers lines as the script file does.
+// numbers lines as the script file does, up to the zero byte that ends it.
 TEST(TraceChannel, SameHostCallsWithOrWithoutIt) {
   const fs::path dir = fs::temp_directory_path() / ("kw_trace_channel_" + std::to_string(kwsim::ProcessId()));
   fs::remove_all(dir);
@@ -273,7 +326,8 @@ TEST(TraceChannel, SameHostCallsWithOrWithoutIt) {
   std::ofstream(dir / "Kwartlin" / "Kwartlin.dat", std::ios::binary)
       << "// every host command\r\n:_init\r\nMenuAdd 'a', 'A'\r\nMenuShow 'a', 0\r\nEXIT\r\n\r\n:_start\r\n"
          "SEND $_ID, 'pong'\r\nSETSTS 'GG', 5, 'x'\r\nREADSTS 'GG', $s, $d\r\nCONINFO $_ID, $n, $g, $o, $f\r\n"
-         "MenuDel 'a'\r\nSaveConfig\r\nGETTIME $h, $m, $s2\r\n";
+         "MenuDel 'a'\r\nSaveConfig\r\nGETTIME $h, $m, $s2\r\nEXIT"
+      << '\0' << " the script ends at a zero byte\r\nSEND $_ID, 'never'\r\n";
   const fs::path file = dir / "trace.jsonl";
   const auto session = [&](bool traced) {
     kwsim::SetEnvironment("KWARTLIN_TRACE", traced ? kwsim::PathToUtf8(file) : "");
@@ -307,7 +361,7 @@ TEST(TraceChannel, SameHostCallsWithOrWithoutIt) {
   ASSERT_GE(lines.size(), 5u);
   EXPECT_EQ(lines[0], "3 MenuAdd 'a', 'A'");
   EXPECT_EQ(lines[3], "7 :_start");
-  EXPECT_EQ(lines.back(), "14 GETTIME $h, $m, $s2");
+  EXPECT_EQ(lines.back(), "15 EXIT");
   std::error_code ec;
   fs::remove_all(dir, ec);
 }

@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "script/trace.h"
+
 namespace kwsim {
 
 // ---- Effects: what the plugin did to the host -------------------------------------
@@ -214,13 +216,15 @@ using Payload = std::variant<LoadEvent, UnloadEvent, RestartEvent, MessageEvent,
 
 // ---- The plugin's trace ---------------------------------------------------------------
 
-// A value of a trace record: null, a flag, a number, a text (UTF-8), or a list of texts.
-using TraceValue = std::variant<std::monostate, bool, std::int64_t, std::string, std::vector<std::string>>;
+// A value of a trace record: null, a flag, a number, a text (UTF-8), a list of texts, or
+// a list of numbers.
+using TraceValue = std::variant<std::monostate, bool, std::int64_t, std::string, std::vector<std::string>,
+                                std::vector<std::int64_t>>;
 
 // One record of the plugin's trace channel (docs/trace.md), as the plugin wrote it, with
 // its texts in UTF-8.
 struct TraceItem {
-  std::string Kind;  // its "event": run, line, if, goto, call, ret, write, save, host, cut, end
+  std::string Kind;  // its "event", a word of KW_TRACE_EVENTS (script/trace.h)
   int Depth = 1;     // the run's nesting: 1 for the run the command started
   std::vector<std::pair<std::string, TraceValue>> Fields;  // its other keys, in order
 
@@ -246,6 +250,14 @@ struct TraceItem {
     const bool* b = v ? std::get_if<bool>(v) : nullptr;
     return b != nullptr && *b;
   }
+  // A list field; empty when it is missing or of another kind.
+  template <class T>
+  std::vector<T> List(std::string_view key) const {
+    const TraceValue* v = Find(key);
+    const std::vector<T>* list = v ? std::get_if<std::vector<T>>(v) : nullptr;
+    return list ? *list : std::vector<T>();
+  }
+  bool Is(kw::TTraceEvent event) const { return Kind == kw::TraceEventWord(event); }
   bool Has(std::string_view key) const {
     const TraceValue* v = Find(key);
     return v != nullptr && !std::holds_alternative<std::monostate>(*v);

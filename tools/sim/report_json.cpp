@@ -28,6 +28,14 @@ class Object {
     }
     return Raw(key, list + "]");
   }
+  Object& Add(std::string_view key, const std::vector<std::int64_t>& numbers) {
+    std::string list = "[";
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+      if (i > 0) list += ',';
+      list += std::to_string(numbers[i]);
+    }
+    return Raw(key, list + "]");
+  }
   Object& Raw(std::string_view key, std::string_view json) {
     body_ += body_.empty() ? "{" : ",";
     body_ += JsonString(key);

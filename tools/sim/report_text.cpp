@@ -7,13 +7,12 @@
 #include <type_traits>
 
 #include "tools/sim/report.h"
-#include "tools/sim/trace_reader.h"
+#include "tools/sim/trace_text.h"
 #include "tools/sim/transcript.h"
 
 namespace kwsim {
 namespace {
 
-constexpr std::size_t kLabelWidth = 11;
 constexpr std::string_view kIndent = "    ";
 
 enum class Colour { None, Bold, Dim, Red, Green, Yellow, Blue, Magenta, Cyan };
@@ -59,14 +58,6 @@ std::vector<std::string> DisplayLines(std::string_view text) {
     }
   }
   return lines;
-}
-
-// Built piece by piece: GCC 12 warns wrongly (-Wrestrict) on "literal" + std::string&&.
-std::string Quote(std::string_view text) {
-  std::string s(1, '"');
-  s += text;
-  s += '"';
-  return s;
 }
 
 std::string StatusText(std::int32_t status, std::string_view description) {
@@ -164,159 +155,22 @@ void WriteEffect(Writer& w, const Effect& effect) {
 
 // ---- The trace ------------------------------------------------------------------------
 
-constexpr std::size_t kShownChars = 60;  // a value longer than this is cut in the trace
-
-// A number with its thousands marked: 10,000,000.
-std::string Grouped(std::int64_t n) {
-  std::string digits = std::to_string(n < 0 ? -n : n);
-  std::string out;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
+Colour ColourOf(TraceTone tone) {
+  switch (tone) {
+    case TraceTone::Run: return Colour::Bold;
+    case TraceTone::Line: return Colour::Dim;
+    case TraceTone::Flow: return Colour::Yellow;
+    case TraceTone::Data: return Colour::Cyan;
+    case TraceTone::Host: return Colour::Blue;
+    case TraceTone::Note: return Colour::Dim;
+    case TraceTone::Bound: return Colour::Red;
   }
-  return n < 0 ? "-" + out : out;
-}
-
-// A value in quotes, cut after kShownChars characters; bytes is its full length (the
-// plugin's bytes, Windows-1250), said when the value is cut.
-std::string Shown(std::string_view utf8, std::int64_t bytes) {
-  std::size_t end = 0;
-  std::size_t chars = 0;
-  while (end < utf8.size() && chars < kShownChars) {
-    ++end;
-    while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
-    ++chars;
-  }
-  if (end == utf8.size() && bytes <= static_cast<std::int64_t>(chars)) return Quote(utf8);
-  return Quote(utf8.substr(0, end)) + "... (" + Grouped(bytes) + " bytes)";
-}
-
-// The plugin's length of a text it gave without its length: every Windows-1250 byte is
-// one character in UTF-8.
-std::int64_t PluginBytes(std::string_view utf8) {
-  std::int64_t chars = 0;
-  for (const char c : utf8) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return chars;
-}
-
-// "line 7" where the file line is known, else "index 6" (the prepared line, from 0).
-std::string Where(const TraceItem& item, std::string_view lineKey, std::string_view indexKey) {
-  if (item.Has(lineKey)) return "line " + std::to_string(item.Number(lineKey));
-  return "index " + std::to_string(item.Number(indexKey));
-}
-
-std::string QuotedList(const TraceItem& item, std::string_view key) {
-  std::string out;
-  if (const TraceValue* v = item.Find(key))
-    if (const auto* texts = std::get_if<std::vector<std::string>>(v))
-      for (const std::string& t : *texts) {
-        if (!out.empty()) out += ", ";
-        out += Shown(t, PluginBytes(t));
-      }
-  return out;
-}
-
-bool IsNumber(std::string_view text) {
-  std::size_t i = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-  if (i == text.size()) return false;
-  for (; i < text.size(); ++i)
-    if (text[i] < '0' || text[i] > '9') return false;
-  return true;
-}
-
-std::string Operand(const TraceItem& item, std::string_view key, bool numbers) {
-  const std::string text = item.Text(key);
-  return numbers ? text : Shown(text, PluginBytes(text));
-}
-
-std::string ConditionText(const TraceItem& item) {
-  std::string text;
-  if (!item.Flag("complete")) {
-    text = "no operator or no operand: false";
-  } else {
-    const bool numbers = item.Flag("numbers");
-    const std::string left = item.Text("left"), right = item.Text("right");
-    text = Operand(item, "left", numbers) + " " + item.Text("operator") + " " + Operand(item, "right", numbers) +
-           ": " + (item.Flag("holds") ? "true" : "false") + ", compared as " + (numbers ? "numbers" : "texts");
-    // The usual surprise: one side is a number and the other is not.
-    if (!numbers && IsNumber(left) != IsNumber(right))
-      text += " (" + Quote(IsNumber(left) ? right : left) + " is no number)";
-  }
-  if (item.Has("skipped_index")) text += "; skips " + Where(item, "skipped_line", "skipped_index");
-  return text;
-}
-
-// What ended a run that a bound stopped, and where.
-std::string EndText(const TraceItem& item) {
-  const std::string how = item.Text("how");
-  const std::string at = Where(item, "line", "index");
-  const std::string bound = Grouped(item.Number("bound"));
-  if (how == "end") return "past the last line (" + Grouped(item.Number("lines_run")) + " lines run)";
-  if (how == "exit") return "EXIT at " + at + " (" + Grouped(item.Number("lines_run")) + " lines run)";
-  if (how == "no-entry") return "no :" + item.Text("entry") + " label: nothing ran";
-  if (how == "empty") return "the script has no lines: nothing ran";
-  const std::string run = item.Text("entry") + " run ";
-  const std::string stopped = run + (item.Flag("before") ? "stopped before " : "stopped at ") + at;
-  if (how == "lines") return stopped + ": it ran its bound of " + bound + " lines";
-  if (how == "bytes") return stopped + ": its lines read and wrote its bound of " + bound + " bytes";
-  if (how == "value")
-    return stopped + ": a write of " + Grouped(item.Number("refused")) +
-           " bytes, past the bound of " + bound + " bytes for one value, was not made";
-  if (how == "calls") return stopped + ": a CALL past " + bound + " open calls";
-  if (how == "nesting")
-    return run + "did not start: " + bound + " runs were under way, each waiting for a host call";
-  if (how == "failure") return run + "ended: memory ran out";
-  return run + "ended (" + how + ")";
+  return Colour::None;
 }
 
 void WriteTraceItem(Writer& w, const TraceItem& item) {
-  // A run that a host call started while another waited is indented under it.
-  const std::string indent(static_cast<std::size_t>(item.Depth > 1 ? 2 * (item.Depth - 1) : 0), ' ');
-  const auto put = [&](std::string_view label, Colour c, const std::string& text) {
-    w.Labelled(indent + std::string(label), c, text);
-  };
-  const std::string& k = item.Kind;
-  if (k == "run") {
-    std::string text = item.Text("entry");
-    if (item.Depth > 1) text += " (started by a host call, " + std::to_string(item.Depth) + " runs deep)";
-    put("run", Colour::Bold, text);
-  } else if (k == "line") {
-    put(Where(item, "line", "index"), Colour::Dim, item.Text("text"));
-  } else if (k == "if") {
-    put("if", Colour::Yellow, ConditionText(item));
-  } else if (k == "goto" || k == "call") {
-    const std::string label = ":" + item.Text("label");
-    const std::string to = Where(item, "to_line", "to_index");
-    put(k, Colour::Yellow, item.Flag("found") ? label + ", on at " + to : "no label " + label + ": on with " + to);
-  } else if (k == "ret") {
-    const std::string to = Where(item, "to_line", "to_index");
-    put("ret", Colour::Yellow, item.Flag("found") ? "back to " + to : "no open CALL: on with " + to);
-  } else if (k == "write") {
-    const std::string name = item.Text("name");
-    const std::string now = Shown(item.Text("new"), item.Number("new_bytes"));
-    if (!item.Has("old")) {
-      put("write", Colour::Cyan, name + " (new) " + now);
-    } else {
-      const std::string before = Shown(item.Text("old"), item.Number("old_bytes"));
-      const bool same = item.Text("old") == item.Text("new") && item.Number("old_bytes") == item.Number("new_bytes");
-      put("write", Colour::Cyan, name + " " + before + (same ? " (unchanged)" : " -> " + now));
-    }
-  } else if (k == "save") {
-    std::string text = item.Text("name") + " save flag ";
-    text += item.Flag("old") == item.Flag("new") ? (item.Flag("new") ? "stays on" : "stays off")
-                                                 : (item.Flag("new") ? "on" : "off");
-    if (!item.Flag("existed")) text += " (new, empty)";
-    put("save", Colour::Cyan, text);
-  } else if (k == "host") {
-    std::string text = item.Text("call") + "(" + QuotedList(item, "args") + ")";
-    if (item.Has("answer")) text += " -> " + QuotedList(item, "answer");
-    put("host", Colour::Blue, text);
-  } else if (k == "cut") {
-    put("trace", Colour::Dim, "cut after " + Grouped(item.Number("lines")) + " lines: the run goes on untraced");
-  } else if (k == "end") {
-    if (EndedByBound(item)) put("bound", Colour::Red, EndText(item));
-    else put("end", Colour::Bold, EndText(item));
-  }
+  if (const std::optional<TraceLine> line = DescribeTraceItem(item))
+    w.Labelled(TraceIndent(*line) + line->Label, ColourOf(line->Tone), line->Text);
 }
 
 void WriteVars(Writer& w, const VarsEvent& v) {

@@ -81,23 +81,14 @@ class Parser {
     }
     if (c == '[') {
       ++pos_;
-      std::vector<std::string> texts;
       Skip();
       if (Eat(']')) {
-        value = std::move(texts);
+        value = std::vector<std::string>();
         return true;
       }
-      for (;;) {
-        Skip();
-        std::string text;
-        if (!String(text)) return false;
-        texts.push_back(std::move(text));
-        Skip();
-        if (Eat(']')) break;
-        if (!Eat(',')) return false;
-      }
-      value = std::move(texts);
-      return true;
+      // A list holds texts or numbers, not both.
+      if (pos_ < s_.size() && s_[pos_] == '"') return List<std::string>(value, [this](std::string& t) { return String(t); });
+      return List<std::int64_t>(value, [this](std::int64_t& n) { return Integer(n); });
     }
     if (Word("true")) return value = true, true;
     if (Word("false")) return value = false, true;
@@ -105,7 +96,30 @@ class Parser {
     return Number(value);
   }
 
+  template <class T, class Read>
+  bool List(TraceValue& value, Read read) {
+    std::vector<T> items;
+    for (;;) {
+      Skip();
+      T item{};
+      if (!read(item)) return false;
+      items.push_back(std::move(item));
+      Skip();
+      if (Eat(']')) break;
+      if (!Eat(',')) return false;
+    }
+    value = std::move(items);
+    return true;
+  }
+
   bool Number(TraceValue& value) {
+    std::int64_t n = 0;
+    if (!Integer(n)) return false;
+    value = n;
+    return true;
+  }
+
+  bool Integer(std::int64_t& value) {
     const bool negative = Eat('-');
     std::int64_t n = 0;
     const std::size_t start = pos_;
@@ -228,19 +242,19 @@ std::vector<TraceItem> TraceReader::ReadNew() {
     const std::size_t end = chunk.find('\n', start);
     TraceItem item;
     if (ParseTraceLine(std::string_view(chunk).substr(start, end - start), item)) {
-      if (item.Kind == "vars") {
+      if (item.Is(kw::TTraceEvent::Vars)) {
         incoming_ = {};
         incoming_.Known = true;
         incoming_.Count = item.Number("count");
         incomingRows_ = static_cast<std::size_t>(std::max<std::int64_t>(0, item.Number("shown")));
         if (incomingRows_ == 0) table_ = std::move(incoming_);
-      } else if (item.Kind == "var") {
+      } else if (item.Is(kw::TTraceEvent::Var)) {
         incoming_.Rows.push_back(RowOf(item));
         if (incoming_.Rows.size() == incomingRows_) table_ = std::move(incoming_);
       } else {
-        if (item.Kind == "run") depth_ = static_cast<int>(item.Number("depth", depth_ + 1));
+        if (item.Is(kw::TTraceEvent::Run)) depth_ = static_cast<int>(item.Number("depth", depth_ + 1));
         item.Depth = depth_ > 0 ? depth_ : 1;
-        if (item.Kind == "end") {
+        if (item.Is(kw::TTraceEvent::End)) {
           item.Depth = static_cast<int>(item.Number("depth", item.Depth));
           depth_ = item.Depth - 1;
         }
@@ -253,10 +267,9 @@ std::vector<TraceItem> TraceReader::ReadNew() {
 }
 
 bool EndedByBound(const TraceItem& end) {
-  if (end.Kind != "end") return false;
-  const std::string how = end.Text("how");
-  return how == "lines" || how == "bytes" || how == "value" || how == "calls" || how == "nesting" ||
-         how == "failure";
+  if (!end.Is(kw::TTraceEvent::End)) return false;
+  const std::optional<kw::TRunEnd> how = kw::RunEndFromWord(end.Text("how"));
+  return how && kw::RunEndedByBound(*how);
 }
 
 bool GlobMatches(std::string_view pattern, std::string_view text) {

@@ -57,8 +57,7 @@ class TraceReader {
   std::size_t incomingRows_ = 0;  // the rows it announced
 };
 
-// True for the end of a run that a bound stopped ("lines", "bytes", "value", "calls",
-// "nesting") or that memory ended ("failure").
+// True for the end of a run that a bound or memory stopped, not the script.
 bool EndedByBound(const TraceItem& end);
 
 // A simple glob over bytes: "*" any run, "?" one byte, anything else itself (callers
