@@ -187,16 +187,34 @@ std::string ReadContact(Cursor& c, int line) {
   return ToWire(id, line);
 }
 
+// "offline, online, ...": the names of a list joined for messages and the summary.
+template <typename List, typename NameOf>
+std::string Joined(const List& list, NameOf nameOf) {
+  std::string out;
+  for (const auto& item : list) {
+    const std::string_view name = nameOf(item);
+    if (name.empty()) continue;
+    if (!out.empty()) out += ", ";
+    out += name;
+  }
+  return out;
+}
+
+std::string StatusChoices() {
+  return "1 to " + std::to_string(kStatusNames.size() - 1) + ", or " +
+         Joined(kStatusNames, [](std::string_view n) { return n; });
+}
+
 std::int32_t ReadStatus(Cursor& c) {
-  const std::string w = c.Word("status (1 to 7, or offline, online, chat, dnd, away, xa, invisible)");
+  const std::string w = c.Word("status (" + StatusChoices() + ")");
   const std::string lower = AsciiLower(w);
   for (std::size_t i = 1; i < kStatusNames.size(); ++i)
     if (kStatusNames[i] == lower) return static_cast<std::int32_t>(i);
   if (auto n = ParseInt32(w)) {
     if (!StatusName(*n).empty()) return *n;
-    c.Fail("bad status " + Quoted(w) + " (1 to 7, or offline, online, chat, dnd, away, xa, invisible)");
+    c.Fail("bad status " + Quoted(w) + " (" + StatusChoices() + ")");
   }
-  c.Fail("unknown status " + Quoted(w) + " (1 to 7, or offline, online, chat, dnd, away, xa, invisible)");
+  c.Fail("unknown status " + Quoted(w) + " (" + StatusChoices() + ")");
 }
 
 std::int32_t ReadFlags(Cursor& c, const std::string& text) {
@@ -215,8 +233,8 @@ std::int32_t ReadFlags(Cursor& c, const std::string& text) {
       }
     }
     if (!known)
-      c.Fail("unknown contact flag " + Quoted(name) +
-             " (a number, or online, offline, waitauth, notauth, phone, notinlist, blocked joined by |)");
+      c.Fail("unknown contact flag " + Quoted(name) + " (a number, or " +
+             Joined(kFlagNames, [](const FlagName& f) { return f.Name; }) + " joined by |)");
     start = end + 1;
   }
   return flags;
@@ -295,74 +313,133 @@ void ReadOptions(Cursor& c, Step& step) {
   c.ExpectEnd("options " + action);
 }
 
-}  // namespace
+// ---- The commands --------------------------------------------------------------------
+// Each command's arguments; the table below sets the step's kind before.
 
-namespace {
+void ReadMessage(Cursor& c, Step& step) {
+  step.Protocol = ReadProtocol(c);
+  step.Contact = ReadContact(c, step.Line);
+  step.Text = ToWire(c.Rest("message text", false), step.Line);
+}
 
-// The arguments of every command but "file", which may open a block.
-void ReadArguments(Cursor& c, const std::string& verb, Step& step) {
-  const int line = step.Line;
-  if (verb == "recv" || verb == "send") {
-    step.Kind = verb == "recv" ? Verb::Recv : Verb::Send;
-    step.Protocol = ReadProtocol(c);
-    step.Contact = ReadContact(c, line);
-    step.Text = ToWire(c.Rest("message text", false), line);
-  } else if (verb == "popup") {
-    step.Kind = Verb::Popup;
-    step.Contact = ReadContact(c, line);
-    c.ExpectEnd("the contact id");
-  } else if (verb == "click") {
-    step.Kind = Verb::Click;
-    step.Contact = ReadContact(c, line);
-    step.Text = ToWire(c.Rest("menu item (caption or id)", true), line);
-  } else if (verb == "status") {
-    step.Kind = Verb::Status;
-    step.Protocol = ReadProtocol(c);
-    step.Status = ReadStatus(c);
-    step.Text = ToWire(c.Rest("description", false), line);
-  } else if (verb == "contact") {
-    step.Kind = Verb::Contact;
-    step.Contact = ReadContact(c, line);
-    ReadContactFields(c, step);
-  } else if (verb == "service") {
-    step.Kind = Verb::Service;
-    step.Text = ToWire(c.Rest("service text", true), line);
-  } else if (verb == "restart" || verb == "stop" || verb == "start") {
-    step.Kind = verb == "restart" ? Verb::Restart : verb == "stop" ? Verb::Stop : Verb::Start;
-    c.ExpectEnd(verb);
-  } else if (verb == "show-file") {
-    step.Kind = Verb::ShowFile;
-    step.File = ReadDataFile(c);
-    c.ExpectEnd("the file name");
-  } else if (verb == "options") {
-    step.Kind = Verb::Options;
-    ReadOptions(c, step);
-  } else if (verb == "vars") {
-    step.Kind = Verb::Vars;
-    step.Text = ToWire(c.Rest("pattern", false), line);
-  } else if (verb == "spam") {
-    step.Kind = Verb::Spam;
-    step.Text = ToWire(c.Rest("text to check", true), line);
-  } else if (verb == "trace") {
-    step.Kind = Verb::Trace;
-    const std::string how = AsciiLower(c.Word("on or off"));
-    if (how != "on" && how != "off") c.Fail("expected on or off after trace, found " + Quoted(how));
-    step.On = how == "on";
-    c.ExpectEnd("trace " + how);
-  } else if (verb == "echo") {
-    step.Kind = Verb::Echo;
-    step.Text = ToWire(c.Rest("text", false), line);
-  } else if (verb == "help") {
-    step.Kind = Verb::Help;
-    c.ExpectEnd("help");
-  } else if (verb == "quit" || verb == "exit") {
-    step.Kind = Verb::Quit;
-    c.ExpectEnd(verb);
-  } else {
-    c.Fail("unknown command " + Quoted(verb) +
-           " (recv, send, popup, click, status, contact, service, restart, stop, start, file, "
-           "show-file, options, vars, spam, trace, echo, help, quit)");
-  }
+void ReadPopup(Cursor& c, Step& step) {
+  step.Contact = ReadContact(c, step.Line);
+  c.ExpectEnd("the contact id");
+}
+
+void ReadClick(Cursor& c, Step& step) {
+  step.Contact = ReadContact(c, step.Line);
+  step.Text = ToWire(c.Rest("menu item (caption or id)", true), step.Line);
+}
+
+void ReadStatusCommand(Cursor& c, Step& step) {
+  step.Protocol = ReadProtocol(c);
+  step.Status = ReadStatus(c);
+  step.Text = ToWire(c.Rest("description", false), step.Line);
+}
+
+void ReadContactCommand(Cursor& c, Step& step) {
+  step.Contact = ReadContact(c, step.Line);
+  ReadContactFields(c, step);
+}
+
+void ReadService(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("service text", true), step.Line); }
+
+void ReadNothing(Cursor& c, Step& step) { c.ExpectEnd(VerbName(step.Kind)); }
+
+void ReadShowFile(Cursor& c, Step& step) {
+  step.File = ReadDataFile(c);
+  c.ExpectEnd("the file name");
+}
+
+void ReadVars(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("pattern", false), step.Line); }
+
+void ReadSpam(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("text to check", true), step.Line); }
+
+void ReadTrace(Cursor& c, Step& step) {
+  const std::string how = AsciiLower(c.Word("on or off"));
+  if (how != "on" && how != "off") c.Fail("expected on or off after trace, found " + Quoted(how));
+  step.On = how == "on";
+  c.ExpectEnd("trace " + how);
+}
+
+void ReadEcho(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("text", false), step.Line); }
+
+struct CommandSpec {
+  Verb Kind;
+  std::string_view Word;                 // as typed, lower case
+  std::string_view Also;                 // a second word for it, or empty
+  void (*Read)(Cursor& c, Step& step);   // its arguments; null for "file", which may open
+                                         // a block that only the parser can keep
+  std::string_view Summary;              // its lines of "help", joined by line breaks
+};
+
+// Every command, declared once and in Verb's order: the reader, its error text, the
+// summary and the names come from here.
+// clang-format off
+constexpr CommandSpec kCommands[] = {
+  {Verb::Recv, "recv", "", ReadMessage,
+   "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)"},
+  {Verb::Send, "send", "", ReadMessage,
+   "send PROTO TO TEXT                the user sends a message"},
+  {Verb::Popup, "popup", "", ReadPopup,
+   "popup CONTACT                     the contact-list popup opens on CONTACT"},
+  {Verb::Click, "click", "", ReadClick,
+   "click CONTACT ITEM                an item of the popup is clicked (caption or id)"},
+  {Verb::Status, "status", "", ReadStatusCommand,
+   "status PROTO STATUS [TEXT]        the user's status (STATUS: see below)"},
+  {Verb::Contact, "contact", "", ReadContactCommand,
+   "contact ID [name=..] [group=..] [desc=..] [flags=..]\n"
+   "                                  adds or changes a contact of the list"},
+  {Verb::Service, "service", "", ReadService,
+   "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX"},
+  {Verb::Restart, "restart", "", ReadNothing,
+   "restart                           the messenger closes and starts again"},
+  {Verb::Stop, "stop", "", ReadNothing,
+   "stop                              the messenger closes"},
+  {Verb::Start, "start", "", ReadNothing,
+   "start                             the messenger starts again"},
+  {Verb::File, "file", "", nullptr,
+   "file script|spam|settings <<END   writes a data file from the lines up to END\n"
+   "file script|spam|settings from PATH | delete"},
+  {Verb::ShowFile, "show-file", "", ReadShowFile,
+   "show-file script|spam|settings    prints a data file"},
+  {Verb::Options, "options", "", ReadOptions,
+   "options show|hide|save|destroy    the plugin's page of the options dialog\n"
+   "options type script|spam TEXT     types TEXT into an editor (a line break is Enter)\n"
+   "options key script|spam tab|enter presses Tab or Enter in an editor\n"
+   "options caret script|spam L C     clicks an editor at line L, column C (from 1)\n"
+   "options help                      the two help lines under the script editor\n"
+   "options menu CAPTION              chooses an entry of the command reference menu\n"
+   "options text script|spam          prints an editor's text"},
+  {Verb::Vars, "vars", "", ReadVars,
+   "vars [PATTERN]                    the plugin's variables after the last event, with\n"
+   "                                  their save flags (PATTERN: * and ?, case ignored)"},
+  {Verb::Spam, "spam", "", ReadSpam,
+   "spam TEXT                         whether the spam list blocks TEXT, and which rules\n"
+   "                                  and alternatives match"},
+  {Verb::Trace, "trace", "", ReadTrace,
+   "trace on|off                      shows every line of the plugin's runs, or not"},
+  {Verb::Echo, "echo", "", ReadEcho,
+   "echo TEXT                         prints TEXT"},
+  {Verb::Help, "help", "", ReadNothing,
+   "help                              this summary"},
+  {Verb::Quit, "quit", "exit", ReadNothing,
+   "quit                              ends the session (exit too)"},
+};
+// clang-format on
+
+constexpr bool InVerbOrder() {
+  for (std::size_t i = 0; i < std::size(kCommands); ++i)
+    if (kCommands[i].Kind != static_cast<Verb>(i)) return false;
+  return true;
+}
+static_assert(InVerbOrder(), "kCommands lists the commands in Verb's order");
+
+const CommandSpec* FindCommand(std::string_view word) {
+  for (const CommandSpec& spec : kCommands)
+    if (spec.Word == word || (!spec.Also.empty() && spec.Also == word)) return &spec;
+  return nullptr;
 }
 
 }  // namespace
@@ -379,11 +456,15 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
   Step step;
   step.Line = line_;
   const std::string verb = AsciiLower(c.Word("command"));
-  if (verb != "file") {
-    ReadArguments(c, verb, step);
+  const CommandSpec* spec = FindCommand(verb);
+  if (spec == nullptr)
+    c.Fail("unknown command " + Quoted(verb) + " (" + Joined(kCommands, [](const CommandSpec& s) { return s.Word; }) +
+           ")");
+  step.Kind = spec->Kind;
+  if (spec->Read != nullptr) {
+    spec->Read(c, step);
     return step;
   }
-  step.Kind = Verb::File;
   step.File = ReadDataFile(c);
   const std::string how = c.Word("<<TAG, from PATH or delete");
   if (how == "from") {
@@ -439,63 +520,24 @@ std::vector<Step> ParseTranscript(std::string_view text) {
 }
 
 const std::vector<std::string>& CommandSummary() {
-  static const std::vector<std::string> lines = {
-      "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)",
-      "send PROTO TO TEXT                the user sends a message",
-      "popup CONTACT                     the contact-list popup opens on CONTACT",
-      "click CONTACT ITEM                an item of the popup is clicked (caption or id)",
-      "status PROTO STATUS [TEXT]        the user's status: 1-7 or offline, online, chat,",
-      "                                  dnd, away, xa, invisible",
-      "contact ID [name=..] [group=..] [desc=..] [flags=..]",
-      "                                  adds or changes a contact of the list",
-      "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX",
-      "restart                           the messenger closes and starts again",
-      "stop, start                       the messenger closes; it starts again",
-      "file script|spam|settings <<END   writes a data file from the lines up to END",
-      "file script|spam|settings from PATH | delete",
-      "show-file script|spam|settings    prints a data file",
-      "options show|hide|save|destroy    the plugin's page of the options dialog",
-      "options type script|spam TEXT     types TEXT into an editor (a line break is Enter)",
-      "options key script|spam tab|enter presses Tab or Enter in an editor",
-      "options caret script|spam L C     clicks an editor at line L, column C (from 1)",
-      "options help                      the two help lines under the script editor",
-      "options menu CAPTION              chooses an entry of the command reference menu",
-      "options text script|spam          prints an editor's text",
-      "vars [PATTERN]                    the plugin's variables after the last event, with",
-      "                                  their save flags (PATTERN: * and ?, case ignored)",
-      "spam TEXT                         whether the spam list blocks TEXT, and which rules",
-      "                                  and alternatives match",
-      "trace on|off                      shows every line of the plugin's runs, or not",
-      "echo TEXT                         prints TEXT",
-      "help, quit",
-      "TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).",
-  };
+  static const std::vector<std::string> lines = [] {
+    std::vector<std::string> out;
+    for (const CommandSpec& spec : kCommands) {
+      std::size_t start = 0;
+      for (std::size_t end; (end = spec.Summary.find('\n', start)) != std::string_view::npos; start = end + 1)
+        out.emplace_back(spec.Summary.substr(start, end - start));
+      out.emplace_back(spec.Summary.substr(start));
+    }
+    out.push_back("STATUS is " + StatusChoices() + ".");
+    out.emplace_back("TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).");
+    return out;
+  }();
   return lines;
 }
 
 std::string_view VerbName(Verb verb) {
-  switch (verb) {
-    case Verb::Recv: return "recv";
-    case Verb::Send: return "send";
-    case Verb::Popup: return "popup";
-    case Verb::Click: return "click";
-    case Verb::Status: return "status";
-    case Verb::Contact: return "contact";
-    case Verb::Service: return "service";
-    case Verb::Restart: return "restart";
-    case Verb::Stop: return "stop";
-    case Verb::Start: return "start";
-    case Verb::File: return "file";
-    case Verb::ShowFile: return "show-file";
-    case Verb::Options: return "options";
-    case Verb::Vars: return "vars";
-    case Verb::Spam: return "spam";
-    case Verb::Trace: return "trace";
-    case Verb::Echo: return "echo";
-    case Verb::Help: return "help";
-    case Verb::Quit: return "quit";
-  }
-  return "?";
+  const auto at = static_cast<std::size_t>(verb);
+  return at < std::size(kCommands) ? kCommands[at].Word : "?";
 }
 
 std::string_view DataFileName(DataFile file) {
