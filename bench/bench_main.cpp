@@ -24,7 +24,7 @@
 #include "host/bridge.h"
 #include "host/data_files.h"
 #include "host/globals.h"
-#include "host/script_host.h"
+#include "host/plugin_script_host.h"
 #include "script/KwartlinConst.h"
 #include "script/compiled.h"
 #include "script/interpreter.h"

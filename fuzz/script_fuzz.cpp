@@ -11,7 +11,7 @@
 
 #include "host/globals.h"
 #include "host/menu.h"
-#include "host/script_host.h"
+#include "host/plugin_script_host.h"
 #include "memory_budget.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(line.front() != ' ' && line.front() != '\t' && line.back() != ' ' && line.back() != '\t');
       }
       kw::ScriptLines = lines;
-      for (int code : kEntryCodes) kw::RunScriptBounded(kw::ScriptLines, code, kLineBound);
+      for (int code : kEntryCodes) kw::RunScriptBounded(kw::ScriptLines, code, kw::TRunBounds{.Lines = kLineBound});
     } catch (const std::bad_alloc&) {
       // Out of budget outside a run (loading a huge script): the plugin's loader and
       // callers catch it the same way.

@@ -25,7 +25,7 @@
 #include "host/globals.h"
 #include "host/menu.h"
 #include "host/options_page.h"
-#include "host/script_host.h"
+#include "host/plugin_script_host.h"
 #include "host/services.h"
 #include "host/trace_channel.h"
 #include "script/KwartlinConst.h"

@@ -1,7 +1,7 @@
 // The plugin's script host: each call forwards to the one function that already does the
 // work (services.cpp, menu.cpp, the settings save), so a script's command and the same
 // action taken by the plugin itself cannot differ.
-#include "host/script_host.h"
+#include "host/plugin_script_host.h"
 
 #include "host/globals.h"
 #include "host/menu.h"

@@ -16,7 +16,7 @@
 #include "host/globals.h"
 #include "host/menu.h"
 #include "host/options_page.h"
-#include "host/script_host.h"
+#include "host/plugin_script_host.h"
 #include "options/KwartlinForm1.h"
 #include "options/view_headless.h"
 #include "script/loader.h"

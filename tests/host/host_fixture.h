@@ -12,7 +12,7 @@
 #include "host/bridge.h"
 #include "host/globals.h"
 #include "host/menu.h"
-#include "host/script_host.h"
+#include "host/plugin_script_host.h"
 #include "host/services.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
