@@ -188,7 +188,12 @@ void ListCommand(int code, const TListaStr& p) {
       break;
     }
     case kw::cmdStrUp: Write(p, 0, kw::UpperCase(V(p, 0))); break;
-    case kw::cmdStrLow: Write(p, 0, kw::LowerCase(V(p, 0))); break;
+    case kw::cmdStrLow: {
+      std::string text = V(p, 0);
+      kw::LowerCaseInPlace(text);
+      Write(p, 0, text);
+      break;
+    }
     case kw::cmdChkSpam: Write(p, 0, kw::BoolToText(IsSpam(V(p, 1)))); break;
     case kw::cmdSetSts: kw::ChangeUserState(V(p, 0), I(p, 1, 2), V(p, 2)); break;
     case kw::cmdReadSts: {
@@ -325,7 +330,8 @@ void ClearVariables() { Variables.clear(); }
 bool EvaluateCondition(std::string_view condition) {
   const kw::TConditionParts parts = kw::ScanCondition(condition);
   if (parts.Left.empty() || parts.Right.empty()) return false;
-  return kw::CompareOperands(ResolveValue(parts.Left), ResolveValue(parts.Right), parts.Operator);
+  const std::string left = ResolveValue(parts.Left), right = ResolveValue(parts.Right);
+  return kw::CompareOperands(left, kw::ParseInt(left), right, kw::ParseInt(right), parts.Operator);
 }
 
 int FindLabel(const kw::TScriptLines& lines, std::string_view name, int notFound) {

@@ -69,15 +69,12 @@ bool CompareOperands(std::string_view left, std::optional<std::int32_t> leftNumb
   }
 }
 
-bool CompareOperands(std::string_view left, std::string_view right, int op) {
-  return CompareOperands(left, ParseInt(left), right, ParseInt(right), op);
-}
-
 bool EvaluateCondition(std::string_view condition) {
   const TConditionParts parts = ScanCondition(condition);
   // Emptiness counts as written: '' is a present operand that resolves to nothing.
   if (parts.Left.empty() || parts.Right.empty()) return false;
-  return CompareOperands(ResolveValue(parts.Left), ResolveValue(parts.Right), parts.Operator);
+  const std::string left = ResolveValue(parts.Left), right = ResolveValue(parts.Right);
+  return CompareOperands(left, ParseInt(left), right, ParseInt(right), parts.Operator);
 }
 
 }  // namespace kw

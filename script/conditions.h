@@ -23,7 +23,6 @@ TConditionParts ScanCondition(std::string_view condition);
 // ParseInt of the texts (callers that cached them skip the parse).
 bool CompareOperands(std::string_view left, std::optional<std::int32_t> leftNumber,
                      std::string_view right, std::optional<std::int32_t> rightNumber, int op);
-bool CompareOperands(std::string_view left, std::string_view right, int op);
 
 // True when the condition holds; false also when an operand is missing. Writes nothing.
 bool EvaluateCondition(std::string_view condition);

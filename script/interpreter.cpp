@@ -198,10 +198,6 @@ void RunScriptBounded(const TScriptLines& lines, int entryCode, const TRunBounds
   }
 }
 
-void RunScriptBounded(const TScriptLines& lines, int entryCode, std::int64_t maxLines) {
-  RunScriptBounded(lines, entryCode, TRunBounds{.Lines = maxLines});
-}
-
 void RunScript(const TScriptLines& lines, int entryCode) { RunScriptBounded(lines, entryCode, TRunBounds{}); }
 
 }  // namespace kw

@@ -45,7 +45,5 @@ struct TRunBounds {
 void RunScript(const TScriptLines& lines, int entryCode);
 // The same with bounds of the caller's.
 void RunScriptBounded(const TScriptLines& lines, int entryCode, const TRunBounds& bounds);
-// The same with a line bound of the caller's and the other bounds as RunScript has them.
-void RunScriptBounded(const TScriptLines& lines, int entryCode, std::int64_t maxLines);
 
 }  // namespace kw

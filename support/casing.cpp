@@ -60,11 +60,6 @@ std::string UpperCase(std::string_view text) {
   UpperCaseInPlace(s);
   return s;
 }
-std::string LowerCase(std::string_view text) {
-  std::string s(text);
-  LowerCaseInPlace(s);
-  return s;
-}
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)

@@ -11,7 +11,6 @@ namespace kw {
 char UpperChar(char c);
 char LowerChar(char c);
 std::string UpperCase(std::string_view text);
-std::string LowerCase(std::string_view text);
 void UpperCaseInPlace(std::string& text);
 void LowerCaseInPlace(std::string& text);
 // Upper-cases both and compares exactly.

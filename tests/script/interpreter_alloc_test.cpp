@@ -58,7 +58,7 @@ TEST(InterpreterSteadyState, LoopAllocatesNothingPerLine) {
     ClearVariables();
     SetVariable("$i", "0", false);
     const long long before = gAllocations;
-    RunScriptBounded(lines, entryStart, steps);
+    RunScriptBounded(lines, entryStart, TRunBounds{.Lines = steps});
     return gAllocations - before;
   };
   allocationsFor(10);  // compiles the script once

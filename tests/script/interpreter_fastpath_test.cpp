@@ -12,6 +12,7 @@
 #include "engine_fixture.h"
 #include "script/KwartlinConst.h"
 #include "script/conditions.h"
+#include "tests/common/casing.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
 #include "script/text.h"
@@ -111,7 +112,7 @@ TEST_F(FastPath, RecasingCoversEveryByte) {
   SetVariable("$l", all, false);
   RunText("STRUP $u\nSTRLOW $l");
   EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$U"))].Value, UpperCase(all));
-  EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$L"))].Value, LowerCase(all));
+  EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$L"))].Value, kwtest::LowerCase(all));
 }
 
 TEST_F(FastPath, CachedSlotsNeverNameAnotherVariable) {

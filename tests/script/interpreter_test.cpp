@@ -510,10 +510,10 @@ TEST_F(Interpreter, SaveConfigAsksTheHostToSaveAndGoesOn) {
 
 TEST_F(Interpreter, EndlessLoopEndsAtTheLineBound) {
   const TScriptLines lines = Lines(":l\nADD $n, 1\nGOTO l");
-  RunScriptBounded(lines, entryStart, 1000);
+  RunScriptBounded(lines, entryStart, TRunBounds{.Lines = 1000});
   EXPECT_EQ(ResolveValue("$n"), "333");  // label, ADD, GOTO: every line reached counts
   ClearVariables();
-  RunScriptBounded(lines, entryStart, 0);
+  RunScriptBounded(lines, entryStart, TRunBounds{.Lines = 0});
   EXPECT_TRUE(VariableTable.empty());
   // With the default bound a plain endless loop returns too.
   RunText(":l\nGOTO l");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/casing.h"
+#include "tests/common/casing.h"
 #include "support/cp1250.h"
 
 using namespace kw;
@@ -16,7 +17,7 @@ TEST(Cp1250Literal, PolishLiteralIsWindows1250Bytes) {
 
 TEST(Casing, PolishPairs) {
   EXPECT_EQ(UpperCase("zażółć gęślą jaźń"_w), "ZAŻÓŁĆ GĘŚLĄ JAŹŃ"_w);
-  EXPECT_EQ(LowerCase("ZAŻÓŁĆ GĘŚLĄ JAŹŃ"_w), "zażółć gęślą jaźń"_w);
+  EXPECT_EQ(kwtest::LowerCase("ZAŻÓŁĆ GĘŚLĄ JAŹŃ"_w), "zażółć gęślą jaźń"_w);
 }
 
 TEST(Casing, BytesWithoutPartnerKeepTheirCase) {
