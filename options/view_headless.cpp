@@ -1,9 +1,8 @@
 // The in-memory options view. Editors hold their whole text with CR LF breaks and a
 // selection; every line operation works on the pieces between CR LF pairs, which is
 // what the Windows edit control calls lines. Menu items live in a table by id; a
-// deleted item leaves a hole so that ids stay stable. The window records answer their
-// requests by acting as the user on the same view, so a program driving the handle
-// sees exactly what the form's own tests see.
+// deleted item leaves a hole so that ids stay stable. Its window records are
+// headless_windows.cpp's.
 #include "options/view_headless.h"
 
 #include <algorithm>
@@ -27,15 +26,6 @@ constexpr int kKeyUp = 38;
 constexpr int kKeyRight = 39;
 constexpr int kKeyDown = 40;
 constexpr int kKeyDelete = 46;
-
-// The children a program can reach through the form's record, by control id.
-constexpr std::array<int, 5> kChildIds = {kHwIdPageControl1, kHwIdMemo1, kHwIdMemo2,
-                                          kHwIdLabel1, kHwIdLabel2};
-static_assert(kHwIdPageControl1 == ControlId(ComponentId::PageControl1));
-static_assert(kHwIdMemo1 == ControlId(ComponentId::Memo1));
-static_assert(kHwIdMemo2 == ControlId(ComponentId::Memo2));
-static_assert(kHwIdLabel1 == ControlId(ComponentId::Label1));
-static_assert(kHwIdLabel2 == ControlId(ComponentId::Label2));
 
 std::vector<std::size_t> LineStarts(const std::string& text) {
   std::vector<std::size_t> starts{0};
@@ -89,21 +79,11 @@ const TMenuItem& NoMenuItem() {
 
 }  // namespace
 
-THeadlessOptionsView::THeadlessOptionsView()
-    : form_{{kHeadlessWindowMagic, &SendToWindow}, this, 0} {
-  for (std::size_t i = 0; i < children_.size(); ++i)
-    children_[i] = Window{{kHeadlessWindowMagic, &SendToWindow}, this, kChildIds[i]};
-}
+THeadlessOptionsView::THeadlessOptionsView() : windows_(*this) {}
 
-THeadlessOptionsView::~THeadlessOptionsView() {
-  // A program holding a stale handle then finds no magic rather than a live-looking record.
-  form_.Abi.Magic = 0;
-  for (Window& child : children_) child.Abi.Magic = 0;
-}
+THeadlessOptionsView::~THeadlessOptionsView() = default;
 
-TWindowHandle THeadlessOptionsView::WindowHandle() const {
-  return reinterpret_cast<TWindowHandle>(&form_.Abi);
-}
+TWindowHandle THeadlessOptionsView::WindowHandle() const { return windows_.FormHandle(); }
 
 void THeadlessOptionsView::SetActiveTab(int tab) {
   if (tab == 0 || tab == 1) activeTab_ = tab;
@@ -286,6 +266,24 @@ bool THeadlessOptionsView::ChooseMenuItem(int id) {
   return true;
 }
 
+bool THeadlessOptionsView::ChooseMenuEntry(std::string_view caption) {
+  const auto asciiEqualNoCase = [](std::string_view a, std::string_view b) {
+    const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&up](char x, char y) { return up(x) == up(y); });
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::size_t i = 0; i < menu_.size(); ++i) {
+      const std::optional<TMenuItem>& item = menu_[i];
+      if (!item || item->Kind != TMenuItemKind::Entry || !item->Enabled) continue;
+      if (pass == 0 ? item->Caption != caption : !asciiEqualNoCase(item->Caption, caption)) continue;
+      if (!menuOpen_) PopupMenu(cursor_);
+      return ChooseMenuItem(ToInt(i));
+    }
+  }
+  return false;
+}
+
 void THeadlessOptionsView::MeasureMenuItem(int id, IDrawSurface& surface, int& width,
                                            int& height) {
   if (events_) events_->MenuItemMeasure(id, surface, width, height);
@@ -312,6 +310,13 @@ void THeadlessOptionsView::SelectTab(int tab) {
 void THeadlessOptionsView::ClickEditor(ComponentId editor, int offset) {
   SetCaretOffset(editor, offset);
   if (events_) events_->EditorMouseDown(editor);
+}
+
+int THeadlessOptionsView::OffsetAt(ComponentId editor, int line, int column) const {
+  const std::string& text = EditorOf(editor).text;
+  const auto starts = LineStarts(text);
+  const std::size_t start = starts[std::min(static_cast<std::size_t>(std::max(line, 0)), starts.size() - 1)];
+  return ToInt(std::min(start + static_cast<std::size_t>(std::max(column, 0)), LineEnd(text, start)));
 }
 
 void THeadlessOptionsView::RightClickEditor(ComponentId editor) {
@@ -391,159 +396,6 @@ void THeadlessOptionsView::TypeText(ComponentId editor, std::string_view text) {
       if (!typed) ReplaceSelection(editor, std::string_view(&c, 1));
       if (events_) events_->EditorKeyUp(editor, key);
     }
-  }
-}
-
-// ---- The window records ---------------------------------------------------------------
-
-namespace {
-
-std::string_view TextParam(std::intptr_t lParam) {
-  const char* text = reinterpret_cast<const char*>(lParam);
-  return text ? std::string_view(text) : std::string_view();
-}
-
-// WM_GETTEXT: as much as fits with its terminating zero; the number of bytes copied.
-std::intptr_t CopyText(std::string_view text, std::intptr_t size, std::intptr_t buffer) {
-  char* out = reinterpret_cast<char*>(buffer);
-  if (out == nullptr || size <= 0) return 0;
-  const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size) - 1);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
-  return static_cast<std::intptr_t>(n);
-}
-
-int ClampToInt(std::intptr_t v) {
-  return static_cast<int>(std::clamp<std::intptr_t>(v, 0, INT_MAX));
-}
-
-bool AsciiEqualNoCase(std::string_view a, std::string_view b) {
-  const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&up](char x, char y) { return up(x) == up(y); });
-}
-
-}  // namespace
-
-std::intptr_t KW_CDECL THeadlessOptionsView::SendToWindow(KwHeadlessWindow* self,
-                                                          std::uint32_t message,
-                                                          std::intptr_t wParam,
-                                                          std::intptr_t lParam) {
-  static_assert(std::is_standard_layout_v<Window>, "a record's address is its Window's");
-  try {
-    if (self == nullptr || self->Magic != kHeadlessWindowMagic) return 0;
-    Window* window = reinterpret_cast<Window*>(self);
-    if (window->View == nullptr) return 0;
-    if (window->Control == 0) return window->View->FormRequest(message, wParam, lParam);
-    return window->View->ChildRequest(window->Control, message, wParam, lParam);
-  } catch (...) {
-    return 0;
-  }
-}
-
-std::intptr_t THeadlessOptionsView::FormRequest(std::uint32_t message, std::intptr_t wParam,
-                                                std::intptr_t lParam) {
-  if (message == kHwGetChild) {
-    for (const Window& child : children_)
-      if (child.Control == wParam) return reinterpret_cast<std::intptr_t>(&child.Abi);
-    return 0;
-  }
-  if (message == kHwChooseMenuItem && lParam != 0) return ChooseMenuEntry(TextParam(lParam)) ? 1 : 0;
-  return 0;
-}
-
-bool THeadlessOptionsView::ChooseMenuEntry(std::string_view caption) {
-  for (int pass = 0; pass < 2; ++pass) {
-    for (std::size_t i = 0; i < menu_.size(); ++i) {
-      const std::optional<TMenuItem>& item = menu_[i];
-      if (!item || item->Kind != TMenuItemKind::Entry || !item->Enabled) continue;
-      if (pass == 0 ? item->Caption != caption : !AsciiEqualNoCase(item->Caption, caption)) continue;
-      if (!menuOpen_) PopupMenu(cursor_);
-      return ChooseMenuItem(ToInt(i));
-    }
-  }
-  return false;
-}
-
-std::intptr_t THeadlessOptionsView::ChildRequest(int control, std::uint32_t message,
-                                                 std::intptr_t wParam, std::intptr_t lParam) {
-  const auto component = static_cast<ComponentId>(control - kControlIdBase);
-  switch (component) {
-    case ComponentId::Memo1:
-    case ComponentId::Memo2:
-      return EditorRequest(component, message, wParam, lParam);
-    case ComponentId::Label1:
-    case ComponentId::Label2:
-      if (message == kHwGetText) return CopyText(LabelText(component), wParam, lParam);
-      if (message == kHwGetTextLength) return static_cast<std::intptr_t>(LabelText(component).size());
-      if (message == kHwSetText) {
-        SetLabel(component, TextParam(lParam));
-        return 1;
-      }
-      return 0;
-    case ComponentId::PageControl1:
-      if (message == kHwGetCurSel) return activeTab_;
-      if (message == kHwSetCurSel) {
-        if (wParam != 0 && wParam != 1) return -1;
-        const int before = activeTab_;
-        SelectTab(static_cast<int>(wParam));
-        return before;
-      }
-      return 0;
-    default:
-      return 0;
-  }
-}
-
-std::intptr_t THeadlessOptionsView::EditorRequest(ComponentId editor, std::uint32_t message,
-                                                  std::intptr_t wParam, std::intptr_t lParam) {
-  Editor& e = EditorOf(editor);
-  switch (message) {
-    case kHwSetText:
-      SetText(editor, TextParam(lParam));
-      return 1;
-    case kHwGetText:
-      return CopyText(e.text, wParam, lParam);
-    case kHwGetTextLength:
-      return static_cast<std::intptr_t>(e.text.size());
-    case kHwKeyDown:
-      if (wParam < 0 || wParam > 255) return 0;
-      PressKey(editor, static_cast<int>(wParam));
-      return 0;
-    case kHwChar: {
-      if (wParam < 0 || wParam > 255) return 0;
-      const char c = static_cast<char>(static_cast<unsigned char>(wParam));
-      TypeText(editor, std::string_view(&c, 1));
-      return 0;
-    }
-    case kHwGetSel: {
-      const auto start = static_cast<std::uint32_t>(std::min<std::size_t>(e.selStart, UINT32_MAX));
-      const auto end = static_cast<std::uint32_t>(std::min<std::size_t>(e.selEnd, UINT32_MAX));
-      if (auto* out = reinterpret_cast<std::uint32_t*>(wParam)) *out = start;
-      if (auto* out = reinterpret_cast<std::uint32_t*>(lParam)) *out = end;
-      if (start > 0xFFFF || end > 0xFFFF) return -1;
-      return static_cast<std::intptr_t>(start | (end << 16));
-    }
-    case kHwSetSel: {
-      if (wParam == -1) {
-        Select(editor, CaretOffset(editor), CaretOffset(editor));
-        return 0;
-      }
-      const int end = lParam == -1 ? ToInt(e.text.size()) : ClampToInt(lParam);
-      Select(editor, ClampToInt(wParam), end);
-      return 0;
-    }
-    case kHwLButtonDown: {
-      const auto point = static_cast<std::uintptr_t>(lParam);
-      const std::size_t column = point & 0xFFFF;
-      const std::size_t line = (point >> 16) & 0xFFFF;
-      const auto starts = LineStarts(e.text);
-      const std::size_t start = starts[std::min(line, starts.size() - 1)];
-      ClickEditor(editor, ToInt(std::min(start + column, LineEnd(e.text, start))));
-      return 0;
-    }
-    default:
-      return 0;
   }
 }
 

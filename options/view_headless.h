@@ -5,7 +5,7 @@
 // read back what the user would see. Its editors behave like the toolkit's: CR LF
 // breaks lines, Tab and Enter are typed as text unless the form has already put them
 // in, and text changes are reported as changes. Its window handle points to a
-// KwHeadlessWindow (options/headless_window.h), through which a program outside the
+// KwHeadlessWindow (options/headless_windows.h), through which a program outside the
 // module does the same by requests.
 #pragma once
 
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "options/headless_window.h"
+#include "options/headless_windows.h"
 #include "options/view.h"
 
 namespace kw {
@@ -23,7 +23,7 @@ class THeadlessOptionsView final : public IOptionsView {
  public:
   THeadlessOptionsView();
   ~THeadlessOptionsView() override;
-  // The window records point back at this view.
+  // Its window records point back at this view.
   THeadlessOptionsView(const THeadlessOptionsView&) = delete;
   THeadlessOptionsView& operator=(const THeadlessOptionsView&) = delete;
 
@@ -84,6 +84,9 @@ class THeadlessOptionsView final : public IOptionsView {
   void Select(ComponentId editor, int start, int end);
   // Left click: the caret moves to offset, then the mouse-down is reported.
   void ClickEditor(ComponentId editor, int offset);
+  // The offset of a line and column (from 0) as a click finds it: a line past the last
+  // is the last, a column past the line's end is that end.
+  int OffsetAt(ComponentId editor, int line, int column) const;
   // Right click: the mouse-down is reported, then the menu pops up at the cursor.
   void RightClickEditor(ComponentId editor);
   // One key press: down, the key's own effect, up. Tab and Enter type their text,
@@ -94,6 +97,10 @@ class THeadlessOptionsView final : public IOptionsView {
   // Chooses an item of the open menu; false (menu stays open) for a header, separator,
   // submenu or unknown id, or when no menu is open.
   bool ChooseMenuItem(int id);
+  // Opens the menu (unless open) and chooses the first enabled entry with exactly this
+  // caption, else the first equal ignoring ASCII case; false, the menu as it was, when
+  // none has it.
+  bool ChooseMenuEntry(std::string_view caption);
   void CloseMenu() { menuOpen_ = false; }
   // The editor's window is destroyed under the form, as a foreign window procedure
   // might do it: its text is gone and it stays empty.
@@ -116,25 +123,7 @@ class THeadlessOptionsView final : public IOptionsView {
   void Changed(ComponentId editor);
   void MoveCaret(ComponentId editor, int key);
 
-  // The C-ABI record of the form or of one child; standard layout with the record
-  // first, so the record's address is this one's.
-  struct Window {
-    KwHeadlessWindow Abi;          // what the handle points to
-    THeadlessOptionsView* View;    // the view it belongs to
-    int Control;                   // control id of the child; 0 for the form itself
-  };
-  static std::intptr_t KW_CDECL SendToWindow(KwHeadlessWindow* self, std::uint32_t message,
-                                             std::intptr_t wParam, std::intptr_t lParam);
-  std::intptr_t FormRequest(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
-  std::intptr_t ChildRequest(int control, std::uint32_t message, std::intptr_t wParam,
-                             std::intptr_t lParam);
-  std::intptr_t EditorRequest(ComponentId editor, std::uint32_t message, std::intptr_t wParam,
-                              std::intptr_t lParam);
-  bool ChooseMenuEntry(std::string_view caption);
-
   IOptionsEvents* events_ = nullptr;          // the form, or null
-  Window form_;                               // the form's record: its window handle
-  std::array<Window, 5> children_;            // records of the children programs reach
   TWindowHandle parent_ = 0;                  // parent window; 0 = top-level
   TBorderStyle border_ = TBorderStyle::None;  // the form's border
   TRect32 bounds_{0, 0, 535, 431};            // client 525 x 421 inside a 5-pixel border
@@ -151,6 +140,7 @@ class THeadlessOptionsView final : public IOptionsView {
   TPoint32 menuPoint_;                        // where it last popped up
   TPoint32 cursor_;                           // the mouse cursor's screen position
   std::vector<std::string> errors_;           // texts of the error boxes shown
+  THeadlessWindows windows_;                  // its window records; last, as they act on it
 };
 
 }  // namespace kw
