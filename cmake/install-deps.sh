@@ -6,11 +6,12 @@ set -eu
 # Installed without recommends, so every package the build, run-tests and the tests
 # look for is named here, not left to a recommendation (pkg-config for bench/ and for
 # the simulator's libedit, which gives its shell line editing; the playground's
-# emscripten, node, and Chromium with its driver for python3-selenium).
+# emscripten, node, and Chromium with its driver for python3-selenium; python3-markdown
+# makes the release's HTML guides).
 PKGS="cmake g++ make pkg-config clang libclang-rt-14-dev llvm googletest libgtest-dev libgmock-dev \
 libbenchmark-dev libcli11-dev libedit-dev liblua5.4-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth locales valgrind python3 imagemagick \
-emscripten nodejs chromium chromium-driver python3-selenium"
+emscripten nodejs chromium chromium-driver python3-selenium python3-markdown"
 
 missing=""
 for p in $PKGS; do

@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "support/kwartlin_version.h"
 #include "tools/sim/console.h"
 #include "tools/sim/driver.h"
 
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
   Arguments a;
   CLI::App app{"kwartlin-sim: plays the Tlen messenger for the Kwartlin plugin (kwartlin.tpl)"};
   app.require_subcommand(1);
+  // The simulator ships with the module it was built beside, so it carries that version.
+  app.set_version_flag("--version", "kwartlin-sim " KW_VERSION_TEXT);
   // Paths such as /tmp/x are paths on every platform, never "/option" switches.
   app.allow_windows_style_options(false);
 

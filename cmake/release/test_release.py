@@ -1,0 +1,195 @@
+#!/usr/bin/python3
+"""The release test: the Windows zip used as the install guide tells a user to use it.
+
+Under Wine, in a fresh prefix: the zip is unpacked, its kwartlin.tpl copied into the
+plugins folder of a messenger's program folder (C:\\Program Files\\Tlen\\plugins), and
+the stand-in messenger (kwartlin-messenger.exe, on the test host) loads it from there
+in place, as the messenger does at start. Then:
+  - the data folder appears where the guide says (plugins\\Kwartlin) once it closes;
+  - an example's Kwartlin folder copied there is what the plugin runs;
+  - kwartlin-sim.exe from the zip replays every example's transcript against the
+    zipped module and matches its expected output;
+  - the zipped checker finds nothing in any bundled script or spam list;
+  - every link between the zip's pages reaches a page or heading inside the zip;
+  - the same sources, copied elsewhere and built afresh in another folder, give the
+    same zip byte for byte, and neither program holds a path of the build machine.
+Prints one line per check and "N passed, N failed"; exits 1 when any failed.
+
+  test_release.py --dist DIST --messenger EXE --work FOLDER [--no-rebuild]
+"""
+import argparse
+import html.parser
+import os
+import pathlib
+import posixpath
+import shutil
+import subprocess
+import sys
+import zipfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import make_release  # noqa: E402
+
+ROOT = make_release.ROOT
+results = []
+
+
+def check(name, ok, detail=""):
+    results.append(ok)
+    print(("ok    " if ok else "FAIL  ") + name + ("" if ok or not detail else "\n      " + detail.replace("\n", "\n      ")))
+    sys.stdout.flush()
+
+
+class Wine:
+    """A fresh 32-bit prefix, with the same settings as the Windows test stage."""
+
+    def __init__(self, prefix):
+        shutil.rmtree(prefix, ignore_errors=True)
+        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="pl_PL.UTF-8")
+        self.drive_c = pathlib.Path(prefix) / "drive_c"
+        subprocess.run(["wineboot", "-i"], env=self.env, capture_output=True, timeout=300)
+
+    def run(self, args, cwd=None):
+        return subprocess.run(["wine"] + [str(a) for a in args], env=self.env, cwd=cwd,
+                              capture_output=True, timeout=300)
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+
+
+def text(result):
+    return (result.stdout + result.stderr).decode("utf-8", "replace").replace("\r\n", "\n")
+
+
+def check_install(wine, unpacked, messenger):
+    plugins = wine.drive_c / "Program Files" / "Tlen" / "plugins"
+    plugins.mkdir(parents=True)
+    shutil.copy(unpacked / "kwartlin.tpl", plugins / "kwartlin.tpl")
+    module = r"C:\Program Files\Tlen\plugins\kwartlin.tpl"
+    release = unpacked.name.split("-", 1)[1]
+
+    first = wine.run([messenger, module, "ania@tlen.pl", "ping"])
+    out = text(first)
+    check("the messenger loads plugins\\kwartlin.tpl in place and reads its version",
+          first.returncode == 0 and f"plugin Kwartlin {release}\n" in out and "closed" in out, out)
+    check("without a script a message passes",
+          'recv ania@tlen.pl "ping": passed' in out and "sent " not in out, out)
+    data = plugins / "Kwartlin"
+    check("closing the messenger makes plugins\\Kwartlin\\Kwartlin.ini",
+          (data / "Kwartlin.ini").is_file(), str(sorted(p.name for p in plugins.rglob("*"))))
+
+    # An example installed as the guide says: its Kwartlin folder merged into plugins.
+    shutil.copytree(unpacked / "examples" / "ping-pong" / "Kwartlin", data, dirs_exist_ok=True)
+    second = wine.run([messenger, module, "ania@tlen.pl", "ping"])
+    out = text(second)
+    check("the example copied into plugins\\Kwartlin runs after a restart",
+          'recv ania@tlen.pl "ping": blocked' in out and 'sent ania@tlen.pl "pong"' in out, out)
+
+
+def check_simulator(wine, unpacked):
+    release = unpacked.name.split("-", 1)[1]
+    version = wine.run(["kwartlin-sim.exe", "--version"], cwd=unpacked)
+    check("kwartlin-sim.exe --version names the release",
+          text(version).strip() == f"kwartlin-sim {release}", text(version))
+    for example in sorted((unpacked / "examples").iterdir()):
+        name = example.name
+        run = wine.run(["kwartlin-sim.exe", "run", "--color", "never",
+                        "--plugins-from", f"examples\\{name}",
+                        "--expect", f"examples\\{name}\\expected.txt",
+                        f"examples\\{name}\\transcript.txt"], cwd=unpacked)
+        check(f"the zipped simulator and module replay examples\\{name}", run.returncode == 0,
+              text(run)[-2000:])
+    files = sorted(str(p.relative_to(unpacked)).replace("/", "\\")
+                   for p in (unpacked / "examples").rglob("*") if p.suffix in (".dat", ".spm"))
+    checked = wine.run(["kwartlin-sim.exe", "check"] + files, cwd=unpacked)
+    said = text(checked).splitlines()
+    check(f"the zipped checker finds nothing in the {len(files)} bundled scripts and spam lists",
+          checked.returncode == 0 and said == [f"{f}: no findings" for f in files], "\n".join(said))
+
+
+class _Links(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.ids, self.refs = set(), []
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if "id" in attrs:
+            self.ids.add(attrs["id"])
+        for key in ("href", "src"):
+            if attrs.get(key) and "://" not in attrs[key] and not attrs[key].startswith("mailto:"):
+                self.refs.append(attrs[key])
+
+
+def check_pages(unpacked):
+    pages = {}
+    for page in unpacked.rglob("*.html"):
+        parser = _Links()
+        parser.feed(page.read_text(encoding="utf-8"))
+        pages[page.relative_to(unpacked).as_posix()] = parser
+    dead = []
+    for name, parser in pages.items():
+        for ref in parser.refs:
+            path, _, anchor = ref.partition("#")
+            target = posixpath.normpath(posixpath.join(posixpath.dirname(name), path)) if path else name
+            if not (unpacked / target).is_file() or (anchor and anchor not in pages.get(target, _Links()).ids):
+                dead.append(f"{name}: {ref}")
+    check(f"every link of the {len(pages)} pages reaches the zip", not dead, "\n".join(dead))
+
+
+def check_rebuild(zip_path, work):
+    """The tree as it stands (tracked and new files), copied elsewhere, built afresh."""
+    source, build, dist = work / "source", work / "build", work / "dist"
+    shutil.rmtree(work, ignore_errors=True)
+    listed = subprocess.run(["git", "-C", str(ROOT), "ls-files", "-z", "--cached", "--others",
+                             "--exclude-standard"], capture_output=True, check=True).stdout
+    for name in filter(None, listed.decode().split("\0")):
+        if (ROOT / name).is_file():
+            (source / name).parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(ROOT / name, source / name)
+    env = dict(os.environ, KW_BUILD=str(build), KW_DIST=str(dist))
+    env.setdefault("SOURCE_DATE_EPOCH", subprocess.run(
+        ["git", "-C", str(ROOT), "log", "-1", "--format=%ct"], capture_output=True, text=True).stdout.strip())
+    made = subprocess.run([str(source / "run-release"), "win32"], env=env, capture_output=True)
+    again = dist / zip_path.name
+    same = made.returncode == 0 and again.is_file() and again.read_bytes() == zip_path.read_bytes()
+    check("a fresh build elsewhere gives the same zip, byte for byte", same,
+          text(made)[-2000:] if made.returncode else f"{again} differs from {zip_path}")
+    with zipfile.ZipFile(zip_path) as z:
+        programs = [n for n in z.namelist() if n.endswith((".tpl", ".exe"))]
+        leaks = [n for n in programs for place in (str(ROOT), str(work), str(build))
+                 if place.encode() in z.read(n)]
+    check("no path of the build machine in " + " or ".join(p.split("/")[-1] for p in programs),
+          not leaks, "\n".join(leaks))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dist", required=True, type=pathlib.Path)
+    parser.add_argument("--messenger", required=True)
+    parser.add_argument("--work", required=True, type=pathlib.Path)
+    parser.add_argument("--no-rebuild", action="store_true")
+    args = parser.parse_args()
+    zip_path = (args.dist / f"kwartlin-{make_release.version()[0]}-win32.zip").resolve()
+    work = args.work.resolve()
+
+    unpack_to = work / "wineprefix" / "drive_c" / "unpacked"
+    wine = Wine(work / "wineprefix")
+    try:
+        with zipfile.ZipFile(zip_path) as z:
+            z.extractall(unpack_to)
+        (unpacked,) = list(unpack_to.iterdir())
+        check_install(wine, unpacked, args.messenger)
+        check_simulator(wine, unpacked)
+        check_pages(unpacked)
+    finally:
+        wine.close()
+    if not args.no_rebuild:
+        check_rebuild(zip_path, work / "rebuild")
+    print(f"{results.count(True)} passed, {results.count(False)} failed")
+    sys.exit(0 if all(results) else 1)
+
+
+if __name__ == "__main__":
+    main()
