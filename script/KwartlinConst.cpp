@@ -35,7 +35,7 @@ inline constexpr LowerKeyword kLowerKeyword = K;
 
 }  // namespace
 
-#define KW_COMMAND_ENTRY(Name, Word, Group, Form, MinParams, Values, Syntax, Description) \
+#define KW_COMMAND_ENTRY(Name, Word, Group, Form, MinParams, Values, Results, Syntax, Description) \
   {std::string_view(kLowerKeyword<Word>.bytes, sizeof(Word) - 1), Syntax, Description, group##Group},
 constexpr TRozkaz CommandTable[kCommandCount] = {KW_COMMANDS(KW_COMMAND_ENTRY)};
 #undef KW_COMMAND_ENTRY
@@ -82,7 +82,7 @@ constexpr bool EveryGroupUsed() {
 // Only a parameter list has a least count or parameters read as values.
 constexpr bool ParameterFieldsOnlyForLists() {
   for (const TCommandSpec& c : kCommandList)
-    if (c.Form != TParamForm::List && (c.MinParams != 0 || c.Values != 0)) return false;
+    if (c.Form != TParamForm::List && (c.MinParams != 0 || c.Values != 0 || c.Results != 0)) return false;
   return true;
 }
 

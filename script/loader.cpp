@@ -8,22 +8,21 @@ namespace kw {
 
 TScriptLines ScriptLines;
 
-namespace {
-
-// The line without blanks at its ends and without a "//" comment outside single quotes;
-// empty when nothing else is left.
-std::string PreparedLineText(std::string_view raw) {
-  const std::string_view line = TrimBlanksView(raw);
+std::size_t CommentStart(std::string_view line) {
   bool quoted = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '\'') quoted = !quoted;
-    if (!quoted && line[i] == '/' && i + 1 < line.size() && line[i + 1] == '/')
-      return TrimBlanks(line.substr(0, i));
+    if (!quoted && line[i] == '/' && i + 1 < line.size() && line[i + 1] == '/') return i;
   }
-  return std::string(line);
+  return std::string_view::npos;
 }
 
-}  // namespace
+std::string PreparedLineText(std::string_view raw) {
+  const std::string_view line = TrimBlanksView(raw);
+  const std::size_t comment = CommentStart(line);
+  if (comment == std::string_view::npos) return std::string(line);
+  return TrimBlanks(line.substr(0, comment));
+}
 
 void PrepareScriptLines(std::vector<std::string>& lines) {
   // One forward pass that compacts in place; the kept lines keep their order.

@@ -18,6 +18,11 @@ using TScriptLines = TLineList;
 // is kept beside it (CompiledScriptFor, compiled.h).
 extern TScriptLines ScriptLines;
 
+// Where a "//" comment outside single quotes starts in a line, or npos.
+std::size_t CommentStart(std::string_view line);
+// One line as it is kept: without blanks at its ends and without its comment; empty
+// when nothing else is left (the line is dropped).
+std::string PreparedLineText(std::string_view raw);
 // Trims the lines, cuts comments and drops the lines left empty.
 void PrepareScriptLines(std::vector<std::string>& lines);
 // The lines of a script file's text: split (SplitFileLines, text.h), then prepared. A

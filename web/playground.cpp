@@ -8,7 +8,7 @@
 // - the page's buttons become simulator command lines, fed through the transcript
 //   reader (kwp_feed), so a line the simulator refuses is refused here alike;
 // - the checker, the help lines and the command reference menu come from the
-//   simulator's checker and the options page's tables and menu builder.
+//   checker's library (check/) and the options page's tables and menu builder.
 //
 // Nothing may escape into JavaScript: every entry catches everything and answers an
 // error object instead.
@@ -28,12 +28,13 @@
 #include <variant>
 #include <vector>
 
+#include "check/checker.h"
+#include "check/output.h"
 #include "options/command_menu.h"
 #include "options/view_headless.h"
 #include "script/KwartlinConst.h"
 #include "script/variables.h"
 #include "support/kwartlin_version.h"
-#include "tools/sim/checker.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/driver.h"
 #include "tools/sim/plugins_folder.h"
@@ -288,14 +289,11 @@ Playground& ThePlayground() {
   return playground;
 }
 
-std::string FindingsJson(const std::vector<kwsim::Finding>& findings) {
+std::string FindingsJson(const std::vector<kwcheck::TFinding>& findings) {
   std::string list;
-  for (const kwsim::Finding& f : findings) {
+  for (const kwcheck::TFinding& f : findings) {
     list += list.empty() ? "" : ",";
-    list += "{\"line\":" + std::to_string(f.Line) + ",\"kind\":" + JsonString(f.Kind) +
-            ",\"message\":" + JsonString(f.Message);
-    if (!f.Suggestion.empty()) list += ",\"suggestion\":" + JsonString(f.Suggestion);
-    list += "}";
+    list += kwcheck::FindingJson(f);
   }
   return "[" + list + "]";
 }
@@ -303,8 +301,9 @@ std::string FindingsJson(const std::vector<kwsim::Finding>& findings) {
 // An editor's text as the file the page would write from it: each line in
 // Windows-1250 and ended by CR LF, as a "file ... <<END" block writes it. A line the
 // code page cannot hold is reported (the page refuses to write it) and checked with its
-// characters as question marks, so the other findings keep their lines.
-std::string EditorFile(std::string_view text, std::vector<kwsim::Finding>& findings) {
+// characters as question marks, so the other findings keep their lines and columns (a
+// Windows-1250 byte is one character, as a question mark is).
+std::string EditorFile(std::string_view text, std::vector<kwcheck::TFinding>& findings) {
   std::string bytes;
   int line = 0;
   std::size_t start = 0;
@@ -316,13 +315,19 @@ std::string EditorFile(std::string_view text, std::vector<kwsim::Finding>& findi
     ++line;
     std::string wire, error;
     if (!kwsim::Utf8ToCp1250(utf8, wire, error)) {
-      findings.push_back({line, "character", error + " (the plugin reads Windows-1250; the page will not save this)", ""});
       wire.clear();
       for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x80) wire += static_cast<char>(c);
         else if ((c & 0xC0) != 0x80) wire += '?';
       }
+      kwcheck::TFinding f;
+      f.Line = line;
+      f.Code = 503;
+      f.Column = 1;
+      f.EndColumn = static_cast<int>(wire.size()) + 1;
+      f.Message = error + " (the plugin reads Windows-1250; the page will not save this)";
+      findings.push_back(std::move(f));
     }
     bytes += wire;
     bytes += "\r\n";
@@ -332,12 +337,13 @@ std::string EditorFile(std::string_view text, std::vector<kwsim::Finding>& findi
 }
 
 std::string CheckJson(std::string_view text, bool spam) {
-  std::vector<kwsim::Finding> findings;
+  std::vector<kwcheck::TFinding> findings;
   const std::string bytes = EditorFile(text, findings);
-  std::vector<kwsim::Finding> checked = spam ? kwsim::CheckSpamList(bytes) : kwsim::CheckScript(bytes);
+  std::vector<kwcheck::TFinding> checked = spam ? kwcheck::CheckSpamList(bytes) : kwcheck::CheckScript(bytes);
   findings.insert(findings.end(), checked.begin(), checked.end());
-  std::stable_sort(findings.begin(), findings.end(),
-                   [](const kwsim::Finding& a, const kwsim::Finding& b) { return a.Line < b.Line; });
+  std::stable_sort(findings.begin(), findings.end(), [](const kwcheck::TFinding& a, const kwcheck::TFinding& b) {
+    return a.Line != b.Line ? a.Line < b.Line : a.Column < b.Column;
+  });
   return "{\"ok\":true,\"findings\":" + FindingsJson(findings) + "}";
 }
 

@@ -126,14 +126,21 @@ test('the session refuses a whole chunk with a bad line and runs nothing of it',
 test('the checker, help lines and the menu come from the engine', async () => {
   const api = await engineReady;
   const cases = [
-    // text, spam list?, expected [line, kind] pairs
+    // text, spam list?, expected [line, name] pairs
     [':_start\ngoto nowhere\nfoo bar', false, [[2, 'missing-label'], [3, 'unknown-command']]],
+    [':_start\nSEND $_ID, bardzo', false, [[2, 'binary-word']]],
     ['mov $a, "ok"\nmov $b, "日本"\nfoo', false, [[2, 'character'], [3, 'unknown-command']]],
     [':_start\r\nexit\r\n', false, []],
     ['', true, []],
   ];
   for (const [text, spam, want] of cases) {
-    const got = api.check(text, spam).findings.map((f) => [f.line, f.kind]);
+    const found = api.check(text, spam).findings;
+    const got = found.map((f) => [f.line, f.name]);
+    for (const f of found) {
+      assert.match(f.code, /^KW\d{3}$/);
+      assert.ok(['error', 'warning', 'note'].includes(f.severity));
+      assert.ok(f.column >= 1 && f.endColumn > f.column, JSON.stringify(f));
+    }
     for (const pair of want) assert.ok(got.some((g) => g[0] === pair[0] && g[1] === pair[1]), JSON.stringify([text, got]));
     if (!want.length) assert.deepStrictEqual(got, [], text);
   }

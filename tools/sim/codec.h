@@ -1,25 +1,14 @@
-// Text on the wire is Windows-1250; the simulator's own input and output are UTF-8.
-// These two conversions sit at that boundary. A character that Windows-1250 cannot hold
-// is an error (the transcript line is refused), never silently replaced: what the
-// plugin sees must be what the transcript says.
+// The simulator's text conversions are the checker's (check/codec.h): one encoder for
+// the transcripts, the trace reader and the findings.
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "check/codec.h"
 
 namespace kwsim {
 
-// UTF-8 to Windows-1250. False, with a reason in error, for bytes that are not UTF-8
-// or a character without a Windows-1250 byte; out is then unspecified.
-bool Utf8ToCp1250(std::string_view utf8, std::string& out, std::string& error);
-
-// Windows-1250 to UTF-8. The five bytes the code page leaves unused become U+FFFD.
-std::string Cp1250ToUtf8(std::string_view text);
-
-// Appends the UTF-8 bytes of one code point (up to U+10FFFF).
-void AppendUtf8(std::string& out, char32_t cp);
-
-// True when every byte is below 0x80.
-bool IsAscii(std::string_view text);
+using kwcheck::AppendUtf8;
+using kwcheck::Cp1250ToUtf8;
+using kwcheck::IsAscii;
+using kwcheck::Utf8ToCp1250;
 
 }  // namespace kwsim

@@ -9,7 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "tools/sim/checker.h"
+#include "check/checker.h"
+#include "check/output.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/console.h"
 #include "tools/sim/plugins_folder.h"
@@ -210,7 +211,6 @@ int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::
 
 int RunCheck(const std::vector<std::string>& files, const CheckOptions& options, std::ostream& out,
              std::ostream& err) {
-  const bool json = options.Json;
   bool unreadable = false;
   bool findings = false;
   for (const std::string& file : files) {
@@ -220,19 +220,14 @@ int RunCheck(const std::vector<std::string>& files, const CheckOptions& options,
       unreadable = true;
       continue;
     }
-    const std::vector<Finding> found = CheckFile(file, *bytes, options.Spam);
-    for (const Finding& f : found) {
-      if (json) {
-        out << "{\"file\":" << JsonString(file) << ",\"line\":" << f.Line
-            << ",\"kind\":" << JsonString(f.Kind) << ",\"message\":" << JsonString(f.Message);
-        if (!f.Suggestion.empty()) out << ",\"suggestion\":" << JsonString(f.Suggestion);
-        out << "}\n";
-      } else {
-        out << file << ':' << f.Line << ": " << f.Kind << ": " << f.Message << '\n';
-      }
+    const std::vector<kwcheck::TFinding> found = kwcheck::CheckFile(file, *bytes, options.Spam);
+    for (const kwcheck::TFinding& f : found) {
+      if (options.Format == "json") out << kwcheck::FindingJson(f, file) << '\n';
+      else if (options.Format == "gcc") out << kwcheck::GccLine(file, f) << '\n';
+      else out << kwcheck::TextLine(file, f) << '\n';
+      if (f.Kind().Severity != kwcheck::TSeverity::Note) findings = true;
     }
-    if (!found.empty()) findings = true;
-    else if (!json) out << file << ": no findings\n";
+    if (found.empty() && options.Format == "text") out << file << ": no findings\n";
   }
   return unreadable ? kExitUsage : findings ? kExitFailure : kExitOk;
 }

@@ -46,12 +46,12 @@ int RunTranscriptFile(const std::string& path, const RunOptions& options, std::o
 int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::ostream& err);
 
 struct CheckOptions {
-  bool Json = false;  // one JSON object per finding instead of text
-  bool Spam = false;  // every file is a spam list, whatever its name
+  std::string Format = "text";  // text, gcc (file:line:column: severity: message [code]) or json
+  bool Spam = false;            // every file is a spam list, whatever its name
 };
 
-// Checks script files and spam lists (files named *.spm); 0 when clean, 1 with
-// findings, 2 when a file cannot be read.
+// Checks script files and spam lists (files named *.spm); 0 when clean (notes only
+// count as clean), 1 with an error or a warning, 2 when a file cannot be read.
 int RunCheck(const std::vector<std::string>& files, const CheckOptions& options, std::ostream& out,
              std::ostream& err);
 

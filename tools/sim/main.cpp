@@ -69,7 +69,10 @@ int main(int argc, char** argv) {
 
   CLI::App* check =
       app.add_subcommand("check", "Checks scripts and spam lists for mistakes the plugin passes over");
-  check->add_flag("--json", a.Check.Json, "One JSON object per finding");
+  check->add_option("--format", a.Check.Format,
+                    "text (default), gcc (file:line:column: severity: message [code]) or json (one object per line)")
+      ->check(CLI::IsMember({"text", "gcc", "json"}));
+  check->add_flag_callback("--json", [&a] { a.Check.Format = "json"; }, "The same as --format json");
   check->add_flag("--spam", a.Check.Spam, "Check every file as a spam list, whatever its name");
   check->add_option("file", a.Checked,
                     "Script files (Kwartlin.dat) and spam lists (files named *.spm, such as Kwartlin.spm)")

@@ -6,16 +6,22 @@
 #include <algorithm>
 #include <utility>
 
-#include "tools/sim/checker.h"
+#include "check/checker.h"
+#include "script/text.h"
+#include "support/casing.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/page_window.h"
-#include "tools/sim/script_lines.h"
 #include "tools/sim/spam_rules.h"
 
 namespace kwsim {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A data file's lines as the script reader splits them: up to a zero byte.
+std::vector<std::string> FileLines(std::string_view bytes) {
+  return kw::SplitFileLines(bytes.substr(0, bytes.find('\0')));
+}
 
 constexpr const char* kMainItem = "KWARTLIN_MAIN_MENU";
 constexpr const char* kServiceName = "KWARTLIN/PROC_BRIX";
@@ -112,8 +118,9 @@ std::vector<std::string> Session::TakeWarnings() { return std::exchange(warnings
 
 void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath) {
   if (file == DataFile::Settings) return;
-  for (const Finding& f : file == DataFile::Script ? CheckScript(bytes) : CheckSpamList(bytes))
-    if (f.Kind == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
+  for (const kwcheck::TFinding& f :
+       file == DataFile::Script ? kwcheck::CheckScript(bytes) : kwcheck::CheckSpamList(bytes))
+    if (f.Kind().Name == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
 }
 
 std::string Session::LoadHint(const Step& step) const {
@@ -298,8 +305,8 @@ void Session::Click(const Step& step) {
   for (int pass = 0; pass < 3 && found == nullptr; ++pass) {
     for (const auto& [handle, item] : host_->MenuItems) {
       const bool match = pass == 0   ? item.Caption == step.Text
-                         : pass == 1 ? UpperCp1250(item.Caption) == UpperCp1250(step.Text)
-                                     : UpperCp1250(item.ItemId) == UpperCp1250(step.Text);
+                         : pass == 1 ? kw::UpperCase(item.Caption) == kw::UpperCase(step.Text)
+                                     : kw::UpperCase(item.ItemId) == kw::UpperCase(step.Text);
       if (match) {
         found = &item;
         break;
@@ -411,7 +418,7 @@ void Session::WriteFile(const Step& step) {
       WarnIfUtf8(step.File, bytes, PathToUtf8(from));
     }
     folder_->Write(step.File, bytes);
-    f.Lines = SplitFileLines(bytes).size();
+    f.Lines = FileLines(bytes).size();
     f.Bytes = bytes.size();
   }
   // The plugin reads its files only when it starts, and writes its settings when it
@@ -430,7 +437,7 @@ void Session::ShowFile(const Step& step) {
   const std::optional<std::string> bytes = folder_->Read(step.File);
   s.Exists = bytes.has_value();
   if (bytes)
-    for (const std::string& line : SplitFileLines(*bytes)) s.Lines.push_back(U(line));
+    for (const std::string& line : FileLines(*bytes)) s.Lines.push_back(U(line));
   Emit(Event{step.Line, s, {}});
 }
 
@@ -552,7 +559,7 @@ void Session::Vars(const Step& step) {
     v.Reported = static_cast<std::int64_t>(table.Rows.size());
     // Names are kept upper-cased with their "$": the pattern is matched the same way,
     // and a pattern that starts with a letter means the name after the "$".
-    std::string pattern = UpperCp1250(step.Text);
+    std::string pattern = kw::UpperCase(step.Text);
     if (pattern.empty()) pattern = "*";
     if (pattern[0] != '$' && pattern[0] != '*' && pattern[0] != '?') pattern.insert(0, 1, '$');
     for (const VariableRow& row : table.Rows) {

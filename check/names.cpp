@@ -1,35 +1,40 @@
-// See checker_names.h. The list of other languages' words is what people who script
-// other chat clients, BASIC, Pascal or a shell type first; it is matched before the
-// plain misspelling search, whose answer for them would mislead (SUB is one step from
-// SUBB, but RETURN is far from RET).
-#include "tools/sim/checker_names.h"
+// See names.h. The list of other languages' words is what people who script other chat
+// clients, BASIC, Pascal or a shell type first; it is matched before the misspelling
+// search, whose answer for them would mislead (SUB is one step from SUBB, but RETURN is
+// far from RET, and GETSTS is one letter from SETSTS, which does the opposite).
+#include "check/names.h"
 
 #include <algorithm>
-#include <array>
+#include <string>
 #include <vector>
 
-#include "tools/sim/codec.h"
-#include "tools/sim/script_lines.h"
+#include "support/casing.h"
 
-namespace kwsim {
+namespace kwcheck {
 namespace {
-
-constexpr std::array<std::string_view, 4> kSpecialLabelList = {"_INIT", "_START", "_MENU_SHOW",
-                                                               "_MENU_CLICK"};
-constexpr std::array<std::string_view, 6> kProgramVariableList = {"$_ID",  "$_PROTO", "$_MESSAGE",
-                                                                  "$_IN",  "$_FILTR", "$_MENU_ITEM"};
-constexpr std::array<std::string_view, 18> kConstantList = {
-    "TRUE",          "FALSE",         "PROTO_TLEN",     "PROTO_GG",      "STS_OFFLINE",
-    "STS_ONLINE",    "STS_CHAT",      "STS_DND",        "STS_AWAY",      "STS_XA",
-    "STS_INVISIBLE", "CINFO_ONLINE",  "CINFO_OFFLINE",  "CINFO_WAITAUTH", "CINFO_NOTAUTH",
-    "CINFO_PHONE",   "CINFO_NOTINLIST", "CINFO_BLOCKED"};
 
 constexpr std::string_view kNoElse = "an IF governs only the next line; jump over a block with GOTO";
 constexpr std::string_view kNoLoop = "there are no loops: a label and an IF with GOTO back to it make one";
 constexpr std::string_view kNoDeclaration =
     "there are no declarations: a variable comes into being when it is written";
 
-constexpr ForeignCommand kForeign[] = {
+constexpr TForeignWord kForeign[] = {
+    {"GETSTS", "READSTS", "READSTS reads the status (SETSTS would set it)"},
+    {"GETSTATUS", "READSTS", "READSTS reads the status (SETSTS would set it)"},
+    {"READSTATUS", "READSTS", "READSTS reads the status"},
+    {"REM", "", "the line is not a comment but an unknown command that does nothing; comments start with //"},
+    {"STRCMP", "", "texts are compared with IF: IF $a = 'text'"},
+    {"COMPARE", "", "texts are compared with IF: IF $a = 'text'"},
+    {"STRCHR", "STRPOS", "STRPOS finds a text in another"},
+    {"STRLWR", "STRLOW", "STRLOW makes a text lower case"},
+    {"STRUPR", "STRUP", "STRUP makes a text upper case"},
+    {"MOD", "", "there is no remainder: DIV, MUL and SUBB give it ($r = $a - $a / $b * $b)"},
+    {"AND", "BITAND", "bits are joined with BITAND; a condition has no AND (chain IF lines with GOTO)"},
+    {"OR", "BITOR", "bits are joined with BITOR; a condition has no OR (chain IF lines with GOTO)"},
+    {"XOR", "BITXOR", "bits are joined with BITXOR"},
+    {"NOT", "BITNOT", "bits are inverted with BITNOT; a condition is negated by its opposite operator"},
+    {"SHL", "BITSHL", "bits are shifted with BITSHL"},
+    {"SHR", "BITSHR", "bits are shifted with BITSHR"},
     {"SUB", "SUBB", "subtraction is SUBB"},
     {"MINUS", "SUBB", "subtraction is SUBB"},
     {"DEC", "SUBB", "SUBB $x, 1 counts down"},
@@ -79,22 +84,19 @@ constexpr ForeignCommand kForeign[] = {
     {"DIM", "", kNoDeclaration},
 };
 
+
 }  // namespace
 
-const std::span<const std::string_view> kSpecialLabels = kSpecialLabelList;
-const std::span<const std::string_view> kProgramVariables = kProgramVariableList;
-const std::span<const std::string_view> kConstants = kConstantList;
-
-int EditDistance(std::string_view a, std::string_view b) {
-  const std::string x = UpperCp1250(a);
-  const std::string y = UpperCp1250(b);
+int EditDistance(std::string_view a, std::string_view b, int changeCost) {
+  const std::string x = kw::UpperCase(a);
+  const std::string y = kw::UpperCase(b);
   // Three rows of the table suffice: a swap looks two rows back.
   std::vector<int> before(y.size() + 1), previous(y.size() + 1), current(y.size() + 1);
   for (std::size_t j = 0; j <= y.size(); ++j) previous[j] = static_cast<int>(j);
   for (std::size_t i = 1; i <= x.size(); ++i) {
     current[0] = static_cast<int>(i);
     for (std::size_t j = 1; j <= y.size(); ++j) {
-      const int change = x[i - 1] == y[j - 1] ? 0 : 1;
+      const int change = x[i - 1] == y[j - 1] ? 0 : changeCost;
       current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + change});
       if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1])
         current[j] = std::min(current[j], before[j - 2] + 1);
@@ -105,12 +107,13 @@ int EditDistance(std::string_view a, std::string_view b) {
   return previous[y.size()];
 }
 
-std::string_view ClosestName(std::string_view word, std::span<const std::string_view> candidates) {
+std::string_view ClosestName(std::string_view word, std::span<const std::string_view> candidates,
+                             bool letterChanges) {
   std::string_view best;
   int bestDistance = 0;
   for (std::string_view candidate : candidates) {
     const int allowed = candidate.size() <= 4 ? 1 : 2;
-    const int distance = EditDistance(word, candidate);
+    const int distance = EditDistance(word, candidate, letterChanges ? 1 : allowed + 1);
     // A step for each character is no likeness: x is one step from a.
     const auto shorter = static_cast<int>(std::min(word.size(), candidate.size()));
     if (distance == 0 || distance > allowed || distance >= shorter) continue;
@@ -122,35 +125,10 @@ std::string_view ClosestName(std::string_view word, std::span<const std::string_
   return best;
 }
 
-const ForeignCommand* FindForeignCommand(std::string_view upper) {
-  for (const ForeignCommand& f : kForeign)
+const TForeignWord* FindForeignWord(std::string_view upper) {
+  for (const TForeignWord& f : kForeign)
     if (f.Word == upper) return &f;
   return nullptr;
 }
 
-std::string Quoted(std::string_view cp1250) {
-  std::string s(1, '\'');
-  s += Cp1250ToUtf8(cp1250);
-  s += '\'';
-  return s;
-}
-
-int Utf8FirstLine(std::string_view bytes) {
-  if (IsAscii(bytes)) return 0;
-  std::string converted;
-  std::string error;
-  if (!Utf8ToCp1250(bytes, converted, error) && error.rfind("not UTF-8", 0) == 0) return 0;
-  int line = 1;
-  std::size_t start = 0;
-  while (start <= bytes.size()) {
-    const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
-    if (!IsAscii(bytes.substr(start, end - start))) return line;
-    if (end == bytes.size()) break;
-    start = end + 1;
-    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
-    ++line;
-  }
-  return 0;
-}
-
-}  // namespace kwsim
+}  // namespace kwcheck

@@ -1,12 +1,12 @@
 // Table-driven: the upper half of Windows-1250 comes from kCp1250High; the lower half is
 // ASCII on both sides.
-#include "tools/sim/codec.h"
+#include "check/codec.h"
 
 #include <cstdio>
 
 #include "support/cp1250.h"
 
-namespace kwsim {
+namespace kwcheck {
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -110,4 +110,4 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-}  // namespace kwsim
+}  // namespace kwcheck

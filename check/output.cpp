@@ -1,0 +1,64 @@
+#include "check/output.h"
+
+#include <cstdio>
+
+namespace kwcheck {
+
+std::string JsonText(std::string_view utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+namespace {
+
+std::string Position(std::string_view file, const TFinding& f) {
+  return std::string(file) + ":" + std::to_string(f.Line) + ":" + std::to_string(f.Column) + ": ";
+}
+
+}  // namespace
+
+std::string TextLine(std::string_view file, const TFinding& f) {
+  std::string line = Position(file, f) + CodeText(f.Code) + " " + std::string(f.Kind().Name) + ": " + f.Message;
+  if (f.Fix) line += " (fix: " + f.Fix->Title + ")";
+  return line;
+}
+
+std::string GccLine(std::string_view file, const TFinding& f) {
+  return Position(file, f) + std::string(SeverityName(f.Kind().Severity)) + ": " + f.Message + " [" + CodeText(f.Code) +
+         "]";
+}
+
+std::string FindingJson(const TFinding& f, std::string_view file) {
+  std::string out = "{";
+  if (!file.empty()) out += "\"file\":" + JsonText(file) + ",";
+  out += "\"line\":" + std::to_string(f.Line) + ",\"column\":" + std::to_string(f.Column) +
+         ",\"endColumn\":" + std::to_string(f.EndColumn) + ",\"code\":" + JsonText(CodeText(f.Code)) +
+         ",\"name\":" + JsonText(f.Kind().Name) + ",\"severity\":" + JsonText(SeverityName(f.Kind().Severity)) +
+         ",\"message\":" + JsonText(f.Message);
+  if (f.Fix)
+    out += ",\"fix\":{\"line\":" + std::to_string(f.Fix->Line) + ",\"column\":" + std::to_string(f.Fix->Column) +
+           ",\"endColumn\":" + std::to_string(f.Fix->EndColumn) + ",\"text\":" + JsonText(f.Fix->Text) +
+           ",\"title\":" + JsonText(f.Fix->Title) + "}";
+  out += "}";
+  return out;
+}
+
+}  // namespace kwcheck

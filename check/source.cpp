@@ -1,0 +1,93 @@
+#include "check/source.h"
+
+#include "check/codec.h"
+#include "check/findings.h"
+#include "script/text.h"
+
+namespace kwcheck {
+
+std::string_view TSource::FileLine(int line) const {
+  if (line < 1 || static_cast<std::size_t>(line) > FileLines.size()) return {};
+  return FileLines[static_cast<std::size_t>(line - 1)];
+}
+
+bool CommentSilences(std::string_view comment, int code) {
+  constexpr std::string_view kMark = "kwcheck: ignore";
+  const std::size_t at = comment.find(kMark);
+  if (at == std::string_view::npos) return false;
+  const std::string wanted = CodeText(code);
+  std::string_view rest = comment.substr(at + kMark.size());
+  while (!rest.empty()) {
+    const std::size_t start = rest.find_first_not_of(" \t,");
+    if (start == std::string_view::npos) break;
+    rest.remove_prefix(start);
+    const std::size_t end = std::min(rest.find_first_of(" \t,"), rest.size());
+    if (rest.substr(0, end) == wanted) return true;
+    rest.remove_prefix(end);
+  }
+  return false;
+}
+
+bool TSource::Silenced(int line, int code) const {
+  if (SpamList) {
+    const std::string_view above = FileLine(line - 1);
+    return above.find(';') != std::string_view::npos && CommentSilences(above, code);
+  }
+  const std::string_view text = FileLine(line);
+  const std::size_t comment = kw::CommentStart(text);
+  return comment != std::string_view::npos && CommentSilences(text.substr(comment), code);
+}
+
+std::vector<std::string> SplitLines(std::string_view bytes, int& zeroByteLine) {
+  std::vector<std::string> lines = kw::SplitFileLines(bytes);
+  zeroByteLine = 0;
+  const std::size_t zero = bytes.find('\0');
+  if (zero != std::string_view::npos)
+    zeroByteLine = static_cast<int>(kw::SplitFileLines(bytes.substr(0, zero)).size());
+  // A zero byte at the very start of a line leaves that line out of the split above.
+  if (zero != std::string_view::npos && (zero == 0 || bytes[zero - 1] == '\r' || bytes[zero - 1] == '\n'))
+    ++zeroByteLine;
+  return lines;
+}
+
+int Utf8FirstLine(std::string_view bytes) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  if (IsAscii(bytes)) return 0;
+  std::string converted;
+  std::string error;
+  if (!Utf8ToCp1250(bytes, converted, error)) return 0;
+  int line = 1;
+  for (const std::string& text : kw::SplitFileLines(bytes)) {
+    if (!IsAscii(text)) return line;
+    ++line;
+  }
+  return 0;
+}
+
+TSource ReadScript(std::string_view bytes) {
+  TSource source;
+  int zeroLine = 0;
+  SplitLines(bytes, zeroLine);
+  source.ZeroByteLine = zeroLine;
+  // The script ends at a zero byte, as the engine reads it.
+  const std::string_view text = bytes.substr(0, bytes.find('\0'));
+  source.FileLines = kw::SplitFileLines(text);
+  source.Utf8Line = Utf8FirstLine(text);
+  std::vector<std::string> kept;
+  for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
+    const std::string& raw = source.FileLines[i];
+    std::string line = kw::PreparedLineText(raw);
+    if (line.empty()) continue;
+    TSourceLine s;
+    s.FileLine = static_cast<int>(i + 1);
+    s.Offset = raw.find(line);
+    s.Text = line;
+    source.Lines.push_back(std::move(s));
+    kept.push_back(std::move(line));
+  }
+  source.Kept = std::move(kept);
+  source.Compiled = kw::CompileScript(source.Kept);
+  return source;
+}
+
+}  // namespace kwcheck

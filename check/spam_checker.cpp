@@ -1,0 +1,186 @@
+// The spam list checks, on each rule line as the engine reads it: its own split into
+// words and alternatives (DelimitedSplit, ParseSpamRule), folded as a check folds them.
+// Whether a double quote was left open is asked of the same reader: a word added after
+// the line is swallowed by an open quote and stands alone after a closed one.
+#include <algorithm>
+
+#include "check/checker.h"
+#include "check/report.h"
+#include "check/source.h"
+#include "script/spam.h"
+#include "script/spam_matcher.h"
+#include "script/text.h"
+#include "support/casing.h"
+
+namespace kwcheck {
+namespace {
+
+constexpr std::string_view kProbe = "KWCHECKPROBE";
+
+// Whether the reader leaves a double quote open to the end of the text.
+bool OpenQuote(std::string_view text, char delimiter) {
+  std::string probed(text);
+  probed += delimiter == ' ' ? " " : "|";
+  probed += kProbe;
+  const std::vector<std::string> items = kw::DelimitedSplit(probed, delimiter);
+  return items.empty() || items.back() != kProbe;
+}
+
+// The rule as it was probably meant: "kup | sprzedaj" as "kup|sprzedaj".
+std::string WithoutBlanksAroundBars(std::string_view rule) {
+  std::string out;
+  for (std::size_t i = 0; i < rule.size(); ++i) {
+    if (rule[i] == ' ' || rule[i] == '\t') {
+      const std::size_t next = rule.find_first_not_of(" \t", i);
+      if ((next != std::string_view::npos && rule[next] == '|') || (!out.empty() && out.back() == '|')) {
+        i = (next == std::string_view::npos ? rule.size() : next) - 1;
+        continue;
+      }
+    }
+    out += rule[i];
+  }
+  return out;
+}
+
+class TSpamChecker {
+ public:
+  TSpamChecker(const TSource& source, TReport& report) : src_(source), report_(report) {}
+
+  void Rule(const TSourceLine& line) {
+    const std::string_view rule = line.Text;
+    const kw::TSpamRule parsed = kw::ParseSpamRule(rule);
+    if (parsed.empty()) {
+      report_.Add(line, 404,
+                  "the line holds only control characters, so it is a rule without words, and such a rule matches "
+                  "every text, the empty one included; delete the line");
+      return;
+    }
+    if (OpenQuote(rule, ' ')) {
+      report_.Add(line, 401, "a double quote that no double quote closes takes the rest of the line into one word");
+      return;
+    }
+    const std::vector<std::string> words = kw::DelimitedSplit(rule, ' ');
+    for (std::size_t w = 0; w < words.size() && w < parsed.size(); ++w)
+      if (Word(line, words[w], parsed[w], words.size())) return;
+  }
+
+ private:
+  // One word as written and as parsed; true when it was reported.
+  bool Word(const TSourceLine& line, const std::string& word, const std::vector<std::string>& alternatives,
+            std::size_t wordCount) {
+    const std::string_view rule = line.Text;
+    const std::size_t at = std::min(rule.find(word), rule.size());
+    const std::size_t filled = static_cast<std::size_t>(
+        std::count_if(alternatives.begin(), alternatives.end(), [](const std::string& a) { return !a.empty(); }));
+    if (filled == 0) {
+      std::string message = "the word " + Quoted(word) + " has no alternative that is not empty, so this rule never matches";
+      TFinding& f = report_.Add(line, 403, message, at, word.size());
+      if (!word.empty() && word.find_first_not_of('|') == std::string::npos) {
+        const std::string meant = WithoutBlanksAroundBars(rule);
+        f.Message += "; blanks around | make it a word of its own: write " + Quoted(meant);
+        f.Column = static_cast<int>(line.Offset) + 1;
+        f.EndColumn = f.Column + static_cast<int>(rule.size());
+        TReport::Fix(f, meant, "join the alternatives");
+      }
+      return true;
+    }
+    // A quoted word with blanks: the blanks part alternatives as bars do.
+    const auto bars = static_cast<std::size_t>(std::count(word.begin(), word.end(), '|'));
+    if (word.find_first_of(" \t") != std::string::npos && alternatives.size() > bars + 1) {
+      const std::size_t quote = rule.rfind('"', at);
+      const std::size_t from = quote == std::string_view::npos ? at : quote;
+      const std::size_t end = rule.find('"', at + word.size());
+      const std::size_t count = (end == std::string_view::npos ? rule.size() : end + 1) - from;
+      TFinding& f = report_.Add(line, 405,
+                                "double quotes make no phrase: " + Quoted(word) +
+                                    " is one word whose blanks part alternatives, so a message with any one of " +
+                                    "them matches; a phrase takes three quotes: " + Quoted("\"\"\"" + word + "\"\"\""),
+                                from, count);
+      if (word.find_first_of("\"|") == std::string::npos) TReport::Fix(f, "\"\"\"" + word + "\"\"\"", "match the phrase");
+      return true;
+    }
+    if (filled < alternatives.size()) {
+      report_.Add(line, 402,
+                  "the word " + Quoted(word) +
+                      " has an empty alternative (a | at its start or end, or two in a row), which never matches; the "
+                      "other alternatives still do",
+                  at, word.size());
+      return true;
+    }
+    if (word.find(',') != std::string::npos) {
+      std::string meant = word;
+      std::replace(meant.begin(), meant.end(), ',', '|');
+      TFinding& f = report_.Add(line, 406,
+                                "a comma separates nothing: " + Quoted(word) + " matches only a message holding " +
+                                    "exactly that, comma included; alternatives are separated by |",
+                                at, word.size());
+      TReport::Fix(f, meant, "separate the alternatives with |");
+      return true;
+    }
+    if (word.find_first_of("*?") != std::string::npos) {
+      std::string meant;
+      for (char c : word)
+        if (c != '*' && c != '?') meant += c;
+      TFinding& f = report_.Add(line, 407,
+                                Quoted(word) + " matches only a message holding the * or ? itself; every word already "
+                                               "matches inside longer ones (kup matches kupię)",
+                                at, word.size());
+      if (!meant.empty()) TReport::Fix(f, meant, "drop the wildcard");
+      return true;
+    }
+    const std::string upper = kw::UpperCase(word);
+    if ((upper == "OR" || upper == "AND") && wordCount > 1) {
+      TFinding& f = report_.Add(line, 408,
+                                Quoted(word) + " is a word the message must contain, like the others: every word of " +
+                                    "a rule must occur; alternatives are joined by | (kup|sprzedam), and words are " +
+                                    "required without AND",
+                                at, word.size());
+      if (upper == "OR") OrFix(f, line);
+      return true;
+    }
+    return false;
+  }
+
+  // "a OR b" as "a|b", when the OR stands between two single words.
+  static void OrFix(TFinding& f, const TSourceLine& line) {
+    const std::vector<std::string> words = kw::DelimitedSplit(line.Text, ' ');
+    if (words.size() != 3 || kw::UpperCase(words[1]) != "OR") return;
+    f.Column = static_cast<int>(line.Offset) + 1;
+    f.EndColumn = f.Column + static_cast<int>(line.Text.size());
+    TReport::Fix(f, words[0] + "|" + words[2], "join the alternatives with |");
+  }
+
+  const TSource& src_;
+  TReport& report_;
+};
+
+}  // namespace
+
+std::vector<TFinding> CheckSpamList(std::string_view bytes) {
+  TSource source;
+  source.SpamList = true;
+  source.FileLines = SplitLines(bytes, source.ZeroByteLine);
+  source.Utf8Line = Utf8FirstLine(bytes);
+  TReport report(source);
+  if (source.Utf8Line != 0)
+    report.AddFileLine(source.Utf8Line, 501,
+                       "the file is UTF-8, but the plugin reads Windows-1250: rules with Polish letters will not "
+                       "match (convert it with: iconv -f UTF-8 -t CP1250)");
+  if (source.ZeroByteLine != 0)
+    report.AddFileLine(source.ZeroByteLine, 502,
+                       "a zero byte: the plugin drops the rest of this line from its rule; delete the byte");
+  TSpamChecker checker(source, report);
+  for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
+    const std::string& raw = source.FileLines[i];
+    const std::string rule = kw::TrimBlanks(raw);
+    if (rule.empty() || rule[0] == ';') continue;
+    TSourceLine line;
+    line.FileLine = static_cast<int>(i + 1);
+    line.Text = rule;
+    line.Offset = raw.find(rule);
+    checker.Rule(line);
+  }
+  return report.Take();
+}
+
+}  // namespace kwcheck
