@@ -115,7 +115,9 @@ void CheckRuns(const TSource& s, TReport& report) {
   for (int e = 0; e < kw::kSpecialLabelCount; ++e)
     if (s.Compiled->SpecialLabels[e] >= 0) sections.insert(static_cast<std::size_t>(s.Compiled->SpecialLabels[e]));
   std::set<std::size_t> reportedRets;
-  for (int e = 0; e < kw::kSpecialLabelCount; ++e) {
+  // The start run last: without its label it runs from the top through every section,
+  // and a finding is better told of the section's own run.
+  for (const int e : {kw::entryInit, kw::entryMenuShow, kw::entryMenuClick, kw::entryStart}) {
     const std::size_t start = EntryStart(s, e);
     if (start == std::string::npos) continue;
     const bool fromTop = e == kw::entryStart && s.Compiled->SpecialLabels[e] < 0;

@@ -572,7 +572,9 @@ class TScriptChecker {
     const auto span = [&](std::size_t first, std::size_t last) {
       return std::pair<std::size_t, std::size_t>(at[first], at[last] + params[last].size() - at[first]);
     };
-    if (command.MinParams == 2 && params.size() == 2 && command.Values != kw::kAllParams &&
+    // MOV copies either way round; only the commands whose value and result differ in
+    // kind (a number from a text, a flag from a text) are told apart.
+    if (code != kw::cmdMov && command.MinParams == 2 && params.size() == 2 && command.Values != kw::kAllParams &&
         (command.Values | command.Results) == 0b11 && command.Values != 0b11) {
       const std::size_t value = command.Values == 0b1 ? 0 : 1;
       const std::size_t result = 1 - value;

@@ -3,12 +3,14 @@
 // engine), the bundled examples clean, and the checker's reading equal to the engine's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 
 #include "check/checker.h"
+#include "check/codec.h"
 #include "check/output.h"
 #include "check/source.h"
 #include "script/KwartlinConst.h"
@@ -77,7 +79,7 @@ TEST(Checker, EachMistakeAtItsLine) {
       {"CALL into EXIT", Script({":_start", "CALL count", "EXIT", ":count", "EXIT"}), 4, 106,
        "its EXIT at line 5 ends the whole run"},
       {"RET without CALL", Script({":_menu_show", "MenuShow 'x', 1", "RET", ":_menu_click", "SEND $_ID, 'hi'"}), 3,
-       107, "RET does nothing"},
+       107, "a _menu_show run reaches this RET"},
       {"two IFs as AND", Script({":_start", "IF $_IN = 1", "IF $_ID = '123'", "SEND $_ID, 'x'"}), 3, 108,
        "governed by the IF on line 2"},
       {"IF body on two lines", Script({":_start", "IF $_IN = 1", "  MOV $_FILTR, 1", "  SEND $_ID, 'x'", "EXIT"}), 4,
@@ -387,6 +389,43 @@ TEST(Checker, CodesAndNamesAreUnique) {
   }
 }
 
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The scripts of the guides (code blocks that open with a special label) check clean,
+// but for the guide's example of three mistakes, which shows exactly those.
+TEST(Checker, ScriptsOfTheGuidesAreClean) {
+  std::string mistakes = ReadFile(SourceFile("tests/check/three-mistakes.dat"));
+  mistakes.erase(std::remove(mistakes.begin(), mistakes.end(), '\r'), mistakes.end());
+  int scripts = 0;
+  for (const auto& doc : std::filesystem::directory_iterator(SourceFile("docs"))) {
+    // The page of finding codes shows wrong scripts on purpose.
+    if (doc.path().extension() != ".md" || doc.path().filename() == "checker.md") continue;
+    const std::string text = ReadFile(doc.path().string());
+    for (std::size_t open = text.find("```\n:_"); open != std::string::npos; open = text.find("```\n:_", open + 1)) {
+      const std::size_t close = text.find("\n```", open + 3);
+      const std::string utf8 = text.substr(open + 4, close + 1 - (open + 4));
+      std::string block, error;
+      ASSERT_TRUE(kwcheck::Utf8ToCp1250(utf8, block, error)) << error;
+      ++scripts;
+      const std::vector<TFinding> found = kwcheck::CheckScript(block);
+      if (block != mistakes) {
+        EXPECT_EQ(Describe(found), "") << doc.path() << "\n" << utf8;
+        continue;
+      }
+      ASSERT_EQ(found.size(), 3u) << Describe(found);
+      EXPECT_EQ(found[0].Code, 105);
+      EXPECT_EQ(found[1].Code, 304);
+      EXPECT_EQ(found[2].Code, 203);
+    }
+  }
+  EXPECT_GE(scripts, 8);
+}
+
 TEST(Checker, BundledExamplesHaveNoFindings) {
   int files = 0;
   for (const auto& folder : std::filesystem::directory_iterator(SourceFile("examples"))) {
@@ -395,10 +434,7 @@ TEST(Checker, BundledExamplesHaveNoFindings) {
       const std::string name = file.path().filename().string();
       if (name != "Kwartlin.dat" && file.path().extension() != ".spm") continue;
       ++files;
-      std::ifstream in(file.path(), std::ios::binary);
-      std::stringstream bytes;
-      bytes << in.rdbuf();
-      EXPECT_EQ(Describe(kwcheck::CheckFile(name, bytes.str(), false)), "") << file.path();
+      EXPECT_EQ(Describe(kwcheck::CheckFile(name, ReadFile(file.path().string()), false)), "") << file.path();
     }
   }
   EXPECT_GE(files, 7);
