@@ -59,4 +59,18 @@ std::vector<TFinding> TReport::Take() {
   return kept;
 }
 
+void ReportFileFindings(const TSource& source, TReport& report) {
+  if (source.Utf8Line != 0)
+    report.AddFileLine(source.Utf8Line, 501,
+                       std::string("the file is UTF-8, but the plugin reads Windows-1250: ") +
+                           (source.SpamList ? "rules with Polish letters will not match"
+                                            : "Polish letters will come out wrong") +
+                           " (convert it with: iconv -f UTF-8 -t CP1250)");
+  if (source.ZeroByteLine != 0)
+    report.AddFileLine(source.ZeroByteLine, 502,
+                       source.SpamList ? "a zero byte: the plugin drops the rest of this line from its rule; delete the byte"
+                                       : "a zero byte: the plugin reads the script only up to it, so the rest of this "
+                                         "line and every line after it never run; delete the byte");
+}
+
 }  // namespace kwcheck

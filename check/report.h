@@ -37,4 +37,7 @@ class TReport {
   std::vector<TFinding> findings_;
 };
 
+// What the file itself gets wrong: UTF-8 letters, a zero byte.
+void ReportFileFindings(const TSource& source, TReport& report);
+
 }  // namespace kwcheck

@@ -120,14 +120,7 @@ class TScriptChecker {
   // ---- The file ----------------------------------------------------------------
 
   void FileFindings() {
-    if (src_.Utf8Line != 0)
-      report_.AddFileLine(src_.Utf8Line, 501,
-                          "the file is UTF-8, but the plugin reads Windows-1250: Polish letters will come out "
-                          "wrong (convert it with: iconv -f UTF-8 -t CP1250)");
-    if (src_.ZeroByteLine != 0)
-      report_.AddFileLine(src_.ZeroByteLine, 502,
-                          "a zero byte: the plugin reads the script only up to it, so the rest of this line and "
-                          "every line after it never run; delete the byte");
+    ReportFileFindings(src_, report_);
     // An unquoted URL: the line's comment starts inside it.
     for (const TSourceLine& line : src_.Lines) UrlCut(line);
   }

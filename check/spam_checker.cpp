@@ -162,13 +162,7 @@ std::vector<TFinding> CheckSpamList(std::string_view bytes) {
   source.FileLines = SplitLines(bytes, source.ZeroByteLine);
   source.Utf8Line = Utf8FirstLine(bytes);
   TReport report(source);
-  if (source.Utf8Line != 0)
-    report.AddFileLine(source.Utf8Line, 501,
-                       "the file is UTF-8, but the plugin reads Windows-1250: rules with Polish letters will not "
-                       "match (convert it with: iconv -f UTF-8 -t CP1250)");
-  if (source.ZeroByteLine != 0)
-    report.AddFileLine(source.ZeroByteLine, 502,
-                       "a zero byte: the plugin drops the rest of this line from its rule; delete the byte");
+  ReportFileFindings(source, report);
   TSpamChecker checker(source, report);
   for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
     const std::string& raw = source.FileLines[i];

@@ -1,9 +1,9 @@
 // The JSON layout: one object per event on one line, keys in a fixed order, texts as
 // UTF-8 strings with every control character escaped. Effects are an array of objects
 // named by their "effect" key; see tools/sim/README.md for the keys of each event.
-#include <cstdio>
 #include <type_traits>
 
+#include "check/output.h"
 #include "tools/sim/report.h"
 #include "tools/sim/transcript.h"
 
@@ -188,28 +188,8 @@ void AddPayload(Object& o, const Payload& data) {
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (b < 0x20 || b == 0x7F) {
-          char hex[8];
-          std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned>(b));
-          out += hex;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
+// The checker's: one escaping for every JSON the tools write.
+std::string JsonString(std::string_view text) { return kwcheck::JsonText(text); }
 
 void JsonReporter::Report(const Event& event) {
   Object o;
