@@ -39,7 +39,7 @@ TFinding& TReport::AddFileLine(int fileLine, int code, std::string message) {
   f.Code = code;
   f.Message = std::move(message);
   f.Column = 1;
-  f.EndColumn = static_cast<int>(source_.FileLine(fileLine).size()) + 1;
+  f.EndColumn = static_cast<int>(std::max<std::size_t>(source_.FileLine(fileLine).size(), 1)) + 1;
   findings_.push_back(std::move(f));
   return findings_.back();
 }

@@ -131,7 +131,7 @@ class TScriptChecker {
     if (comment == std::string_view::npos || comment == 0 || raw[comment - 1] != ':') return;
     if (comment + 2 >= raw.size() || raw[comment + 2] == ' ' || raw[comment + 2] == '\t') return;
     // The value the URL began: from the last comma or blank before the comment.
-    const std::size_t start = raw.find_last_of(", \t", comment) + 1;
+    const std::size_t start = std::max(raw.find_last_of(", \t", comment) + 1, line.Offset);
     const std::string_view url = kw::TrimBlanksView(raw.substr(start));
     std::string message = "the // in " + Quoted(url) +
                           " starts a comment, so the line ends at " + Quoted(raw.substr(start, comment - start)) +
