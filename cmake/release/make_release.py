@@ -37,6 +37,7 @@ GUIDES = {
     "docs/script-language.md": ("docs/script-language.html", "en"),
     "docs/spam-list.md": ("docs/spam-list.html", "en"),
     "docs/simulator.md": ("docs/simulator.html", "en"),
+    "docs/checker.md": ("docs/checker.html", "en"),
     "tools/sim/README.md": ("docs/simulator-reference.html", "en"),
     "docs/trace.md": ("docs/trace.html", "en"),
 }
