@@ -58,6 +58,12 @@ function makeEngineApi(M) {
     run: (transcript, pluginsFrom = '', baseDir = '', expected = '') =>
       call('kwp_run', [transcript, pluginsFrom, baseDir, expected]),
     files: () => call('kwp_files', []),
+    // The running messenger's settings file as bytes; null when there is none.
+    settings() {
+      const { path } = call('kwp_settings_path', []);
+      if (!path || !M.FS.analyzePath(path).exists) return null;
+      return M.FS.readFile(path);
+    },
     writeFolder,
     readFolder,
   };

@@ -2,12 +2,31 @@
 // { id, op, args } and are answered as { id, result } or { id, error, crashed }; the
 // first message out is { ready, info, menu, language } (or { failed }). A crashed engine (the
 // WebAssembly program aborted, for example out of memory) answers every later request
-// with crashed set, and the page replaces the whole worker.
+// with crashed set, and the page replaces the whole worker. An answer carries settings
+// (the bytes of Kwartlin.ini, or null) whenever the file differs from the last answer's:
+// the page keeps them for a fresh worker, since a stuck or crashed one cannot hand them
+// over any more.
 'use strict';
 importScripts('engine-api.js', 'kwartlin-engine.js');
 
 let api = null;
 let aborted = null;
+let lastSettings = null;
+
+function sameBytes(a, b) {
+  if (a === null || b === null) return a === b;
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
+  return true;
+}
+
+// The settings file when it changed since the last answer; undefined when it did not.
+function changedSettings() {
+  const now = api.settings();
+  if (sameBytes(now, lastSettings)) return undefined;
+  lastSettings = now;
+  return now;
+}
 
 const ops = {
   // A fresh messenger; example files, when given, are its data folder's first files.
@@ -53,7 +72,7 @@ onmessage = (event) => {
   const started = performance.now();
   try {
     const result = ops[op](args || {});
-    postMessage({ id, result, ms: performance.now() - started });
+    postMessage({ id, result, ms: performance.now() - started, settings: changedSettings() });
   } catch (error) {
     postMessage({ id, error: String(error), crashed: aborted !== null || error instanceof WebAssembly.RuntimeError });
   }

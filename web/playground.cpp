@@ -254,6 +254,15 @@ class Playground {
     return json + "}";
   }
 
+  // Where the running messenger keeps its settings file, for the page to keep a copy of;
+  // null when none runs.
+  std::string SettingsPath() const {
+    if (!session_) return "{\"ok\":true,\"path\":null}";
+    const std::string path = session_->FolderPath() + "/Kwartlin/" +
+                             std::string(kwsim::DataFileOnDisk(kwsim::DataFile::Settings));
+    return "{\"ok\":true,\"path\":" + JsonString(path) + "}";
+  }
+
   // Closes the messenger as the end of a transcript does (the unload is reported).
   std::string Finish() {
     std::vector<std::string> errors;
@@ -463,6 +472,10 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_feed(const char* commands, int length) {
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_files() {
   return Guarded([] { return ThePlayground().Files(); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_settings_path() {
+  return Guarded([] { return ThePlayground().SettingsPath(); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_finish() {

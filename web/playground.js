@@ -28,6 +28,8 @@ const engine = {
   info: null,
   menu: null,
   busySince: null,
+  // Kwartlin.ini as the last answer left it (null: none): a fresh worker starts with it.
+  settings: null,
 
   launch() {
     this.worker = new Worker('engine-worker.js');
@@ -54,6 +56,7 @@ const engine = {
     if (!request) return;
     this.pending.delete(m.id);
     this.busy();
+    if (m.settings !== undefined) this.settings = m.settings;
     if (m.error !== undefined) {
       if (m.crashed) recoverEngine(t('engineStopped') + m.error);
       request.reject(new Error(m.error));
@@ -104,8 +107,8 @@ function setState(text) {
   $('state').textContent = text;
 }
 
-// A fresh worker and a fresh messenger running the files saved last. The old worker
-// (stuck in a run, or crashed) is dropped whole.
+// A fresh worker and a fresh messenger running the files saved last, the settings file
+// included. The old worker (stuck in a run, or crashed) is dropped whole.
 let recovering = null;
 function recoverEngine(reason) {
   if (recovering) return recovering;
@@ -114,7 +117,8 @@ function recoverEngine(reason) {
   recovering = engine.launch().then(async () => {
     resetMessengerState();
     messenger.contacts.clear();
-    render(await engine.request('start', {}));
+    const settings = engine.settings;
+    render(await engine.request('start', settings ? { folder: '/recovered', files: { 'Kwartlin.ini': settings } } : {}));
     const saved = { script: editors.script.applied, spam: editors.spam.applied };
     const save = saveCommands(saved, { script: '', spam: '' });
     if (save.commands) render(await engine.request('feed', { commands: save.commands }));

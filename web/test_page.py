@@ -465,15 +465,20 @@ class Playground(unittest.TestCase):
         self.assertIn('Kwartlin.dat line 1: the character 日 (U+65E5) has no Windows-1250 byte', out)
         self.assertFalse(element('#dirty').get_attribute('hidden'))
         wait_for(lambda: squiggle_on_line(1), 'the mark of the character')
-        # Stop: the engine is replaced, the saved files run again in a fresh messenger.
-        set_editor('script', ':_start\n:a\nadd $x, 1\ngoto a')
-        js('play("recv TLEN a@b 1\\nrecv TLEN a@b 2\\nrecv TLEN a@b 3\\nrecv TLEN a@b 4\\nrecv TLEN a@b 5\\nrecv TLEN a@b 6")')
+        # Stop: the engine is replaced, the saved files run again in a fresh messenger,
+        # with the variables the script saved.
+        set_editor('script', ":_start\nif $_MESSAGE = 'spin'\ngoto a\nadd $n, 1\nsave $n, 1\n"
+                             "saveconfig\nexit\n:a\nadd $x, 1\ngoto a")
+        play_and_read(lambda: js('play("recv TLEN a@b 1\\nrecv TLEN a@b 2\\nrecv TLEN a@b 3\\nrecv TLEN a@b 4")'))
+        js('play("recv TLEN a@b spin\\nrecv TLEN a@b spin\\nrecv TLEN a@b spin\\nrecv TLEN a@b spin")')
         wait_for(lambda: element('#stop').is_displayed(), 'the Stop button')
         element('#stop').click()
         idle()
         self.assertIn('[page] stopped by you', log_text())
         out = play_and_read(lambda: js('play(\'recv TLEN a@b after\')'))
         self.assertIn('    passed', out)
+        values = js('return [...document.querySelectorAll("#variables tbody tr")].map((r) => r.cells[0].textContent + "=" + r.cells[1].textContent)')
+        self.assertIn('$N=5', values)
 
     def test_07_share_link(self):
         element('#fresh').click()
