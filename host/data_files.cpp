@@ -1,17 +1,20 @@
-// Loading the data files. Neither function throws: running out of memory part way keeps
-// what a reload had done by then (the script) or empties the list (no rules rather than
-// half of them).
+// Loading the data files, and saving the settings. None of the functions throws: running
+// out of memory part way keeps what a reload had done by then (the script) or empties
+// the list (no rules rather than half of them); the settings store catches its own.
 #include "host/data_files.h"
 
 #include <string>
+#include <vector>
 
 #include "host/globals.h"
 #include "host/menu.h"
+#include "host/trace_channel.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
 #include "script/spam.h"
 #include "script/variables.h"
+#include "settings/settings.h"
 #include "support/platform.h"
 
 namespace kw {
@@ -31,8 +34,33 @@ void ReloadScript(bool run) {
     std::string text;
     if (!ReadDataFile(ScriptPath, text)) return;
     ScriptLines = ScriptLinesFromText(text);
-    ClearVariables();
-    if (run) RunScript(ScriptLines, entryInit);
+    // A script edited on the options page must not cost what the old one saved: the
+    // saved variables stay, as a restart would read them back, and _init sees them. At
+    // load the table is still empty, so the two ways agree there.
+    if (run) {
+      DropUnsavedVariables();
+      RunScript(ScriptLines, entryInit);
+    } else {
+      ClearVariables();
+    }
+  } catch (...) {
+  }
+}
+
+void LoadSettingsFile() {
+  try {
+    std::vector<TUncheckedValue> unchecked;
+    LoadSettings(SettingsPath, VariableTable, OptionsFormRect, &unchecked);
+    TraceSettingsLoaded(unchecked);
+  } catch (...) {
+  }
+}
+
+void SaveSettingsFile() {
+  try {
+    std::string failure;
+    const bool written = SaveSettings(SettingsPath, VariableTable, OptionsFormRect, &failure);
+    TraceSettingsSaved(written, failure);
   } catch (...) {
   }
 }

@@ -6,12 +6,18 @@
 namespace kw {
 
 // Replaces ScriptLines from the file at ScriptPath. The script's menu entries go first,
-// whatever the file holds; a file that was read also clears the variables, and _init runs
-// when run is set. A file that cannot be read counts as absent: the script is then empty
-// and the variables stay.
+// whatever the file holds. A file that was read also clears the variables: all of them
+// at load (run not set); with run set (the options page applying an edited script) only
+// those not marked for saving, and then _init runs. A file that cannot be read counts as
+// absent: the script is then empty and the variables stay.
 void ReloadScript(bool run);
 // Replaces SpamList from the file at SpamListPath and compiles its matcher. A file that
 // cannot be read counts as absent: the list is then empty.
 void LoadSpamList();
+// The settings file at SettingsPath into VariableTable and OptionsFormRect, and back.
+// The plugin has nowhere to show a problem; the trace channel is told of long values
+// whose pieces did not check and of a save that wrote nothing.
+void LoadSettingsFile();
+void SaveSettingsFile();
 
 }  // namespace kw

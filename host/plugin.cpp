@@ -151,7 +151,7 @@ void StartPlugin(TPluginLink* link) {
     ScriptLines.clear();
     ReloadScript(false);
   });
-  RunStep([] { LoadSettings(SettingsPath, VariableTable, OptionsFormRect); });
+  RunStep(LoadSettingsFile);
   RunStep([] {
     SpamList.clear();
     LoadSpamList();
@@ -184,7 +184,7 @@ void StopPlugin() {
     SpamList.clear();
     ReleaseSpamMatcher();
   });
-  RunStep([] { SaveSettings(SettingsPath, VariableTable, OptionsFormRect); });
+  RunStep(SaveSettingsFile);
   RunStep(ClearVariables);
   // The bitmaps themselves stay loaded: the host may still show SmallIcon on the page
   // it keeps (module_win32.cpp loads them once per module life).

@@ -3,6 +3,7 @@
 // action taken by the plugin itself cannot differ.
 #include "host/plugin_script_host.h"
 
+#include "host/data_files.h"
 #include "host/globals.h"
 #include "host/menu.h"
 #include "host/services.h"
@@ -34,7 +35,7 @@ class TPluginScriptHost final : public IScriptHost {
   void SetMenuEntryVisible(int index, bool visible) override { kw::SetMenuEntryVisible(index, visible); }
 
   // A file that cannot be written leaves the previous one; the script goes on either way.
-  void SaveConfig() override { SaveSettings(SettingsPath, VariableTable, OptionsFormRect); }
+  void SaveConfig() override { SaveSettingsFile(); }
 
   LocalDateTime Now() override { return GetLocalDateTime(); }
 };

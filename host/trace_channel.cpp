@@ -170,6 +170,32 @@ class TFileTraceSink final : public ITraceSink {
     }
   }
 
+  // Whatever the level: a save that failed or a value cut at load matter to every host.
+  void TellSettingsLoaded(const std::vector<TUncheckedValue>& unchecked) noexcept {
+    if (file_ == nullptr) return;
+    try {
+      for (const TUncheckedValue& u : unchecked) {
+        Json j;
+        j.Text("event", "settings").Text("action", "load").Text("name", u.Name);
+        Put(j.Number("loaded_bytes", static_cast<std::int64_t>(u.LoadedBytes)).Text("reason", u.Reason));
+      }
+      Flush();
+    } catch (...) {
+    }
+  }
+
+  void TellSettingsSaved(bool written, std::string_view failure) noexcept {
+    if (file_ == nullptr) return;
+    try {
+      Json j;
+      j.Text("event", "settings").Text("action", "save").Flag("written", written);
+      if (!written) j.Text("reason", failure);
+      Put(j);
+      Flush();
+    } catch (...) {
+    }
+  }
+
   bool WantsLines() override { return file_ != nullptr && lines_ && !cut_; }
 
   void RunStarted(const TScriptLines& lines, int entryCode, int depth) override {
@@ -371,6 +397,14 @@ void CloseTraceChannel() {
 
 void TraceVariableTable() {
   if (TraceSink() == &channel) channel.TellVariables();
+}
+
+void TraceSettingsLoaded(const std::vector<TUncheckedValue>& unchecked) {
+  if (TraceSink() == &channel) channel.TellSettingsLoaded(unchecked);
+}
+
+void TraceSettingsSaved(bool written, std::string_view failure) {
+  if (TraceSink() == &channel) channel.TellSettingsSaved(written, failure);
 }
 
 }  // namespace kw

@@ -9,6 +9,11 @@
 // exactly the host calls an untraced one makes.
 #pragma once
 
+#include <string_view>
+#include <vector>
+
+#include "settings/settings.h"
+
 namespace kw {
 
 // LoadPlugin: opens the file that KWARTLIN_TRACE names, when it does, and installs the
@@ -19,5 +24,10 @@ void CloseTraceChannel();
 // The variable table changed outside a run (the plugin's service set a variable): the
 // table goes to the channel as after a run. Nothing without a channel.
 void TraceVariableTable();
+// The settings file was read: each long value whose pieces did not check goes to the
+// channel. Nothing without a channel.
+void TraceSettingsLoaded(const std::vector<TUncheckedValue>& unchecked);
+// The settings file was saved, or not, and why not.
+void TraceSettingsSaved(bool written, std::string_view failure);
 
 }  // namespace kw

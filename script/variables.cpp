@@ -81,6 +81,12 @@ void TZmienne::Clear() {
   index_.clear();
 }
 
+void TZmienne::DropUnsaved() {
+  std::erase_if(items_, [](const TZmienna& v) { return !v.Save; });
+  index_.clear();
+  for (std::size_t i = 0; i < items_.size(); ++i) index_.emplace(UpperCase(items_[i].Name), i);
+}
+
 std::string ResolveValue(std::string_view p) {
   if (p.empty()) return {};
   if (p.front() == '\'' && p.back() == '\'') {
@@ -132,5 +138,7 @@ void SetSaveFlag(std::string_view name, bool flag) {
 }
 
 void ClearVariables() { VariableTable.Clear(); }
+
+void DropUnsavedVariables() { VariableTable.DropUnsaved(); }
 
 }  // namespace kw

@@ -34,6 +34,8 @@ class TZmienne {
   // Appends; the caller has checked that the name is new.
   std::size_t Append(TZmienna v);
   void Clear();
+  // Drops every entry whose save flag is off; the rest keep their order.
+  void DropUnsaved();
 
  private:
   struct Hash {
@@ -59,5 +61,8 @@ void SetVariable(TZmienne& table, std::string_view name, std::string_view value,
 // on. A name without "$" gets one, as in SetVariable.
 void SetSaveFlag(std::string_view name, bool flag);
 void ClearVariables();
+// Empties the table but for the variables marked for saving, which keep their values
+// and flags: what a restart would bring back from the settings file.
+void DropUnsavedVariables();
 
 }  // namespace kw

@@ -333,6 +333,7 @@ bool TIniProfile::Open(const std::string& path, TProfileMode mode) {
   text_ = TIniText();
   open_ = false;
   failed_ = false;
+  failure_.clear();
   if (path.empty()) return false;
   if (FileExists(path)) {
     std::string contents;
@@ -343,28 +344,33 @@ bool TIniProfile::Open(const std::string& path, TProfileMode mode) {
   return true;
 }
 
-bool TIniProfile::Fail() {
+// The first failure is the one told: the later ones only follow from it.
+bool TIniProfile::Fail(std::string_view why) {
+  if (!failed_) failure_ = why;
   failed_ = true;
   return false;
 }
 
 bool TIniProfile::Commit() {
-  if (!open_ || failed_) return false;
+  if (!open_) return Fail("the file was not opened");
+  if (failed_) return false;
   if (mode_ == TProfileMode::Read) return true;
-  if (!WriteFileAtomic(path_, text_.Text())) return Fail();
+  TWriteFailure failure = TWriteFailure::None;
+  if (!WriteFileAtomic(path_, text_.Text(), failure)) return Fail(WriteFailureText(failure));
   return true;
 }
 
 bool TIniProfile::EraseSection(std::string_view section) {
-  if (!open_ || failed_ || mode_ != TProfileMode::Update || !IsStorableSection(section)) return Fail();
+  if (!open_ || failed_ || mode_ != TProfileMode::Update) return Fail("the file is not open for writing");
+  if (!IsStorableSection(section)) return Fail("a section name that a line cannot hold");
   text_.EraseSection(section);
   return true;
 }
 
 bool TIniProfile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  if (!open_ || failed_ || mode_ != TProfileMode::Update || !IsStorableSection(section) ||
-      !IsStorableKey(key) || !IsStorableValue(value))
-    return Fail();
+  if (!open_ || failed_ || mode_ != TProfileMode::Update) return Fail("the file is not open for writing");
+  if (!IsStorableSection(section) || !IsStorableKey(key) || !IsStorableValue(value))
+    return Fail("a name or value that a line cannot hold");
   text_.SetValue(section, key, value);
   return true;
 }

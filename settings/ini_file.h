@@ -105,6 +105,7 @@ class TIniProfile final : public IProfile {
  public:
   bool Open(const std::string& path, TProfileMode mode) override;
   bool Commit() override;
+  std::string Failure() const override { return failure_; }
 
   bool EraseSection(std::string_view section) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
@@ -113,7 +114,7 @@ class TIniProfile final : public IProfile {
                          std::string_view fallback) const override;
 
  private:
-  bool Fail();
+  bool Fail(std::string_view why);
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
   std::string path_;                         // the file on disk
@@ -121,6 +122,7 @@ class TIniProfile final : public IProfile {
   TProfileMode mode_ = TProfileMode::Read;   // as opened
   bool open_ = false;                        // Open succeeded
   bool failed_ = false;                      // a write has failed since Open
+  std::string failure_;                      // why, once failed_
 };
 
 }  // namespace kw

@@ -1,6 +1,8 @@
 // The settings file as the operating system's profile functions see it. On Windows the
-// profile functions themselves do the work (profile_win32.cpp); elsewhere the portable
-// INI profile is the settings file. Both read and write the same text.
+// profile functions themselves read it (profile_win32.cpp), and an update is the
+// portable INI profile's: the whole file is made in memory, written once, read back and
+// only then put in place. Elsewhere the portable INI profile is the settings file. Both
+// read and write the same text.
 #pragma once
 
 #include <memory>
@@ -23,6 +25,7 @@ class TProfileFile final : public IProfile {
 
   bool Open(const std::string& path, TProfileMode mode) override;
   bool Commit() override;
+  std::string Failure() const override;
 
   bool EraseSection(std::string_view section) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;

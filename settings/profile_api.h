@@ -35,6 +35,8 @@ class IProfile {
   // Puts the writes in place (Update) or does nothing (Read). False when the file could
   // not be replaced or a write had failed.
   virtual bool Commit() = 0;
+  // Why the last write or Commit failed, in plain words; empty while nothing has.
+  virtual std::string Failure() const = 0;
 
   virtual bool EraseSection(std::string_view section) = 0;
   // Names and values must pass IsStorableSection, IsStorableKey and IsStorableValue;

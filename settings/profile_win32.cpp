@@ -1,9 +1,11 @@
-// The settings file through the Windows profile functions. These write in place, so an
-// Update works on a copy made beside the file (same folder, same volume) and Commit moves
-// the copy over the file in one replace; reads in Read mode go to the file itself. When
-// the settings file is a symbolic link, "the file" is the one it points to (ResolveLinks):
-// the copy is made beside that and moved over it, and the link stays; a dangling link
-// gets its file made.
+// The settings file through the Windows profile functions, for reading. An update does
+// not go through them: they rewrite the whole file at every key, which costs the square
+// of a long value's length, and they do not tell when a full disk cut the file short.
+// Their text format is simple and the portable INI profile writes the same bytes for the
+// plugin's own files (tests/settings/profile_compare_win32.cpp holds the two side by
+// side), so an update is made by it: the whole file at once, written beside the old one,
+// read back, and moved over it (WriteFileAtomic, which also follows a symbolic link to
+// the file it points to).
 //
 // Integers are read as text and converted by ParseProfileInt rather than by
 // GetPrivateProfileIntA, which is documented to give 0 for a negative value (a detached
@@ -24,8 +26,6 @@ namespace {
 
 // Beyond this a buffer stops growing: no settings value comes near it.
 constexpr DWORD kMaxBuffer = DWORD{1} << 26;
-// Deleting a section removes only its first occurrence; duplicates go one per round.
-constexpr int kMaxEraseRounds = 64;
 
 // GetPrivateProfileStringA into a buffer that grows until the answer fits. `slack` is
 // how far short of the buffer size a full buffer's count comes back (1 for a value,
@@ -62,115 +62,59 @@ std::vector<std::string> ProfileKeys(const std::string& section, const std::stri
 // Names beyond kMaxProfileText are not passed on: the profile functions fail on them.
 bool CanAsk(std::string_view name) { return !name.empty() && name.size() <= kMaxProfileText; }
 
-void RemoveWorkFile(const std::string& path) {
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a copy of a read-only file is read-only
-  DeleteFileA(path.c_str());
-}
-
 }  // namespace
 
 struct TProfileFile::TState {
   std::string Path;                        // the settings file
-  std::string Destination;                 // Update: what Commit replaces: Path or its link's target
-  std::string WorkPath;                    // Update: the copy that takes the writes; else empty
   TProfileMode Mode = TProfileMode::Read;  // as opened
-  bool IsOpen = false;                     // Open succeeded
-  bool Failed = false;                     // a write has failed since Open
-
-  // The file that reads go to.
-  const std::string& Target() const { return WorkPath.empty() ? Path : WorkPath; }
-  bool Fail() {
-    Failed = true;
-    return false;
-  }
-  bool CanWrite() const { return IsOpen && !Failed && Mode == TProfileMode::Update; }
-  void Drop() {
-    if (!WorkPath.empty()) RemoveWorkFile(WorkPath);
-    WorkPath.clear();
-  }
+  bool IsOpen = false;                     // Read: Open succeeded
+  TIniProfile Update;                      // Update: the file as it is being made
 };
 
 TProfileFile::TProfileFile() : state_(std::make_unique<TState>()) {}
 
-TProfileFile::~TProfileFile() { state_->Drop(); }
+TProfileFile::~TProfileFile() = default;
 
 bool TProfileFile::Open(const std::string& path, TProfileMode mode) {
   TState& s = *state_;
-  s.Drop();
   s.Path = path;
   s.Mode = mode;
-  s.IsOpen = false;
-  s.Failed = false;
-  if (path.empty()) return false;
-  if (mode == TProfileMode::Read) {
-    s.IsOpen = true;
-    return true;
-  }
-  s.Destination = ResolveLinks(path);
-  if (s.Destination.empty()) return false;  // a loop of links: nothing to replace
-  const std::string folder = FolderOf(s.Destination);
-  char work[MAX_PATH + 1] = {};
-  if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "kwi", 0, work) == 0) return false;
-  s.WorkPath = work;  // GetTempFileNameA has made it, empty
-  if (FileExists(s.Destination) && !CopyFileA(s.Destination.c_str(), s.WorkPath.c_str(), FALSE)) {
-    s.Drop();
-    return false;
-  }
-  s.IsOpen = true;
-  return true;
+  s.IsOpen = mode == TProfileMode::Read && !path.empty();
+  if (mode == TProfileMode::Read) return s.IsOpen;
+  return s.Update.Open(path, mode);
 }
 
 bool TProfileFile::Commit() {
   TState& s = *state_;
-  if (!s.IsOpen || s.Failed) {
-    s.Drop();
-    return false;
-  }
-  if (s.Mode == TProfileMode::Read) return true;
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.WorkPath.c_str());  // flush
-  if (!MoveFileExA(s.WorkPath.c_str(), s.Destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    s.Drop();
-    return s.Fail();
-  }
-  s.WorkPath.clear();
+  if (s.Mode == TProfileMode::Read) return s.IsOpen;
+  if (!s.Update.Commit()) return false;
   // Drops whatever the profile cache still holds of the old file.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.Path.c_str());
-  if (s.Destination != s.Path) WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.Destination.c_str());
+  const std::string target = ResolveLinks(s.Path);
+  if (!target.empty() && target != s.Path) WritePrivateProfileStringA(nullptr, nullptr, nullptr, target.c_str());
   return true;
 }
 
-bool TProfileFile::EraseSection(std::string_view section) {
-  TState& s = *state_;
-  if (!s.CanWrite() || !IsStorableSection(section)) return s.Fail();
-  const std::string name(section);
-  for (int round = 0; round < kMaxEraseRounds; ++round) {
-    // The result is no guide: deleting an absent section may report failure.
-    WritePrivateProfileStringA(name.c_str(), nullptr, nullptr, s.WorkPath.c_str());
-    if (ProfileKeys(name, s.WorkPath).empty()) return true;
-  }
-  return s.Fail();
-}
+std::string TProfileFile::Failure() const { return state_->Update.Failure(); }
+
+bool TProfileFile::EraseSection(std::string_view section) { return state_->Update.EraseSection(section); }
 
 bool TProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  TState& s = *state_;
-  if (!s.CanWrite() || !IsStorableSection(section) || !IsStorableKey(key) || !IsStorableValue(value))
-    return s.Fail();
-  const std::string sectionText(section), keyText(key), valueText = QuoteProfileValue(value);
-  if (!WritePrivateProfileStringA(sectionText.c_str(), keyText.c_str(), valueText.c_str(), s.WorkPath.c_str()))
-    return s.Fail();
-  return true;
+  return state_->Update.WriteString(section, key, value);
 }
 
 std::vector<std::string> TProfileFile::ReadKeys(std::string_view section) const {
+  if (state_->Mode == TProfileMode::Update) return state_->Update.ReadKeys(section);
   if (!state_->IsOpen || !CanAsk(section)) return {};
-  return ProfileKeys(std::string(section), state_->Target());
+  return ProfileKeys(std::string(section), state_->Path);
 }
 
 std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view fallback) const {
+  if (state_->Mode == TProfileMode::Update) return state_->Update.ReadString(section, key, fallback);
   if (!state_->IsOpen || !CanAsk(section) || !CanAsk(key)) return std::string(fallback);
   const std::string sectionText(section), keyText(key);
-  const std::string& path = state_->Target();
+  const std::string& path = state_->Path;
   std::string value = ProfileString(sectionText.c_str(), keyText.c_str(), "", path, 1);
   if (!value.empty()) return value;
   // Present and empty, or absent: an absent key answers with the default given.

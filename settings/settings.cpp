@@ -33,6 +33,11 @@
 //   stale "Var_Save_Rest" behind) loads what "Var_Save" says. The pieces are joined
 //   before the "\n" escapes are undone, so a cut may fall anywhere. Files without long
 //   values have no "Var_Save_Rest" and are byte for byte what they were before.
+// - Pieces that do not check (a changed byte, a lost piece, a hand edit of the first
+//   one) load as the first piece alone, which keeps a user's edit there, and are told
+//   to the caller. They are not dropped: each save writes them back as they stand for as
+//   long as the variable holds what its first piece loaded as, so nothing is lost until
+//   the script gives the variable another value.
 #include "settings/settings.h"
 
 #include <charconv>
@@ -40,11 +45,16 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "script/text.h"
 #include "script/variables.h"
 #include "settings/ini_file.h"
 #include "settings/profile.h"
+#include "support/casing.h"
 #include "support/platform.h"
 
 namespace kw {
@@ -103,25 +113,91 @@ std::string PiecesCheck(std::string_view text) {
   return std::to_string(text.size()) + ' ' + check;
 }
 
-// The written text of a variable: its one value, or its pieces joined when the rest
-// section has them whole and they match; otherwise the first piece alone, as a reader
-// that knows nothing of pieces sees it. `pieces`: the rest section has any keys at all
-// (when not, as in most files, it is not asked about each variable).
-std::string StoredText(const IProfile& file, const std::string& key, bool pieces) {
-  std::string text = file.ReadString(kVariablesSection, key, "");
-  if (!pieces) return text;
+// The piece keys of "Var_Save_Rest" by the upper-cased name of their variable, each list
+// in file order. A key is a piece key when a "#" and digits end it.
+using TPieceKeys = std::unordered_map<std::string, std::vector<std::string>>;
+
+TPieceKeys ReadPieceKeys(const IProfile& file) {
+  TPieceKeys pieces;
+  for (std::string& key : file.ReadKeys(kRestSection)) {
+    const std::size_t hash = key.rfind('#');
+    if (hash == std::string::npos || hash == 0 || hash + 1 == key.size() ||
+        key.find_first_not_of("0123456789", hash + 1) != std::string::npos)
+      continue;
+    pieces[UpperCase(std::string_view(key).substr(0, hash))].push_back(std::move(key));
+  }
+  return pieces;
+}
+
+// A variable's written text as the file gives it.
+struct TStoredText {
+  std::string Text;     // the whole value, or the first piece alone when the pieces do not check
+  std::string Problem;  // why the pieces do not check; empty when the value is whole
+};
+
+// The pieces joined to the first one when their length and check agree with them;
+// otherwise the first piece alone, as a reader that knows nothing of pieces sees it.
+TStoredText ReadStoredText(const IProfile& file, const std::string& key, const TPieceKeys& pieces) {
+  TStoredText stored{file.ReadString(kVariablesSection, key, ""), {}};
+  if (!pieces.contains(UpperCase(key))) return stored;
   const std::string check = file.ReadString(kRestSection, PieceKey(key, 0), "");
   std::size_t length = 0;
-  if (std::from_chars(check.data(), check.data() + check.size(), length).ec != std::errc{} ||
-      length <= text.size())
-    return text;
-  std::string joined = text;
+  const auto [end, error] = std::from_chars(check.data(), check.data() + check.size(), length);
+  if (error != std::errc{} || end == check.data() || *end != ' ') {
+    stored.Problem = "its stated length cannot be read";
+    return stored;
+  }
+  if (length <= stored.Text.size()) {
+    stored.Problem = "its stated length is no longer than its first piece";
+    return stored;
+  }
+  std::string joined = stored.Text;
   for (std::size_t n = 1; joined.size() < length; ++n) {
     const std::string piece = file.ReadString(kRestSection, PieceKey(key, n), "");
-    if (piece.empty()) break;
+    if (piece.empty()) {
+      stored.Problem = "its pieces end before their stated length";
+      return stored;
+    }
     joined += piece;
   }
-  return PiecesCheck(joined) == check ? joined : text;
+  if (PiecesCheck(joined) != check) {
+    stored.Problem = "its pieces do not match their length and check";
+    return stored;
+  }
+  stored.Text = std::move(joined);
+  return stored;
+}
+
+// Piece keys and values, in file order, to write back as they stand.
+using TRawPieces = std::vector<std::pair<std::string, std::string>>;
+
+// The pieces that the coming save must keep: those of each saved variable whose pieces
+// do not check and which still holds what its first piece loaded as (anything else the
+// script wrote to it replaces them, as any value replaces the one before), and those
+// whose first piece is gone from "Var_Save" while no variable of that name exists.
+struct TKeptPieces {
+  std::unordered_map<std::string, TRawPieces> ByVariable;  // by the variable's name
+  TRawPieces Orphans;
+};
+
+TKeptPieces PiecesToKeep(const IProfile& file, const TZmienne& variables) {
+  TKeptPieces kept;
+  const TPieceKeys pieces = ReadPieceKeys(file);
+  if (pieces.empty()) return kept;
+  const auto raw = [&file](const std::vector<std::string>& keys, TRawPieces& to) {
+    for (const std::string& key : keys) to.emplace_back(key, file.ReadString(kRestSection, key, ""));
+  };
+  for (const TZmienna& v : variables) {
+    const auto found = pieces.find(UpperCase(v.Name));
+    if (!v.Save || found == pieces.end()) continue;
+    const TStoredText stored = ReadStoredText(file, v.Name, pieces);
+    if (!stored.Problem.empty() && UnescapeText(stored.Text) == v.Value) raw(found->second, kept.ByVariable[v.Name]);
+  }
+  std::unordered_set<std::string> firstPieces;
+  for (const std::string& key : file.ReadKeys(kVariablesSection)) firstPieces.insert(UpperCase(key));
+  for (const auto& [name, keys] : pieces)
+    if (!firstPieces.contains(name) && variables.Find(name) < 0) raw(keys, kept.Orphans);
+  return kept;
 }
 
 // One variable's written text: one key, or its pieces when one value cannot hold it.
@@ -156,14 +232,26 @@ void SaveFormRect(IProfile& file, const TRect32& rect) {
 
 }  // namespace
 
-void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRect) {
+void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRect,
+                  std::vector<TUncheckedValue>* unchecked) {
   try {
     if (path.empty() || !FileExists(path)) return;
     TProfileFile file;
     if (!file.Open(path, TProfileMode::Read)) return;
-    const bool pieces = !file.ReadKeys(kRestSection).empty();
-    for (const std::string& key : file.ReadKeys(kVariablesSection))
-      SetVariable(variables, key, StoredText(file, key, pieces), true);
+    const TPieceKeys pieces = ReadPieceKeys(file);
+    const std::vector<std::string> keys = file.ReadKeys(kVariablesSection);
+    for (const std::string& key : keys) {
+      TStoredText stored = ReadStoredText(file, key, pieces);
+      if (!stored.Problem.empty() && unchecked)
+        unchecked->push_back({key, stored.Text.size(), std::move(stored.Problem)});
+      SetVariable(variables, key, stored.Text, true);
+    }
+    if (unchecked) {
+      std::unordered_set<std::string> firstPieces;
+      for (const std::string& key : keys) firstPieces.insert(UpperCase(key));
+      for (const auto& [name, list] : pieces)
+        if (!firstPieces.contains(name)) unchecked->push_back({name, 0, "its first piece is missing"});
+    }
     LoadFormRect(file, formRect);
   } catch (...) {
     // Out of memory halfway: what has loaded stays, the rest keeps its defaults.
@@ -171,25 +259,41 @@ void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRec
 }
 
 void SaveVariables(IProfile& file, const TZmienne& variables) {
+  const TKeptPieces kept = PiecesToKeep(file, variables);
+  const auto writeRaw = [&file](const TRawPieces& pieces) {
+    for (const auto& [key, value] : pieces)
+      if (!file.WriteString(kRestSection, key, value)) return false;
+    return true;
+  };
   if (!file.EraseSection(kVariablesSection) || !file.EraseSection(kRestSection)) return;
   for (const TZmienna& v : variables) {
     if (!v.Save || !IsStorableKey(v.Name)) continue;
-    if (!WriteStoredText(file, v.Name, SettingsValueText(v.Value))) return;
+    const std::string text = SettingsValueText(v.Value);
+    if (!WriteStoredText(file, v.Name, text)) return;
+    const auto found = kept.ByVariable.find(v.Name);
+    if (found != kept.ByVariable.end() && IsStorableValue(text) && !writeRaw(found->second)) return;
   }
+  writeRaw(kept.Orphans);
 }
 
-bool SaveSettings(const std::string& path, const TZmienne& variables, const TRect32& formRect) {
+bool SaveSettings(const std::string& path, const TZmienne& variables, const TRect32& formRect,
+                  std::string* failure) {
+  auto fail = [failure](std::string_view why) {
+    if (failure) *failure = why;
+    return false;
+  };
   try {
-    if (path.empty()) return false;
+    if (path.empty()) return fail("it has no path");
     const std::string folder = FolderOf(path);
-    if (!folder.empty() && !CreateFolders(folder)) return false;
+    if (!folder.empty() && !CreateFolders(folder)) return fail("its folder cannot be made");
     TProfileFile file;
-    if (!file.Open(path, TProfileMode::Update)) return false;
+    if (!file.Open(path, TProfileMode::Update)) return fail("the file there cannot be read");
     SaveVariables(file, variables);
     SaveFormRect(file, formRect);
-    return file.Commit();
+    if (!file.Commit()) return fail(file.Failure());
+    return true;
   } catch (...) {
-    return false;  // the file is replaced only at Commit, so it is as it was
+    return fail("memory ran out");  // the file is replaced only at Commit, so it is as it was
   }
 }
 

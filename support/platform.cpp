@@ -5,6 +5,24 @@
 
 namespace kw {
 
+std::string_view WriteFailureText(TWriteFailure failure) {
+  switch (failure) {
+    case TWriteFailure::None: return "";
+    case TWriteFailure::Target: return "its path is a loop of links or a link that cannot be read";
+    case TWriteFailure::ReadOnly: return "the file is read-only";
+    case TWriteFailure::TempFile: return "no new file can be made in its folder";
+    case TWriteFailure::Write: return "writing failed (the disk may be full)";
+    case TWriteFailure::Verify: return "the disk did not keep all that was written";
+    case TWriteFailure::Replace: return "the old file cannot be replaced";
+  }
+  return "";
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view contents) {
+  TWriteFailure failure = TWriteFailure::None;
+  return WriteFileAtomic(path, contents, failure);
+}
+
 bool IsFolderSeparator(char c) { return kFolderSeparators.find(c) != std::string_view::npos; }
 
 bool EndsFolder(char c) {

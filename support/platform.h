@@ -17,11 +17,26 @@ bool FileExists(const std::string& path);
 // Reads the whole file. False when it is missing, a folder, or cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 
-// Replaces the file atomically: writes a temporary file in the same folder, then moves
-// it over the old one. On any failure the old file is left as it was and false comes back.
-// When path is a symbolic link, the file it points to (ResolveLinks) is the one replaced,
-// beside which the temporary file goes; the link stays a link.
+// Why a file was not replaced, by the step that failed.
+enum class TWriteFailure {
+  None,      // replaced
+  Target,    // a loop of links, or a link that cannot be read
+  ReadOnly,  // the file is marked read-only (Windows)
+  TempFile,  // no new file could be made beside it (a read-only folder, a path that is no folder)
+  Write,     // a write or the flush failed (a full disk)
+  Verify,    // what was read back is not what was written
+  Replace,   // the new file could not be moved over the old one (a folder there, a file held open)
+};
+// The failure in plain words, for the trace and the simulator ("" for None).
+std::string_view WriteFailureText(TWriteFailure failure);
+
+// Replaces the file atomically: writes a temporary file in the same folder, flushes it,
+// reads it back and compares it with contents, then moves it over the old one. On any
+// failure the old file is left as it was and false comes back (with the step that failed
+// in failure). When path is a symbolic link, the file it points to (ResolveLinks) is the
+// one replaced, beside which the temporary file goes; the link stays a link.
 bool WriteFileAtomic(const std::string& path, std::string_view contents);
+bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteFailure& failure);
 
 // The file that a save of path must replace: path itself, or, when path is a symbolic
 // link, the file it finally points to (a chain is followed, a relative target is taken
@@ -34,8 +49,9 @@ std::string ResolveLinks(const std::string& path);
 
 // Test hook: the next WriteFileAtomic writes this many bytes of its temporary file and
 // then fails as a full disk would; one shot, disarmed by that write. A negative count
-// disarms it. For tests only; the plugin never calls it.
-void SetWriteFaultForTesting(long long bytesBeforeFailure);
+// disarms it. With reported false the write stops there but says it wrote everything, as
+// some layers over a full disk do. For tests only; the plugin never calls it.
+void SetWriteFaultForTesting(long long bytesBeforeFailure, bool reported = true);
 
 // Creates the folder and every missing parent. True when it exists afterwards.
 bool CreateFolders(const std::string& path);

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -58,13 +59,31 @@ bool WriteContents(int fd, std::string_view contents) {
   return written && !budget.fails;
 }
 
+// True when the file holds exactly contents: a layer that drops a write without a word
+// (a full network share, a file system that lies) shows here, before the old file goes.
+bool HoldsExactly(int fd, std::string_view contents) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || static_cast<unsigned long long>(st.st_size) != contents.size()) return false;
+  char buffer[65536];
+  std::size_t done = 0;
+  while (done < contents.size()) {
+    const std::size_t want = std::min(sizeof buffer, contents.size() - done);
+    const ssize_t n = ::pread(fd, buffer, want, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || contents.compare(done, static_cast<std::size_t>(n), buffer, static_cast<std::size_t>(n)) != 0)
+      return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 // Creates a new, empty temporary file beside path; its name comes back in tempPath.
 // O_EXCL so that a stray file of the same name is never truncated or followed.
 int CreateTempBeside(const std::string& path, std::string& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = path + ".~" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -167,22 +186,33 @@ std::string ResolveLinks(const std::string& path) {
   }
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view contents) {
+bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteFailure& failure) {
   std::string tempPath;
+  failure = TWriteFailure::Target;
   try {
     const std::string target = ResolveLinks(path);
     if (target.empty()) return false;
+    failure = TWriteFailure::TempFile;
     FileDescriptor temp(CreateTempBeside(target, tempPath));
     if (temp.fd < 0) return false;
     // The replacement keeps the permissions of the file it replaces.
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
       ::fchmod(temp.fd, old.st_mode & 07777);
+    failure = TWriteFailure::Write;
     bool ok = WriteContents(temp.fd, contents) && ::fsync(temp.fd) == 0;
+    if (ok && !HoldsExactly(temp.fd, contents)) {
+      failure = TWriteFailure::Verify;
+      ok = false;
+    }
     ok = temp.Close() && ok;
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) == 0) {
-      SyncFolderOf(target);
-      return true;
+    if (ok) {
+      failure = TWriteFailure::Replace;
+      if (::rename(tempPath.c_str(), target.c_str()) == 0) {
+        SyncFolderOf(target);
+        failure = TWriteFailure::None;
+        return true;
+      }
     }
   } catch (...) {
   }

@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -56,13 +57,34 @@ bool WriteContents(HANDLE h, std::string_view contents) {
   return written && !budget.fails;
 }
 
+// True when the file holds exactly contents: a layer that drops a write without a word
+// (a full disk under some file systems, a network share) shows here, before the old file
+// goes.
+bool HoldsExactly(HANDLE h, std::string_view contents) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size) || static_cast<unsigned long long>(size.QuadPart) != contents.size()) return false;
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(h, start, nullptr, FILE_BEGIN)) return false;
+  std::vector<char> buffer(65536);
+  std::size_t done = 0;
+  while (done < contents.size()) {
+    const DWORD want = static_cast<DWORD>(std::min(buffer.size(), contents.size() - done));
+    DWORD got = 0;
+    if (!ReadFile(h, buffer.data(), want, &got, nullptr) || got == 0 ||
+        contents.compare(done, got, buffer.data(), got) != 0)
+      return false;
+    done += got;
+  }
+  return true;
+}
+
 // Creates a new, empty temporary file beside path; its name comes back in tempPath.
 // CREATE_NEW so that a stray file of the same name is never truncated.
 HANDLE CreateTempBeside(const std::string& path, std::string& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = path + ".~" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    HANDLE h = CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE h = CreateFileA(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
   }
@@ -231,23 +253,35 @@ std::string ResolveLinks(const std::string& path) {
   }
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view contents) {
+bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteFailure& failure) {
   std::string tempPath;
+  failure = TWriteFailure::Target;
   try {
     const std::string target = ResolveLinks(path);
     if (target.empty()) return false;
     // Windows refuses to move a file over a read-only one; asked first, so that the
     // answer does not depend on the file system (Wine replaces it) and nothing is written.
+    failure = TWriteFailure::ReadOnly;
     DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
       return false;
+    failure = TWriteFailure::TempFile;
     FileHandle temp(CreateTempBeside(target, tempPath));
     if (!temp.Valid()) return false;
+    failure = TWriteFailure::Write;
     bool ok = WriteContents(temp.handle, contents) && FlushFileBuffers(temp.handle) != 0;
+    if (ok && !HoldsExactly(temp.handle, contents)) {
+      failure = TWriteFailure::Verify;
+      ok = false;
+    }
     ok = temp.Close() && ok;
-    if (ok && MoveFileExA(tempPath.c_str(), target.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
-      return true;
+    if (ok) {
+      failure = TWriteFailure::Replace;
+      if (MoveFileExA(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+        failure = TWriteFailure::None;
+        return true;
+      }
+    }
   } catch (...) {
   }
   if (!tempPath.empty()) DeleteFileA(tempPath.c_str());

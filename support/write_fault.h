@@ -9,6 +9,7 @@ namespace kw {
 struct WriteBudget {
   std::size_t allowed;  // bytes of the write that may reach the file
   bool fails;           // the write must report failure after those bytes
+                        // (false with allowed < size: a short write that says nothing)
 };
 
 // Takes (and disarms) the armed fault for a write of size bytes.

@@ -51,10 +51,32 @@ TEST_F(DataFiles, ReloadReplacesTheScriptEmptiesTheVariablesAndClearsTheMenu) {
   EXPECT_TRUE(VariableTable.empty());  // saved variables included
   EXPECT_TRUE(MenuEntries.empty());
 
-  SetVariable("$a", "before", true);
+  SetVariable("$a", "before", false);
   ReloadScript(true);  // _init runs on the emptied table, and only _init
   EXPECT_EQ(ResolveValue("$a"), "1");
   EXPECT_EQ(VariableTable.size(), 1u);
+}
+
+// An edited script applied from the options page keeps what the old one saved, values,
+// flags and order as they were, and its _init sees them; the rest is gone.
+TEST_F(DataFiles, ReloadWithRunKeepsTheSavedVariables) {
+  WriteBytes(ScriptPath, ":_init\r\nADD $count, 1\r\nMOV $seen, $list\r\n");
+  SetVariable("$list", "a\nb", true);
+  SetVariable("$temp", "x", false);
+  SetVariable("$count", "4", true);
+  SetSaveFlag("$dropped", false);
+  SetSaveFlag("$dropped", false);
+  ReloadScript(true);
+  ASSERT_EQ(VariableTable.size(), 3u);
+  EXPECT_EQ(VariableTable[0].Name, "$LIST");
+  EXPECT_EQ(VariableTable[0].Value, "a\nb");
+  EXPECT_EQ(VariableTable[1].Name, "$COUNT");
+  EXPECT_EQ(VariableTable[1].Value, "5");
+  EXPECT_TRUE(VariableTable[0].Save && VariableTable[1].Save);
+  EXPECT_EQ(VariableTable[2].Name, "$SEEN");
+  EXPECT_FALSE(VariableTable[2].Save);
+  EXPECT_EQ(ResolveValue("$seen"), "a\nb");
+  EXPECT_EQ(ResolveValue("$temp"), "");
 }
 
 TEST_F(DataFiles, ScriptThatCannotBeReadLeavesAnEmptyScriptAndTheVariables) {

@@ -1,6 +1,8 @@
 // The Windows profile functions and the portable INI must be interchangeable: one list
 // of operations goes through each into its own file, then each file is read by both.
 // All four readings must agree with each other and with what was written.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -238,6 +240,47 @@ TEST(ProfileCompare, HandMadeFilesReadTheSame) {
   for (const auto& [name, value] : windows.strings) EXPECT_EQ(portable.strings.at(name), value) << name;
   EXPECT_EQ(windows.integers, portable.integers);
   EXPECT_EQ(windows.keys.at("S1"), (std::vector<std::string>{"Key", "#h", "q", "t", "after"}));
+}
+
+// The settings file as the profile functions write it, key by key, as saves were made
+// before they were made in memory.
+void SaveKeyByKey(const std::string& path, const TZmienne& variables, const TRect32& rect) {
+  WritePrivateProfileStringA("Var_Save", nullptr, nullptr, path.c_str());
+  for (const TZmienna& v : variables)
+    if (v.Save) WritePrivateProfileStringA("Var_Save", v.Name.c_str(), QuoteProfileValue(v.Value).c_str(), path.c_str());
+  const std::pair<const char*, std::int32_t> numbers[] = {
+      {"OptFormRectX", rect.X}, {"OptFormRectY", rect.Y}, {"OptFormRectW", rect.W}, {"OptFormRectH", rect.H}};
+  for (const auto& [key, n] : numbers)
+    WritePrivateProfileStringA("OptionsForm", key, std::to_string(n).c_str(), path.c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+}
+
+// Files without long values are byte for byte what the profile functions make of the
+// same saves, one after another on the same file.
+TEST(ProfileCompare, SavesWriteWhatTheProfileFunctionsWrite) {
+  kwtest::TempFolder folder;
+  kwtest::SettingsState state;
+  state.SettingsPath = folder / "made.ini";
+  const std::string keyByKey = folder / "key_by_key.ini";
+  const auto compare = [&] {
+    ASSERT_TRUE(state.Save());
+    SaveKeyByKey(keyByKey, state.Variables, state.OptionsFormRect);
+    EXPECT_EQ(kwtest::ReadBytes(state.SettingsPath), kwtest::ReadBytes(keyByKey));
+  };
+  state.Variables.Append(TZmienna{"$A", "plain", true});
+  state.Variables.Append(TZmienna{"$B", "  both ends  ", true});
+  state.Variables.Append(TZmienna{"$T", "temporary", false});
+  state.Variables.Append(TZmienna{"$C", std::string("Zażółć 'q' a=b;[c] \\n"_w), true});
+  state.Variables.Append(TZmienna{"$E", "", true});
+  state.OptionsFormRect = TRect32{-5, 7, 640, 480};
+  compare();
+  state.Variables[0].Value = "changed";
+  state.Variables[1].Save = false;
+  state.Variables.Append(TZmienna{"$D", "\"quoted\"", true});
+  state.OptionsFormRect.X = INT_MIN;
+  compare();
+  for (std::size_t i = 0; i < state.Variables.size(); ++i) state.Variables[i].Save = false;
+  compare();
 }
 
 // Saved variables with long values, written through each: both files hold the same

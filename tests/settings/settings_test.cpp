@@ -7,6 +7,7 @@
 #include "settings/ini_file.h"
 #include "settings_fixture.h"
 #include "support/cp1250.h"
+#include "support/platform.h"
 
 using namespace kw;
 using namespace std::string_literals;
@@ -30,6 +31,13 @@ class Settings : public ::testing::Test, protected kwtest::SettingsState {
     return names;
   }
   std::string FileText() const { return kwtest::ReadBytes(SettingsPath); }
+  // The section's lines, its header included; empty when there is none.
+  static std::string Section(const std::string& text, const std::string& name) {
+    const std::size_t at = text.find("[" + name + "]\r\n");
+    if (at == std::string::npos) return {};
+    const std::size_t next = text.find("\r\n[", at);
+    return text.substr(at, next == std::string::npos ? std::string::npos : next + 2 - at);
+  }
   void WriteSettingsFile(const std::string& text) const {
     std::filesystem::create_directories(std::filesystem::path(SettingsPath).parent_path());
     kwtest::WriteBytes(SettingsPath, text);
@@ -220,10 +228,12 @@ TEST_F(Settings, ValuesOfAnyLengthComeBackWhole) {
   EXPECT_TRUE(Find("$BREAKS")->Value == breaks);
 }
 
-// Pieces that do not match what "Var_Save" holds (a former version rewrote it, an edit
-// lost or changed one) are left out: the variable loads as "Var_Save" says, and a piece
-// never loads as a variable of its own.
-TEST_F(Settings, PiecesThatDoNotMatchAreLeftOut) {
+// Pieces that do not check (a former version rewrote "Var_Save", an edit lost or changed
+// one, a stated length that cannot be) are not joined: the variable loads as "Var_Save"
+// says, which keeps a hand edit there, the load tells which, and a piece never loads as a
+// variable of its own. A save then writes the pieces back as they stood, until the
+// variable holds something else; pieces whose first piece is gone stay too.
+TEST_F(Settings, PiecesThatDoNotCheckAreLoadedAsTheFirstAndKept) {
   std::string big;
   for (int i = 0; big.size() < 3 * kMaxProfileText; ++i) big += std::to_string(i) + ',';
   Add("$BIG", big, true);
@@ -231,35 +241,103 @@ TEST_F(Settings, PiecesThatDoNotMatchAreLeftOut) {
   const std::string saved = FileText();
   const std::size_t headAt = saved.find("\r\n$BIG=") + 7;
   const std::string head = saved.substr(headAt, saved.find("\r\n", headAt) - headAt);
+  const std::string rest = Section(saved, "Var_Save_Rest");
   ASSERT_LT(head.size(), big.size());
-  const auto edited = [&](const std::string& from, const std::string& to) {
-    std::string text = saved;
+  const auto edited = [&](const std::string& text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    return at == std::string::npos ? text : std::string(text).replace(at, from.size(), to);
   };
+  const std::size_t checkAt = saved.find("$BIG#0=") + 7;
+  const std::string check = saved.substr(checkAt, saved.find("\r\n", checkAt) - checkAt);
+  const std::string handEdit = head.substr(0, head.size() - 1) + "x";
   struct Case {
     std::string file;
-    std::string name;   // the one variable that loads
-    std::string value;  // its value
+    std::string name;    // the one variable that loads
+    std::string value;   // its value
+    std::string reason;  // what the load tells of it; empty: the value is whole
   };
   const Case cases[] = {
-      {saved, "$BIG", big},
-      {edited("\r\n$BIG=" + head, "\r\n$BIG=" + head.substr(0, head.size() - 1) + "x"), "$BIG",
-       head.substr(0, head.size() - 1) + "x"},
-      {edited("\r\n$BIG=" + head, "\r\n$BIG=short"), "$BIG", "short"},
-      {edited("$BIG#2=", "$BIG#9="), "$BIG", head},
-      {edited("$BIG#1=", "$BIG#1=1"), "$BIG", head},
-      {edited("[Var_Save]\r\n$BIG=", "[Var_Save]\r\n$OTHER="), "$OTHER", head},
+      {saved, "$BIG", big, ""},
+      {edited(saved, "\r\n$BIG=" + head, "\r\n$BIG=" + handEdit), "$BIG", handEdit,
+       "its pieces do not match their length and check"},
+      {edited(saved, "\r\n$BIG=" + head, "\r\n$BIG=short"), "$BIG", "short", "its pieces end before their stated length"},
+      {edited(saved, "$BIG#2=", "$BIG#9="), "$BIG", head, "its pieces end before their stated length"},
+      {edited(saved, "$BIG#1=", "$BIG#1=1"), "$BIG", head, "its pieces do not match their length and check"},
+      {edited(saved, "$BIG#0=" + check, "$BIG#0=4000000000 " + check.substr(check.find(' ') + 1)), "$BIG", head,
+       sizeof(std::size_t) > 4 ? "its pieces end before their stated length" : "its stated length cannot be read"},
+      {edited(saved, "$BIG#0=" + check, "$BIG#0=-1 00000000"), "$BIG", head, "its stated length cannot be read"},
+      {edited(saved, "$BIG#0=" + check, "$BIG#0=16000 " + check.substr(check.find(' ') + 1)), "$BIG", head,
+       "its stated length is no longer than its first piece"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     WriteSettingsFile(c.file);
     Variables.Clear();
-    Load();
+    std::vector<TUncheckedValue> unchecked;
+    LoadSettings(SettingsPath, Variables, OptionsFormRect, &unchecked);
     EXPECT_EQ(Names(), std::vector<std::string>{c.name});
     EXPECT_TRUE(Find(c.name) && Find(c.name)->Value == c.value);
+    ASSERT_EQ(unchecked.size(), c.reason.empty() ? 0u : 1u);
+    if (c.reason.empty()) continue;
+    EXPECT_EQ(unchecked[0].Reason, c.reason);
+    EXPECT_EQ(unchecked[0].LoadedBytes, c.value.size());
+    // Saved again as loaded: both sections are what they were, byte for byte.
+    ASSERT_TRUE(Save());
+    EXPECT_TRUE(Section(FileText(), "Var_Save") == Section(c.file, "Var_Save"));
+    EXPECT_TRUE(Section(FileText(), "Var_Save_Rest") == Section(c.file, "Var_Save_Rest"));
+    // A new value replaces the pieces.
+    Variables[0].Value = "new";
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(FileText().find("[Var_Save_Rest]"), std::string::npos);
   }
+
+  // Pieces without their first piece: nothing loads from them, and they stay while no
+  // variable of the name exists.
+  WriteSettingsFile(edited(saved, "[Var_Save]\r\n$BIG=" + head, "[Var_Save]\r\n$OTHER=" + head));
+  Variables.Clear();
+  std::vector<TUncheckedValue> unchecked;
+  LoadSettings(SettingsPath, Variables, OptionsFormRect, &unchecked);
+  EXPECT_EQ(Names(), std::vector<std::string>{"$OTHER"});
+  ASSERT_EQ(unchecked.size(), 1u);
+  EXPECT_EQ(unchecked[0].Name, "$BIG");
+  EXPECT_EQ(unchecked[0].LoadedBytes, 0u);
+  ASSERT_TRUE(Save());
+  EXPECT_NE(FileText().find(rest), std::string::npos);
+  Add("$BIG", "", false);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(FileText().find("[Var_Save_Rest]"), std::string::npos);
+}
+
+// A save that cannot write the whole file, whether the disk says so or keeps quiet,
+// changes nothing on disk, leaves nothing beside the file, and says why.
+TEST_F(Settings, SaveThatCannotWriteTheWholeFileChangesNothing) {
+  Add("$BIG", std::string(100000, 'x'), true);
+  ASSERT_TRUE(Save());
+  const std::string old = FileText();
+  Variables[0].Value += 'y';
+  struct Case {
+    long long bytes;  // that reach the disk
+    bool reported;    // the write says it failed
+    TWriteFailure failure;
+  };
+  const Case cases[] = {
+      {0, true, TWriteFailure::Write},
+      {32768, true, TWriteFailure::Write},
+      {32768, false, TWriteFailure::Verify},
+      {static_cast<long long>(old.size()), false, TWriteFailure::Verify},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    SetWriteFaultForTesting(c.bytes, c.reported);
+    std::string failure;
+    EXPECT_FALSE(SaveSettings(SettingsPath, Variables, OptionsFormRect, &failure));
+    EXPECT_EQ(failure, WriteFailureText(c.failure));
+    EXPECT_TRUE(FileText() == old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path() / "Kwartlin"),
+                            std::filesystem::directory_iterator()), 1);
+  }
+  SetWriteFaultForTesting(-1);
 }
 
 TEST_F(Settings, LoadedVariablesAreSavedAgain) {

@@ -9,6 +9,9 @@
 
 #include "tests/sim/sim_fixture.h"
 #include "tools/sim/driver.h"
+#include "tools/sim/report.h"
+#include "tools/sim/session.h"
+#include "tools/sim/transcript.h"
 
 using kwsimtest::HasLine;
 using kwsimtest::Lines;
@@ -150,6 +153,39 @@ TEST(Session, ServiceAndDataFiles) {
   EXPECT_TRUE(HasLine(out, "> file spam: Kwartlin.spm deleted"));
   EXPECT_TRUE(HasLine(out, "               (no such file)"));
   EXPECT_EQ(out.find("lost"), std::string::npos);
+}
+
+// What became of the settings file shows even when it went wrong: a save that wrote
+// nothing says why (here a folder stands where the file should be), and a long value
+// whose pieces do not check (here a hand edit of its first piece) says what loaded.
+TEST(Session, SettingsNotWrittenOrNotLoadedWholeAreReported) {
+  kwtest::TempFolder folder;
+  std::filesystem::create_directories(folder.Path() / "Kwartlin");
+  kwtest::WriteBytes(folder.Path() / "Kwartlin" / "Kwartlin.ini",
+                     "[Var_Save]\r\n$BIG=" + std::string(16000, 'y') + "\r\n[Var_Save_Rest]\r\n$BIG#0=40000 0000ABCD\r\n"
+                     "$BIG#1=" + std::string(16000, 'x') + "\r\n$BIG#2=" + std::string(8000, 'x') + "\r\n");
+  std::ostringstream out;
+  kwsim::TextReporter reporter(out, false);
+  kwsim::SessionOptions options;
+  options.ModulePath = kwsimtest::ModulePath();
+  options.PluginsFrom = folder.Path().string();
+  options.BaseDir = ".";
+  kwsim::Session session(options, reporter);
+  session.Start();
+  for (const kwsim::Step& step : kwsim::ParseTranscript("file script <<END\n:_start\nSaveConfig\nEND\nrestart\n"))
+    session.Execute(step);
+  const std::filesystem::path ini = std::filesystem::path(session.FolderPath()) / "Kwartlin" / "Kwartlin.ini";
+  std::filesystem::remove(ini);
+  std::filesystem::create_directory(ini);
+  for (const kwsim::Step& step : kwsim::ParseTranscript("recv GG 1 x\n")) session.Execute(step);
+  session.Finish();
+  const std::string text = out.str();
+  EXPECT_TRUE(HasLine(text, "    settings   $BIG: its long value does not check (its pieces do not match their length "
+                            "and check); loaded its first 16,000 bytes, the rest stays in Kwartlin.ini"))
+      << text;
+  const std::string failed = "    settings   Kwartlin.ini not written: the old file cannot be replaced";
+  const std::vector<std::string> lines = Lines(text);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), failed), 2) << text;  // SaveConfig, then the unload
 }
 
 // A failure of the simulation itself ends the run with exit 1 and names the line; the

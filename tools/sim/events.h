@@ -41,8 +41,16 @@ struct MenuEffect {
   std::string Caption;        // caption when added; last known caption when deleted
 };
 
-// The settings file changed on disk during the command.
-struct SettingsEffect {};
+// What became of the settings file during the command: it changed on disk; a save
+// wrote nothing (the plugin's trace says why); or the load found a long value whose
+// pieces did not check, loaded its first piece and left the rest in the file.
+struct SettingsEffect {
+  enum class Kind { Written, NotWritten, PiecesKept };
+  Kind What = Kind::Written;
+  std::string Reason;          // NotWritten, PiecesKept: why, as the plugin told it
+  std::string Name;            // PiecesKept: the variable
+  std::int64_t LoadedBytes = 0;  // PiecesKept: bytes of the value loaded (0: none)
+};
 
 using Effect = std::variant<SentEffect, StatusEffect, MenuEffect, SettingsEffect>;
 

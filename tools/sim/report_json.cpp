@@ -83,8 +83,13 @@ std::string EffectJson(const Effect& effect) {
           o.Add("served", e.Served);
         } else if constexpr (std::is_same_v<T, MenuEffect>) {
           o.Add("effect", e.Added ? "menu-add" : "menu-delete").Add("id", e.Id).Add("caption", e.Caption);
-        } else {
+        } else if (e.What == SettingsEffect::Kind::Written) {
           o.Add("effect", "settings-written").Add("file", "Kwartlin.ini");
+        } else if (e.What == SettingsEffect::Kind::NotWritten) {
+          o.Add("effect", "settings-not-written").Add("file", "Kwartlin.ini").Add("reason", e.Reason);
+        } else {
+          o.Add("effect", "settings-pieces-kept").Add("file", "Kwartlin.ini").Add("name", e.Name);
+          o.Add("loaded_bytes", e.LoadedBytes).Add("reason", e.Reason);
         }
         return o.Text();
       },

@@ -131,6 +131,7 @@ class Writer {
   bool colour_;
 };
 
+
 void WriteEffect(Writer& w, const Effect& effect) {
   std::visit(
       [&w](const auto& e) {
@@ -146,8 +147,18 @@ void WriteEffect(Writer& w, const Effect& effect) {
         } else if constexpr (std::is_same_v<T, MenuEffect>) {
           w.Labelled(e.Added ? "menu add" : "menu del", Colour::Magenta,
                      Quote(e.Caption) + " (" + e.Id + ")");
-        } else {
+        } else if (e.What == SettingsEffect::Kind::Written) {
           w.Labelled("settings", Colour::Dim, "Kwartlin.ini written");
+        } else if (e.What == SettingsEffect::Kind::NotWritten) {
+          w.Labelled("settings", Colour::Red, "Kwartlin.ini not written: " + e.Reason);
+        } else if (e.LoadedBytes > 0) {
+          w.Labelled("settings", Colour::Yellow,
+                     e.Name + ": its long value does not check (" + e.Reason + "); loaded its first " +
+                         Grouped(e.LoadedBytes) + " bytes, the rest stays in Kwartlin.ini");
+        } else {
+          w.Labelled("settings", Colour::Yellow,
+                     e.Name + ": pieces of a long value without their first (" + e.Reason +
+                         "); nothing loaded, they stay in Kwartlin.ini");
         }
       },
       effect);

@@ -541,10 +541,27 @@ void Session::UserOnPage(const Step& step, OptionsEvent& o) {
 
 // --- the trace channel: the trace, the variables, the spam list ---
 
+// What the plugin told of its settings file shows whether the trace is on or not.
 void Session::Emit(Event event) {
   if (trace_)
-    for (TraceItem& item : trace_->ReadNew())
-      if (tracing_ || EndedByBound(item)) event.Trace.push_back(std::move(item));
+    for (TraceItem& item : trace_->ReadNew()) {
+      if (item.Kind == "settings") {
+        SettingsEffect e;
+        e.Reason = item.Text("reason");
+        if (item.Text("action") == "load") {
+          e.What = SettingsEffect::Kind::PiecesKept;
+          e.Name = item.Text("name");
+          e.LoadedBytes = item.Number("loaded_bytes");
+        } else if (!item.Flag("written")) {
+          e.What = SettingsEffect::Kind::NotWritten;
+        } else {
+          continue;  // a save that wrote shows by the file's change
+        }
+        event.Effects.push_back(std::move(e));
+      } else if (tracing_ || EndedByBound(item)) {
+        event.Trace.push_back(std::move(item));
+      }
+    }
   reporter_.Report(event);
 }
 
