@@ -20,6 +20,7 @@
 
 #include "bench/alloc_count.h"
 #include "bench/reference.h"
+#include "bench/settings_bench.h"
 #include "bench/workloads.h"
 #include "host/bridge.h"
 #include "host/data_files.h"
@@ -260,6 +261,21 @@ void LoadSpam(benchmark::State& state, void (*load)(), std::size_t rules) {
   kw::SpamList.clear();
 }
 
+// The settings file with one saved value of `mib` MiB: a save, and a load of it.
+void SettingsSave(benchmark::State& state, std::size_t mib) {
+  const TSettingsBenchFile file(mib << 20);
+  for (auto _ : state)
+    if (!file.Save()) state.SkipWithError("the save failed");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(mib << 20));
+}
+
+void SettingsLoad(benchmark::State& state, std::size_t mib) {
+  const TSettingsBenchFile file(mib << 20);
+  if (!file.Save()) state.SkipWithError("the save failed");
+  for (auto _ : state) benchmark::DoNotOptimize(file.Load());
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(mib << 20));
+}
+
 void Register() {
   for (const Engine* e : kEngines) {
     const std::string n = e->Name;
@@ -278,6 +294,12 @@ void Register() {
                                  "/bytes:" + std::to_string(bytes);
         benchmark::RegisterBenchmark(name.c_str(), Message, e, rules, bytes)->Unit(benchmark::kMicrosecond);
       }
+  for (const std::size_t mib : {1, 4, 16}) {
+    benchmark::RegisterBenchmark(("settings/save/MiB:" + std::to_string(mib)).c_str(), SettingsSave, mib)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("settings/load/MiB:" + std::to_string(mib)).c_str(), SettingsLoad, mib)
+        ->Unit(benchmark::kMillisecond);
+  }
   for (std::size_t lines : {10000, 100000}) {
     benchmark::RegisterBenchmark(("load/script/lines:" + std::to_string(lines)).c_str(), LoadScript, lines)
         ->Unit(benchmark::kMillisecond);

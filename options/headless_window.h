@@ -43,6 +43,13 @@ inline constexpr std::uint32_t kHwGetChild = 0x8001;
 // the user's click would. 1 when an entry was chosen; 0, with the menu left as it was,
 // when no entry has that caption.
 inline constexpr std::uint32_t kHwChooseMenuItem = 0x8002;
+// The error boxes the page has shown (a save that failed, a file that could not be read),
+// numbered from 0 in the order shown: their count; the length of box wParam (-1 when
+// there is no such box); and its text copied into the buffer lParam, which holds at
+// least that length and its terminating zero (answers the bytes copied).
+inline constexpr std::uint32_t kHwErrorBoxCount = 0x8003;
+inline constexpr std::uint32_t kHwGetErrorBoxLength = 0x8004;
+inline constexpr std::uint32_t kHwGetErrorBoxText = 0x8005;
 
 // ---- Requests to a child ------------------------------------------------------------
 // Editors and labels.

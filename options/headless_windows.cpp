@@ -84,6 +84,13 @@ std::intptr_t THeadlessWindows::FormRequest(std::uint32_t message, std::intptr_t
     return 0;
   }
   if (message == kHwChooseMenuItem && lParam != 0) return view_.ChooseMenuEntry(TextParam(lParam)) ? 1 : 0;
+  const std::vector<std::string>& errors = view_.Errors();
+  if (message == kHwErrorBoxCount) return static_cast<std::intptr_t>(errors.size());
+  const auto box = static_cast<std::size_t>(wParam);
+  if (wParam < 0 || box >= errors.size()) return message == kHwGetErrorBoxLength ? -1 : 0;
+  const auto length = static_cast<std::intptr_t>(errors[box].size());
+  if (message == kHwGetErrorBoxLength) return length;
+  if (message == kHwGetErrorBoxText) return CopyText(errors[box], length + 1, lParam);
   return 0;
 }
 

@@ -188,6 +188,27 @@ TEST(Session, SettingsNotWrittenOrNotLoadedWholeAreReported) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), failed), 2) << text;  // SaveConfig, then the unload
 }
 
+// A page save that cannot write the script shows the page's error box as its output.
+TEST(Session, PageSaveThatFailsShowsTheErrorBox) {
+  std::ostringstream out;
+  kwsim::TextReporter reporter(out, false);
+  kwsim::SessionOptions options;
+  options.ModulePath = kwsimtest::ModulePath();
+  options.BaseDir = ".";
+  kwsim::Session session(options, reporter);
+  session.Start();
+  for (const kwsim::Step& step : kwsim::ParseTranscript("options show\noptions type script \":_init\"\n"))
+    session.Execute(step);
+  std::filesystem::create_directories(std::filesystem::path(session.FolderPath()) / "Kwartlin" / "Kwartlin.dat");
+  for (const kwsim::Step& step : kwsim::ParseTranscript("options save\n")) session.Execute(step);
+  session.Finish();
+  const std::vector<std::string> lines = Lines(out.str());
+  const auto box = std::find(lines.begin(), lines.end(), "    error box  Nie udało się zapisać pliku:");
+  ASSERT_NE(box, lines.end()) << out.str();
+  EXPECT_NE(box[1].find("Kwartlin.dat"), std::string::npos) << out.str();
+  EXPECT_EQ(box[2], "               Tekst pozostał w edytorze, a plik na dysku się nie zmienił.");
+}
+
 // A failure of the simulation itself ends the run with exit 1 and names the line; the
 // plugin is still unloaded.
 TEST(Session, FailuresEndTheRunWithExitCodeOne) {

@@ -159,6 +159,7 @@ struct OptionsEvent {
   std::string Syntax;         // help: the first help line (Label1)
   std::string Description;    // help: the second help line (Label2)
   std::vector<std::string> Lines;  // text: the editor's lines, not counting an empty last
+  std::vector<std::string> ErrorBoxes;  // page actions: the texts of the error boxes shown
 };
 
 struct EchoEvent {

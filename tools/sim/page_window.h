@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kwsim {
 
@@ -39,5 +40,18 @@ class PageWindow {
 // The page behind a handle that is alive; null, with the reason in why, when this
 // build cannot reach it.
 std::unique_ptr<PageWindow> OpenPageWindow(std::intptr_t handle, std::string& why);
+
+// The error boxes the page shows while the watch lives, each closed as the user's OK
+// would close it.
+class ErrorBoxWatch {
+ public:
+  virtual ~ErrorBoxWatch() = default;
+  // The boxes' texts, in the order shown (Windows-1250). handle: the page's live window
+  // handle now (0: none); a page made since the watch began counts from its first box.
+  virtual std::vector<std::string> Texts(std::intptr_t handle) = 0;
+};
+
+// handle: the page's window handle, or 0 when it has none yet.
+std::unique_ptr<ErrorBoxWatch> WatchErrorBoxes(std::intptr_t handle);
 
 }  // namespace kwsim

@@ -77,7 +77,44 @@ class HeadlessPage final : public PageWindow {
   kw::KwHeadlessWindow* form_;  // the form's record
 };
 
+// The in-memory form keeps every box it showed; the watch reads those after its start.
+class HeadlessErrorBoxes final : public ErrorBoxWatch {
+ public:
+  explicit HeadlessErrorBoxes(std::intptr_t handle) : handle_(handle), seen_(Count(handle)) {}
+
+  std::vector<std::string> Texts(std::intptr_t handle) override {
+    std::vector<std::string> texts;
+    if (handle != handle_) {
+      handle_ = handle;
+      seen_ = 0;
+    }
+    kw::KwHeadlessWindow* form = kw::HeadlessWindowOf(handle_);
+    if (form == nullptr) return texts;
+    for (std::intptr_t i = seen_; i < Count(handle_); ++i) {
+      const std::intptr_t length = form->Send(form, kw::kHwGetErrorBoxLength, i, 0);
+      if (length < 0) break;
+      std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+      const std::intptr_t got = form->Send(form, kw::kHwGetErrorBoxText, i, reinterpret_cast<std::intptr_t>(buffer.data()));
+      texts.emplace_back(buffer.data(), static_cast<std::size_t>(std::max<std::intptr_t>(got, 0)));
+    }
+    return texts;
+  }
+
+ private:
+  static std::intptr_t Count(std::intptr_t handle) {
+    kw::KwHeadlessWindow* form = kw::HeadlessWindowOf(handle);
+    return form ? form->Send(form, kw::kHwErrorBoxCount, 0, 0) : 0;
+  }
+
+  std::intptr_t handle_;  // the form's record, as the host got it
+  std::intptr_t seen_;    // boxes shown before the watch began
+};
+
 }  // namespace
+
+std::unique_ptr<ErrorBoxWatch> WatchErrorBoxes(std::intptr_t handle) {
+  return std::make_unique<HeadlessErrorBoxes>(handle);
+}
 
 std::unique_ptr<PageWindow> OpenPageWindow(std::intptr_t handle, std::string& why) {
   kw::KwHeadlessWindow* form = kw::HeadlessWindowOf(handle);

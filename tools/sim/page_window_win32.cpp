@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "options/headless_window.h"  // the control ids only; the real window uses them too
@@ -370,7 +372,53 @@ class Win32Page final : public PageWindow {
   HWND label2_;       // the description line
 };
 
+// An error box is modal: a thread timer, which its message loop runs, reads the box's
+// text and presses its OK.
+constexpr UINT kErrorBoxPollMs = 50;
+std::vector<std::string>* gErrorBoxTexts = nullptr;  // of the watch that lives, if any
+
+BOOL CALLBACK CloseOneErrorBox(HWND window, LPARAM) {
+  char cls[16] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (std::string_view(cls) != "#32770" || !IsWindowVisible(window)) return TRUE;
+  std::string text;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char childCls[16] = {};
+    GetClassNameA(c, childCls, sizeof childCls);
+    if (_stricmp(childCls, "Static") != 0) continue;
+    std::string part(static_cast<std::size_t>(GetWindowTextLengthA(c)) + 1, '\0');
+    part.resize(static_cast<std::size_t>(GetWindowTextA(c, part.data(), static_cast<int>(part.size()))));
+    text += part;
+  }
+  if (gErrorBoxTexts) gErrorBoxTexts->push_back(text);
+  PostMessageA(window, WM_COMMAND, IDOK, 0);
+  return FALSE;
+}
+
+void CALLBACK PollErrorBoxes(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), CloseOneErrorBox, 0);
+}
+
+class Win32ErrorBoxes final : public ErrorBoxWatch {
+ public:
+  Win32ErrorBoxes() : timer_(SetTimer(nullptr, 0, kErrorBoxPollMs, PollErrorBoxes)) { gErrorBoxTexts = &texts_; }
+  ~Win32ErrorBoxes() override {
+    if (timer_) KillTimer(nullptr, timer_);
+    gErrorBoxTexts = nullptr;
+  }
+  Win32ErrorBoxes(const Win32ErrorBoxes&) = delete;
+  Win32ErrorBoxes& operator=(const Win32ErrorBoxes&) = delete;
+
+  std::vector<std::string> Texts(std::intptr_t) override { return texts_; }
+
+ private:
+  UINT_PTR timer_;
+  std::vector<std::string> texts_;
+};
+
 }  // namespace
+
+std::unique_ptr<ErrorBoxWatch> WatchErrorBoxes(std::intptr_t) { return std::make_unique<Win32ErrorBoxes>(); }
 
 std::unique_ptr<PageWindow> OpenPageWindow(std::intptr_t handle, std::string& why) {
   const auto form = reinterpret_cast<HWND>(handle);

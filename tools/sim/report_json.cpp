@@ -149,6 +149,7 @@ void AddPayload(Object& o, const Payload& data) {
           if (e.CaretLine > 0) o.Add("caret_line", e.CaretLine).Add("caret_column", e.CaretColumn);
           if (e.Action == "help") o.Add("syntax", e.Syntax).Add("description", e.Description);
           if (e.Action == "text") o.Add("lines", e.Lines);
+          if (!e.ErrorBoxes.empty()) o.Add("error_boxes", e.ErrorBoxes);
         } else if constexpr (std::is_same_v<T, VarsEvent>) {
           o.Add("event", "vars").Add("pattern", e.Pattern).Add("loaded", e.Loaded).Add("known", e.Known);
           o.Add("count", e.Count).Add("reported", e.Reported);

@@ -261,6 +261,18 @@ void WriteOptionsOutcome(Writer& w, const OptionsEvent& o) {
   } else {
     w.Labelled("page", Colour::None, o.PageName + ": " + o.PageDescription);
   }
+  // The page's own error box, line by line, as the user reads it.
+  for (const std::string& box : o.ErrorBoxes) {
+    std::size_t start = 0;
+    for (bool first = true; start <= box.size(); first = false) {
+      std::size_t end = box.find('\n', start);
+      if (end == std::string::npos) end = box.size();
+      std::string line = box.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      w.Labelled(first ? "error box" : "", Colour::Red, line);
+      start = end + 1;
+    }
+  }
 }
 
 }  // namespace

@@ -470,7 +470,10 @@ void Session::PageAction(const Step& step, OptionsEvent& o) {
   record.Width = kPageWidth;
   record.Height = kPageHeight;
   const LogMark mark = Mark();
+  const auto pageHandle = [this] { return host_->DialogHandles.empty() ? std::intptr_t{0} : host_->DialogHandles.back(); };
+  const std::unique_ptr<ErrorBoxWatch> boxes = WatchErrorBoxes(pageHandle());
   o.Result = host_->CallOptionsPage(record);
+  for (const std::string& text : boxes->Texts(pageHandle())) o.ErrorBoxes.push_back(U(text));
   // The page's save loads the spam list it has just written.
   if (step.Options == OptionsAction::Save) loadedSpam_ = folder_->Read(DataFile::Spam);
   o.Available = true;
