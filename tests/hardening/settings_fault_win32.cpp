@@ -1,7 +1,7 @@
-// SaveConfig on Windows, where the settings go through the profile functions on a copy
-// that is moved over the file at the end: with the file held open by another program the
-// move fails, the previous file stays as it was and nothing is left beside it. (The
-// write-fault hook concerns WriteFileAtomic, which this path does not use.)
+// SaveConfig on Windows, where the new file is written beside the old one and moved over
+// it at the end: with the file held open by another program the move fails, the previous
+// file stays as it was and nothing is left beside it. (A disk that fills up is the
+// write-fault hook's, in tests/settings/settings_test.cpp, for both builds.)
 #include <windows.h>
 
 #include "inprocess_fixture.h"
