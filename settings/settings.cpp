@@ -190,8 +190,10 @@ TKeptPieces PiecesToKeep(const IProfile& file, const TZmienne& variables) {
   for (const TZmienna& v : variables) {
     const auto found = pieces.find(UpperCase(v.Name));
     if (!v.Save || found == pieces.end()) continue;
-    const TStoredText stored = ReadStoredText(file, v.Name, pieces);
-    if (!stored.Problem.empty() && UnescapeText(stored.Text) == v.Value) raw(found->second, kept.ByVariable[v.Name]);
+    // A variable that holds more than its first piece has its whole value, or another
+    // one: no need to join and check its pieces again.
+    if (UnescapeText(file.ReadString(kVariablesSection, v.Name, "")) != v.Value) continue;
+    if (!ReadStoredText(file, v.Name, pieces).Problem.empty()) raw(found->second, kept.ByVariable[v.Name]);
   }
   std::unordered_set<std::string> firstPieces;
   for (const std::string& key : file.ReadKeys(kVariablesSection)) firstPieces.insert(UpperCase(key));
