@@ -319,6 +319,7 @@ void Register() {
 // (bench/callgrind-message toggles collection on that function).
 // --kw_profile=load:KIND:SIZE: one load of the load benchmark (KIND script, compile or
 // spam; SIZE lines or rules) inside ProfiledLoad, after one untimed load of the same.
+// --kw_profile=loop:ENGINE:COUNT: COUNT runs of the loop benchmark inside ProfiledLoops.
 bool ProfileRequest(int& argc, char** argv, std::string& request) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -342,6 +343,22 @@ bool ProfileRequest(int& argc, char** argv, std::string& request) {
 }
 
 [[gnu::noinline]] void ProfiledLoad(void (*load)()) { load(); }
+
+[[gnu::noinline]] void ProfiledLoops(const Engine* e, const kw::TScriptLines& lines, long count) {
+  for (long i = 0; i < count; ++i) e->Run(lines, kw::entryStart);
+}
+
+// The loop benchmark's script, run once uncounted (compiled, $i created), then COUNT
+// times inside ProfiledLoops.
+int ProfileLoop(const Engine* e, long count) {
+  const kw::TScriptLines lines = LoopScript();
+  e->Clear();
+  e->Run(lines, kw::entryStart);
+  ProfiledLoops(e, lines, count);
+  const bool right = e->Resolve("$i") == std::to_string(kLoopCount);
+  std::printf("loop %s runs=%ld lines=%ld %s\n", e->Name, count, kLoopLines, right ? "right" : "wrong");
+  return right ? 0 : 1;
+}
 
 int ProfileLoad(const std::string& kind, unsigned long size) {
   static kw::TScriptLines script;  // what "compile" compiles
@@ -374,8 +391,10 @@ int Profile(const std::string& request) {
   unsigned long size = 0;
   if (std::sscanf(request.c_str(), "load:%31[a-z]:%lu", kind, &size) == 2) return ProfileLoad(kind, size);
   char engine[32] = {};
-  unsigned long rules = 0, bytes = 0;
   long count = 0;
+  if (std::sscanf(request.c_str(), "loop:%31[a-z]:%ld", engine, &count) == 2)
+    return ProfileLoop(std::string(engine) == kReference.Name ? &kReference : &kPlugin, count);
+  unsigned long rules = 0, bytes = 0;
   if (std::sscanf(request.c_str(), "%31[a-z]:%lu:%lu:%ld", engine, &rules, &bytes, &count) != 4) return 2;
   const Engine* e = std::string(engine) == kReference.Name ? &kReference : &kPlugin;
   SetUpFilter(*e, rules);

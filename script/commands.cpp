@@ -32,27 +32,6 @@
 namespace kw {
 namespace {
 
-// Decimal text of a number in a local buffer, so writing a number never allocates.
-class NumberText {
- public:
-  explicit NumberText(std::int32_t value) {
-    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
-                                        : static_cast<std::uint32_t>(value);
-    std::size_t at = sizeof buffer_;
-    do {
-      buffer_[--at] = static_cast<char>('0' + magnitude % 10);
-      magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) buffer_[--at] = '-';
-    text_ = std::string_view(buffer_ + at, sizeof buffer_ - at);
-  }
-  std::string_view View() const { return text_; }
-
- private:
-  char buffer_[12];         // "-2147483648" fits, written from the end
-  std::string_view text_;   // the used tail of buffer_
-};
-
 std::string_view Charged(TRunState& run, std::string_view value) {
   run.Charge(value.size());
   return value;
@@ -63,10 +42,14 @@ std::string_view V(TRunState& run, const TCompiledLine& line, std::size_t n) {
 }
 
 // A fixed number was read when the line was compiled: nothing is scanned, nothing charged.
+// A variable is charged its text's length, whether the table remembered its number or
+// parsed it now.
 std::int32_t I(TRunState& run, const TCompiledLine& line, std::size_t n, std::int32_t fallback) {
   const TCompiledValue& value = line.Params[n].Value;
   if (!value.IsVariable) return value.Number ? *value.Number : fallback;
-  return ReadInt(V(run, line, n), fallback);
+  const TOperand operand = OperandOf(value, run.Scratch[n]);
+  run.Charge(operand.Bytes);
+  return operand.Number ? *operand.Number : fallback;
 }
 
 // A result beyond the value bound ends the run; the variable keeps its value.
@@ -86,7 +69,7 @@ void Write(TRunState& run, const TCompiledLine& line, std::size_t n, std::string
 
 // A number (at most 11 bytes) is never refused nor charged: the line bound covers it.
 void WriteNumber(const TCompiledLine& line, std::size_t n, std::int32_t value) {
-  WritePlainResult(line.Params[n], NumberText(value).View());
+  WriteNumberResult(line.Params[n], value);
 }
 
 std::int32_t Wrap(std::uint32_t bits) { return static_cast<std::int32_t>(bits); }

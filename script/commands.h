@@ -39,7 +39,7 @@ struct TRunState {
   void Charge(std::uint64_t bytes) { BytesLeft -= static_cast<std::int64_t>(bytes); }
 };
 
-using TCommandHandler = void (*)(TRunState& run, const TCompiledLine& line);
+using TCommandHandler = TLineHandler;
 
 struct TInterpreterCommand {
   TParamForm Form;          // what follows the keyword

@@ -70,20 +70,20 @@ TCompiledLine CompileLine(std::string_view raw, std::int64_t index,
   }
   compiled.Kind = TLineKind::Command;
   compiled.Code = code;
+  compiled.Run = command.Run;
   return compiled;
 }
 
-// The variable named by an upper-cased "$" name: first at the cached slot (a name check
-// proves it), else by the table's index, and the slot remembered. Null when absent.
-TZmienna* VariableAt(const std::string& upperName, std::size_t& slot) {
-  if (slot < VariableTable.size()) {
-    TZmienna& cached = VariableTable[slot];
-    if (cached.Name == upperName) return &cached;
-  }
+// Position of the variable named by an upper-cased "$" name: the cached slot while the
+// table's generation is the one it was found in, else by the table's index, and the slot
+// remembered. kNoSlot when absent.
+std::size_t VariableAt(const std::string& upperName, std::size_t& slot, std::uint64_t& generation) {
+  if (generation == VariableTable.Generation()) return slot;
   const long found = VariableTable.Find(upperName);
-  if (found < 0) return nullptr;
+  if (found < 0) return kNoSlot;
   slot = static_cast<std::size_t>(found);
-  return &VariableTable[slot];
+  generation = VariableTable.Generation();
+  return slot;
 }
 
 std::shared_ptr<const TCompiledScript>& LastCompiled() {
@@ -156,13 +156,25 @@ std::shared_ptr<const TCompiledScript> CompiledScriptFor(const TScriptLines& lin
 
 std::string_view ValueOf(const TCompiledValue& value, std::string& scratch) {
   if (!value.IsVariable) return value.Text;
-  const TZmienna* variable = VariableAt(value.Text, value.Slot);
-  if (variable == nullptr) return {};
+  const std::size_t at = VariableAt(value.Text, value.Slot, value.SlotGeneration);
+  if (at == kNoSlot) return {};
+  const std::string& stored = VariableTable.At(at).Value;
   // Stored values are unescaped already; one written into the table by other means
   // still reads as ResolveValue would give it.
-  if (!HasEscape(variable->Value)) return variable->Value;
-  scratch = UnescapeText(variable->Value);
+  if (!HasEscape(stored)) return stored;
+  scratch = UnescapeText(stored);
   return scratch;
+}
+
+TOperand OperandOfSlowly(const TCompiledValue& value, std::string& scratch) {
+  if (!value.IsVariable) return OperandOf(value, scratch);
+  const std::size_t at = VariableAt(value.Text, value.Slot, value.SlotGeneration);
+  if (at == kNoSlot) return {};
+  // An integer's text holds no escape, so its stored length is what a read would give.
+  if (const std::optional<std::int32_t> number = VariableTable.NumberAt(at))
+    return {number, VariableTable.ValueSize(at), {}};
+  const std::string_view text = ValueOf(value, scratch);
+  return {std::nullopt, text.size(), text};
 }
 
 bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
@@ -174,13 +186,15 @@ bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScra
 bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
                       std::string& rightScratch, std::int64_t& budget) {
   if (condition.AlwaysFalse) return false;
-  const TCompiledValue& l = condition.Left;
-  const TCompiledValue& r = condition.Right;
-  const std::string_view left = ValueOf(l, leftScratch);
-  const std::string_view right = ValueOf(r, rightScratch);
-  budget -= static_cast<std::int64_t>(left.size() + right.size());
-  return CompareOperands(left, l.IsVariable ? ParseInt(left) : l.Number,
-                         right, r.IsVariable ? ParseInt(right) : r.Number, condition.Operator);
+  const TOperand left = OperandOf(condition.Left, leftScratch);
+  const TOperand right = OperandOf(condition.Right, rightScratch);
+  budget -= static_cast<std::int64_t>(left.Bytes + right.Bytes);
+  if (left.Number && right.Number)
+    return OperatorHolds(condition.Operator, *left.Number < *right.Number ? -1 : (*left.Number > *right.Number ? 1 : 0));
+  // One side is text: both compare as texts, a number's text made now.
+  const std::string_view l = left.Number ? ValueOf(condition.Left, leftScratch) : left.Text;
+  const std::string_view r = right.Number ? ValueOf(condition.Right, rightScratch) : right.Text;
+  return CompareOperands(l, left.Number, r, right.Number, condition.Operator);
 }
 
 void WriteResult(const TCompiledParam& param, std::string_view value) {
@@ -191,12 +205,25 @@ void WriteResult(const TCompiledParam& param, std::string_view value) {
 
 void WritePlainResult(const TCompiledParam& param, std::string_view value) {
   if (param.Target.empty()) return;
-  if (TZmienna* variable = VariableAt(param.Target, param.TargetSlot)) {
-    variable->Value.assign(value.data(), value.size());  // safe when value views this value
+  const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
+  if (at != kNoSlot) {
+    VariableTable.AssignText(at, value);  // safe when value views this value
   } else {
     // New, as VariableAt has just found: created as SetVariable would, the value copied
     // before the table grows (it may view an entry that moves).
     param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::string(value), false});
+    param.TargetGeneration = VariableTable.Generation();
+  }
+}
+
+void WriteNumberResult(const TCompiledParam& param, std::int32_t number) {
+  if (param.Target.empty()) return;
+  const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
+  if (at != kNoSlot) {
+    VariableTable.AssignNumber(at, number);
+  } else {
+    param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::string(NumberText(number).View()), false});
+    param.TargetGeneration = VariableTable.Generation();
   }
 }
 

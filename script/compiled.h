@@ -3,8 +3,9 @@
 // up variables. A compiled script is immutable and shared: a run holds it through a
 // shared_ptr, so a reload by a nested run (through a host call) never pulls it away.
 // The only thing a run changes in it is the slot cache of its variable references (the
-// position in VariableTable where the name was last found), which is checked against
-// the name at every use, so a stale slot costs a look-up and is never wrong.
+// position in VariableTable where the name was last found, with the table's generation
+// then), which holds while the table's generation is the same, so a stale slot costs a
+// look-up and is never wrong.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,7 @@
 
 #include "script/KwartlinConst.h"
 #include "script/loader.h"
+#include "script/variables.h"
 
 namespace kw {
 
@@ -30,6 +32,7 @@ struct TCompiledValue {
   std::string Text;                    // the value; or "$" and the upper-cased variable name
   std::optional<std::int32_t> Number;  // ReadInt of a fixed value; unused for a variable
   mutable std::size_t Slot = kNoSlot;  // variable: where in VariableTable it was last found
+  mutable std::uint64_t SlotGeneration = 0;  // VariableTable's generation then (0: never)
 };
 
 // One parameter of a parameter list, in every role a command may give it.
@@ -38,6 +41,7 @@ struct TCompiledParam {
   TCompiledValue Value;  // read as a value
   std::string Target;    // written as a result: "$" + upper-cased name; empty = write nothing
   mutable std::size_t TargetSlot = kNoSlot;  // where in VariableTable Target was last found
+  mutable std::uint64_t TargetGeneration = 0;  // VariableTable's generation then (0: never)
 };
 
 // An IF condition, scanned.
@@ -53,9 +57,15 @@ enum class TLineKind : std::uint8_t {
   Command,  // a command to carry out
 };
 
+struct TRunState;
+struct TCompiledLine;
+// Carries out one compiled line against a run's state (commands.h has them all).
+using TLineHandler = void (*)(TRunState& run, const TCompiledLine& line);
+
 struct TCompiledLine {
   TLineKind Kind = TLineKind::Pass;    // whether there is anything to do
   int Code = -1;                       // command code (CommandTable position)
+  TLineHandler Run = nullptr;          // Command: the code's handler, found once here
   std::vector<TCompiledParam> Params;  // parameter list of list-taking commands
   std::int64_t Target = 0;             // GOTO, CALL: index of the line to continue at
   // Only IF and MenuDel lines have these, so they live apart: a long script of other
@@ -97,6 +107,28 @@ TCompiledCondition CompileCondition(std::string_view condition);
 // into VariableTable: it is valid only until the next write to a variable (or anything
 // that may write one, such as a host call), so a command reads all its values first.
 std::string_view ValueOf(const TCompiledValue& value, std::string& scratch);
+// A value read for a command or condition that takes numbers. A variable that holds a
+// number answers from what the table remembers: its text is neither parsed, nor
+// scanned, nor (when a number was written to it) even made.
+struct TOperand {
+  std::optional<std::int32_t> Number;  // ParseInt of the value
+  std::size_t Bytes = 0;               // the length of the value's text (ValueOf(...).size())
+  std::string_view Text;               // the value as ValueOf gives it; only when Number is empty
+};
+TOperand OperandOfSlowly(const TCompiledValue& value, std::string& scratch);
+// Inline for the case a loop meets at nearly every line: a fixed number, or a variable
+// found before in the same table and known to hold a number.
+inline TOperand OperandOf(const TCompiledValue& value, std::string& scratch) {
+  if (!value.IsVariable) {
+    if (value.Number) return {value.Number, value.Text.size(), {}};
+    return {std::nullopt, value.Text.size(), value.Text};
+  }
+  if (value.SlotGeneration == VariableTable.Generation()) {
+    if (const std::optional<std::int32_t> number = VariableTable.KnownNumber(value.Slot))
+      return {number, VariableTable.ValueSize(value.Slot), {}};
+  }
+  return OperandOfSlowly(value, scratch);
+}
 bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScratch,
                       std::string& rightScratch);
 // The same, taking the lengths of the operands it read (and so scanned) off budget.
@@ -105,7 +137,9 @@ bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScra
 // Writes a result through the parameter, as SetVariable with the save flag off. The
 // value may be a view into VariableTable (a ValueOf result), even into the target itself.
 void WriteResult(const TCompiledParam& param, std::string_view value);
-// The same for a value known to hold no "\n" escape (a number, for instance).
+// The same for a value known to hold no "\n" escape.
 void WritePlainResult(const TCompiledParam& param, std::string_view value);
+// The same for a number: the variable keeps it as a number, its text made when read.
+void WriteNumberResult(const TCompiledParam& param, std::int32_t number);
 
 }  // namespace kw

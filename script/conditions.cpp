@@ -56,17 +56,7 @@ bool CompareOperands(std::string_view left, std::optional<std::int32_t> leftNumb
     order = *leftNumber < *rightNumber ? -1 : (*leftNumber > *rightNumber ? 1 : 0);
   else
     order = TextOrder(left, right);
-  switch (op) {
-    case 0:  // <>
-    case 1:  // !=
-      return order != 0;
-    case 2: return order >= 0;  // >=
-    case 3: return order <= 0;  // <=
-    case 4: return order < 0;   // <
-    case 5: return order > 0;   // >
-    case 6: return order == 0;  // =
-    default: return false;
-  }
+  return OperatorHolds(op, order);
 }
 
 bool EvaluateCondition(std::string_view condition) {

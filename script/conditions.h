@@ -19,6 +19,22 @@ struct TConditionParts {
 
 TConditionParts ScanCondition(std::string_view condition);
 
+// Whether OperatorTable[op] holds between two operands in this order (below 0: left
+// first; 0: equal; above 0: right first).
+inline bool OperatorHolds(int op, int order) {
+  switch (op) {
+    case 0:  // <>
+    case 1:  // !=
+      return order != 0;
+    case 2: return order >= 0;  // >=
+    case 3: return order <= 0;  // <=
+    case 4: return order < 0;   // <
+    case 5: return order > 0;   // >
+    case 6: return order == 0;  // =
+    default: return false;
+  }
+}
+
 // Applies OperatorTable[op] to two resolved operands. The numbers, when given, must be
 // ParseInt of the texts (callers that cached them skip the parse).
 bool CompareOperands(std::string_view left, std::optional<std::int32_t> leftNumber,

@@ -65,21 +65,26 @@ struct TLoopEnd {
 // would go to memory and back around every one of them.
 template <class Watcher>
 TLoopEnd MainLoop(TRunState& run, std::int64_t spareLines, Watcher& watcher) {
+  // The compiled lines change only with a host call (a nested run may reload them).
+  const TCompiledLine* lines = run.Script->Lines.data();
+  std::uint64_t count = run.Script->Lines.size();
   while (!run.Ended) {
     // A negative index is a huge unsigned one: one test for both ends of the lines.
-    if (static_cast<std::uint64_t>(run.Index) >= run.Script->Lines.size()) break;
+    if (static_cast<std::uint64_t>(run.Index) >= count) break;
     // A bound is spent when its count is below 0: the sign of the two or-ed tells both.
     if ((spareLines | run.BytesLeft) < 0) break;
     --spareLines;
-    const TCompiledLine& line = run.Script->Lines[static_cast<std::size_t>(run.Index)];
+    const TCompiledLine& line = lines[run.Index];
     if (!watcher.Before(run, line)) return {spareLines + 1, true};
     run.Next = run.Index + 1;
-    if (line.Kind == TLineKind::Command) InterpreterCommands[line.Code].Run(run, line);
+    if (line.Kind == TLineKind::Command) line.Run(run, line);
     watcher.After(run, line);
     run.Index = run.Next;
     if (run.HostCalled) {
       run.HostCalled = false;
       FollowReload(run);
+      lines = run.Script->Lines.data();
+      count = run.Script->Lines.size();
     }
   }
   return {spareLines, false};

@@ -61,6 +61,48 @@ void Store(TZmienne& table, std::string_view upperName, std::string_view value, 
 
 }  // namespace
 
+namespace {
+// Process-wide, so two tables (or one before and after a Clear) never share a number.
+std::uint64_t NextGeneration() {
+  static std::uint64_t counter = 0;
+  return ++counter;
+}
+}  // namespace
+
+TZmienne::TZmienne() : generation_(NextGeneration()) {}
+
+TZmienne::TZmienne(const TZmienne& other)
+    : items_(other.items_), numbers_(other.numbers_), pending_(other.pending_), index_(other.index_),
+      generation_(NextGeneration()) {}
+
+TZmienne::TZmienne(TZmienne&& other) noexcept
+    : items_(std::move(other.items_)), numbers_(std::move(other.numbers_)), pending_(other.pending_),
+      index_(std::move(other.index_)), generation_(NextGeneration()) {
+  other.Clear();
+}
+
+TZmienne& TZmienne::operator=(const TZmienne& other) {
+  if (this != &other) {
+    TZmienne copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+TZmienne& TZmienne::operator=(TZmienne&& other) noexcept {
+  if (this != &other) {
+    items_ = std::move(other.items_);
+    numbers_ = std::move(other.numbers_);
+    pending_ = other.pending_;
+    index_ = std::move(other.index_);
+    Renew();
+    other.Clear();
+  }
+  return *this;
+}
+
+void TZmienne::Renew() { generation_ = NextGeneration(); }
+
 long TZmienne::Find(std::string_view upperName) const {
   const auto it = index_.find(upperName);
   return it == index_.end() ? -1 : static_cast<long>(it->second);
@@ -70,7 +112,13 @@ long TZmienne::Find(std::string_view upperName) const {
 // caller spelt the stored one; an existing key keeps its first entry.
 std::size_t TZmienne::Append(TZmienna v) {
   std::string key = UpperCase(v.Name);
-  items_.push_back(std::move(v));
+  numbers_.emplace_back();
+  try {
+    items_.push_back(std::move(v));
+  } catch (...) {
+    numbers_.pop_back();
+    throw;
+  }
   const std::size_t pos = items_.size() - 1;
   index_.emplace(std::move(key), pos);
   return pos;
@@ -78,7 +126,37 @@ std::size_t TZmienne::Append(TZmienna v) {
 
 void TZmienne::Clear() {
   items_.clear();
+  numbers_.clear();
+  pending_ = 0;
   index_.clear();
+  Renew();
+}
+
+std::optional<std::int32_t> TZmienne::ReadNumber(std::size_t i) const {
+  // A value that holds an escape is no integer before unescaping nor after (the
+  // backslash, or the line break it becomes, is no digit), so the stored text decides.
+  TNumberReading& reading = numbers_[i];
+  const std::optional<std::int32_t> number = ParseInt(items_[i].Value);
+  reading.State = number ? TNumberReading::Integer : TNumberReading::NotInteger;
+  reading.Value = number.value_or(0);
+  return number;
+}
+
+void TZmienne::WriteOutText(std::size_t i) const {
+  TNumberReading& reading = numbers_[i];
+  items_[i].Value.assign(NumberText(reading.Value).View());
+  reading.TextPending = false;
+  --pending_;
+}
+
+void TZmienne::WriteOutAll() const {
+  for (std::size_t i = 0; pending_ != 0 && i < items_.size(); ++i) WriteOut(i);
+}
+
+void TZmienne::AssignText(std::size_t i, std::string_view text) {
+  items_[i].Value.assign(text.data(), text.size());  // safe when text views this value
+  if (numbers_[i].TextPending) --pending_;
+  numbers_[i] = TNumberReading{};
 }
 
 void TZmienne::DropUnsaved() {

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "support/ProcFunc.h"
 
 namespace kw {
 
@@ -21,14 +25,47 @@ struct TZmienna {
 // Creation order matters (the settings file shows it); look-ups by name are indexed.
 // Entries are only appended, updated or all cleared, so an index stays valid until
 // Clear. Do not rename an entry through operator[]: the index would not follow.
+//
+// Each entry also remembers what its value reads as a number (ParseInt of Value), once
+// it has been read or written as one, so a loop that counts in a variable neither parses
+// its digits at every read nor scans them for escapes. A number written by the engine
+// (AssignNumber) is kept as a number only: its decimal text is made when something
+// first reads the entry's Value, through operator[], At or iteration, so an ADD in a
+// loop writes no text at all, and every reader still sees exactly the text the
+// language defines. The remembered number is dropped whenever the text may change
+// behind the table's back, that is whenever operator[] hands out a writable entry; the
+// engine writes through AssignText and AssignNumber instead, which keep the two in step.
+//
+// A position found once can be kept with the table's Generation(): while the generation
+// is the same, the entries are the same ones in the same places (only appended to).
 class TZmienne {
  public:
+  TZmienne();
+  TZmienne(const TZmienne& other);
+  TZmienne(TZmienne&& other) noexcept;
+  TZmienne& operator=(const TZmienne& other);
+  TZmienne& operator=(TZmienne&& other) noexcept;
+  ~TZmienne() = default;
+
   std::size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
-  const TZmienna& operator[](std::size_t i) const { return items_[i]; }
-  TZmienna& operator[](std::size_t i) { return items_[i]; }
-  auto begin() const { return items_.begin(); }
-  auto end() const { return items_.end(); }
+  const TZmienna& operator[](std::size_t i) const { return At(i); }
+  TZmienna& operator[](std::size_t i) {
+    WriteOut(i);
+    numbers_[i] = TNumberReading{};
+    return items_[i];
+  }
+  // The entry read-only, whatever the table's constness (operator[] of a writable table
+  // forgets the entry's number).
+  const TZmienna& At(std::size_t i) const {
+    WriteOut(i);
+    return items_[i];
+  }
+  auto begin() const {
+    WriteOutAll();
+    return items_.cbegin();
+  }
+  auto end() const { return items_.cend(); }
   // Index of the entry whose name equals the already upper-cased name, or -1.
   long Find(std::string_view upperName) const;
   // Appends; the caller has checked that the name is new.
@@ -37,13 +74,62 @@ class TZmienne {
   // Drops every entry whose save flag is off; the rest keep their order.
   void DropUnsaved();
 
+  // ParseInt of entry i's value, read once and remembered until the value changes.
+  std::optional<std::int32_t> NumberAt(std::size_t i) const {
+    const TNumberReading reading = numbers_[i];
+    if (reading.State == TNumberReading::Integer) return reading.Value;
+    if (reading.State == TNumberReading::NotInteger) return std::nullopt;
+    return ReadNumber(i);
+  }
+  // The length of entry i's value, without making a text that is not made yet.
+  std::size_t ValueSize(std::size_t i) const {
+    const TNumberReading reading = numbers_[i];
+    return reading.TextPending ? reading.PendingLength : items_[i].Value.size();
+  }
+  // The number entry i is known to hold, when the table knows it without reading.
+  std::optional<std::int32_t> KnownNumber(std::size_t i) const {
+    const TNumberReading reading = numbers_[i];
+    if (reading.State == TNumberReading::Integer) return reading.Value;
+    return std::nullopt;
+  }
+  // Sets entry i's value to a text (it may view that same value).
+  void AssignText(std::size_t i, std::string_view text);
+  // Sets entry i's value to the decimal text of a number; the text is made when read.
+  void AssignNumber(std::size_t i, std::int32_t number) {
+    TNumberReading& reading = numbers_[i];
+    if (!reading.TextPending) ++pending_;
+    reading = TNumberReading{TNumberReading::Integer, true, static_cast<std::uint8_t>(DecimalLength(number)), number};
+  }
+  // Changes whenever positions may stop naming the entries they named (Clear, assignment).
+  std::uint64_t Generation() const { return generation_; }
+
  private:
   struct Hash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  std::vector<TZmienna> items_;                                               // creation order
+  // What an entry's value reads as a number: unknown until first asked.
+  struct TNumberReading {
+    enum : std::uint8_t { Unknown, Integer, NotInteger } State = Unknown;
+    bool TextPending = false;         // Value is stale: its text is the decimal text of Value below
+    std::uint8_t PendingLength = 0;   // the length of that text, while it is pending
+    std::int32_t Value = 0;           // the number, when State is Integer
+  };
+  std::optional<std::int32_t> ReadNumber(std::size_t i) const;
+  // Makes the text of an entry whose number was written and its text not yet.
+  void WriteOut(std::size_t i) const {
+    if (numbers_[i].TextPending) WriteOutText(i);
+  }
+  void WriteOutText(std::size_t i) const;
+  void WriteOutAll() const;
+  void Renew();  // takes a fresh generation
+
+  // The texts of written numbers are made on reading, so reading changes these two.
+  mutable std::vector<TZmienna> items_;                                       // creation order
+  mutable std::vector<TNumberReading> numbers_;                               // beside items_
+  mutable std::size_t pending_ = 0;  // entries whose text is pending
   std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;  // upper name -> position
+  std::uint64_t generation_;                                                  // see Generation()
 };
 
 // The script's variables, the one instance of the engine's table.

@@ -1,6 +1,8 @@
 // General text functions shared by every subsystem, and the version details record.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,51 @@ bool IsInteger(std::string_view text);
 
 // Decimal text of a number: a minus sign when negative, no leading zeros.
 std::string IntToText(std::int32_t value);
+
+// Decimal text of a number in a local buffer, so writing a number never allocates. Two
+// digits at a time from a table of the hundred pairs.
+class NumberText {
+ public:
+  explicit NumberText(std::int32_t value) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "4041424344454647484950515253545556575859606162636465666768697071727374757677787980"
+        "81828384858687888990919293949596979899";
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                        : static_cast<std::uint32_t>(value);
+    std::size_t at = sizeof buffer_;
+    while (magnitude >= 100) {
+      const std::uint32_t pair = (magnitude % 100) * 2;
+      magnitude /= 100;
+      buffer_[--at] = kPairs[pair + 1];
+      buffer_[--at] = kPairs[pair];
+    }
+    if (magnitude >= 10) {
+      buffer_[--at] = kPairs[magnitude * 2 + 1];
+      buffer_[--at] = kPairs[magnitude * 2];
+    } else {
+      buffer_[--at] = static_cast<char>('0' + magnitude);
+    }
+    if (value < 0) buffer_[--at] = '-';
+    text_ = std::string_view(buffer_ + at, sizeof buffer_ - at);
+  }
+  std::string_view View() const { return text_; }
+
+ private:
+  char buffer_[12];         // "-2147483648" fits, written from the end
+  std::string_view text_;   // the used tail of buffer_
+};
+
+// The length of IntToText(value), found without writing it.
+inline std::size_t DecimalLength(std::int32_t value) {
+  static constexpr std::uint32_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000,
+                                              10000000, 100000000, 1000000000};
+  const std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                            : static_cast<std::uint32_t>(value);
+  // bit_width * 1233 / 4096 is log10 rounded down or one too high; the table corrects it.
+  const unsigned guess = static_cast<unsigned>(std::bit_width(magnitude | 1u)) * 1233u >> 12;
+  return guess + 1 - (magnitude < kPowers[guess] ? 1 : 0) + (value < 0 ? 1 : 0);
+}
 
 // What the version reader gathers about one file.
 struct TWersjaPliku {
