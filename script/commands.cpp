@@ -15,6 +15,7 @@
 #include "script/commands.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -309,33 +310,76 @@ void DoStrTrim(TRunState& run, const TCompiledLine& line) {
 }
 
 // UpperChar or LowerChar of every byte, looked up once, so a long text is recased
-// without a call per character.
+// without a call per character. Where the code page recases the ASCII letters as ASCII
+// does (one range, 0x20 apart), eight bytes without a high bit are recased at once.
 struct CaseTable {
-  explicit CaseTable(char (*recase)(char)) {
+  CaseTable(char (*recase)(char), unsigned char first, unsigned char last) : first(first), last(last) {
     for (unsigned i = 0; i < 256; ++i) bytes[i] = recase(static_cast<char>(i));
+    for (unsigned i = 0; i < 128; ++i) {
+      const bool letter = i >= first && i <= last;
+      if (static_cast<unsigned char>(bytes[i]) != (letter ? (i ^ 0x20u) : i)) wordwise = false;
+    }
   }
-  void Apply(std::string& text) const {
-    for (char& c : text) c = bytes[static_cast<unsigned char>(c)];
+  void Apply(char* text, std::size_t size) const {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::size_t i = 0;
+    // Locals: the text is written through char, which may alias the members.
+    const std::uint64_t toFirst = kOnes * (0x80u - first);
+    const std::uint64_t toPast = kOnes * (0x80u - last - 1u);
+    const char* const table = bytes;
+    if (wordwise && std::endian::native == std::endian::little) {
+      for (; i + 8 <= size; i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, text + i, 8);
+        // Bytes below 0x80 as one word: with the high bits cleared, adding below 0x80
+        // carries into no neighbour, and the high bit tells byte >= first and byte > last.
+        const std::uint64_t high = x & kHigh;
+        const std::uint64_t low = x & ~kHigh;
+        const std::uint64_t from = low + toFirst;
+        const std::uint64_t past = low + toPast;
+        x ^= (from & ~past & ~high & kHigh) >> 2;  // 0x80 >> 2 is the case bit 0x20
+        std::memcpy(text + i, &x, 8);
+        // Bytes from 0x80 up (Polish letters among them) by the table, one by one.
+        for (std::uint64_t rest = high; rest != 0; rest &= rest - 1) {
+          const std::size_t k = i + static_cast<std::size_t>(std::countr_zero(rest)) / 8;
+          text[k] = table[static_cast<unsigned char>(text[k])];
+        }
+      }
+    }
+    for (; i < size; ++i) text[i] = table[static_cast<unsigned char>(text[i])];
   }
-  char bytes[256];  // the recased byte of each byte
+  char bytes[256];      // the recased byte of each byte
+  unsigned char first;  // the ASCII letters it recases: first..last
+  unsigned char last;
+  bool wordwise = true;  // the table recases ASCII exactly as first..last ^ 0x20
 };
 
+// A value read straight from the variable it is written back to is recased where it is
+// stored: no copy. Recasing makes no "\n" escape of a text that has none (a backslash
+// stays one and only n and N recase to n or N), so the stored text needs no unescaping
+// afterwards, as a write would give it.
 void Recase(TRunState& run, const TCompiledLine& line, const CaseTable& table) {
   const std::string_view value = V(run, line, 0);
   if (TooLong(run, value.size())) return;  // refused before the copy is made
+  if (std::string* stored = StoredTextOf(line.Params[0], value)) {
+    run.Charge(value.size());
+    table.Apply(stored->data(), stored->size());
+    return;
+  }
   std::string& text = run.Scratch[1];
   text.assign(value);
-  table.Apply(text);
+  table.Apply(text.data(), text.size());
   Write(run, line, 0, text);
 }
 
 void DoStrUp(TRunState& run, const TCompiledLine& line) {
-  static const CaseTable upper(UpperChar);
+  static const CaseTable upper(UpperChar, 'a', 'z');
   Recase(run, line, upper);
 }
 
 void DoStrLow(TRunState& run, const TCompiledLine& line) {
-  static const CaseTable lower(LowerChar);
+  static const CaseTable lower(LowerChar, 'A', 'Z');
   Recase(run, line, lower);
 }
 

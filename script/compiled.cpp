@@ -216,6 +216,15 @@ void WritePlainResult(const TCompiledParam& param, std::string_view value) {
   }
 }
 
+std::string* StoredTextOf(const TCompiledParam& param, std::string_view read) {
+  if (param.Target.empty()) return nullptr;
+  const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
+  if (at == kNoSlot) return nullptr;
+  const std::string& stored = VariableTable.At(at).Value;
+  if (read.data() != stored.data() || read.size() != stored.size()) return nullptr;
+  return &VariableTable[at].Value;  // the writable entry: its number is forgotten
+}
+
 void WriteNumberResult(const TCompiledParam& param, std::int32_t number) {
   if (param.Target.empty()) return;
   const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);

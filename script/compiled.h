@@ -139,6 +139,10 @@ bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScra
 void WriteResult(const TCompiledParam& param, std::string_view value);
 // The same for a value known to hold no "\n" escape.
 void WritePlainResult(const TCompiledParam& param, std::string_view value);
+// The stored text of the variable a result through param goes to, to change in place,
+// when `read` is that very text (ValueOf gave it unchanged); else null. Its number
+// reading is forgotten.
+std::string* StoredTextOf(const TCompiledParam& param, std::string_view read);
 // The same for a number: the variable keeps it as a number, its text made when read.
 void WriteNumberResult(const TCompiledParam& param, std::int32_t number);
 

@@ -8,10 +8,16 @@
 // The bytes are first laid out by column (byte d of every alternative longer than d,
 // longest alternatives first), so a depth reads one small dense column rather than
 // jumping about the whole pool; on large lists that is most of the time. Then the
-// failure links and, per node, the chain of patterns that end there. A scan marks each
-// node's chain once (a chain marked before was marked whole), then checks the rules its
-// found patterns trigger, so one scan costs the text's length plus those rules. Marks
-// are per-scan stamps, so no scan clears anything; Matches allocates nothing.
+// failure links and, per node, the chain of patterns that end there.
+// A scan does not step the automaton at every byte: most positions of a chat text begin
+// no pattern, and a bit set of the patterns' first three bytes (hashed; the few shorter
+// patterns in an exact set of first two) tells that from the folded bytes in a few
+// instructions without a dependent chain of node loads. Only at the positions it lets
+// through does the scan walk the trie from the root, marking every pattern that begins
+// there; every occurrence of every pattern begins at some position, so the marks are
+// those a full automaton scan makes. It then checks the rules its found patterns
+// trigger, so one scan costs the text's length plus those rules. Marks are per-scan
+// stamps, so no scan clears anything; Matches allocates nothing.
 #include "script/spam_matcher.h"
 
 #include <algorithm>
@@ -46,6 +52,9 @@ const std::array<unsigned char, 256>& FoldTable() {
   static const std::array<unsigned char, 256> table = MakeFoldTable();
   return table;
 }
+
+// The start filter's hash of three folded bytes (key = b0 << 16 | b1 << 8 | b2).
+inline std::uint32_t StartHash(std::uint32_t key) { return key * 0x9E3779B1u; }
 
 std::uint32_t ToIndex(std::size_t n) {
   if (n > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("spam list too large");
@@ -132,6 +141,8 @@ void TSpamMatcher::Clear() {
   nodes_.clear();
   labels_.clear();
   std::fill(std::begin(root_), std::end(root_), 0u);
+  startFilter_.clear();
+  startShift_ = 32;
   patternRuleBegin_.clear();
   patternRules_.clear();
   ruleWordBegin_.clear();
@@ -320,6 +331,7 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
       }
     }
 
+    BuildStartFilter();
     patternSeen_.assign(patterns, 0);
     ruleSeen_.assign(rules, 0);
     found_.assign(patterns, 0);
@@ -360,6 +372,51 @@ bool TSpamMatcher::RuleSatisfied(std::uint32_t rule) const {
   return true;
 }
 
+void TSpamMatcher::BuildStartFilter() {
+  // About 16 bits per three-byte start keeps false hits near 1 in 16 (at least 4 KiB).
+  unsigned bits = 15;
+  while (bits < 26 && (std::size_t{1} << bits) < nodes_.size() * 16) ++bits;
+  startFilter_.assign((std::size_t{1} << bits) / 64, 0);
+  startShift_ = 32 - bits;
+  auto set = [this](std::uint32_t key) {
+    const std::uint32_t h = StartHash(key) >> startShift_;
+    startFilter_[h / 64] |= std::uint64_t{1} << (h % 64);
+  };
+  // Breadth first, a node's parent comes before it: its first bytes and depth follow.
+  std::vector<std::uint32_t> key(nodes_.size(), 0);
+  std::vector<std::uint8_t> depth(nodes_.size(), 255);  // 255: deeper than 3
+  depth[0] = 0;
+  for (std::uint32_t n = 0; n < nodes_.size(); ++n) {
+    if (depth[n] >= 3) continue;  // deeper nodes add nothing
+    for (std::uint32_t child = nodes_[n].ChildBegin; child < nodes_[n].ChildBegin + nodes_[n].ChildCount; ++child) {
+      key[child] = key[n] << 8 | labels_[child];
+      depth[child] = static_cast<std::uint8_t>(depth[n] + 1);
+      if (depth[child] == 3) {
+        set(key[child]);
+      } else if (nodes_[child].Pattern >= 0 && depth[child] == 2) {
+        for (std::uint32_t third = 0; third < 256; ++third) set(key[child] << 8 | third);
+      } else if (nodes_[child].Pattern >= 0) {
+        for (std::uint32_t rest = 0; rest < 65536; ++rest) set(key[child] << 16 | rest);
+      }
+    }
+  }
+}
+
+void TSpamMatcher::MarkPatternsAt(const unsigned char* text, std::size_t at, std::size_t size,
+                                  std::size_t& found) const {
+  const unsigned char* fold = FoldTable().data();
+  std::uint32_t node = root_[fold[text[at]]];
+  for (std::size_t next = at + 1; node != 0; ++next) {
+    const std::int32_t pattern = nodes_[node].Pattern;
+    if (pattern >= 0 && patternSeen_[static_cast<std::uint32_t>(pattern)] != scan_) {
+      patternSeen_[static_cast<std::uint32_t>(pattern)] = scan_;
+      found_[found++] = static_cast<std::uint32_t>(pattern);
+    }
+    if (next == size || nodes_[node].ChildCount == 0) break;
+    node = Child(node, fold[text[next]]);
+  }
+}
+
 bool TSpamMatcher::Matches(std::string_view text) const {
   if (matchesEverything_) return true;
   if (nodes_.size() <= 1) return false;
@@ -368,19 +425,24 @@ bool TSpamMatcher::Matches(std::string_view text) const {
     std::fill(ruleSeen_.begin(), ruleSeen_.end(), 0u);
     scan_ = 1;
   }
-  // Which patterns occur. A node's chain that was marked once was marked whole.
+  // Which patterns occur: the trie is walked only where the start filter lets a pattern
+  // begin. The last two positions have no three bytes to test and are walked always.
   const unsigned char* fold = FoldTable().data();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+  const std::uint64_t* filter = startFilter_.data();
+  const unsigned shift = startShift_;
   std::size_t found = 0;
-  std::uint32_t state = 0;
-  for (const char ch : text) {
-    state = Step(state, fold[static_cast<unsigned char>(ch)]);
-    for (std::uint32_t t = nodes_[state].Report; t != 0; t = nodes_[t].NextReport) {
-      const auto pattern = static_cast<std::uint32_t>(nodes_[t].Pattern);
-      if (patternSeen_[pattern] == scan_) break;
-      patternSeen_[pattern] = scan_;
-      found_[found++] = pattern;
+  std::size_t at = 0;
+  if (size >= 3) {
+    std::uint32_t key = std::uint32_t{fold[bytes[0]]} << 8 | fold[bytes[1]];
+    for (; at + 2 < size; ++at) {
+      key = (key << 8 | fold[bytes[at + 2]]) & 0xFFFFFFu;
+      const std::uint32_t h = StartHash(key) >> shift;
+      if ((filter[h / 64] >> (h % 64) & 1) != 0) MarkPatternsAt(bytes, at, size, found);
     }
   }
+  for (; at < size; ++at) MarkPatternsAt(bytes, at, size, found);
   // The rules whose trigger word is satisfied, each checked once.
   for (std::size_t i = 0; i < found; ++i) {
     const std::uint32_t pattern = found_[i];

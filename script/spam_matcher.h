@@ -58,7 +58,10 @@ class TSpamMatcher {
   void BuildTrie(std::string pool, std::vector<Alternative>& alternatives,
                  std::vector<std::uint32_t>& patternOf, std::vector<std::uint32_t>& users,
                  std::vector<std::uint32_t>& lengths);
+  void BuildStartFilter();  // from the trie: which starts may begin a pattern
   std::uint32_t Child(std::uint32_t node, unsigned char c) const;  // 0 = none
+  // Marks the patterns that begin at text[at] (folded), following the trie from the root.
+  void MarkPatternsAt(const unsigned char* text, std::size_t at, std::size_t size, std::size_t& found) const;
   std::uint32_t Step(std::uint32_t node, unsigned char c) const;   // goto/fail transition
   bool RuleSatisfied(std::uint32_t rule) const;  // every word has a marked pattern
   void Clear();
@@ -67,6 +70,11 @@ class TSpamMatcher {
   std::vector<Node> nodes_;              // the trie in breadth-first order; 0 is the root
   std::vector<unsigned char> labels_;    // byte on the edge into each node
   std::uint32_t root_[256] = {};         // the root's transitions (0 = stay at the root)
+  // Where a pattern may begin, by the text's next three folded bytes: a hashed bit set
+  // of the first three bytes of every pattern (a shorter pattern sets every three bytes
+  // it begins).
+  std::vector<std::uint64_t> startFilter_;
+  unsigned startShift_ = 32;                     // hash >> startShift_ indexes startFilter_
   // Lists in one array each, the part of entry i from Begin[i] to Begin[i + 1]:
   std::vector<std::uint32_t> patternRuleBegin_;  // pattern -> rules it triggers
   std::vector<std::uint32_t> patternRules_;
