@@ -22,6 +22,10 @@
 #include <string>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "script/interpreter.h"
 #include "script/script_host.h"
 #include "script/spam.h"
@@ -237,6 +241,31 @@ bool RestEqual(const char* at, std::string_view part, std::int64_t& budget) {
 // the two lengths, hours for long values, and the budget must stop it partway. False
 // when it stopped because the budget ran out (the answer unknown); otherwise `found` is
 // the first occurrence or npos.
+// Which of the kBlock positions from p hold byte c, as bits (bit k: position p + k).
+#if defined(__SSE2__)
+constexpr std::size_t kBlock = 16;
+inline std::uint32_t PositionsOf(const char* p, unsigned char c) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(c)))));
+}
+#else
+constexpr std::size_t kBlock = 8;
+inline std::uint32_t PositionsOf(const char* p, unsigned char c) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  const std::uint64_t y = word ^ (0x0101010101010101u * c);
+  // The high bit of each byte equal to c (exact: no borrow runs between bytes), then
+  // the eight high bits gathered into one byte, the first position lowest.
+  const std::uint64_t high = ~(((y & kLow7) + kLow7) | y | kLow7);
+  if constexpr (std::endian::native == std::endian::little)
+    return static_cast<std::uint32_t>(((high >> 7) * 0x0102040810204080u) >> 56);
+  std::uint32_t bits = 0;
+  for (std::size_t k = 0; k < 8; ++k) bits |= (static_cast<unsigned char>(p[k]) == c ? 1u : 0u) << k;
+  return bits;
+}
+#endif
+
 bool FindCounted(std::string_view text, std::string_view part, std::int64_t& budget,
                  std::size_t& found) {
   found = std::string_view::npos;
@@ -246,12 +275,51 @@ bool FindCounted(std::string_view text, std::string_view part, std::int64_t& bud
   std::int64_t left = budget;  // a local, so the loop keeps it in a register
   const char* at = text.data();
   const char* const end = at + (text.size() - m + 1);  // past the last possible start
+  // Tries a position that holds the part's first byte, charging it.
+  auto tried = [&](const char* p) {
+    left -= static_cast<std::int64_t>(head);
+    return std::memcmp(p, part.data(), head) == 0 && (head == m || RestEqual(p, part, left));
+  };
+  // A block of positions at a time: those holding the first byte are the candidates,
+  // and only one whose head also ends in the head's last byte can match. A block whose
+  // candidates all fail that way is charged at once when the budget covers it; any other
+  // goes candidate by candidate. So the charges, and where the budget runs out, are
+  // those of trying every position that holds the first byte in turn.
+  const auto first = static_cast<unsigned char>(part.front());
+  const auto last = static_cast<unsigned char>(part[head - 1]);
+  const auto perCandidate = static_cast<std::int64_t>(head);
+  // The loads of the last byte stay inside the text.
+  while (static_cast<std::size_t>(end - at) >= kBlock &&
+         static_cast<std::size_t>(text.data() + text.size() - at) >= kBlock + head - 1) {
+    const std::uint32_t starts = PositionsOf(at, first);
+    if (starts != 0) {
+      const std::uint32_t ends = PositionsOf(at + head - 1, last);
+      const std::int64_t all = perCandidate * std::popcount(starts);
+      if ((starts & ends) == 0 && left - all >= 0) {
+        left -= all;
+      } else {
+        for (std::uint32_t rest = starts; rest != 0; rest &= rest - 1) {
+          const int k = std::countr_zero(rest);
+          const char* p = at + k;
+          if ((ends >> k & 1) != 0 ? tried(p) : (left -= perCandidate, false)) {
+            found = static_cast<std::size_t>(p - text.data());
+            budget = left;
+            return true;
+          }
+          if (left < 0) {
+            budget = left;
+            return false;
+          }
+        }
+      }
+    }
+    at += kBlock;
+  }
   bool answered = true;
   while (at < end) {
     at = static_cast<const char*>(std::memchr(at, part.front(), static_cast<std::size_t>(end - at)));
     if (at == nullptr) break;
-    left -= static_cast<std::int64_t>(head);
-    if (std::memcmp(at, part.data(), head) == 0 && (head == m || RestEqual(at, part, left))) {
+    if (tried(at)) {
       found = static_cast<std::size_t>(at - text.data());
       break;
     }

@@ -161,7 +161,7 @@ std::string_view ValueOf(const TCompiledValue& value, std::string& scratch) {
   const std::string& stored = VariableTable.At(at).Value;
   // Stored values are unescaped already; one written into the table by other means
   // still reads as ResolveValue would give it.
-  if (!HasEscape(stored)) return stored;
+  if (!VariableTable.HasEscapeAt(at)) return stored;
   scratch = UnescapeText(stored);
   return scratch;
 }

@@ -139,7 +139,15 @@ std::optional<std::int32_t> TZmienne::ReadNumber(std::size_t i) const {
   const std::optional<std::int32_t> number = ParseInt(items_[i].Value);
   reading.State = number ? TNumberReading::Integer : TNumberReading::NotInteger;
   reading.Value = number.value_or(0);
+  if (number) reading.EscapeFree = true;
   return number;
+}
+
+bool TZmienne::ScanForEscape(std::size_t i) const {
+  WriteOut(i);
+  const bool found = HasEscape(items_[i].Value);
+  numbers_[i].EscapeFree = !found;
+  return found;
 }
 
 void TZmienne::WriteOutText(std::size_t i) const {
@@ -157,6 +165,7 @@ void TZmienne::AssignText(std::size_t i, std::string_view text) {
   items_[i].Value.assign(text.data(), text.size());  // safe when text views this value
   if (numbers_[i].TextPending) --pending_;
   numbers_[i] = TNumberReading{};
+  numbers_[i].EscapeFree = true;
 }
 
 void TZmienne::DropUnsaved() {

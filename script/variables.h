@@ -92,13 +92,19 @@ class TZmienne {
     if (reading.State == TNumberReading::Integer) return reading.Value;
     return std::nullopt;
   }
-  // Sets entry i's value to a text (it may view that same value).
+  // Sets entry i's value to a text that holds no "\n" escape (it may view that value).
   void AssignText(std::size_t i, std::string_view text);
+  // Whether entry i's value holds a "\n" escape; a value found free of one is not
+  // scanned again until it changes.
+  bool HasEscapeAt(std::size_t i) const {
+    if (numbers_[i].EscapeFree) return false;
+    return ScanForEscape(i);
+  }
   // Sets entry i's value to the decimal text of a number; the text is made when read.
   void AssignNumber(std::size_t i, std::int32_t number) {
     TNumberReading& reading = numbers_[i];
     if (!reading.TextPending) ++pending_;
-    reading = TNumberReading{TNumberReading::Integer, true, static_cast<std::uint8_t>(DecimalLength(number)), number};
+    reading = TNumberReading{TNumberReading::Integer, true, true, static_cast<std::uint8_t>(DecimalLength(number)), number};
   }
   // Changes whenever positions may stop naming the entries they named (Clear, assignment).
   std::uint64_t Generation() const { return generation_; }
@@ -112,10 +118,12 @@ class TZmienne {
   struct TNumberReading {
     enum : std::uint8_t { Unknown, Integer, NotInteger } State = Unknown;
     bool TextPending = false;         // Value is stale: its text is the decimal text of Value below
+    bool EscapeFree = false;          // the text is known to hold no "\n" escape
     std::uint8_t PendingLength = 0;   // the length of that text, while it is pending
     std::int32_t Value = 0;           // the number, when State is Integer
   };
   std::optional<std::int32_t> ReadNumber(std::size_t i) const;
+  bool ScanForEscape(std::size_t i) const;
   // Makes the text of an entry whose number was written and its text not yet.
   void WriteOut(std::size_t i) const {
     if (numbers_[i].TextPending) WriteOutText(i);
