@@ -104,15 +104,103 @@ TEST_F(FastPath, StrPosFindsWhatFindFinds) {
   }
 }
 
+// STRPOS tests blocks of positions at once; the charges must be those of trying every
+// position that holds the part's first byte in turn (16 bytes of the head, then the rest
+// in blocks of 32, 64, ...), so the run ends at the same line for every budget.
+TEST_F(FastPath, StrPosChargesAsThePlainSearch) {
+  const TScriptLines lines = Lines("STRPOS $p, $q, $t\nMOV $after, 1");
+  std::mt19937 random(7);
+  for (std::size_t m : {1, 2, 16, 17, 40}) {
+    for (int round = 0; round < 6; ++round) {
+      std::string text(m + 60 + static_cast<std::size_t>(random() % 60), 'a');
+      for (char& c : text) c = random() % 6 == 0 ? 'b' : 'a';
+      std::string part = text.substr(random() % (text.size() - m + 1), m);
+      if (round % 2 == 1) part.back() = 'c';
+      // The plain search: each try's charge, and whether it found the part.
+      const std::size_t head = std::min<std::size_t>(m, 16);
+      std::vector<std::pair<std::int64_t, bool>> tries;
+      for (std::size_t at = 0; at + m <= text.size(); ++at) {
+        if (text[at] != part[0]) continue;
+        std::int64_t charge = static_cast<std::int64_t>(head);
+        bool same = text.compare(at, head, part, 0, head) == 0;
+        for (std::size_t done = head, block = 32; same && done < m; done += block, block *= 2) {
+          const std::size_t n = std::min(block, m - done);
+          charge += static_cast<std::int64_t>(n);
+          same = text.compare(at + done, n, part, done, n) == 0;
+        }
+        tries.emplace_back(charge, same);
+        if (same) break;
+      }
+      for (std::int64_t budget = 0; budget < 400; budget += 3) {
+        std::int64_t left = budget - static_cast<std::int64_t>(m + text.size());  // both values read
+        bool answered = true, found = false;
+        for (const auto& [charge, same] : tries) {
+          left -= charge;
+          if (same) found = true;
+          if (same || left < 0) {
+            answered = same;
+            break;
+          }
+        }
+        const std::string p = !answered ? "unset" : found ? std::to_string(text.find(part) + 1) : "0";
+        const std::string after = answered && left >= 0 ? "1" : "";
+        ClearVariables();
+        SetVariable("$t", text, false);
+        SetVariable("$q", part, false);
+        SetVariable("$p", "unset", false);
+        RunScriptBounded(lines, entryStart, TRunBounds{.Bytes = budget});
+        ASSERT_EQ(ResolveValue("$p"), p) << m << " " << round << " " << budget;
+        ASSERT_EQ(ResolveValue("$after"), after) << m << " " << round << " " << budget;
+      }
+    }
+  }
+}
+
+// Every byte at every place in a word of eight, through both ways a value is recased:
+// in the variable itself, and through a copy (a value stored with an escape).
 TEST_F(FastPath, RecasingCoversEveryByte) {
   std::string all;
   for (int c = 1; c < 256; ++c)
     if (c != '\\') all += static_cast<char>(c);  // keep "\n" escapes out of the value
-  SetVariable("$u", all, false);
-  SetVariable("$l", all, false);
-  RunText("STRUP $u\nSTRLOW $l");
-  EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$U"))].Value, UpperCase(all));
-  EXPECT_EQ(VariableTable[static_cast<std::size_t>(VariableTable.Find("$L"))].Value, kwtest::LowerCase(all));
+  for (std::size_t shift = 0; shift < 9; ++shift) {
+    const std::string text = all.substr(shift) + all.substr(0, shift);
+    SetVariable("$u", text, false);
+    SetVariable("$l", text, false);
+    SetVariable("$e", "", false);
+    VariableTable[static_cast<std::size_t>(VariableTable.Find("$E"))].Value = text + "\\n";  // around SetVariable
+    RunText("STRUP $u\nSTRLOW $l\nSTRUP $e");
+    ASSERT_EQ(ResolveValue("$u"), UpperCase(text)) << shift;
+    ASSERT_EQ(ResolveValue("$l"), kwtest::LowerCase(text)) << shift;
+    ASSERT_EQ(ResolveValue("$e"), UpperCase(text) + "\n\r") << shift;
+  }
+}
+
+// A number written by the engine is kept as a number; every way of reading the table
+// sees its decimal text, and a write around the engine is not hidden by it.
+TEST_F(FastPath, NumbersWrittenReadAsTheirText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"MOV $n, 0\nADD $n, 1", "1"},
+      {"MOV $n, 5\nSUBB $n, 7", "-2"},
+      {"MOV $n, 2147483647\nADD $n, 1", "-2147483648"},
+      {"MOV $n, 100\nMUL $n, 10000000", "1000000000"},
+      {"MOV $n, 9\nDIV $n, 10", "0"},
+      {"MOV $n, 1\nBITSHL $n, 31\nBITSHR $n, 28", "8"},
+  };
+  for (const auto& [script, text] : cases) {
+    ClearVariables();
+    RunText(std::string(script) + "\nSTRLEN $len, $n\nSTRCON $s, $n, ':'");
+    const std::size_t at = static_cast<std::size_t>(VariableTable.Find("$N"));
+    const TZmienne& table = VariableTable;
+    EXPECT_EQ(table[at].Value, text) << script;
+    EXPECT_EQ(ResolveValue("$len"), std::to_string(std::string_view(text).size())) << script;
+    EXPECT_EQ(ResolveValue("$s"), std::string(text) + ":") << script;
+    RunText("ADD $n, 0");
+    for (const TZmienna& v : VariableTable)
+      if (v.Name == "$N") EXPECT_EQ(v.Value, text) << script;
+    VariableTable[at].Value = "x";  // written around the engine: no longer a number
+    RunText("ADD $n, 1");
+    EXPECT_EQ(ResolveValue("$n"), "1") << script;
+  }
 }
 
 TEST_F(FastPath, CachedSlotsNeverNameAnotherVariable) {
