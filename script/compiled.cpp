@@ -75,10 +75,16 @@ TCompiledLine CompileLine(std::string_view raw, std::int64_t index,
 }
 
 // Position of the variable named by an upper-cased "$" name: the cached slot while the
-// table's generation is the one it was found in, else by the table's index, and the slot
-// remembered. kNoSlot when absent.
+// table's generation is the one it was found in or the slot still holds that name, else
+// by the table's index, and the slot remembered. kNoSlot when absent.
 std::size_t VariableAt(const std::string& upperName, std::size_t& slot, std::uint64_t& generation) {
   if (generation == VariableTable.Generation()) return slot;
+  // A table rebuilt in the same order (cleared before every run, say) has the name in
+  // the same place again: one comparison proves it.
+  if (slot < VariableTable.size() && VariableTable.At(slot).Name == upperName) {
+    generation = VariableTable.Generation();
+    return slot;
+  }
   const long found = VariableTable.Find(upperName);
   if (found < 0) return kNoSlot;
   slot = static_cast<std::size_t>(found);
