@@ -381,7 +381,8 @@ void DoStrTrim(TRunState& run, const TCompiledLine& line) {
 // without a call per character. Where the code page recases the ASCII letters as ASCII
 // does (one range, 0x20 apart), eight bytes without a high bit are recased at once.
 struct CaseTable {
-  CaseTable(char (*recase)(char), unsigned char first, unsigned char last) : first(first), last(last) {
+  CaseTable(char (*recase)(char), unsigned char firstLetter, unsigned char lastLetter)
+      : first(firstLetter), last(lastLetter) {
     for (unsigned i = 0; i < 256; ++i) bytes[i] = recase(static_cast<char>(i));
     for (unsigned i = 0; i < 128; ++i) {
       const bool letter = i >= first && i <= last;
