@@ -195,8 +195,11 @@ TEST_F(FastPath, NumbersWrittenReadAsTheirText) {
     EXPECT_EQ(ResolveValue("$len"), std::to_string(std::string_view(text).size())) << script;
     EXPECT_EQ(ResolveValue("$s"), std::string(text) + ":") << script;
     RunText("ADD $n, 0");
-    for (const TZmienna& v : VariableTable)
-      if (v.Name == "$N") EXPECT_EQ(v.Value, text) << script;
+    for (const TZmienna& v : VariableTable) {
+      if (v.Name == "$N") {
+        EXPECT_EQ(v.Value, text) << script;
+      }
+    }
     VariableTable[at].Value = "x";  // written around the engine: no longer a number
     RunText("ADD $n, 1");
     EXPECT_EQ(ResolveValue("$n"), "1") << script;
