@@ -119,7 +119,7 @@ function diagnostic(doc, f, fixTitle) {
   const { from, to } = range(doc, f.line, f.column, f.endColumn);
   const text = (code ? code + (f.name ? ' ' + f.name : '') + ': ' : '') + f.message +
     (!f.fix && f.suggestion && !String(f.message).includes(f.suggestion) ? ' (' + f.suggestion + '?)' : '');
-  const d = { from, to, severity: SEVERITY[f.severity] || (f.kind === 'character' ? 'error' : 'warning'), message: text, source: code };
+  const d = { from, to, severity: SEVERITY[f.severity] || (f.kind === 'character' ? 'error' : 'warning'), message: text };
   if (f.fix && typeof f.fix.text === 'string') {
     const fix = f.fix;
     d.actions = [{
