@@ -171,12 +171,8 @@ void CheckGrowth(const TSource& s, const TDataFlow& data, TReport& report) {
     for (std::size_t n = 1; n < l.Params.size(); ++n)
       appends = appends || (l.Params[n].Value.IsVariable && l.Params[n].Value.Text == target);
     if (!appends || target.rfind("$_", 0) == 0) continue;
-    const auto& writers = data.Writes.at(target);
-    const bool reset = std::any_of(writers.begin(), writers.end(), [&](int fileLine) {
-      for (std::size_t k = 0; k < s.Lines.size(); ++k)
-        if (s.Lines[k].FileLine == fileLine && CodeAt(s, k) != kw::cmdStrCon) return true;
-      return false;
-    });
+    const std::set<int>& writers = data.Writers.at(target);
+    const bool reset = writers.size() > 1 || writers.count(kw::cmdStrCon) == 0;
     if (reset || data.Saved.count(target) != 0 || !reported.insert(target).second) continue;
     report.Add(s.Lines[i], 311,
                "STRCON adds to " + Quoted(target) + ", which no line ever sets: variables live on from run to run, "
@@ -229,7 +225,10 @@ TDataFlow ReadDataFlow(const TSource& s) {
       const bool value = command.Values == kw::kAllParams ? true : n < 32 && ((command.Values >> n) & 1u) != 0;
       const bool result = n < 32 && ((command.Results >> n) & 1u) != 0;
       if (value) read(l.Params[n].Value);
-      if (result) data.Writes[l.Params[n].Target].push_back(s.Lines[i].FileLine);
+      if (result) {
+        data.Writes[l.Params[n].Target].push_back(s.Lines[i].FileLine);
+        data.Writers[l.Params[n].Target].insert(l.Code);
+      }
     }
     if (l.Code == kw::cmdSave && !l.Params.empty()) data.Saved.insert(l.Params[0].Target);
   }

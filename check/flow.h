@@ -22,6 +22,7 @@ namespace kwcheck {
 
 struct TDataFlow {
   std::map<std::string, std::vector<int>> Writes;  // variable ("$" + upper) -> file lines writing it
+  std::map<std::string, std::set<int>> Writers;    // variable -> codes of the commands writing it
   std::set<std::string> Reads;                     // variables some value reads
   std::set<std::string> Saved;                     // variables SAVE names (restored at start)
   std::set<std::string> JumpTargets;               // ":" + upper label name of every GOTO and CALL

@@ -9,6 +9,7 @@
 // inside quotes is literal text, so a text built from variables is advised as STRCON,
 // never as quoting.
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "check/checker.h"
@@ -94,8 +95,12 @@ class TScriptChecker {
  public:
   explicit TScriptChecker(const TSource& source)
       : src_(source), report_(source), data_(ReadDataFlow(source)) {
-    for (const TSourceLine& l : src_.Lines)
-      if (l.Text[0] == ':') labelNames_.push_back(l.Text.substr(1));
+    for (const TSourceLine& l : src_.Lines) {
+      if (l.Text[0] != ':') continue;
+      labelNames_.push_back(l.Text.substr(1));
+      const std::string trimmed = ":" + kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1)));
+      if (trimmed != kw::UpperCase(l.Text)) blankLabels_.emplace(trimmed, l.FileLine);
+    }
     for (const kw::TCommandSpec& c : kw::kCommandList) commandWords_.push_back(c.Word);
     CollectMenuEntries();
   }
@@ -670,17 +675,19 @@ class TScriptChecker {
     }
     std::string message = name + " to " + Quoted(label) + ", but no line reads " + Quoted(":" + std::string(label)) +
                           "; execution goes on with the next line";
-    const std::string target = ":" + kw::UpperCase(label);
-    for (const TSourceLine& l : src_.Lines) {
-      if (l.Text[0] != ':') continue;
-      if (":" + kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1))) == target) {
-        report_.Add(line, 101, message + " (line " + std::to_string(l.FileLine) + " has blanks after its colon)", at,
-                    label.size());
-        return;
-      }
+    if (const auto blank = blankLabels_.find(":" + kw::UpperCase(label)); blank != blankLabels_.end()) {
+      report_.Add(line, 101, message + " (line " + std::to_string(blank->second) + " has blanks after its colon)", at,
+                  label.size());
+      return;
     }
-    std::vector<std::string_view> names(labelNames_.begin(), labelNames_.end());
-    const std::string_view meant = ClosestName(label, names);
+    // A label is looked for among all the others; a huge script's many slips share a
+    // budget, so checking it stays linear.
+    std::string_view meant;
+    if (labelSearches_ <= kLabelSearchBudget) {
+      labelSearches_ += labelNames_.size();
+      std::vector<std::string_view> names(labelNames_.begin(), labelNames_.end());
+      meant = ClosestName(label, names);
+    }
     if (meant.empty()) {
       report_.Add(line, 101, message, at, label.size());
       return;
@@ -820,7 +827,10 @@ class TScriptChecker {
       const kw::TCompiledLine& l = src_.Compiled->Lines[i];
       if (l.Kind != kw::TLineKind::Command || l.Code != kw::cmdMenuAdd) continue;
       if (l.Params[0].Value.IsVariable || l.Params[1].Value.IsVariable) continue;
-      menuEntries_.push_back({l.Params[0].Value.Text, l.Params[1].Value.Text});
+      const std::string& id = l.Params[0].Value.Text;
+      menuIds_.insert(id);
+      menuByUpperId_.emplace(kw::UpperCase(id), id);
+      menuByCaption_.emplace(l.Params[1].Value.Text, id);
     }
   }
 
@@ -828,22 +838,21 @@ class TScriptChecker {
   void MenuItemName(const TSourceLine& line, const kw::TConditionParts& c, std::size_t leftAt, std::size_t rightAt) {
     const bool leftItem = kw::UpperCase(c.Left) == "$_MENU_ITEM";
     const bool rightItem = kw::UpperCase(c.Right) == "$_MENU_ITEM";
-    if (leftItem == rightItem || menuEntries_.empty()) return;
+    if (leftItem == rightItem || menuIds_.empty()) return;
     const std::string& other = leftItem ? c.Right : c.Left;
     const std::size_t at = leftItem ? rightAt : leftAt;
     if (other.empty() || other[0] == '$') return;
     const std::string value = kw::CompileValue(other).Text;
-    for (const auto& [id, caption] : menuEntries_)
-      if (id == value) return;
-    for (const auto& [id, caption] : menuEntries_) {
-      const bool sameCase = kw::SameTextIgnoringCase(id, value);
-      if (!sameCase && caption != value) continue;
-      std::string message = Quoted(other) + (sameCase ? " differs in case from the entry's name " : " is the caption of the entry named ") +
-                            Quoted(id) + ", and $_MENU_ITEM holds the name exactly as MenuAdd gave it";
-      TFinding& f = report_.Add(line, 210, message, at, other.size());
-      TReport::Fix(f, "'" + id + "'", "compare with the name");
-      return;
-    }
+    if (menuIds_.count(value) != 0) return;
+    const auto sameCase = menuByUpperId_.find(kw::UpperCase(value));
+    const auto caption = menuByCaption_.find(value);
+    if (sameCase == menuByUpperId_.end() && caption == menuByCaption_.end()) return;
+    const bool byCase = sameCase != menuByUpperId_.end();
+    const std::string& id = byCase ? sameCase->second : caption->second;
+    std::string message = Quoted(other) + (byCase ? " differs in case from the entry's name " : " is the caption of the entry named ") +
+                          Quoted(id) + ", and $_MENU_ITEM holds the name exactly as MenuAdd gave it";
+    TFinding& f = report_.Add(line, 210, message, at, other.size());
+    TReport::Fix(f, "'" + id + "'", "compare with the name");
   }
 
   const TSource& src_;
@@ -851,7 +860,12 @@ class TScriptChecker {
   TDataFlow data_;
   std::vector<std::string> labelNames_;             // as written, without the colon
   std::vector<std::string_view> commandWords_;
-  std::vector<std::pair<std::string, std::string>> menuEntries_;  // name, caption
+  std::map<std::string, int> blankLabels_;         // ":" + upper name of a label line with blanks after its colon
+  static constexpr std::size_t kLabelSearchBudget = 1'000'000;  // label names compared, at most
+  std::size_t labelSearches_ = 0;
+  std::set<std::string> menuIds_;                  // names MenuAdd gives, as resolved
+  std::map<std::string, std::string> menuByUpperId_;  // upper-cased name -> name
+  std::map<std::string, std::string> menuByCaption_;  // caption -> name
   std::set<std::string> reportedUnwritten_;         // variables already reported
 };
 

@@ -381,8 +381,8 @@ TEST(Checker, DocsPageListsEveryCode) {
     // The examples are scripts (spam lists for 4xx) that show the finding and lose it,
     // but for those that describe a file rather than show one.
     if (k.Code == 404 || k.Code > 500) continue;
-    for (const auto& [at, shows] : {std::pair{wrong, true}, std::pair{right, false}}) {
-      const std::size_t from = at + std::string_view("Wrong:\n\n```\n").size();
+    for (const auto& [label, shows] : {std::pair{wrong, true}, std::pair{right, false}}) {
+      const std::size_t from = label + std::string_view("Wrong:\n\n```\n").size();
       std::string example, error;
       ASSERT_TRUE(kwcheck::Utf8ToCp1250(entry.substr(from, entry.find("```", from) - from), example, error));
       const std::vector<TFinding> found =
