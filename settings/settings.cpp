@@ -115,7 +115,12 @@ std::string PiecesCheck(std::string_view text) {
 
 // The piece keys of "Var_Save_Rest" by the upper-cased name of their variable, each list
 // in file order. A key is a piece key when a "#" and digits end it.
-using TPieceKeys = std::unordered_map<std::string, std::vector<std::string>>;
+struct TPieceKeys {
+  std::unordered_map<std::string, std::vector<std::string>> ByName;
+  std::vector<std::string> Names;  // the names in the order the file first gives them
+
+  bool Has(const std::string& upperName) const { return ByName.contains(upperName); }
+};
 
 TPieceKeys ReadPieceKeys(const IProfile& file) {
   TPieceKeys pieces;
@@ -124,7 +129,10 @@ TPieceKeys ReadPieceKeys(const IProfile& file) {
     if (hash == std::string::npos || hash == 0 || hash + 1 == key.size() ||
         key.find_first_not_of("0123456789", hash + 1) != std::string::npos)
       continue;
-    pieces[UpperCase(std::string_view(key).substr(0, hash))].push_back(std::move(key));
+    std::string name = UpperCase(std::string_view(key).substr(0, hash));
+    std::vector<std::string>& keys = pieces.ByName[name];
+    if (keys.empty()) pieces.Names.push_back(std::move(name));
+    keys.push_back(std::move(key));
   }
   return pieces;
 }
@@ -139,7 +147,7 @@ struct TStoredText {
 // otherwise the first piece alone, as a reader that knows nothing of pieces sees it.
 TStoredText ReadStoredText(const IProfile& file, const std::string& key, const TPieceKeys& pieces) {
   TStoredText stored{file.ReadString(kVariablesSection, key, ""), {}};
-  if (!pieces.contains(UpperCase(key))) return stored;
+  if (!pieces.Has(UpperCase(key))) return stored;
   const std::string check = file.ReadString(kRestSection, PieceKey(key, 0), "");
   std::size_t length = 0;
   const auto [end, error] = std::from_chars(check.data(), check.data() + check.size(), length);
@@ -183,13 +191,13 @@ struct TKeptPieces {
 TKeptPieces PiecesToKeep(const IProfile& file, const TZmienne& variables) {
   TKeptPieces kept;
   const TPieceKeys pieces = ReadPieceKeys(file);
-  if (pieces.empty()) return kept;
+  if (pieces.Names.empty()) return kept;
   const auto raw = [&file](const std::vector<std::string>& keys, TRawPieces& to) {
     for (const std::string& key : keys) to.emplace_back(key, file.ReadString(kRestSection, key, ""));
   };
   for (const TZmienna& v : variables) {
-    const auto found = pieces.find(UpperCase(v.Name));
-    if (!v.Save || found == pieces.end()) continue;
+    const auto found = pieces.ByName.find(UpperCase(v.Name));
+    if (!v.Save || found == pieces.ByName.end()) continue;
     // A variable that holds more than its first piece has its whole value, or another
     // one: no need to join and check its pieces again.
     if (UnescapeText(file.ReadString(kVariablesSection, v.Name, "")) != v.Value) continue;
@@ -197,8 +205,8 @@ TKeptPieces PiecesToKeep(const IProfile& file, const TZmienne& variables) {
   }
   std::unordered_set<std::string> firstPieces;
   for (const std::string& key : file.ReadKeys(kVariablesSection)) firstPieces.insert(UpperCase(key));
-  for (const auto& [name, keys] : pieces)
-    if (!firstPieces.contains(name) && variables.Find(name) < 0) raw(keys, kept.Orphans);
+  for (const std::string& name : pieces.Names)
+    if (!firstPieces.contains(name) && variables.Find(name) < 0) raw(pieces.ByName.at(name), kept.Orphans);
   return kept;
 }
 
@@ -251,7 +259,7 @@ void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRec
     if (unchecked) {
       std::unordered_set<std::string> firstPieces;
       for (const std::string& key : keys) firstPieces.insert(UpperCase(key));
-      for (const auto& [name, list] : pieces)
+      for (const std::string& name : pieces.Names)
         if (!firstPieces.contains(name)) unchecked->push_back({name, 0, "its first piece is missing"});
     }
     LoadFormRect(file, formRect);
