@@ -169,9 +169,22 @@ void TZmienne::AssignText(std::size_t i, std::string_view text) {
 }
 
 void TZmienne::DropUnsaved() {
-  std::erase_if(items_, [](const TZmienna& v) { return !v.Save; });
+  // The kept entries move up, each with its number reading; positions change.
+  WriteOutAll();
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (!items_[i].Save) continue;
+    if (kept != i) {
+      items_[kept] = std::move(items_[i]);
+      numbers_[kept] = numbers_[i];
+    }
+    ++kept;
+  }
+  items_.resize(kept);
+  numbers_.resize(kept);
   index_.clear();
   for (std::size_t i = 0; i < items_.size(); ++i) index_.emplace(UpperCase(items_[i].Name), i);
+  Renew();
 }
 
 std::string ResolveValue(std::string_view p) {

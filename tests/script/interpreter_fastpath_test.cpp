@@ -231,6 +231,24 @@ TEST_F(FastPath, CachedSlotsNeverNameAnotherVariable) {
   EXPECT_EQ(VariableTable.size(), 2u);
 }
 
+// Dropping the unsaved variables moves the saved ones up: their numbers go with them,
+// and the positions the compiled lines remember are looked up again.
+TEST_F(FastPath, NumbersFollowTheirVariablesWhenUnsavedOnesGo) {
+  const TScriptLines lines = Lines("ADD $a, 1\nADD $b, 10\nADD $c, 100\nMOV $s, $b");
+  RunScript(lines, entryStart);
+  SetSaveFlag("$b", true);
+  SetSaveFlag("$s", true);
+  RunScript(lines, entryStart);  // $a 2, $b 20 (its text not made yet), $c 200
+  DropUnsavedVariables();
+  ASSERT_EQ(VariableTable.size(), 2u);
+  EXPECT_EQ(VariableTable[0].Name + "=" + VariableTable[0].Value, "$B=20");
+  RunScript(lines, entryStart);
+  EXPECT_EQ(ResolveValue("$a"), "1");
+  EXPECT_EQ(ResolveValue("$b"), "30");
+  EXPECT_EQ(ResolveValue("$c"), "100");
+  EXPECT_EQ(ResolveValue("$s"), "30");
+}
+
 TEST_F(FastPath, ValuesReadFromTheTableSurviveTheWrite) {
   RunText("MOV $a, 'abcdefghijklmnopqrstuvwxyz0123456789'\n"
           "STRCOPY $a, $a, 3, 5\n"
