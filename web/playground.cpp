@@ -122,8 +122,8 @@ class BothReporters final : public kwsim::Reporter {
       json_.Report(event);
       return;
     }
-    kwsim::Event plain = event;
-    plain.Trace.clear();
+    // Without the records: a traced run has one for every line it ran.
+    kwsim::Event plain(event.Line, event.Data, event.Effects);
     for (const kwsim::TraceItem& item : event.Trace)
       if (kwsim::EndedByBound(item)) plain.Trace.push_back(item);
     text_.Report(plain);

@@ -655,7 +655,13 @@ function drawVariables(variables, count) {
 function drawTrace(trace) {
   $('trace-panel').hidden = !Array.isArray(trace);
   if (!Array.isArray(trace)) return;
-  $('trace').innerHTML = trace.slice(0, 2000).map((t) => '<li>' + escapeHtml(t.text) + '</li>').join('');
+  // Made as elements, not as HTML to parse: a run of a long script has a row per line
+  // it ran, and parsing them was most of the time from an answer to the screen.
+  $('trace').replaceChildren(...trace.slice(0, 2000).map((t) => {
+    const item = document.createElement('li');
+    item.textContent = t.text;
+    return item;
+  }));
 }
 
 function escapeHtml(text) {
