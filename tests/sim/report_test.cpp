@@ -101,6 +101,9 @@ TEST(JsonReport, StringsAreEscaped) {
   EXPECT_EQ(JsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
   EXPECT_EQ(JsonString("\n\r\t\x01\x1f\x7f"), "\"\\n\\r\\t\\u0001\\u001f\\u007f\"");
   EXPECT_EQ(JsonString("żółw"), "\"żółw\"");
+  // Plain runs between escapes, and escapes at both ends.
+  EXPECT_EQ(JsonString("\"ab\x01\x01" "cd e\\"), "\"\\\"ab\\u0001\\u0001cd e\\\\\"");
+  EXPECT_EQ(JsonString(std::string("x\0y", 3)), "\"x\\u0000y\"");
 }
 
 // One object per event on one line, keys in a fixed order.
