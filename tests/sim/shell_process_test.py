@@ -156,8 +156,9 @@ def terminal_session():
     t.expect(b"== hi", what="Ctrl-C dropped the typed text")
     t.send(b"\x03")
     t.expect(b"(Ctrl-C again to leave)", 2)
+    t.settle()
     t.send(b"\x03")
-    t.leave("terminal, Ctrl-C twice")
+    t.leave("terminal, Ctrl-C twice", again=b"\x03")
 
     t = Terminal()
     t.settle()
