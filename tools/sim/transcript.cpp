@@ -365,7 +365,7 @@ void ReadTrace(Cursor& c, Step& step) {
 
 void ReadEcho(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("text", false), step.Line); }
 
-struct CommandSpec {
+struct CommandEntry {
   Verb Kind;
   std::string_view Word;                 // as typed, lower case
   std::string_view Also;                 // a second word for it, or empty
@@ -377,7 +377,7 @@ struct CommandSpec {
 // Every command, declared once and in Verb's order: the reader, its error text, the
 // summary and the names come from here.
 // clang-format off
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
   {Verb::Recv, "recv", "", ReadMessage,
    "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)"},
   {Verb::Send, "send", "", ReadMessage,
@@ -436,9 +436,9 @@ constexpr bool InVerbOrder() {
 }
 static_assert(InVerbOrder(), "kCommands lists the commands in Verb's order");
 
-const CommandSpec* FindCommand(std::string_view word) {
-  for (const CommandSpec& spec : kCommands)
-    if (spec.Word == word || (!spec.Also.empty() && spec.Also == word)) return &spec;
+const CommandEntry* FindCommand(std::string_view word) {
+  for (const CommandEntry& entry : kCommands)
+    if (entry.Word == word || (!entry.Also.empty() && entry.Also == word)) return &entry;
   return nullptr;
 }
 
@@ -456,13 +456,13 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
   Step step;
   step.Line = line_;
   const std::string verb = AsciiLower(c.Word("command"));
-  const CommandSpec* spec = FindCommand(verb);
-  if (spec == nullptr)
-    c.Fail("unknown command " + Quoted(verb) + " (" + Joined(kCommands, [](const CommandSpec& s) { return s.Word; }) +
+  const CommandEntry* entry = FindCommand(verb);
+  if (entry == nullptr)
+    c.Fail("unknown command " + Quoted(verb) + " (" + Joined(kCommands, [](const CommandEntry& s) { return s.Word; }) +
            ")");
-  step.Kind = spec->Kind;
-  if (spec->Read != nullptr) {
-    spec->Read(c, step);
+  step.Kind = entry->Kind;
+  if (entry->Read != nullptr) {
+    entry->Read(c, step);
     return step;
   }
   step.File = ReadDataFile(c);
@@ -522,11 +522,11 @@ std::vector<Step> ParseTranscript(std::string_view text) {
 const std::vector<std::string>& CommandSummary() {
   static const std::vector<std::string> lines = [] {
     std::vector<std::string> out;
-    for (const CommandSpec& spec : kCommands) {
+    for (const CommandEntry& entry : kCommands) {
       std::size_t start = 0;
-      for (std::size_t end; (end = spec.Summary.find('\n', start)) != std::string_view::npos; start = end + 1)
-        out.emplace_back(spec.Summary.substr(start, end - start));
-      out.emplace_back(spec.Summary.substr(start));
+      for (std::size_t end; (end = entry.Summary.find('\n', start)) != std::string_view::npos; start = end + 1)
+        out.emplace_back(entry.Summary.substr(start, end - start));
+      out.emplace_back(entry.Summary.substr(start));
     }
     out.push_back("STATUS is " + StatusChoices() + ".");
     out.emplace_back("TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).");
