@@ -11,11 +11,11 @@
 //
 // SIGINT, SIGTERM and SIGHUP only set a flag and write a byte into a pipe of our own,
 // so that a read waiting in poll() wakes at once, and a signal that comes between the
-// check of the flags and the wait is not lost. libedit reads the terminal itself: it
-// gives up its read, and readline() returns, because the handlers are installed without
-// SA_RESTART while readline() waits (with it the rest of the time, so that no other
-// call of the simulator sees EINTR). libedit is told not to catch signals: its own
-// handler sends them on to the whole process group.
+// check of the flags and the wait is not lost. libedit reads the terminal through our
+// own function (ReadKey), which waits on the terminal and that pipe together: a Ctrl-C
+// pressed at any moment, even before libedit has put the terminal in its mode, ends the
+// read. libedit is told not to catch signals: its own handler sends them on to the
+// whole process group.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -59,11 +59,12 @@ void OnSignal(int signal) {
 }
 
 // A signal that the shell was started to ignore (nohup, a background job) stays ignored.
-void CatchSignals(bool restart) {
+// SA_RESTART: no other call of the simulator sees EINTR; the shell's waits poll the pipe.
+void CatchSignals() {
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = restart ? SA_RESTART : 0;
+  action.sa_flags = SA_RESTART;
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction old {};
     if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
@@ -187,14 +188,51 @@ class Utf8Ctype {
   std::string own_;
 };
 
+// One key for libedit: a character of the terminal's UTF-8 as its code point, or EOF
+// (which drops the line being typed) when the terminal ends or a signal is pending. The
+// pipe's bytes are drained here, the flags are left for TakeSignal.
+int ReadKey(FILE* /*stream*/) {
+  for (;;) {
+    if (gInterrupted || gEnded) return EOF;
+    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {gWakeRead, POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return EOF;
+    }
+    if (fds[1].revents != 0) {
+      char bytes[64];
+      while (read(gWakeRead, bytes, sizeof bytes) > 0) {
+      }
+      continue;
+    }
+    unsigned char byte = 0;
+    const ssize_t n = read(STDIN_FILENO, &byte, 1);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n != 1) return EOF;
+    if (byte < 0xC0 || byte >= 0xF8) return byte;  // ASCII, or a stray byte as it is
+    const int more = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+    int code = byte & (0x3F >> more);
+    for (int i = 0; i < more; ++i) {
+      if (read(STDIN_FILENO, &byte, 1) != 1) return EOF;
+      code = (code << 6) | (byte & 0x3F);
+    }
+    return code;
+  }
+}
+
 class EditingReader final : public LineReader {
  public:
   EditingReader() {
     rl_readline_name = "kwartlin-sim";
     rl_catch_signals = 0;
+    rl_getc_function = ReadKey;
     rl_attempted_completion_function = Complete;
     rl_basic_word_break_characters = kWordBreaks;
     rl_completer_word_break_characters = kWordBreaks;
+    // libedit learns at its start whether keys are UTF-8: otherwise it takes ó and Ó
+    // (0xF3, 0xD3) for Meta keys and drops them.
+    const Utf8Ctype ctype;
+    rl_initialize();
     stifle_history(kHistoryLines);
   }
 
@@ -205,19 +243,17 @@ class EditingReader final : public LineReader {
     char* got = nullptr;
     {
       const Utf8Ctype ctype;
-      CatchSignals(false);
       got = readline(std::string(prompt).c_str());
-      CatchSignals(true);
     }
-    const std::optional<ReadResult> signal = TakeSignal();
     if (got != nullptr) {
+      // A signal that came after the line was entered is the next read's.
       line = got;
       std::free(got);
       if (!line.empty() && line != last_) add_history(line.c_str());
       last_ = line;
       return ReadResult::Line;
     }
-    if (signal == ReadResult::Interrupted) {
+    if (TakeSignal() == ReadResult::Interrupted) {
       // libedit leaves the cursor after the dropped text.
       std::fputs("\n", stdout);
       std::fflush(stdout);
@@ -262,7 +298,7 @@ std::unique_ptr<LineReader> OpenStdinReader() {
     gWakeRead = fds[0];
     gWakeWrite = fds[1];
   }
-  CatchSignals(true);
+  CatchSignals();
 #ifdef KW_LINE_EDITING
   // Escapes and echo belong on a terminal, not in a file the output goes to.
   if (StdinIsTerminal() && StdoutIsTerminal()) return std::make_unique<EditingReader>();
