@@ -50,6 +50,8 @@ function makeEngineApi(M) {
     info: () => call('kwp_info', []),
     start: (pluginsFrom = '', baseDir = '') => call('kwp_start', [pluginsFrom, baseDir]),
     feed: (commands) => call('kwp_feed', [commands]),
+    // The trace panel's rows for what ran since the last call; null: no trace.
+    trace: () => call('kwp_trace', []).trace,
     finish: () => call('kwp_finish', []),
     check: (text, spam) => call('kwp_check', [text], [spam ? 1 : 0]),
     help: (line) => call('kwp_help', [line]),

@@ -5,7 +5,8 @@
 // with crashed set, and the page replaces the whole worker. An answer carries settings
 // (the bytes of Kwartlin.ini, or null) whenever the file differs from the last answer's:
 // the page keeps them for a fresh worker, since a stuck or crashed one cannot hand them
-// over any more.
+// over any more. The answer to what runs the plugin (start, feed, finish) is followed by
+// { trace }, the trace panel's rows: the page shows the answer while they are worded.
 'use strict';
 importScripts('engine-api.js', 'kwartlin-engine.js');
 
@@ -27,6 +28,8 @@ function changedSettings() {
   lastSettings = now;
   return now;
 }
+
+const traced = new Set(['start', 'feed', 'finish']);
 
 const ops = {
   // A fresh messenger; example files, when given, are its data folder's first files.
@@ -73,6 +76,7 @@ onmessage = (event) => {
   try {
     const result = ops[op](args || {});
     postMessage({ id, result, ms: performance.now() - started, settings: changedSettings() });
+    if (traced.has(op)) postMessage({ trace: api.trace() });
   } catch (error) {
     postMessage({ id, error: String(error), crashed: aborted !== null || error instanceof WebAssembly.RuntimeError });
   }

@@ -25,6 +25,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -33,6 +34,7 @@
 #include "options/command_menu.h"
 #include "options/view_headless.h"
 #include "script/KwartlinConst.h"
+#include "script/trace.h"
 #include "script/variables.h"
 #include "support/kwartlin_version.h"
 #include "tools/sim/codec.h"
@@ -101,6 +103,8 @@ std::string TraceRow(const kwsim::TraceItem& item) {
 
 // Both of the simulator's layouts at once: the text for the log (and the comparison with
 // a golden transcript), JSON for the page's panels; and the trace for its trace panel.
+// The trace is asked for on its own, after the answer: the page shows what happened to
+// a message first, and the panel's rows are worded while it does.
 //
 // The session traces every run, so the panel always has the lines; but a traced event
 // prints its trace in both layouts, and the log must stay what "kwartlin-sim run" prints
@@ -111,10 +115,9 @@ class BothReporters final : public kwsim::Reporter {
   BothReporters() : text_(textOut_, false), json_(jsonOut_) {}
   void Report(const kwsim::Event& event) override {
     for (const kwsim::TraceItem& item : event.Trace) {
-      std::string row = TraceRow(item);
-      if (row.empty()) continue;
-      if (trace_.size() < kMaxTraceShown) trace_.push_back(std::move(row));
-      ++traceCount_;
+      if (!kw::TraceEventFromWord(item.Kind)) continue;  // a kind the panel has no words for
+      if (trace_.size() < kMaxTraceShown) trace_.push_back(item);
+      else ++traceLeft_;
     }
     if (const auto* t = std::get_if<kwsim::TraceSwitchEvent>(&event.Data)) userTrace_ = t->On;
     if (userTrace_ || event.Trace.empty()) {
@@ -146,11 +149,10 @@ class BothReporters final : public kwsim::Reporter {
   // The trace since the last call, as the "trace" key: one row per record.
   std::string TakeTrace() {
     std::string rows;
-    for (const std::string& row : trace_) rows += (rows.empty() ? "" : ",") + row;
-    if (traceCount_ > trace_.size())
-      rows += ",{\"text\":" + JsonString("... " + std::to_string(traceCount_ - trace_.size()) + " more") + "}";
+    for (const kwsim::TraceItem& item : trace_) rows += (rows.empty() ? "" : ",") + TraceRow(item);
+    if (traceLeft_ > 0) rows += ",{\"text\":" + JsonString("... " + std::to_string(traceLeft_) + " more") + "}";
     trace_.clear();
-    traceCount_ = 0;
+    traceLeft_ = 0;
     return "\"trace\":[" + rows + "]";
   }
 
@@ -158,8 +160,8 @@ class BothReporters final : public kwsim::Reporter {
   std::ostringstream textOut_, jsonOut_;
   kwsim::TextReporter text_;
   kwsim::JsonReporter json_;
-  std::vector<std::string> trace_;  // rows of the panel since the last TakeTrace
-  std::size_t traceCount_ = 0;      // records since then, shown or not
+  std::vector<kwsim::TraceItem> trace_;  // the panel's records since the last TakeTrace
+  std::size_t traceLeft_ = 0;            // records since then past the panel's bound
   bool userTrace_ = false;          // the user's own "trace on" is in force
 };
 
@@ -274,9 +276,17 @@ class Playground {
       }
     }
     std::string json = reporter_ ? Envelope(kwsim::kExitOk, errors) : std::string();
+    closedTrace_ = reporter_ ? reporter_->TakeTrace() : "\"trace\":null";
     session_.reset();
     reporter_.reset();
     return json;
+  }
+
+  // The trace panel's rows since the last call: the running messenger's, or what the
+  // one closed last ran last (its unload); null when there is no trace at all.
+  std::string Trace() {
+    if (reporter_) return "{\"ok\":true," + reporter_->TakeTrace() + "}";
+    return "{\"ok\":true," + std::exchange(closedTrace_, "\"trace\":null") + "}";
   }
 
  private:
@@ -285,12 +295,12 @@ class Playground {
     if (reporter_) json += "," + reporter_->Take();
     json += ",\"errors\":[";
     for (std::size_t i = 0; i < errors.size(); ++i) json += (i ? "," : "") + JsonString(errors[i]);
-    json += "]," + VariablesJson() + "," + (reporter_ ? reporter_->TakeTrace() : std::string("\"trace\":null")) + "}";
-    return json;
+    return json + "]," + VariablesJson() + "}";
   }
 
   std::unique_ptr<BothReporters> reporter_;
   std::unique_ptr<kwsim::Session> session_;
+  std::string closedTrace_ = "\"trace\":null";
 };
 
 Playground& ThePlayground() {
@@ -468,6 +478,11 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_start(const char* pluginsFrom, int pluginsF
 // Simulator command lines, one or more, separated by line feeds.
 EMSCRIPTEN_KEEPALIVE const char* kwp_feed(const char* commands, int length) {
   return Guarded([&] { return ThePlayground().Feed(Text(commands, length)); });
+}
+
+// The trace of what ran since the last call (start, feed, finish), for the trace panel.
+EMSCRIPTEN_KEEPALIVE const char* kwp_trace() {
+  return Guarded([] { return ThePlayground().Trace(); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_files() {

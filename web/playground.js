@@ -43,6 +43,8 @@ const engine = {
           resolve();
         } else if (m.failed) {
           reject(new Error(m.failed));
+        } else if ('trace' in m) {
+          drawTrace(m.trace);
         } else {
           this.answer(m);
         }
@@ -468,7 +470,6 @@ function render(result) {
   for (const error of result.errors || []) if (error) appendLog(error.replace(/\n?$/, '\n'), 'error');
   for (const event of result.events || []) takeEvent(event);
   if (result.variables) drawVariables(result.variables, result.variableCount);
-  drawTrace(result.trace);
   drawMessenger();
 }
 

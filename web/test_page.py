@@ -267,7 +267,11 @@ class Playground(unittest.TestCase):
         self.assertEqual(kinds, ['blocked', 'sent', 'blocked', 'sent', 'passed'])
         # The trace panel holds the last message's run: the IF that let it pass, with its
         # file line and its outcome, in the log's stead (the log above matched untraced).
-        trace = js('return [...document.querySelectorAll("#trace li")].map((l) => l.textContent)')
+        # It follows the answer.
+        def trace_of_last_message():
+            rows = js('return [...document.querySelectorAll("#trace li")].map((l) => l.textContent)')
+            return rows if any('cześć' in row for row in rows) else None
+        trace = wait_for(trace_of_last_message, 'the trace of the last message')
         self.assertIn("line 12    IF $text <> 'ping'", trace)
         self.assertIn('if         "cześć, co słychać?" <> "ping": true, compared as texts', trace)
         screenshot('example')
@@ -512,27 +516,37 @@ class Playground(unittest.TestCase):
         # driver's own commands would otherwise be timed too): the engine's own time, the
         # round trip through the worker, and until the answer is on the page.
         # As a user clicks: each message on a quiet page (the last one's frame painted),
-        # timed until its answer is in the page, and until the frame that shows it.
+        # timed until its answer is in the page, until its trace (which follows) is, and
+        # until the frame that shows them.
         times = BROWSER.execute_async_script('''
             const done = arguments[arguments.length - 1];
             const frame = () => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+            const traceHas = (text) => new Promise((r) => {
+              const list = document.getElementById('trace');
+              const seen = () => list.textContent.includes(text);
+              if (seen()) return r();
+              const watch = new MutationObserver(() => seen() && (watch.disconnect(), r()));
+              watch.observe(list, { childList: true });
+            });
             (async () => {
               await play('recv TLEN a@b warm up');
-              const engine = [], trip = [], shown = [], painted = [];
+              const engine = [], trip = [], shown = [], traced = [], painted = [];
               for (let i = 0; i < 50; i++) {
                 await frame();
                 await frame();
                 const started = performance.now();
                 await play('recv TLEN ania@tlen.pl "message number ' + i + ' with some text"');
                 shown.push(performance.now() - started);
+                await traceHas('message number ' + i + ' with');
+                traced.push(performance.now() - started);
                 await frame();
                 painted.push(performance.now() - started);
                 trip.push(window.kwPlayground.lastRoundTripMs);
                 engine.push(window.kwPlayground.lastEngineMs);
               }
-              done([engine, trip, shown, painted]);
+              done([engine, trip, shown, traced, painted]);
             })();''')
-        for name, values in zip(('engine', 'round_trip', 'shown', 'painted'), times):
+        for name, values in zip(('engine', 'round_trip', 'shown', 'trace_shown', 'painted'), times):
             MEASURES['message_150_lines_%s_ms_median' % name] = statistics.median(values)
             MEASURES['message_150_lines_%s_ms_max' % name] = max(values)
         self.assertIn('> recv TLEN ania@tlen.pl: "message number 49 with some text"', log_text())
