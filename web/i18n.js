@@ -83,6 +83,8 @@ const WORDS = {
   shareTooBig: ["the session holds more than {limit} KiB, more than a link may hold; no link made", "sesja zawiera więcej niż {limit} KiB, więcej niż może zawierać link; nie utworzono linku"],
   replaceQuestion: ["The editors hold edits that are not saved. Open the new link in their place?", "Edytory zawierają niezapisane zmiany. Otworzyć zamiast nich nowy link?"],
   replace: ["Open the link", "Otwórz link"],
+  replaceByExample: ["The editors hold edits that are not saved. Open the example {name} in their place?", "Edytory zawierają niezapisane zmiany. Otworzyć zamiast nich przykład {name}?"],
+  openExample: ["Open the example", "Otwórz przykład"],
   keep: ["Keep my edits", "Zostaw moje zmiany"],
   shareSize: ["{n} characters", "{n} znaków"],
   stoppedByYou: ["stopped by you", "zatrzymane przez ciebie"],

@@ -733,6 +733,14 @@ async function loadExample(name, playTranscript = true) {
   $('golden').dataset.matches = golden.matches ? '1' : '0';
 }
 
+// An example the user clicked: it replaces the editors, so unsaved edits are asked about
+// first, as a new link's are.
+async function chooseExample(name) {
+  if ((editors.script.unsaved || editors.spam.unsaved) &&
+      !(await ask(t('replaceByExample', { name }), t('openExample'), t('keep')))) return;
+  await loadExample(name);
+}
+
 // ---- Sharing -------------------------------------------------------------------------------
 
 // What a link may expand to: its text (the files and the transcript) past this is
@@ -1182,7 +1190,7 @@ async function main() {
     button.type = 'button';
     button.textContent = example.name;
     button.dataset.example = example.name;
-    button.addEventListener('click', () => loadExample(example.name).catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
+    button.addEventListener('click', () => chooseExample(example.name).catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
     $('examples').appendChild(button);
   }
   // A link shows its files and waits for "Run": nothing of it runs on its own, not even

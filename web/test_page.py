@@ -396,6 +396,7 @@ class Playground(unittest.TestCase):
         self.assertFalse(js('return editors.script.code.setFindings(arguments[0], "other text", "Fix")', findings))
 
     def test_05_contacts_popup_click_status_service_restart(self):
+        open_page()  # the editors of test 04 hold unsaved edits
         element('#examples button[data-example="contact-menu"]').click()
         wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'contact-menu')
         idle()
@@ -733,6 +734,15 @@ class Playground(unittest.TestCase):
             idle()
             self.assertEqual(editor_text(), expected, answer)
             self.assertFalse(element('#question').is_displayed())
+        # An example clicked over unsaved edits is asked about alike.
+        area.send_keys(Keys.CONTROL, Keys.END, '\nMOV $again, 1')
+        edited = editor_text()
+        for answer in ('#question-no', '#question-yes'):
+            element('#examples button[data-example="ping-pong"]').click()
+            wait_for(lambda: element('#question').is_displayed(), 'the question for an example')
+            element(answer).click()
+            idle()
+            self.assertEqual(editor_text() == edited, answer == '#question-no', answer)
 
     def test_14_stop_during_a_links_first_run_leaves_the_page_ready(self):
         looping = ':_start\n:a\nADD $x, 1\nGOTO a'
