@@ -7,15 +7,14 @@
 // in byte order, in time linear in the alternatives' total length; no comparison sort.
 // The bytes are first laid out by column (byte d of every alternative longer than d,
 // longest alternatives first), so a depth reads one small dense column rather than
-// jumping about the whole pool; on large lists that is most of the time. Then the
-// failure links and, per node, the chain of patterns that end there.
-// A scan does not step the automaton at every byte: most positions of a chat text begin
+// jumping about the whole pool; on large lists that is most of the time.
+// A scan does not walk the trie at every byte: most positions of a chat text begin
 // no pattern, and a bit set of the patterns' first three bytes (hashed; the few shorter
 // patterns in an exact set of first two) tells that from the folded bytes in a few
 // instructions without a dependent chain of node loads. Only at the positions it lets
 // through does the scan walk the trie from the root, marking every pattern that begins
-// there; every occurrence of every pattern begins at some position, so the marks are
-// those a full automaton scan makes. It then checks the rules its found patterns
+// there; every occurrence of every pattern begins at some position, so every pattern
+// that occurs is marked. It then checks the rules its found patterns
 // trigger, so one scan costs the text's length plus those rules. Marks are per-scan
 // stamps, so no scan clears anything; Matches allocates nothing.
 #include "script/spam_matcher.h"
@@ -316,21 +315,6 @@ void TSpamMatcher::Compile(const std::vector<std::string>& lines) {
     for (std::uint32_t k = 0; k < root.ChildCount; ++k)
       root_[labels_[root.ChildBegin + k]] = root.ChildBegin + k;
 
-    // Failure links and report chains; a node's failure target is shallower, so it is
-    // complete before the node's parent is visited.
-    for (std::uint32_t n = 0; n < nodes_.size(); ++n) {
-      const std::uint32_t begin = nodes_[n].ChildBegin;
-      const std::uint32_t end = begin + nodes_[n].ChildCount;
-      for (std::uint32_t child = begin; child < end; ++child) {
-        std::uint32_t fail = 0;
-        if (n != 0) fail = Step(nodes_[n].Fail, labels_[child]);
-        Node& node = nodes_[child];
-        node.Fail = fail;
-        node.NextReport = nodes_[fail].Report;
-        node.Report = node.Pattern >= 0 ? child : node.NextReport;
-      }
-    }
-
     BuildStartFilter();
     patternSeen_.assign(patterns, 0);
     ruleSeen_.assign(rules, 0);
@@ -352,14 +336,6 @@ inline std::uint32_t TSpamMatcher::Child(std::uint32_t node, unsigned char c) co
   }
   const unsigned char* p = std::lower_bound(first, last, c);
   return p != last && *p == c ? n.ChildBegin + static_cast<std::uint32_t>(p - first) : 0;
-}
-
-inline std::uint32_t TSpamMatcher::Step(std::uint32_t node, unsigned char c) const {
-  for (;;) {
-    if (node == 0) return root_[c];
-    if (const std::uint32_t next = Child(node, c)) return next;
-    node = nodes_[node].Fail;
-  }
 }
 
 bool TSpamMatcher::RuleSatisfied(std::uint32_t rule) const {

@@ -1,6 +1,6 @@
 // The spam rules compiled into one matcher whose cost grows with the text, not with the
-// number of rules. All non-empty alternatives (folded) go into one Aho-Corasick
-// automaton; a scan of the text marks the alternatives that occur. Each rule has one
+// number of rules. All non-empty alternatives (folded) go into one trie; a scan of the
+// text marks the alternatives that occur. Each rule has one
 // trigger word, the one whose alternatives look least likely to occur (used by few
 // words, long); after the scan only the rules whose trigger word has an alternative
 // that occurred are checked word by word against the marks. So a common alternative
@@ -43,9 +43,6 @@ class TSpamMatcher {
  private:
   struct Node {
     std::uint32_t ChildBegin = 0;   // index of the first child; children are contiguous
-    std::uint32_t Fail = 0;         // longest proper suffix that is also a trie node
-    std::uint32_t Report = 0;       // first node of the suffix chain with a pattern; 0 = none
-    std::uint32_t NextReport = 0;   // the next such node after this one on the chain
     std::int32_t Pattern = -1;      // the pattern that ends here (one node per pattern), or -1
     std::uint16_t ChildCount = 0;   // number of children (up to 256)
   };
@@ -62,14 +59,13 @@ class TSpamMatcher {
   std::uint32_t Child(std::uint32_t node, unsigned char c) const;  // 0 = none
   // Marks the patterns that begin at text[at] (folded), following the trie from the root.
   void MarkPatternsAt(const unsigned char* text, std::size_t at, std::size_t size, std::size_t& found) const;
-  std::uint32_t Step(std::uint32_t node, unsigned char c) const;   // goto/fail transition
   bool RuleSatisfied(std::uint32_t rule) const;  // every word has a marked pattern
   void Clear();
 
   bool matchesEverything_ = false;       // a rule without words was seen
   std::vector<Node> nodes_;              // the trie in breadth-first order; 0 is the root
   std::vector<unsigned char> labels_;    // byte on the edge into each node
-  std::uint32_t root_[256] = {};         // the root's transitions (0 = stay at the root)
+  std::uint32_t root_[256] = {};         // the root's child for each byte (0 = none)
   // Where a pattern may begin, by the text's next three folded bytes: a hashed bit set
   // of the first three bytes of every pattern (a shorter pattern sets every three bytes
   // it begins).
