@@ -100,7 +100,7 @@ constexpr kw::Command kNotListCommands[] = {kw::cmdGoto, kw::cmdIf,      kw::cmd
 
 constexpr bool NotListCommandsMatchTheList() {
   int notList = 0;
-  for (const kw::TCommandSpec& c : kw::kCommandList) notList += c.Form != kw::TParamForm::List;
+  for (const kw::TCommandEntry& c : kw::kCommandList) notList += c.Form != kw::TParamForm::List;
   for (const kw::Command code : kNotListCommands)
     if (kw::kCommandList[code].Form == kw::TParamForm::List) return false;
   return notList == static_cast<int>(std::size(kNotListCommands));

@@ -215,7 +215,7 @@ TDataFlow ReadDataFlow(const TSource& s) {
       data.JumpTargets.insert(kw::LabelKey(cut == std::string_view::npos ? std::string_view() : kw::TrimBlanksView(text.substr(cut))));
     }
     if (l.Kind != kw::TLineKind::Command) continue;
-    const kw::TCommandSpec& command = kw::kCommandList[l.Code];
+    const kw::TCommandEntry& command = kw::kCommandList[l.Code];
     if (l.Condition) {
       read(l.Condition->Left);
       read(l.Condition->Right);

@@ -101,7 +101,7 @@ class TScriptChecker {
       const std::string trimmed = ":" + kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1)));
       if (trimmed != kw::UpperCase(l.Text)) blankLabels_.emplace(trimmed, l.FileLine);
     }
-    for (const kw::TCommandSpec& c : kw::kCommandList) commandWords_.push_back(c.Word);
+    for (const kw::TCommandEntry& c : kw::kCommandList) commandWords_.push_back(c.Word);
     CollectMenuEntries();
   }
 
@@ -468,7 +468,7 @@ class TScriptChecker {
       UnknownCommand(line, keyword);
       return;
     }
-    const kw::TCommandSpec& command = kw::kCommandList[code];
+    const kw::TCommandEntry& command = kw::kCommandList[code];
     const std::string name(command.Word);
     switch (command.Form) {
       case TParamForm::List: Parameters(index, code, rest, restAt); break;
@@ -495,7 +495,7 @@ class TScriptChecker {
       return;
     }
     std::string message = Quoted(written) + " is no command; the line does nothing";
-    for (const kw::TCommandSpec& c : kw::kCommandList) {
+    for (const kw::TCommandEntry& c : kw::kCommandList) {
       const std::string keyword = kw::UpperCase(c.Word);
       if (word.size() > keyword.size() && word.compare(0, keyword.size(), keyword) == 0) {
         const char next = word[keyword.size()];
@@ -519,7 +519,7 @@ class TScriptChecker {
 
   void Parameters(std::size_t index, int code, std::string_view rest, std::size_t restAt) {
     const TSourceLine& line = src_.Lines[index];
-    const kw::TCommandSpec& command = kw::kCommandList[code];
+    const kw::TCommandEntry& command = kw::kCommandList[code];
     const std::string name(command.Word);
     const std::vector<std::string> params = kw::SplitParameters(rest);
     if (params.size() < command.MinParams) {
@@ -556,7 +556,7 @@ class TScriptChecker {
   // $isnum, $_MESSAGE overwrites every message), or STREXT with its result first.
   bool SwappedParameters(const TSourceLine& line, int code, const std::vector<std::string>& params,
                          const std::vector<std::size_t>& at) {
-    const kw::TCommandSpec& command = kw::kCommandList[code];
+    const kw::TCommandEntry& command = kw::kCommandList[code];
     auto unwritten = [&](const std::string& p) {
       const std::string upper = kw::UpperCase(p);
       return !p.empty() && p[0] == '$' && !IsProgramVariable(upper) && !data_.IsWritten(upper);

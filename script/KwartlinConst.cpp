@@ -53,7 +53,7 @@ constexpr bool KeywordsDistinct() {
 
 // The syntax line opens with the keyword as people write it, as a word of its own.
 constexpr bool SyntaxOpensWithKeyword() {
-  for (const TCommandSpec& c : kCommandList)
+  for (const TCommandEntry& c : kCommandList)
     if (!c.Syntax.starts_with(c.Word) || (c.Syntax.size() > c.Word.size() && c.Syntax[c.Word.size()] != ' '))
       return false;
   return true;
@@ -81,7 +81,7 @@ constexpr bool EveryGroupUsed() {
 
 // Only a parameter list has a least count or parameters read as values.
 constexpr bool ParameterFieldsOnlyForLists() {
-  for (const TCommandSpec& c : kCommandList)
+  for (const TCommandEntry& c : kCommandList)
     if (c.Form != TParamForm::List && (c.MinParams != 0 || c.Values != 0 || c.Results != 0)) return false;
   return true;
 }

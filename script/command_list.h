@@ -166,7 +166,7 @@ inline constexpr std::uint32_t kAllParams = ~std::uint32_t{0};
 
 // One command of the list as data, for code that walks the set rather than switching
 // on it.
-struct TCommandSpec {
+struct TCommandEntry {
   std::string_view Word;         // as people write it
   TCommandGroup Group;
   TParamForm Form;
@@ -177,10 +177,10 @@ struct TCommandSpec {
   std::string_view Description;  // Windows-1250
 };
 
-#define KW_COMMAND_SPEC(Name, Word, Group, Form, MinParams, Values, Results, Syntax, Description) \
+#define KW_COMMAND_LIST_ENTRY(Name, Word, Group, Form, MinParams, Values, Results, Syntax, Description) \
   {Word, group##Group, TParamForm::Form, MinParams, Values, Results, Syntax, Description},
 // Indexed by command code.
-inline constexpr TCommandSpec kCommandList[] = {KW_COMMANDS(KW_COMMAND_SPEC)};
-#undef KW_COMMAND_SPEC
+inline constexpr TCommandEntry kCommandList[] = {KW_COMMANDS(KW_COMMAND_LIST_ENTRY)};
+#undef KW_COMMAND_LIST_ENTRY
 
 }  // namespace kw

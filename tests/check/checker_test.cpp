@@ -335,7 +335,7 @@ TEST(Checker, ReadsLinesAsTheEngine) {
 // list marks as a result is written by a run, and no other.
 TEST(Checker, CommandResultsAreTheEnginesWrites) {
   for (int code = 0; code < kCommandCount; ++code) {
-    const TCommandSpec& c = kCommandList[code];
+    const TCommandEntry& c = kCommandList[code];
     if (c.Form != TParamForm::List) continue;
     std::string line(c.Word);
     for (int n = 0; n < 5; ++n) line += (n ? ", $p" : " $p") + std::to_string(n);
