@@ -120,6 +120,16 @@ struct TPieceKeys {
   std::vector<std::string> Names;  // the names in the order the file first gives them
 
   bool Has(const std::string& upperName) const { return ByName.contains(upperName); }
+  // The names, in file order, that none of the keys of "Var_Save" (firstKeys) gives a
+  // first piece to.
+  std::vector<std::string> WithoutFirstPiece(const std::vector<std::string>& firstKeys) const {
+    std::unordered_set<std::string> first;
+    for (const std::string& key : firstKeys) first.insert(UpperCase(key));
+    std::vector<std::string> names;
+    for (const std::string& name : Names)
+      if (!first.contains(name)) names.push_back(name);
+    return names;
+  }
 };
 
 TPieceKeys ReadPieceKeys(const IProfile& file) {
@@ -203,10 +213,8 @@ TKeptPieces PiecesToKeep(const IProfile& file, const TZmienne& variables) {
     if (UnescapeText(file.ReadString(kVariablesSection, v.Name, "")) != v.Value) continue;
     if (!ReadStoredText(file, v.Name, pieces).Problem.empty()) raw(found->second, kept.ByVariable[v.Name]);
   }
-  std::unordered_set<std::string> firstPieces;
-  for (const std::string& key : file.ReadKeys(kVariablesSection)) firstPieces.insert(UpperCase(key));
-  for (const std::string& name : pieces.Names)
-    if (!firstPieces.contains(name) && variables.Find(name) < 0) raw(pieces.ByName.at(name), kept.Orphans);
+  for (const std::string& name : pieces.WithoutFirstPiece(file.ReadKeys(kVariablesSection)))
+    if (variables.Find(name) < 0) raw(pieces.ByName.at(name), kept.Orphans);
   return kept;
 }
 
@@ -256,12 +264,9 @@ void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRec
         unchecked->push_back({key, stored.Text.size(), std::move(stored.Problem)});
       SetVariable(variables, key, stored.Text, true);
     }
-    if (unchecked) {
-      std::unordered_set<std::string> firstPieces;
-      for (const std::string& key : keys) firstPieces.insert(UpperCase(key));
-      for (const std::string& name : pieces.Names)
-        if (!firstPieces.contains(name)) unchecked->push_back({name, 0, "its first piece is missing"});
-    }
+    if (unchecked)
+      for (std::string& name : pieces.WithoutFirstPiece(keys))
+        unchecked->push_back({std::move(name), 0, "its first piece is missing"});
     LoadFormRect(file, formRect);
   } catch (...) {
     // Out of memory halfway: what has loaded stays, the rest keeps its defaults.
