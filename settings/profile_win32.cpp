@@ -67,8 +67,10 @@ bool CanAsk(std::string_view name) { return !name.empty() && name.size() <= kMax
 struct TProfileFile::TState {
   std::string Path;                        // the settings file
   TProfileMode Mode = TProfileMode::Read;  // as opened
-  bool IsOpen = false;                     // Read: Open succeeded
   TIniProfile Update;                      // Update: the file as it is being made
+
+  // Read: Open succeeded.
+  bool IsOpen() const { return Mode == TProfileMode::Read && !Path.empty(); }
 };
 
 TProfileFile::TProfileFile() : state_(std::make_unique<TState>()) {}
@@ -79,14 +81,13 @@ bool TProfileFile::Open(const std::string& path, TProfileMode mode) {
   TState& s = *state_;
   s.Path = path;
   s.Mode = mode;
-  s.IsOpen = mode == TProfileMode::Read && !path.empty();
-  if (mode == TProfileMode::Read) return s.IsOpen;
+  if (mode == TProfileMode::Read) return s.IsOpen();
   return s.Update.Open(path, mode);
 }
 
 bool TProfileFile::Commit() {
   TState& s = *state_;
-  if (s.Mode == TProfileMode::Read) return s.IsOpen;
+  if (s.Mode == TProfileMode::Read) return s.IsOpen();
   if (!s.Update.Commit()) return false;
   // Drops whatever the profile cache still holds of the old file.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.Path.c_str());
@@ -105,14 +106,14 @@ bool TProfileFile::WriteString(std::string_view section, std::string_view key, s
 
 std::vector<std::string> TProfileFile::ReadKeys(std::string_view section) const {
   if (state_->Mode == TProfileMode::Update) return state_->Update.ReadKeys(section);
-  if (!state_->IsOpen || !CanAsk(section)) return {};
+  if (!state_->IsOpen() || !CanAsk(section)) return {};
   return ProfileKeys(std::string(section), state_->Path);
 }
 
 std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view fallback) const {
   if (state_->Mode == TProfileMode::Update) return state_->Update.ReadString(section, key, fallback);
-  if (!state_->IsOpen || !CanAsk(section) || !CanAsk(key)) return std::string(fallback);
+  if (!state_->IsOpen() || !CanAsk(section) || !CanAsk(key)) return std::string(fallback);
   const std::string sectionText(section), keyText(key);
   const std::string& path = state_->Path;
   std::string value = ProfileString(sectionText.c_str(), keyText.c_str(), "", path, 1);
