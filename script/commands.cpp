@@ -536,14 +536,14 @@ void DoMenuShow(TRunState& run, const TCompiledLine& line) {
 void DoSaveConfig(TRunState&, const TCompiledLine&) { ScriptHost().SaveConfig(); }
 
 // The commands that share one handler body, under the names the command list gives.
-constexpr TCommandHandler DoAdd = DoArithmetic<Add>;
-constexpr TCommandHandler DoSubb = DoArithmetic<Sub>;
-constexpr TCommandHandler DoMul = DoArithmetic<Mul>;
-constexpr TCommandHandler DoBitAnd = DoArithmetic<And>;
-constexpr TCommandHandler DoBitOr = DoArithmetic<Or>;
-constexpr TCommandHandler DoBitXor = DoArithmetic<Xor>;
-constexpr TCommandHandler DoBitShr = DoArithmetic<Shr>;
-constexpr TCommandHandler DoBitShl = DoArithmetic<Shl>;
+constexpr TLineHandler DoAdd = DoArithmetic<Add>;
+constexpr TLineHandler DoSubb = DoArithmetic<Sub>;
+constexpr TLineHandler DoMul = DoArithmetic<Mul>;
+constexpr TLineHandler DoBitAnd = DoArithmetic<And>;
+constexpr TLineHandler DoBitOr = DoArithmetic<Or>;
+constexpr TLineHandler DoBitXor = DoArithmetic<Xor>;
+constexpr TLineHandler DoBitShr = DoArithmetic<Shr>;
+constexpr TLineHandler DoBitShl = DoArithmetic<Shl>;
 
 }  // namespace
 

@@ -39,12 +39,10 @@ struct TRunState {
   void Charge(std::uint64_t bytes) { BytesLeft -= static_cast<std::int64_t>(bytes); }
 };
 
-using TCommandHandler = TLineHandler;
-
 struct TInterpreterCommand {
   TParamForm Form;          // what follows the keyword
   std::uint8_t MinParams;   // List: fewer parameters make the line do nothing
-  TCommandHandler Run;      // carries the command out
+  TLineHandler Run;         // carries the command out
 };
 
 extern const TInterpreterCommand InterpreterCommands[kCommandCount];
