@@ -59,14 +59,12 @@ void Store(TZmienne& table, std::string_view upperName, std::string_view value, 
   table.Append(std::move(v));
 }
 
-}  // namespace
-
-namespace {
 // Process-wide, so two tables (or one before and after a Clear) never share a number.
 std::uint64_t NextGeneration() {
   static std::uint64_t counter = 0;
   return ++counter;
 }
+
 }  // namespace
 
 TZmienne::TZmienne() : generation_(NextGeneration()) {}
