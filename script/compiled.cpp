@@ -3,6 +3,9 @@
 // looked up, and the rest is split as the command's form says.
 #include "script/compiled.h"
 
+#include <string>
+#include <utility>
+
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
 #include "script/conditions.h"
@@ -90,6 +93,20 @@ std::size_t VariableAt(const std::string& upperName, std::size_t& slot, std::uin
   slot = static_cast<std::size_t>(found);
   generation = VariableTable.Generation();
   return slot;
+}
+
+// A result whose variable VariableAt has just found missing: created as SetVariable
+// would, the value copied before the table grows (it may view an entry that moves).
+void AppendResult(const TCompiledParam& param, std::string value) {
+  param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::move(value), false});
+  param.TargetGeneration = VariableTable.Generation();
+}
+
+// WriteResult of a value known to hold no "\n" escape.
+void WritePlainResult(const TCompiledParam& param, std::string_view value) {
+  const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
+  if (at != kNoSlot) VariableTable.AssignText(at, value);  // safe when value views this value
+  else AppendResult(param, std::string(value));
 }
 
 std::shared_ptr<const TCompiledScript>& LastCompiled() {
@@ -209,19 +226,6 @@ void WriteResult(const TCompiledParam& param, std::string_view value) {
   else WritePlainResult(param, value);
 }
 
-void WritePlainResult(const TCompiledParam& param, std::string_view value) {
-  if (param.Target.empty()) return;
-  const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
-  if (at != kNoSlot) {
-    VariableTable.AssignText(at, value);  // safe when value views this value
-  } else {
-    // New, as VariableAt has just found: created as SetVariable would, the value copied
-    // before the table grows (it may view an entry that moves).
-    param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::string(value), false});
-    param.TargetGeneration = VariableTable.Generation();
-  }
-}
-
 std::string* StoredTextOf(const TCompiledParam& param, std::string_view read) {
   if (param.Target.empty()) return nullptr;
   const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
@@ -234,12 +238,8 @@ std::string* StoredTextOf(const TCompiledParam& param, std::string_view read) {
 void WriteNumberResult(const TCompiledParam& param, std::int32_t number) {
   if (param.Target.empty()) return;
   const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
-  if (at != kNoSlot) {
-    VariableTable.AssignNumber(at, number);
-  } else {
-    param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::string(NumberText(number).View()), false});
-    param.TargetGeneration = VariableTable.Generation();
-  }
+  if (at != kNoSlot) VariableTable.AssignNumber(at, number);
+  else AppendResult(param, std::string(NumberText(number).View()));
 }
 
 }  // namespace kw

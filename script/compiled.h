@@ -137,8 +137,6 @@ bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScra
 // Writes a result through the parameter, as SetVariable with the save flag off. The
 // value may be a view into VariableTable (a ValueOf result), even into the target itself.
 void WriteResult(const TCompiledParam& param, std::string_view value);
-// The same for a value known to hold no "\n" escape.
-void WritePlainResult(const TCompiledParam& param, std::string_view value);
 // The stored text of the variable a result through param goes to, to change in place,
 // when `read` is that very text (ValueOf gave it unchanged); else null. Its number
 // reading is forgotten.
