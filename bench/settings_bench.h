@@ -18,7 +18,6 @@ class TSettingsBenchFile {
 
   bool Save() const;         // SaveSettings of the table
   std::size_t Load() const;  // LoadSettings into a fresh table: the long value's length
-  const std::string& Path() const { return path_; }
 
  private:
   std::string folder_;
