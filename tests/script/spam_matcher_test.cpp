@@ -1,8 +1,8 @@
 // The compiled spam matcher against the plain rule (fold and split every line, look for
 // every alternative) on generated rule lists and texts: small alphabets so that rules
 // match often, quotes, bars, blanks, control bytes and Polish letters so that the
-// splitting's corners come up, and patterns that are suffixes of one another so that the
-// automaton's report chains are exercised. Also: the list notices every kind of change.
+// splitting's corners come up, and patterns that are suffixes of one another so that
+// patterns that end inside others are found. Also: the list notices every kind of change.
 #include <gtest/gtest.h>
 
 #include <algorithm>
