@@ -4,7 +4,6 @@
 #include "script/compiled.h"
 
 #include <string>
-#include <utility>
 
 #include "script/KwartlinConst.h"
 #include "script/commands.h"
@@ -97,8 +96,8 @@ std::size_t VariableAt(const std::string& upperName, std::size_t& slot, std::uin
 
 // A result whose variable VariableAt has just found missing: created as SetVariable
 // would, the value copied before the table grows (it may view an entry that moves).
-void AppendResult(const TCompiledParam& param, std::string value) {
-  param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::move(value), false});
+void AppendResult(const TCompiledParam& param, std::string_view value) {
+  param.TargetSlot = VariableTable.Append(TZmienna{param.Target, std::string(value), false});
   param.TargetGeneration = VariableTable.Generation();
 }
 
@@ -106,7 +105,7 @@ void AppendResult(const TCompiledParam& param, std::string value) {
 void WritePlainResult(const TCompiledParam& param, std::string_view value) {
   const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
   if (at != kNoSlot) VariableTable.AssignText(at, value);  // safe when value views this value
-  else AppendResult(param, std::string(value));
+  else AppendResult(param, value);
 }
 
 std::shared_ptr<const TCompiledScript>& LastCompiled() {
@@ -239,7 +238,7 @@ void WriteNumberResult(const TCompiledParam& param, std::int32_t number) {
   if (param.Target.empty()) return;
   const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
   if (at != kNoSlot) VariableTable.AssignNumber(at, number);
-  else AppendResult(param, std::string(NumberText(number).View()));
+  else AppendResult(param, NumberText(number).View());
 }
 
 }  // namespace kw
