@@ -44,7 +44,7 @@ std::string WithoutBlanksAroundBars(std::string_view rule) {
 
 class TSpamChecker {
  public:
-  TSpamChecker(const TSource& source, TReport& report) : src_(source), report_(report) {}
+  explicit TSpamChecker(TReport& report) : report_(report) {}
 
   void Rule(const TSourceLine& line) {
     const std::string_view rule = line.Text;
@@ -150,7 +150,6 @@ class TSpamChecker {
     TReport::Fix(f, words[0] + "|" + words[2], "join the alternatives with |");
   }
 
-  const TSource& src_;
   TReport& report_;
 };
 
@@ -163,7 +162,7 @@ std::vector<TFinding> CheckSpamList(std::string_view bytes) {
   source.Utf8Line = Utf8FirstLine(bytes);
   TReport report(source);
   ReportFileFindings(source, report);
-  TSpamChecker checker(source, report);
+  TSpamChecker checker(report);
   for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
     const std::string& raw = source.FileLines[i];
     const std::string rule = kw::TrimBlanks(raw);
