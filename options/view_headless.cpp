@@ -6,11 +6,6 @@
 #include "options/view_headless.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstring>
-#include <type_traits>
-
-#include "options/view_win32.h"
 
 namespace kw {
 namespace {

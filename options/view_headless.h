@@ -5,11 +5,10 @@
 // read back what the user would see. Its editors behave like the toolkit's: CR LF
 // breaks lines, Tab and Enter are typed as text unless the form has already put them
 // in, and text changes are reported as changes. Its window handle points to a
-// KwHeadlessWindow (options/headless_windows.h), through which a program outside the
+// KwHeadlessWindow (options/headless_window.h), through which a program outside the
 // module does the same by requests.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
