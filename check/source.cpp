@@ -38,16 +38,25 @@ bool TSource::Silenced(int line, int code) const {
   return comment != std::string_view::npos && CommentSilences(text.substr(comment), code);
 }
 
+namespace {
+
+// The 1-based file line of the zero byte at zero (npos: none, 0), given how many lines
+// the bytes before it split into.
+int ZeroByteLine(std::string_view bytes, std::size_t zero, std::size_t linesBefore) {
+  if (zero == std::string_view::npos) return 0;
+  // A zero byte at the very start of a line leaves that line out of the split before it.
+  const bool startsLine = zero == 0 || bytes[zero - 1] == '\r' || bytes[zero - 1] == '\n';
+  return static_cast<int>(linesBefore) + (startsLine ? 1 : 0);
+}
+
+}  // namespace
+
 std::vector<std::string> SplitLines(std::string_view bytes, int& zeroByteLine) {
-  std::vector<std::string> lines = kw::SplitFileLines(bytes);
-  zeroByteLine = 0;
   const std::size_t zero = bytes.find('\0');
-  if (zero != std::string_view::npos)
-    zeroByteLine = static_cast<int>(kw::SplitFileLines(bytes.substr(0, zero)).size());
-  // A zero byte at the very start of a line leaves that line out of the split above.
-  if (zero != std::string_view::npos && (zero == 0 || bytes[zero - 1] == '\r' || bytes[zero - 1] == '\n'))
-    ++zeroByteLine;
-  return lines;
+  zeroByteLine = zero == std::string_view::npos
+                     ? 0
+                     : ZeroByteLine(bytes, zero, kw::SplitFileLines(bytes.substr(0, zero)).size());
+  return kw::SplitFileLines(bytes);
 }
 
 int Utf8FirstLine(std::string_view bytes) {
@@ -66,12 +75,11 @@ int Utf8FirstLine(std::string_view bytes) {
 
 TSource ReadScript(std::string_view bytes) {
   TSource source;
-  int zeroLine = 0;
-  SplitLines(bytes, zeroLine);
-  source.ZeroByteLine = zeroLine;
   // The script ends at a zero byte, as the engine reads it.
-  const std::string_view text = bytes.substr(0, bytes.find('\0'));
+  const std::size_t zero = bytes.find('\0');
+  const std::string_view text = bytes.substr(0, zero);
   source.FileLines = kw::SplitFileLines(text);
+  source.ZeroByteLine = ZeroByteLine(bytes, zero, source.FileLines.size());
   source.Utf8Line = Utf8FirstLine(text);
   std::vector<std::string> kept;
   for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
