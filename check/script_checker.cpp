@@ -94,10 +94,10 @@ std::vector<std::string> SpecialLabelsUpper() {
 class TScriptChecker {
  public:
   explicit TScriptChecker(const TSource& source)
-      : src_(source), report_(source), data_(ReadDataFlow(source)) {
+      : src_(source), report_(source), data_(ReadDataFlow(source)), specialLabels_(SpecialLabelsUpper()) {
     for (const TSourceLine& l : src_.Lines) {
       if (l.Text[0] != ':') continue;
-      labelNames_.push_back(l.Text.substr(1));
+      labelNames_.push_back(std::string_view(l.Text).substr(1));
       const std::string trimmed = ":" + kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1)));
       if (trimmed != kw::UpperCase(l.Text)) blankLabels_.emplace(trimmed, l.FileLine);
     }
@@ -170,10 +170,12 @@ class TScriptChecker {
   // the script has already is not missed.
   void SpecialLabel(const TSourceLine& line) {
     const std::string name = kw::UpperCase(std::string_view(line.Text).substr(1));
-    const std::vector<std::string> specials = SpecialLabelsUpper();
-    if (std::find(specials.begin(), specials.end(), name) != specials.end()) return;
+    const auto special = [this](const std::string& upper) {
+      return std::find(specialLabels_.begin(), specialLabels_.end(), upper) != specialLabels_.end();
+    };
+    if (special(name)) return;
     const std::string trimmed = kw::TrimBlanks(name);
-    if (std::find(specials.begin(), specials.end(), trimmed) != specials.end()) {
+    if (special(trimmed)) {
       report_.Add(line, 111, Quoted(line.Text) + " has a blank after its colon, so it is not the special label :" +
                                  Utf8(trimmed) + " and no run starts there");
       return;
@@ -685,8 +687,7 @@ class TScriptChecker {
     std::string_view meant;
     if (labelSearches_ <= kLabelSearchBudget) {
       labelSearches_ += labelNames_.size();
-      std::vector<std::string_view> names(labelNames_.begin(), labelNames_.end());
-      meant = ClosestName(label, names);
+      meant = ClosestName(label, labelNames_);
     }
     if (meant.empty()) {
       report_.Add(line, 101, message, at, label.size());
@@ -858,7 +859,8 @@ class TScriptChecker {
   const TSource& src_;
   TReport report_;
   TDataFlow data_;
-  std::vector<std::string> labelNames_;             // as written, without the colon
+  std::vector<std::string> specialLabels_;           // upper case, without the colon
+  std::vector<std::string_view> labelNames_;        // the label lines' texts without the colon
   std::vector<std::string_view> commandWords_;
   std::map<std::string, int> blankLabels_;         // ":" + upper name of a label line with blanks after its colon
   static constexpr std::size_t kLabelSearchBudget = 1'000'000;  // label names compared, at most
