@@ -33,6 +33,15 @@ using kw::TParamForm;
 enum class TRole { Text, Number, Flag, Proto, Status, Operand };
 
 bool IsQuoted(std::string_view p) { return !p.empty() && p.front() == '\'' && p.back() == '\''; }
+
+// The text as a quoted script value. Built piece by piece: GCC 12 warns wrongly
+// (-Wrestrict) on "literal" + std::string&&.
+std::string InQuotes(std::string_view text) {
+  std::string quoted(1, '\'');
+  quoted.append(text);
+  quoted += '\'';
+  return quoted;
+}
 bool IsNumber(std::string_view p) { return kw::ParseInt(p).has_value(); }
 bool IsLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || static_cast<unsigned char>(c) >= 0x80;
@@ -145,10 +154,7 @@ class TScriptChecker {
     TFinding& f = report_.Add(line, 309, message, at, line.Text.size() - at);
     if (url.find('\'') == std::string_view::npos && url.find('$') == std::string_view::npos) {
       f.EndColumn = f.Column + static_cast<int>(url.size());
-      std::string quoted = "'";
-      quoted.append(url);
-      quoted += '\'';
-      TReport::Fix(f, quoted, "quote the address");
+      TReport::Fix(f, InQuotes(url), "quote the address");
     }
   }
 
@@ -247,12 +253,7 @@ class TScriptChecker {
                                             "comma or // between them works as it does anywhere; use single quotes",
                                 at, p.size());
       const std::string_view inner = p.substr(1, p.size() - 2);
-      if (inner.find_first_of("'\"") == std::string_view::npos) {
-        std::string single = "'";
-        single.append(inner);
-        single += '\'';
-        TReport::Fix(f, single, "use single quotes");
-      }
+      if (inner.find_first_of("'\"") == std::string_view::npos) TReport::Fix(f, InQuotes(inner), "use single quotes");
       return;
     }
     const std::string upper = kw::UpperCase(p);
@@ -421,11 +422,8 @@ class TScriptChecker {
     if (p[0] == 'b' || p[0] == 'B') {
       const std::string_view digits = p.substr(1);
       if (digits.empty() || digits.find_first_not_of("01") != std::string_view::npos) {
-        std::string quoted = "'";
-        quoted.append(p);
-        quoted += '\'';
         add(303, Quoted(p) + " starts with b, so it is read as a binary number and gives 0; put it in single quotes to keep the text",
-            role == TRole::Text || role == TRole::Operand ? quoted : "", "quote the text");
+            role == TRole::Text || role == TRole::Operand ? InQuotes(p) : "", "quote the text");
         return;
       }
     }
@@ -622,7 +620,7 @@ class TScriptChecker {
       return "; quoting it would keep $ names as plain text, so build it with STRCON ($name and the quoted "
              "pieces, each a parameter) and use the result";
     if (meant.find('\'') != std::string::npos) return {};
-    return "; a comma cuts unquoted text, so quote it: " + Quoted("'" + meant + "'");
+    return "; a comma cuts unquoted text, so quote it: " + Quoted(InQuotes(meant));
   }
 
   // Unquoted text with a comma in it becomes more parameters than the command uses.
@@ -639,7 +637,7 @@ class TScriptChecker {
     const bool plain = used > 0 && IsPlainText(params[used - 1]);
     if (plain) message += QuoteAdvice(meant);
     TFinding& f = report_.Add(line, 310, message, at[used - 1], meant.size());
-    if (plain && meant.find_first_of("$'") == std::string::npos) TReport::Fix(f, "'" + meant + "'", "quote the text");
+    if (plain && meant.find_first_of("$'") == std::string::npos) TReport::Fix(f, InQuotes(meant), "quote the text");
   }
 
   // STRCON joins its values, so a comma in unquoted text is lost with the blanks
@@ -653,9 +651,9 @@ class TScriptChecker {
       std::string message = name + " joins " + Quoted(params[n - 1]) + " and " + Quoted(params[n]) +
                             " without the comma between them and its blanks: a comma separates parameters of "
                             "unquoted text";
-      if (meant.find('\'') == std::string::npos) message += "; quote it: " + Quoted("'" + meant + "'");
+      if (meant.find('\'') == std::string::npos) message += "; quote it: " + Quoted(InQuotes(meant));
       TFinding& f = report_.Add(line, 310, message, at[n - 1], meant.size());
-      if (meant.find('\'') == std::string::npos) TReport::Fix(f, "'" + meant + "'", "quote the text");
+      if (meant.find('\'') == std::string::npos) TReport::Fix(f, InQuotes(meant), "quote the text");
       return;
     }
   }
@@ -853,7 +851,7 @@ class TScriptChecker {
     std::string message = Quoted(other) + (byCase ? " differs in case from the entry's name " : " is the caption of the entry named ") +
                           Quoted(id) + ", and $_MENU_ITEM holds the name exactly as MenuAdd gave it";
     TFinding& f = report_.Add(line, 210, message, at, other.size());
-    TReport::Fix(f, "'" + id + "'", "compare with the name");
+    TReport::Fix(f, InQuotes(id), "compare with the name");
   }
 
   const TSource& src_;
