@@ -7,22 +7,11 @@
 // Each CONTACT TEXT pair arrives on TLEN. Prints the plugin's name and version, what
 // became of each message and what the script sent; exit 1 when the module cannot be
 // loaded.
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "tools/testhost/module_loader.h"
 #include "tools/testhost/test_host.h"
-
-namespace {
-
-std::string VersionText(std::int32_t version) {
-  const auto v = static_cast<std::uint32_t>(version);
-  return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." +
-         std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc % 2 != 0) {
@@ -35,7 +24,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const kw::PluginInfoDef* info = module.GetPluginInfo();
-  std::printf("plugin %s %s\n", kwtest::Text(info->Name).c_str(), VersionText(info->Version).c_str());
+  std::printf("plugin %s %s\n", kwtest::Text(info->Name).c_str(), kwtest::VersionText(info->Version).c_str());
 
   kwtest::TestHost host;
   module.LoadPlugin(host.Link());

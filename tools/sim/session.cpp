@@ -35,12 +35,6 @@ constexpr std::int32_t kPageHeight = 421;
 
 std::string U(std::string_view cp1250) { return Cp1250ToUtf8(cp1250); }
 
-std::string VersionText(std::int32_t version) {
-  const auto v = static_cast<std::uint32_t>(version);
-  return std::to_string((v >> 24) & 0xFF) + "." + std::to_string((v >> 16) & 0xFF) + "." +
-         std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
-}
-
 // An editor's lines: the pieces between CR LF pairs, not counting an empty last one.
 std::vector<std::string> EditorLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -159,7 +153,7 @@ void Session::LoadModule(Event& event) {
   const kw::PluginInfoDef* info = module_.GetPluginInfo();
   if (auto* load = std::get_if<LoadEvent>(&event.Data); load != nullptr && info != nullptr) {
     load->Name = U(kwtest::Text(info->Name));
-    load->Version = VersionText(info->Version);
+    load->Version = kwtest::VersionText(info->Version);
   }
   const LogMark mark = Mark();
   module_.LoadPlugin(host_->Link());

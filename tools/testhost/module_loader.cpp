@@ -3,6 +3,12 @@
 
 namespace kwtest {
 
+std::string VersionText(std::int32_t version) {
+  const auto v = static_cast<std::uint32_t>(version);
+  return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." +
+         std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
+}
+
 bool PluginModule::Open(const std::string& path) {
   Close();
   void* module = OpenModuleFile(path);

@@ -20,6 +20,9 @@ void CloseModuleFile(void* module);
 // The last loader error as text, for test messages.
 std::string LastModuleError();
 
+// The information record's version as the messenger shows it: "0.9.6.2".
+std::string VersionText(std::int32_t version);
+
 // One loaded plugin module.
 class PluginModule {
  public:
