@@ -19,6 +19,7 @@
 #include "script/spam.h"
 #include "script/variables.h"
 #include "support/cp1250.h"
+#include "tests/common/files.h"
 #include "tests/script/fake_script_host.h"
 
 using kwcheck::TFinding;
@@ -404,23 +405,16 @@ TEST(Checker, CodesAndNamesAreUnique) {
   }
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 // The scripts of the guides (code blocks that open with a special label) check clean,
 // but for the guide's example of three mistakes, which shows exactly those.
 TEST(Checker, ScriptsOfTheGuidesAreClean) {
-  std::string mistakes = ReadFile(SourceFile("tests/check/three-mistakes.dat"));
+  std::string mistakes = kwtest::ReadBytes(SourceFile("tests/check/three-mistakes.dat"));
   mistakes.erase(std::remove(mistakes.begin(), mistakes.end(), '\r'), mistakes.end());
   int scripts = 0;
   for (const auto& doc : std::filesystem::directory_iterator(SourceFile("docs"))) {
     // The page of finding codes shows wrong scripts on purpose.
     if (doc.path().extension() != ".md" || doc.path().filename() == "checker.md") continue;
-    const std::string text = ReadFile(doc.path().string());
+    const std::string text = kwtest::ReadBytes(doc.path().string());
     for (std::size_t open = text.find("```\n:_"); open != std::string::npos; open = text.find("```\n:_", open + 1)) {
       const std::size_t close = text.find("\n```", open + 3);
       const std::string utf8 = text.substr(open + 4, close + 1 - (open + 4));
@@ -449,7 +443,7 @@ TEST(Checker, BundledExamplesHaveNoFindings) {
       const std::string name = file.path().filename().string();
       if (name != "Kwartlin.dat" && file.path().extension() != ".spm") continue;
       ++files;
-      EXPECT_EQ(Describe(kwcheck::CheckFile(name, ReadFile(file.path().string()), false)), "") << file.path();
+      EXPECT_EQ(Describe(kwcheck::CheckFile(name, kwtest::ReadBytes(file.path().string()), false)), "") << file.path();
     }
   }
   EXPECT_GE(files, 7);
