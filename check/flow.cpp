@@ -201,6 +201,14 @@ bool TDataFlow::WrittenElsewhere(const std::string& upper, int fileLine) const {
   return std::any_of(it->second.begin(), it->second.end(), [&](int l) { return l != fileLine; });
 }
 
+bool ReadsParameter(const kw::TCommandEntry& command, std::size_t n) {
+  return command.Values == kw::kAllParams || (n < 32 && ((command.Values >> n) & 1u) != 0);
+}
+
+bool WritesParameter(const kw::TCommandEntry& command, std::size_t n) {
+  return n < 32 && ((command.Results >> n) & 1u) != 0;
+}
+
 TDataFlow ReadDataFlow(const TSource& s) {
   TDataFlow data;
   auto read = [&](const kw::TCompiledValue& v) {
@@ -222,10 +230,8 @@ TDataFlow ReadDataFlow(const TSource& s) {
     }
     if (l.RestValue) read(*l.RestValue);
     for (std::size_t n = 0; n < l.Params.size(); ++n) {
-      const bool value = command.Values == kw::kAllParams ? true : n < 32 && ((command.Values >> n) & 1u) != 0;
-      const bool result = n < 32 && ((command.Results >> n) & 1u) != 0;
-      if (value) read(l.Params[n].Value);
-      if (result) {
+      if (ReadsParameter(command, n)) read(l.Params[n].Value);
+      if (WritesParameter(command, n)) {
         data.Writes[l.Params[n].Target].push_back(s.Lines[i].FileLine);
         data.Writers[l.Params[n].Target].insert(l.Code);
       }

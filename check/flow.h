@@ -17,6 +17,7 @@
 
 #include "check/report.h"
 #include "check/source.h"
+#include "script/command_list.h"
 
 namespace kwcheck {
 
@@ -32,6 +33,11 @@ struct TDataFlow {
   // Written by a line other than this file line, by the program or kept by SAVE.
   bool WrittenElsewhere(const std::string& upper, int fileLine) const;
 };
+
+// Whether a run reads parameter n of the command as a value, and whether it writes a
+// result into the variable that parameter n names.
+bool ReadsParameter(const kw::TCommandEntry& command, std::size_t n);
+bool WritesParameter(const kw::TCommandEntry& command, std::size_t n);
 
 TDataFlow ReadDataFlow(const TSource& source);
 

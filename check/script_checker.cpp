@@ -541,8 +541,8 @@ class TScriptChecker {
     const bool usesAll = command.Values == kw::kAllParams;
     const std::size_t used = usesAll ? params.size() : command.MinParams;
     for (std::size_t n = 0; n < used; ++n) {
-      const bool read = usesAll || ((command.Values >> n) & 1u) != 0;
-      const bool written = ((command.Results >> n) & 1u) != 0;
+      const bool read = ReadsParameter(command, n);
+      const bool written = WritesParameter(command, n);
       if (written) ResultName(line, params[n], at[n], read);
       else if (read) Value(line, params[n], at[n], RoleOf(code, n, target0), true);
       else if (code == kw::cmdSave) ResultName(line, params[n], at[n], false);
