@@ -29,6 +29,11 @@ constexpr const char* kPingPong =
     "END\n"
     "restart\n";
 
+// Feeds transcript lines to a session that a test drives step by step.
+void Play(kwsim::Session& session, std::string_view transcript) {
+  for (const kwsim::Step& step : kwsim::ParseTranscript(transcript)) session.Execute(step);
+}
+
 TEST(Session, JsonLinesOfARun) {
   const kwsimtest::RunResult r = RunSim(std::string(kPingPong) + "recv TLEN ania@tlen.pl ping\n", true);
   ASSERT_EQ(r.Code, kwsim::kExitOk) << r.Err;
@@ -172,12 +177,11 @@ TEST(Session, SettingsNotWrittenOrNotLoadedWholeAreReported) {
   options.BaseDir = ".";
   kwsim::Session session(options, reporter);
   session.Start();
-  for (const kwsim::Step& step : kwsim::ParseTranscript("file script <<END\n:_start\nSaveConfig\nEND\nrestart\n"))
-    session.Execute(step);
+  Play(session, "file script <<END\n:_start\nSaveConfig\nEND\nrestart\n");
   const std::filesystem::path ini = std::filesystem::path(session.FolderPath()) / "Kwartlin" / "Kwartlin.ini";
   std::filesystem::remove(ini);
   std::filesystem::create_directory(ini);
-  for (const kwsim::Step& step : kwsim::ParseTranscript("recv GG 1 x\n")) session.Execute(step);
+  Play(session, "recv GG 1 x\n");
   session.Finish();
   const std::string text = out.str();
   EXPECT_TRUE(HasLine(text, "    settings   $BIG: its long value does not check (its pieces do not match their length "
@@ -197,10 +201,9 @@ TEST(Session, PageSaveThatFailsShowsTheErrorBox) {
   options.BaseDir = ".";
   kwsim::Session session(options, reporter);
   session.Start();
-  for (const kwsim::Step& step : kwsim::ParseTranscript("options show\noptions type script \":_init\"\n"))
-    session.Execute(step);
+  Play(session, "options show\noptions type script \":_init\"\n");
   std::filesystem::create_directories(std::filesystem::path(session.FolderPath()) / "Kwartlin" / "Kwartlin.dat");
-  for (const kwsim::Step& step : kwsim::ParseTranscript("options save\n")) session.Execute(step);
+  Play(session, "options save\n");
   session.Finish();
   const std::vector<std::string> lines = Lines(out.str());
   const auto box = std::find(lines.begin(), lines.end(), "    error box  Nie udało się zapisać pliku:");
