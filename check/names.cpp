@@ -84,12 +84,10 @@ constexpr TForeignWord kForeign[] = {
     {"DIM", "", kNoDeclaration},
 };
 
-
-}  // namespace
-
-int EditDistance(std::string_view a, std::string_view b, int changeCost) {
-  const std::string x = kw::UpperCase(a);
-  const std::string y = kw::UpperCase(b);
+// Edit distance counting an insertion, a deletion or a swap of two neighbours as one
+// step and a changed letter as changeCost steps; x and y come upper-cased, so letter
+// case is ignored by the Windows-1250 pairs.
+int EditDistance(std::string_view x, std::string_view y, int changeCost) {
   // Three rows of the table suffice: a swap looks two rows back.
   std::vector<int> before(y.size() + 1), previous(y.size() + 1), current(y.size() + 1);
   for (std::size_t j = 0; j <= y.size(); ++j) previous[j] = static_cast<int>(j);
@@ -107,13 +105,16 @@ int EditDistance(std::string_view a, std::string_view b, int changeCost) {
   return previous[y.size()];
 }
 
+}  // namespace
+
 std::string_view ClosestName(std::string_view word, std::span<const std::string_view> candidates,
                              bool letterChanges) {
   std::string_view best;
   int bestDistance = 0;
+  const std::string upper = kw::UpperCase(word);
   for (std::string_view candidate : candidates) {
     const int allowed = candidate.size() <= 4 ? 1 : 2;
-    const int distance = EditDistance(word, candidate, letterChanges ? 1 : allowed + 1);
+    const int distance = EditDistance(upper, kw::UpperCase(candidate), letterChanges ? 1 : allowed + 1);
     // A step for each character is no likeness: x is one step from a.
     const auto shorter = static_cast<int>(std::min(word.size(), candidate.size()));
     if (distance == 0 || distance > allowed || distance >= shorter) continue;

@@ -11,11 +11,6 @@
 
 namespace kwcheck {
 
-// Edit distance counting an insertion, a deletion or a swap of two neighbours as one
-// step and a changed letter as changeCost steps; letter case is ignored by the
-// Windows-1250 pairs.
-int EditDistance(std::string_view a, std::string_view b, int changeCost = 1);
-
 // The candidate closest to word when it is close enough to be a slip (one step for
 // names of up to four characters, two for longer ones) and not equal to it; empty
 // otherwise. Of equally close ones the first wins. Without letterChanges, a changed
