@@ -114,6 +114,8 @@ void CheckRuns(const TSource& s, TReport& report) {
   std::set<std::size_t> sections;
   for (int e = 0; e < kw::kSpecialLabelCount; ++e)
     if (s.Compiled->SpecialLabels[e] >= 0) sections.insert(static_cast<std::size_t>(s.Compiled->SpecialLabels[e]));
+  std::set<std::size_t> sectionsAndCalled = sections;
+  for (const auto& [target, callLine] : called) sectionsAndCalled.insert(target);
   std::set<std::size_t> reportedRets;
   // The start run last: without its label it runs from the top through every section,
   // and a finding is better told of the section's own run.
@@ -121,8 +123,7 @@ void CheckRuns(const TSource& s, TReport& report) {
     const std::size_t start = EntryStart(s, e);
     if (start == std::string::npos) continue;
     const bool fromTop = e == kw::entryStart && s.Compiled->SpecialLabels[e] < 0;
-    std::set<std::size_t> watched = sections;
-    for (const auto& [target, callLine] : called) watched.insert(target);
+    std::set<std::size_t> watched = sectionsAndCalled;
     if (e == kw::entryStart) watched.erase(start);
     else watched.erase(start - 1);
     const TWalk walk = Walk(s, start, false, fromTop ? std::set<std::size_t>{} : watched);
