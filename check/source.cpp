@@ -11,6 +11,9 @@ std::string_view TSource::FileLine(int line) const {
   return FileLines[static_cast<std::size_t>(line - 1)];
 }
 
+namespace {
+
+// Whether a comment text silences the code.
 bool CommentSilences(std::string_view comment, int code) {
   constexpr std::string_view kMark = "kwcheck: ignore";
   const std::size_t at = comment.find(kMark);
@@ -28,18 +31,6 @@ bool CommentSilences(std::string_view comment, int code) {
   return false;
 }
 
-bool TSource::Silenced(int line, int code) const {
-  if (SpamList) {
-    const std::string_view above = FileLine(line - 1);
-    return above.find(';') != std::string_view::npos && CommentSilences(above, code);
-  }
-  const std::string_view text = FileLine(line);
-  const std::size_t comment = kw::CommentStart(text);
-  return comment != std::string_view::npos && CommentSilences(text.substr(comment), code);
-}
-
-namespace {
-
 // The 1-based file line of the zero byte at zero (npos: none, 0), given how many lines
 // the bytes before it split into.
 int ZeroByteLine(std::string_view bytes, std::size_t zero, std::size_t linesBefore) {
@@ -50,6 +41,16 @@ int ZeroByteLine(std::string_view bytes, std::size_t zero, std::size_t linesBefo
 }
 
 }  // namespace
+
+bool TSource::Silenced(int line, int code) const {
+  if (SpamList) {
+    const std::string_view above = FileLine(line - 1);
+    return above.find(';') != std::string_view::npos && CommentSilences(above, code);
+  }
+  const std::string_view text = FileLine(line);
+  const std::size_t comment = kw::CommentStart(text);
+  return comment != std::string_view::npos && CommentSilences(text.substr(comment), code);
+}
 
 std::vector<std::string> SplitLines(std::string_view bytes, int& zeroByteLine) {
   const std::size_t zero = bytes.find('\0');

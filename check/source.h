@@ -55,7 +55,4 @@ std::vector<std::string> SplitLines(std::string_view bytes, int& zeroByteLine);
 // for UTF-8.
 int Utf8FirstLine(std::string_view bytes);
 
-// Whether a comment text silences the code.
-bool CommentSilences(std::string_view comment, int code);
-
 }  // namespace kwcheck
