@@ -20,19 +20,14 @@ class Object {
   Object& Add(std::string_view key, std::int32_t number) { return Raw(key, std::to_string(number)); }
   Object& Add(std::string_view key, std::size_t number) { return Raw(key, std::to_string(number)); }
   Object& Add(std::string_view key, bool flag) { return Raw(key, flag ? "true" : "false"); }
-  Object& Add(std::string_view key, const std::vector<std::string>& texts) {
+  // A list of texts or of numbers.
+  template <class T>
+  Object& Add(std::string_view key, const std::vector<T>& items) {
     std::string list = "[";
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
       if (i > 0) list += ',';
-      list += JsonString(texts[i]);
-    }
-    return Raw(key, list + "]");
-  }
-  Object& Add(std::string_view key, const std::vector<std::int64_t>& numbers) {
-    std::string list = "[";
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-      if (i > 0) list += ',';
-      list += std::to_string(numbers[i]);
+      if constexpr (std::is_same_v<T, std::string>) list += JsonString(items[i]);
+      else list += std::to_string(items[i]);
     }
     return Raw(key, list + "]");
   }
