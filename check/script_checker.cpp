@@ -107,7 +107,9 @@ class TScriptChecker {
     for (const TSourceLine& l : src_.Lines) {
       if (l.Text[0] != ':') continue;
       labelNames_.push_back(std::string_view(l.Text).substr(1));
-      const std::string trimmed = ":" + kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1)));
+      // Built piece by piece: GCC 12 warns wrongly (-Wrestrict) on "literal" + std::string&&.
+      std::string trimmed(1, ':');
+      trimmed += kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1)));
       if (trimmed != kw::UpperCase(l.Text)) blankLabels_.emplace(trimmed, l.FileLine);
     }
     for (const kw::TCommandEntry& c : kw::kCommandList) commandWords_.push_back(c.Word);
