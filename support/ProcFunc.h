@@ -59,10 +59,12 @@ class NumberText {
 inline std::size_t DecimalLength(std::int32_t value) {
   static constexpr std::uint32_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000,
                                               10000000, 100000000, 1000000000};
-  const std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
-                                            : static_cast<std::uint32_t>(value);
+  // Zero has one digit, as one has; setting the low bit moves no other number across a
+  // power of ten (those are even, the numbers just below them odd).
+  const std::uint32_t magnitude = (value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                             : static_cast<std::uint32_t>(value)) | 1u;
   // bit_width * 1233 / 4096 is log10 rounded down or one too high; the table corrects it.
-  const unsigned guess = static_cast<unsigned>(std::bit_width(magnitude | 1u)) * 1233u >> 12;
+  const unsigned guess = static_cast<unsigned>(std::bit_width(magnitude)) * 1233u >> 12;
   return guess + 1 - (magnitude < kPowers[guess] ? 1 : 0) + (value < 0 ? 1 : 0);
 }
 

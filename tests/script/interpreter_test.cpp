@@ -541,6 +541,9 @@ TEST_F(Interpreter, ByteAndValueBounds) {
       // Each ADD reads 6 digits and writes for free; MOV $c counts 2 and ends the run.
       {{"ADD $n, 1\nADD $n, 1\nMOV $c, 1\nMOV $d, 1", {{"$n", "123456"}},
         {{"$n", "123458"}, {"$c", "1"}, {"$d", kUnset}}}, bytes(13)},
+      // A zero a command wrote is read as its one digit: 1, then 2, then MOV $c's 2.
+      {{"SUBB $n, 1\nADD $n, $n\nMOV $c, 1\nMOV $d, 1", {{"$n", "1"}},
+        {{"$n", "0"}, {"$c", "1"}, {"$d", kUnset}}}, bytes(4)},
       {{"IF $m = $m\nMOV $a, 1", five, {{"$a", kUnset}}}, bytes(9)},
       {{"IF $m = $m\nMOV $a, 1", five, {{"$a", "1"}}}, bytes(10)},
       // A write beyond the value bound is not made and ends the run.

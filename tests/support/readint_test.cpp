@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/ProcFunc.h"
 
@@ -70,4 +72,18 @@ TEST(IntToText, SignedDecimalWithoutPadding) {
   EXPECT_EQ(IntToText(65536), "65536");
   EXPECT_EQ(IntToText(INT_MIN), "-2147483648");
   EXPECT_EQ(IntToText(INT_MAX), "2147483647");
+}
+
+// The engine's allocation-free number text and its length worked out without writing
+// it, against IntToText at every change of digit count and at both ends.
+TEST(NumberText, AgreesWithIntToText) {
+  std::vector<std::int32_t> values = {0, INT_MIN, INT_MIN + 1, INT_MAX};
+  for (std::int64_t power = 1; power <= 1'000'000'000; power *= 10)
+    for (const std::int64_t v : {power - 1, power, power + 1})
+      for (const std::int64_t signedValue : {v, -v}) values.push_back(static_cast<std::int32_t>(signedValue));
+  for (const std::int32_t v : values) {
+    SCOPED_TRACE(v);
+    EXPECT_EQ(NumberText(v).View(), IntToText(v));
+    EXPECT_EQ(DecimalLength(v), IntToText(v).size());
+  }
 }
