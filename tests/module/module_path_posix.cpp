@@ -26,7 +26,7 @@ TEST(ModulePath, DataAndVersionStayBesideTheNameTheHostLoaded) {
     const kwtest::TempFolder folder("kw_module_path");
     const fs::path& root = folder.Path();
     const fs::path real = root / "real", loaded = root / "loaded", elsewhere = root / "elsewhere";
-    for (const fs::path& folder : {real, loaded, elsewhere}) fs::create_directories(folder);
+    for (const fs::path& made : {real, loaded, elsewhere}) fs::create_directories(made);
     // A fresh file per case: the loader would hand back a module already open by inode.
     const fs::path file = (c.viaLink ? real : loaded) / "kwartlin.tpl";
     fs::copy_file(kwtest::BuiltModulePath(), file);
