@@ -102,8 +102,7 @@ const highlight = HighlightStyle.define([
 ]);
 
 // A checker finding as the editor's diagnostic. Columns count characters from 1 and the
-// end column is exclusive; a finding without a column covers its whole line. The old
-// form ({line, kind, message, suggestion}) is read as well.
+// end column is exclusive; a finding without a column covers its whole line.
 const SEVERITY = { error: 'error', warning: 'warning', note: 'info', info: 'info' };
 
 function range(doc, line, column, endColumn) {
@@ -115,11 +114,10 @@ function range(doc, line, column, endColumn) {
 }
 
 function diagnostic(doc, f, fixTitle) {
-  const code = f.code || f.kind || '';
+  const code = f.code || '';
   const { from, to } = range(doc, f.line, f.column, f.endColumn);
-  const text = (code ? code + (f.name ? ' ' + f.name : '') + ': ' : '') + f.message +
-    (!f.fix && f.suggestion && !String(f.message).includes(f.suggestion) ? ' (' + f.suggestion + '?)' : '');
-  const d = { from, to, severity: SEVERITY[f.severity] || (f.kind === 'character' ? 'error' : 'warning'), message: text };
+  const text = (code ? code + (f.name ? ' ' + f.name : '') + ': ' : '') + f.message;
+  const d = { from, to, severity: SEVERITY[f.severity] || 'warning', message: text };
   if (f.fix && typeof f.fix.text === 'string') {
     const fix = f.fix;
     d.actions = [{

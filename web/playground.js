@@ -242,15 +242,14 @@ function showFindings() {
   list.innerHTML = '';
   $('findings-count').textContent = found.length ? '(' + found.length + ')' : t('nothingFound');
   for (const f of found.slice(0, 500)) {
-    const code = f.code || f.kind || '';
+    const code = f.code || '';
     const item = document.createElement('li');
     item.dataset.line = f.line;
     item.dataset.kind = code;
-    item.className = 'severity-' + (f.severity || (f.kind === 'character' ? 'error' : 'warning'));
+    item.className = 'severity-' + (f.severity || 'warning');
     const where = Number(f.line) + (f.column >= 1 ? ':' + Number(f.column) : '');
     item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + where + '</a> <span class="kind">' +
-      escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message) +
-      (!f.fix && f.suggestion && !String(f.message).includes(f.suggestion) ? ' <em>(' + escapeHtml(f.suggestion) + '?)</em>' : '');
+      escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message);
     item.querySelector('a').addEventListener('click', (event) => {
       event.preventDefault();
       activeEditor().goToLine(f.line);

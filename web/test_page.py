@@ -370,8 +370,8 @@ class Playground(unittest.TestCase):
 
     def test_04b_findings_with_columns_codes_and_fixes(self):
         # The checker's findings as its contract gives them: a column range, a code, a
-        # severity and a fix; one without a column covers its line; the older form
-        # without code or severity still shows.
+        # severity and a fix; one without a column covers its line; one without code or
+        # severity still shows.
         element('#fresh').click()
         idle()
         set_editor('script', ':_start\nMVO $a, 1\nGOTO x')
@@ -381,7 +381,7 @@ class Playground(unittest.TestCase):
             {'line': 2, 'column': 1, 'endColumn': 4, 'code': 'KW101', 'name': 'unknown-command', 'severity': 'error',
              'message': 'no command MVO', 'fix': {'line': 2, 'column': 1, 'endColumn': 4, 'text': 'MOV', 'title': 'Write MOV'}},
             {'line': 3, 'code': 'KW102', 'name': 'missing-label', 'severity': 'warning', 'message': 'no label x'},
-            {'line': 99, 'kind': 'old-form', 'message': 'past the end'},
+            {'line': 99, 'message': 'past the end'},
         ]
         self.assertTrue(js('return editors.script.code.setFindings(arguments[0], editors.script.text, "Fix")', findings))
         ranges = js('return [...document.querySelectorAll("#editor-script .cm-lintRange")].map('
