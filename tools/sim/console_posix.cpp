@@ -72,11 +72,29 @@ void CatchSignals() {
   }
 }
 
-// What the signals since the last call ask for, if anything. An end stays asked for.
-std::optional<ReadResult> TakeSignal() {
+// Its bytes only wake a wait; the flags say what came.
+void DrainWakePipe() {
   char bytes[64];
   while (gWakeRead >= 0 && read(gWakeRead, bytes, sizeof bytes) > 0) {
   }
+}
+
+// Waits until standard input has bytes or a signal has come. False when a signal woke
+// it (the pipe is drained, the flags are left); true otherwise, a failed wait included,
+// so that the read that follows reports the failure.
+bool WaitForInput() {
+  pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {gWakeRead, POLLIN, 0}};
+  if (poll(fds, 2, -1) < 0) return errno != EINTR;
+  if (fds[1].revents != 0) {
+    DrainWakePipe();
+    return false;
+  }
+  return fds[0].revents != 0;
+}
+
+// What the signals since the last call ask for, if anything. An end stays asked for.
+std::optional<ReadResult> TakeSignal() {
+  DrainWakePipe();
   if (gEnded) return ReadResult::End;
   if (gInterrupted) {
     gInterrupted = 0;
@@ -118,12 +136,7 @@ class PlainReader final : public LineReader {
 
  private:
   void Fill() {
-    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {gWakeRead, POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
-      if (errno != EINTR) atEnd_ = true;
-      return;
-    }
-    if (fds[0].revents == 0) return;
+    if (!WaitForInput()) return;
     char chunk[4096];
     const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
     if (n > 0) buffer_.append(chunk, static_cast<std::size_t>(n));
@@ -189,22 +202,12 @@ class Utf8Ctype {
 };
 
 // One key for libedit: a character of the terminal's UTF-8 as its code point, or EOF
-// (which drops the line being typed) when the terminal ends or a signal is pending. The
-// pipe's bytes are drained here, the flags are left for TakeSignal.
+// (which drops the line being typed) when the terminal ends or a signal is pending; the
+// flags are left for TakeSignal.
 int ReadKey(FILE* /*stream*/) {
   for (;;) {
     if (gInterrupted || gEnded) return EOF;
-    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {gWakeRead, POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      return EOF;
-    }
-    if (fds[1].revents != 0) {
-      char bytes[64];
-      while (read(gWakeRead, bytes, sizeof bytes) > 0) {
-      }
-      continue;
-    }
+    if (!WaitForInput()) continue;
     unsigned char byte = 0;
     const ssize_t n = read(STDIN_FILENO, &byte, 1);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
