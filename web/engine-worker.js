@@ -2,11 +2,12 @@
 // { id, op, args } and are answered as { id, result } or { id, error, crashed }; the
 // first message out is { ready, info, menu, language } (or { failed }). A crashed engine (the
 // WebAssembly program aborted, for example out of memory) answers every later request
-// with crashed set, and the page replaces the whole worker. An answer carries settings
-// (the bytes of Kwartlin.ini, or null) whenever the file differs from the last answer's:
-// the page keeps them for a fresh worker, since a stuck or crashed one cannot hand them
-// over any more. The answer to what runs the plugin (start, feed, finish) is followed by
-// { trace }, the trace panel's rows: the page shows the answer while they are worded.
+// with crashed set, and the page replaces the whole worker. An answer to what runs the
+// plugin carries settings (the bytes of Kwartlin.ini, or null) whenever the file differs
+// from the last such answer's: the page keeps them for a fresh worker, since a stuck or
+// crashed one cannot hand them over any more. The answer to what runs the page's own
+// messenger (start, feed, finish) is followed by { trace }, the trace panel's rows: the
+// page shows the answer while they are worded.
 'use strict';
 importScripts('engine-api.js', 'kwartlin-engine.js');
 
@@ -29,6 +30,9 @@ function changedSettings() {
   return now;
 }
 
+// Only these run the plugin, so only they can change its files: the checks and help
+// asked for while the user types read no settings file.
+const runsPlugin = new Set(['start', 'feed', 'finish', 'run']);
 const traced = new Set(['start', 'feed', 'finish']);
 
 const ops = {
@@ -75,7 +79,8 @@ onmessage = (event) => {
   const started = performance.now();
   try {
     const result = ops[op](args || {});
-    postMessage({ id, result, ms: performance.now() - started, settings: changedSettings() });
+    const ms = performance.now() - started;
+    postMessage({ id, result, ms, settings: runsPlugin.has(op) ? changedSettings() : undefined });
     if (traced.has(op)) postMessage({ trace: api.trace() });
   } catch (error) {
     postMessage({ id, error: String(error), crashed: aborted !== null || error instanceof WebAssembly.RuntimeError });

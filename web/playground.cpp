@@ -234,13 +234,11 @@ class Playground {
   // the plugin reads them, for the page's download of their bytes.
   std::string Files() const {
     std::string json = "{\"ok\":true";
-    if (session_) json += ",\"folder\":" + JsonString(session_->FolderPath() + "/Kwartlin");
+    if (session_) json += ",\"folder\":" + JsonString(kwsim::PathToUtf8(session_->DataPath(kwsim::DataFile::Script).parent_path()));
     for (const kwsim::DataFile file : {kwsim::DataFile::Script, kwsim::DataFile::Spam, kwsim::DataFile::Settings}) {
       json += ",\"" + std::string(kwsim::DataFileName(file)) + "\":";
       std::optional<std::string> bytes;
-      if (session_)
-        bytes = kwsim::ReadBytes(kwsim::PathFromUtf8(session_->FolderPath()) / "Kwartlin" /
-                                 std::string(kwsim::DataFileOnDisk(file)));
+      if (session_) bytes = kwsim::ReadBytes(session_->DataPath(file));
       if (!bytes) {
         json += "null";
         continue;
@@ -260,8 +258,7 @@ class Playground {
   // null when none runs.
   std::string SettingsPath() const {
     if (!session_) return "{\"ok\":true,\"path\":null}";
-    const std::string path = session_->FolderPath() + "/Kwartlin/" +
-                             std::string(kwsim::DataFileOnDisk(kwsim::DataFile::Settings));
+    const std::string path = kwsim::PathToUtf8(session_->DataPath(kwsim::DataFile::Settings));
     return "{\"ok\":true,\"path\":" + JsonString(path) + "}";
   }
 

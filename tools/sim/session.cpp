@@ -93,6 +93,8 @@ Session::~Session() {
 
 std::string Session::FolderPath() const { return folder_ ? PathToUtf8(folder_->Root()) : ""; }
 
+std::filesystem::path Session::DataPath(DataFile file) const { return folder_ ? folder_->DataPath(file) : ""; }
+
 void Session::Start() {
   folder_ = std::make_unique<PluginsFolder>(PathFromUtf8(options_.ModulePath), options_.Keep);
   trace_ = std::make_unique<TraceReader>(folder_->Root() / "trace.jsonl");

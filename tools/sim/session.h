@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -50,6 +51,8 @@ class Session {
   void Finish();
 
   std::string FolderPath() const;
+  // Where the plugin keeps a data file; empty before the folder is made.
+  std::filesystem::path DataPath(DataFile file) const;
 
   // Warnings about files copied in since the last call ("PATH:LINE: warning: ..."): a
   // script or spam list in UTF-8 gets the checker's encoding finding. The bytes are
