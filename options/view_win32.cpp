@@ -544,9 +544,15 @@ std::string TWin32OptionsView::Line(ComponentId editor, int line) const {
   if (start < 0) return {};
   const LRESULT length = Send(h, EM_LINELENGTH, static_cast<WPARAM>(start));
   if (length <= 0) return {};
-  // EM_GETLINE reads the buffer's size from its first word.
+  // EM_GETLINE reads the buffer's size from its first word, so it cannot give more than
+  // 65,535 characters: a longer line is cut from the whole text, kept whole.
+  if (length > 0xFFFF) {
+    const std::string text = WindowText(h);
+    if (static_cast<std::size_t>(start) >= text.size()) return {};
+    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+  }
   std::string buffer(static_cast<std::size_t>(std::max<LRESULT>(length, 2)) + 1, '\0');
-  const WORD size = static_cast<WORD>(std::min<LRESULT>(length, 0xFFFF));
+  const auto size = static_cast<WORD>(length);
   buffer[0] = static_cast<char>(size & 0xFF);
   buffer[1] = static_cast<char>(size >> 8);
   const LRESULT got = Send(h, EM_GETLINE, static_cast<WPARAM>(line),

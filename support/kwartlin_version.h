@@ -1,6 +1,7 @@
 /* The plugin's version and the texts that name its makers: the one source for the
- * information record, the Windows version resource (kwartlin.rc) and the version block
- * that the Linux module carries in its ".kwversion" section. Plain preprocessor
+ * information record, the Windows version resources (kwartlin.rc, and kwartlin-sim.rc
+ * of the simulator that ships with the module) and the version block that the Linux
+ * module carries in its ".kwversion" section. Plain preprocessor
  * definitions and C comments only, so the resource compiler can read it too. The
  * strings are ASCII: they pass unchanged through the resource compiler, the
  * Windows-1250 information record and the UTF-16 version block alike. */
@@ -33,6 +34,12 @@
 #define KW_ORIGINAL_FILENAME "kwartlin.tpl"
 #define KW_LEGAL_COPYRIGHT "Copyright (C) Kwartlin Project. Freeware."
 #define KW_AUTHOR "Kwartlin Project <kwartlin@example.org>"
+
+/* The simulator's own: a program (VFT_APP) with its names. */
+#define KW_SIM_FILE_TYPE 0x1
+#define KW_SIM_FILE_DESCRIPTION "Kwartlin simulator - the Tlen messenger for testing Kwartlin scripts"
+#define KW_SIM_INTERNAL_NAME "kwartlin-sim"
+#define KW_SIM_ORIGINAL_FILENAME "kwartlin-sim.exe"
 
 /* Lines of the information record that name the makers. */
 #define KW_NOTICE KW_LEGAL_COPYRIGHT

@@ -236,9 +236,12 @@ TEST_F(MenuTest, ChosenEntriesInsertTheirTextAtTheScriptCaret) {
       {"$_MENU_ITEM", "MOV $m, ", 0, "$_MENU_ITEMMOV $m, ", 19},
       {":_menu_click", "a\r\n", 3, "a\r\n:_MENU_CLICK // ($_ID, $_MENU_ITEM)", 38},
       {":_init", "", 0, ":_INIT // ()", 12},
+      // longer than one read of a Windows editor's line
+      {"#TRUE", std::string(70000, 'a') + "\r\nb", 66000,
+       std::string(66000, 'a') + "#TRUE" + std::string(4000, 'a') + "\r\nb", 70005},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.caption + " into " + c.before);
+    SCOPED_TRACE(c.caption + " into " + c.before.substr(0, 40));
     view().SetText(ComponentId::Memo1, c.before);
     view().SetCaretOffset(ComponentId::Memo1, c.caret);
     Choose(c.caption);

@@ -42,9 +42,9 @@ void Pump(int rounds = 4, std::initializer_list<HWND> dialogs = {}) {
 }
 
 std::string TextOf(HWND h) {
-  char buffer[4096] = {};
-  GetWindowTextA(h, buffer, sizeof buffer);
-  return buffer;
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(h, text.data(), static_cast<int>(text.size()))));
+  return text;
 }
 
 RECT RectIn(HWND h, HWND parent) {
@@ -160,6 +160,7 @@ struct MenuLook {
 };
 MenuLook gMenu;
 std::string gChoose;  // caption of the item the timer clicks
+bool gMenuScreenshot = false;  // whether the timer takes options-menu.png
 
 void CALLBACK LookAtMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
@@ -190,7 +191,7 @@ void CALLBACK LookAtMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   }
   RECT whole{};
   GetWindowRect(window, &whole);
-  gMenu.screenshot = Screenshot(whole, "options-menu.png");
+  gMenu.screenshot = gMenuScreenshot && Screenshot(whole, "options-menu.png");
   if (target.right > target.left) {
     const int x = (target.left + target.right) / 2, y = (target.top + target.bottom) / 2;
     INPUT input[3] = {};
@@ -283,6 +284,20 @@ class WindowTest : public OptionsTest {
     SendMessageA(h, WM_KEYDOWN, key, 1);
     if (character) SendMessageA(h, WM_CHAR, character, 1);
     SendMessageA(h, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+  }
+
+  // Opens the reference menu with Button1 and clicks the entry with this caption; what
+  // the open menu looked like goes to gMenu.
+  void ChooseFromMenu(const std::string& caption, bool screenshot = false) {
+    Pump();
+    SetCursorPos(60, 60);
+    gMenu = MenuLook{};
+    gChoose = caption;
+    gMenuScreenshot = screenshot;
+    SetTimer(nullptr, 0, 400, &LookAtMenu);
+    const UINT_PTR safety = SetTimer(nullptr, 0, 8000, &CloseStuckMenu);
+    Click(ComponentId::Button1);  // returns when the menu has closed
+    KillTimer(nullptr, safety);
   }
 
   void SetCaret(ComponentId editor, int offset) {
@@ -506,14 +521,7 @@ TEST_F(WindowTest, ReferenceMenuHasFiveColumnsAndInsertsTheChosenEntry) {
   HWND memo = Control(ComponentId::Memo1);
   SendMessageA(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("IF $a = "));
   SetCaret(ComponentId::Memo1, 8);
-  Pump();
-  SetCursorPos(60, 60);
-  gMenu = MenuLook{};
-  gChoose = "#TRUE";
-  SetTimer(nullptr, 0, 400, &LookAtMenu);
-  const UINT_PTR safety = SetTimer(nullptr, 0, 8000, &CloseStuckMenu);
-  Click(ComponentId::Button1);  // returns when the menu has closed
-  KillTimer(nullptr, safety);
+  ChooseFromMenu("#TRUE", true);
 
   ASSERT_TRUE(gMenu.seen);
   EXPECT_EQ(gMenu.items, 2 + 6 + 2 + 7 + 2 + 18 + 2 + 6 + 2 + 4);
@@ -529,6 +537,22 @@ TEST_F(WindowTest, ReferenceMenuHasFiveColumnsAndInsertsTheChosenEntry) {
   EXPECT_TRUE(gMenu.screenshot);
   EXPECT_TRUE(gMenu.clicked);
   EXPECT_EQ(TextOf(memo), "IF $a = #TRUE");
+}
+
+// One read of an editor's line gives at most 65,535 characters; a longer line still
+// takes the entry whole, and the save writes it whole.
+TEST_F(WindowTest, AnEntryGoesIntoALineLongerThan65535CharactersAndKeepsItWhole) {
+  Show();
+  const std::string head(66000, 'a'), tail(4000, 'b');
+  SendMessageA(Control(ComponentId::Memo1), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(("x\r\n" + head + tail + "\r\ny").c_str()));
+  SetCaret(ComponentId::Memo1, static_cast<int>(3 + head.size()));
+  ChooseFromMenu("#TRUE");
+  ASSERT_TRUE(gMenu.clicked);
+  const std::string want = "x\r\n" + head + "#TRUE" + tail + "\r\ny";
+  EXPECT_TRUE(TextOf(Control(ComponentId::Memo1)) == want);  // not printed: 70,000 characters
+  ASSERT_EQ(Act(3), 0);
+  EXPECT_TRUE(ReadBytes(ScriptFile()) == want + "\r\n");
 }
 
 TEST_F(WindowTest, RightClickInTheSpamEditorOpensTheMenuForTheScript) {

@@ -1,12 +1,14 @@
-// What the simulator needs of its platform: whether its standard streams are terminals,
-// a console that takes UTF-8 (and colour, where it can), where its own program file
-// lies, and the shell's line reader. console_posix.cpp and console_win32.cpp hold the
-// two sides.
+// What the simulator needs of its platform: its arguments, whether its standard streams
+// are terminals, a console that shows every character (and colour, where it can),
+// whether it was started alone in a console of its own, where its own program file
+// lies, and the shell's line reader. Inside, every text is UTF-8. console_posix.cpp and
+// console_win32.cpp hold the two sides.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kwsim {
 
@@ -14,8 +16,20 @@ bool StdoutIsTerminal();
 bool StdinIsTerminal();
 
 // Readies the standard streams: output bytes go out unchanged (no CR added before LF),
-// a console shows UTF-8. Returns whether the console can show colour escapes.
+// and a console shows the UTF-8 written to it, and gives what is typed as UTF-8, under
+// any code page it has. Output that goes to a file or a pipe is UTF-8. Returns whether
+// the console can show colour escapes.
 bool PrepareConsole();
+
+// The program's arguments in UTF-8, its own name first.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// True when the program has a console of its own that no other program shares, as one
+// started from Explorer with a double-click has: that console closes when the program
+// ends, taking what was written with it.
+bool StartedAlone();
+// Waits for one key press at the console; returns at once when there is none.
+void WaitForKey();
 
 // The full path of the running program, UTF-8; empty when unknown.
 std::string ExecutablePath();

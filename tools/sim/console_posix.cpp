@@ -282,6 +282,15 @@ bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 
 bool PrepareConsole() { return true; }
 
+// The bytes as given: file names here are bytes, and the terminal's own are UTF-8.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+// A terminal stays open when its program ends: nothing needs to wait.
+bool StartedAlone() { return false; }
+void WaitForKey() {}
+
 std::string ExecutablePath() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

@@ -5,19 +5,13 @@
 #include <string>
 
 #include "tools/sim/environment.h"
+#include "tools/testhost/wide_text_win32.h"
 
 namespace kwsim {
 
 void SetEnvironment(const char* name, const std::string& value) {
-  const std::wstring wideName(name, name + std::char_traits<char>::length(name));
-  if (value.empty()) {
-    SetEnvironmentVariableW(wideName.c_str(), nullptr);
-    return;
-  }
-  const int n = MultiByteToWideChar(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), wide.data(), n);
-  SetEnvironmentVariableW(wideName.c_str(), wide.c_str());
+  const std::wstring wideName = kwtest::WideFromUtf8(name);
+  SetEnvironmentVariableW(wideName.c_str(), value.empty() ? nullptr : kwtest::WideFromUtf8(value).c_str());
 }
 
 }  // namespace kwsim

@@ -3,15 +3,19 @@
 // (shell), or checks script files (check). Only argument parsing lives here; the modes
 // are in driver.cpp.
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "support/kwartlin_version.h"
 #include "tools/sim/console.h"
 #include "tools/sim/driver.h"
+#include "tools/sim/plugins_folder.h"
+#include "tools/sim/welcome.h"
 
 namespace {
 
@@ -24,13 +28,28 @@ struct Arguments {
   kwsim::CheckOptions Check;
 };
 
+// CLI11's own checks of ExistingDirectory and ExistingFile read a path in the ANSI code
+// page on Windows; the arguments here are UTF-8.
+CLI::Validator ExistingPath(bool folder) {
+  return CLI::Validator(
+      [folder](std::string& name) -> std::string {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::file_status status = fs::status(kwsim::PathFromUtf8(name), ec);
+        if (folder ? fs::is_directory(status) : fs::is_regular_file(status)) return {};
+        if (!fs::exists(status)) return (folder ? "Directory does not exist: " : "File does not exist: ") + name;
+        return (folder ? "Directory is actually a file: " : "File is actually a directory: ") + name;
+      },
+      folder ? "DIR" : "FILE");
+}
+
 void AddRunOptions(CLI::App* command, Arguments& a) {
   command->add_option("--plugins-from", a.Run.PluginsFrom,
                       "Folder whose Kwartlin.dat, Kwartlin.spm and Kwartlin.ini (or whose Kwartlin "
                       "subfolder's) are copied into the fresh data folder")
-      ->check(CLI::ExistingDirectory);
+      ->check(ExistingPath(true));
   command->add_option("--module", a.Run.Module, "The kwartlin.tpl to load (default: the one built beside)")
-      ->check(CLI::ExistingFile);
+      ->check(ExistingPath(false));
   command->add_flag("--json", a.Run.Json, "One JSON object per event, one per line");
   command->add_option("--color", a.Colour, "Colour in text output")
       ->check(CLI::IsMember({"auto", "always", "never"}));
@@ -50,6 +69,16 @@ bool WantColour(const std::string& choice, bool json, bool consoleCanColour) {
 
 int main(int argc, char** argv) {
   const bool consoleCanColour = kwsim::PrepareConsole();
+  // A double-click in Explorer: no arguments, and a console that would close with a
+  // usage error unread. What the program is and how to start it, then a key (welcome.h).
+  if (argc <= 1 && kwsim::StartedAlone()) {
+    std::cout << kwsim::WelcomeText() << std::flush;
+    kwsim::WaitForKey();
+    return kwsim::kExitOk;
+  }
+  const std::vector<std::string> arguments = kwsim::ProgramArguments(argc, argv);
+  std::vector<const char*> argumentTexts;
+  for (const std::string& argument : arguments) argumentTexts.push_back(argument.c_str());
   Arguments a;
   CLI::App app{"kwartlin-sim: plays the Tlen messenger for the Kwartlin plugin (kwartlin.tpl)"};
   app.require_subcommand(1);
@@ -85,7 +114,7 @@ int main(int argc, char** argv) {
   help->add_option("command", helpFor, "run, shell or check");
 
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(argumentTexts.size()), argumentTexts.data());
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kwsim::kExitOk : kwsim::kExitUsage;

@@ -149,7 +149,7 @@ void Session::LoadModule(Event& event) {
     ownEchoes_[index] = host_->Deliver(m.ProtocolId, m.ContactId, m.Text, kSending, m.Mark).Result;
   };
   trace_->Announce(tracing_);
-  if (!module_.Open(folder_->ModulePath().string()))
+  if (!module_.Open(PathToUtf8(folder_->ModulePath())))
     throw SimError("cannot load the module " + PathToUtf8(folder_->ModulePath()) + ": " +
                    kwtest::LastModuleError());
   const kw::PluginInfoDef* info = module_.GetPluginInfo();

@@ -12,8 +12,9 @@ namespace kwtest {
 // Any function pointer; converted to its real type by the caller.
 using AnyFunction = void (*)();
 
-// The platform's module functions. OpenModuleFile returns null when the file cannot be
-// loaded; FindModuleExport returns null for a name the module does not export.
+// The platform's module functions. OpenModuleFile takes the path in UTF-8 and returns
+// null when the file cannot be loaded; FindModuleExport returns null for a name the
+// module does not export.
 void* OpenModuleFile(const std::string& path);
 AnyFunction FindModuleExport(void* module, const char* name);
 void CloseModuleFile(void* module);
@@ -31,7 +32,8 @@ class PluginModule {
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
 
-  // False (and nothing loaded) when the file cannot be loaded or lacks an export.
+  // False (and nothing loaded) when the file (path in UTF-8) cannot be loaded or lacks
+  // an export.
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return module_ != nullptr; }
