@@ -116,7 +116,7 @@ std::vector<std::string> Session::TakeWarnings() { return std::exchange(warnings
 void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath) {
   if (file == DataFile::Settings) {
     if (const std::string note = SettingsEncodingNote(bytes); !note.empty())
-      warnings_.push_back(shownPath + ": note: " + note);
+      warnings_.push_back(shownPath + ": note: a settings file " + note);
     return;
   }
   for (const kwcheck::TFinding& f :

@@ -12,7 +12,7 @@ bool IsSettingsFileName(std::string_view name) {
 std::string SettingsEncodingNote(std::string_view bytes) {
   const kw::TFileEncoding encoding = kw::MarkedEncoding(bytes);
   if (encoding == kw::TFileEncoding::Ansi) return {};
-  std::string note = "a settings file in ";
+  std::string note = "written in ";
   note += kw::EncodingName(encoding);
   note += " (as Notepad saves it): the plugin reads it and saves it in the same encoding";
   return note;
