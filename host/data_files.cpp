@@ -4,6 +4,7 @@
 #include "host/data_files.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/globals.h"
@@ -47,20 +48,33 @@ void ReloadScript(bool run) {
   }
 }
 
+// A file that is there but cannot be read (held open by another program, not readable,
+// a loop of links) has values the table lacks: a save would write them away. So every
+// save refuses until a load can read it; the table keeps what the script saved meanwhile.
+constexpr std::string_view kUnreadRefusal =
+    "it could not be read when the plugin started, and a save would replace the values it "
+    "holds: a restart once it can be read loads them";
+
 void LoadSettingsFile() {
   try {
     std::vector<TUncheckedValue> unchecked;
-    LoadSettings(SettingsPath, VariableTable, OptionsFormRect, &unchecked);
-    TraceSettingsLoaded(unchecked);
+    SettingsUnread = LoadSettings(SettingsPath, VariableTable, OptionsFormRect, &unchecked) ==
+                     TSettingsRead::Unreadable;
+    TraceSettingsLoaded(unchecked, SettingsUnread);
   } catch (...) {
   }
 }
 
 void SaveSettingsFile() {
   try {
+    if (SettingsUnread) {
+      TraceSettingsSaved(false, kUnreadRefusal, {});
+      return;
+    }
     std::string failure;
-    const bool written = SaveSettings(SettingsPath, VariableTable, OptionsFormRect, &failure);
-    TraceSettingsSaved(written, failure);
+    std::vector<TLeftOutValue> leftOut;
+    const bool written = SaveSettings(SettingsPath, VariableTable, OptionsFormRect, &failure, &leftOut);
+    TraceSettingsSaved(written, failure, leftOut);
   } catch (...) {
   }
 }

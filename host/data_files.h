@@ -16,7 +16,8 @@ void ReloadScript(bool run);
 void LoadSpamList();
 // The settings file at SettingsPath into VariableTable and OptionsFormRect, and back.
 // The plugin has nowhere to show a problem; the trace channel is told of long values
-// whose pieces did not check and of a save that wrote nothing.
+// whose pieces did not check, of a file that could not be read (SettingsUnread: every
+// save is then refused), of a save that wrote nothing, and of variables it left out.
 void LoadSettingsFile();
 void SaveSettingsFile();
 

@@ -15,6 +15,7 @@ std::intptr_t ServiceHandle = 0;
 std::intptr_t HookHandleGG = 0;
 std::intptr_t HookHandleTLEN = 0;
 TRect32 OptionsFormRect;
+bool SettingsUnread = false;
 TElementyMenu MenuEntries;
 TOptionsForm* OptionsForm = nullptr;
 

@@ -29,6 +29,8 @@ extern std::intptr_t ServiceHandle;   // registrations as the host returned them
 extern std::intptr_t HookHandleGG;
 extern std::intptr_t HookHandleTLEN;
 extern TRect32 OptionsFormRect;       // detached options window
+extern bool SettingsUnread;           // SettingsPath existed at load but could not be read:
+                                      // no save may replace it until a load reads it
 extern TElementyMenu MenuEntries;     // the script's menu entries
 extern TOptionsForm* OptionsForm;     // the options page, or null
 

@@ -58,7 +58,7 @@ TRect32 PageArea(const OptionsPageEventDef& event) {
 void ShowPage(const OptionsPageEventDef& event) {
   if (!OptionsForm) {
     OptionsForm = new TOptionsForm(gViewFactory ? gViewFactory() : CreateOptionsView(),
-                                   {ScriptPath, SpamListPath, OptionsFormRect, gReloadSavedFiles});
+                                   {ScriptPath, SpamListPath, OptionsFormRect, gReloadSavedFiles, SettingsPath, SettingsUnread});
     TOptionsForm& form = *OptionsForm;
     form.SetHostArea(event.Window, PageArea(event));
     // Docking records the form's current bounds as the free window's: start from the

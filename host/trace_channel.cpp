@@ -171,9 +171,14 @@ class TFileTraceSink final : public ITraceSink {
   }
 
   // Whatever the level: a save that failed or a value cut at load matter to every host.
-  void TellSettingsLoaded(const std::vector<TUncheckedValue>& unchecked) noexcept {
+  void TellSettingsLoaded(const std::vector<TUncheckedValue>& unchecked, bool unreadable) noexcept {
     if (file_ == nullptr) return;
     try {
+      if (unreadable) {
+        Json j;
+        j.Text("event", "settings").Text("action", "load").Flag("readable", false);
+        Put(j.Text("reason", "the file is there but cannot be read; no save replaces it until a load reads it"));
+      }
       for (const TUncheckedValue& u : unchecked) {
         Json j;
         j.Text("event", "settings").Text("action", "load").Text("name", u.Name);
@@ -184,9 +189,14 @@ class TFileTraceSink final : public ITraceSink {
     }
   }
 
-  void TellSettingsSaved(bool written, std::string_view failure) noexcept {
+  void TellSettingsSaved(bool written, std::string_view failure,
+                         const std::vector<TLeftOutValue>& leftOut) noexcept {
     if (file_ == nullptr) return;
     try {
+      for (const TLeftOutValue& v : leftOut) {
+        Json left;
+        Put(left.Text("event", "settings").Text("action", "leave").Text("name", v.Name).Text("reason", v.Reason));
+      }
       Json j;
       j.Text("event", "settings").Text("action", "save").Flag("written", written);
       if (!written) j.Text("reason", failure);
@@ -399,12 +409,12 @@ void TraceVariableTable() {
   if (TraceSink() == &channel) channel.TellVariables();
 }
 
-void TraceSettingsLoaded(const std::vector<TUncheckedValue>& unchecked) {
-  if (TraceSink() == &channel) channel.TellSettingsLoaded(unchecked);
+void TraceSettingsLoaded(const std::vector<TUncheckedValue>& unchecked, bool unreadable) {
+  if (TraceSink() == &channel) channel.TellSettingsLoaded(unchecked, unreadable);
 }
 
-void TraceSettingsSaved(bool written, std::string_view failure) {
-  if (TraceSink() == &channel) channel.TellSettingsSaved(written, failure);
+void TraceSettingsSaved(bool written, std::string_view failure, const std::vector<TLeftOutValue>& leftOut) {
+  if (TraceSink() == &channel) channel.TellSettingsSaved(written, failure, leftOut);
 }
 
 }  // namespace kw

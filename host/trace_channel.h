@@ -25,9 +25,9 @@ void CloseTraceChannel();
 // table goes to the channel as after a run. Nothing without a channel.
 void TraceVariableTable();
 // The settings file was read: each long value whose pieces did not check goes to the
-// channel. Nothing without a channel.
-void TraceSettingsLoaded(const std::vector<TUncheckedValue>& unchecked);
-// The settings file was saved, or not, and why not.
-void TraceSettingsSaved(bool written, std::string_view failure);
+// channel, and a file that was there but could not be read. Nothing without a channel.
+void TraceSettingsLoaded(const std::vector<TUncheckedValue>& unchecked, bool unreadable);
+// The settings file was saved, or not, and why not; each variable the save left out.
+void TraceSettingsSaved(bool written, std::string_view failure, const std::vector<TLeftOutValue>& leftOut);
 
 }  // namespace kw

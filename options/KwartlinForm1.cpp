@@ -31,6 +31,9 @@ constexpr std::string_view kEditorGone = "Edytora tego pliku już nie ma; plik n
 constexpr std::string_view kWriteSkipped = "Zapis przerwano, więc nie zapisano też pliku:"_w;
 constexpr std::string_view kReadFailed = "Nie udało się odczytać pliku:"_w;
 constexpr std::string_view kReadKept = "Pusty edytor nie zastąpi tego pliku przy zapisie."_w;
+constexpr std::string_view kSettingsUnread = "Nie udało się odczytać pliku ustawień przy starcie pluginu:"_w;
+constexpr std::string_view kSettingsKept =
+    "Plugin nie zapisze go, by nie utracić zapisanych w nim zmiennych. Uruchom komunikator ponownie, gdy plik da się odczytać."_w;
 
 }  // namespace
 
@@ -65,6 +68,8 @@ TOptionsForm::TOptionsForm(std::unique_ptr<IOptionsView> view, const TOptionsFor
       SpamListPath(inputs.SpamListPath),
       OptionsFormRect(inputs.OptionsFormRect),
       FilesSaved(inputs.FilesSaved),
+      SettingsPath(inputs.SettingsPath),
+      SettingsUnread(inputs.SettingsUnread),
       view_(std::move(view)) {
   if (!view_) view_ = CreateOptionsView();
   view_->SetCaption("Vortelindak - konfiguracja");
@@ -219,13 +224,23 @@ void TOptionsForm::LoadEditorFiles() {
   if (ScriptLoadFailed) failures += ScriptPath + std::string(kCrLf);
   SpamLoadFailed = !LoadEditorFile(Memo2, SpamListPath, TZeroByte::EndsLine);
   if (SpamLoadFailed) failures += SpamListPath + std::string(kCrLf);
+  std::string message;
   if (!failures.empty()) {
-    std::string message(kReadFailed);
+    message += kReadFailed;
     message += kCrLf;
     message += failures;
     message += kReadKept;
-    view_->ShowError(message);
   }
+  // The settings file is not the page's, but the page is where the user looks.
+  if (SettingsUnread) {
+    if (!message.empty()) message += kCrLf;
+    message += kSettingsUnread;
+    message += kCrLf;
+    message += SettingsPath;
+    message += kCrLf;
+    message += kSettingsKept;
+  }
+  if (!message.empty()) view_->ShowError(message);
 }
 
 void TOptionsForm::Button1Click() { view_->PopupMenu(view_->CursorPos()); }

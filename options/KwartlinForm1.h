@@ -60,6 +60,8 @@ struct TOptionsFormInputs {
   const std::string& SpamListPath;  // Memo2's file
   TRect32& OptionsFormRect;         // the detached window's rectangle, kept up to date
   IEditorFilesSaved& FilesSaved;
+  const std::string& SettingsPath;  // the settings file, named when...
+  const bool& SettingsUnread;       // ...it could not be read at load, so no save writes it
 };
 
 class TOptionsForm final : private IOptionsEvents {
@@ -143,6 +145,8 @@ class TOptionsForm final : private IOptionsEvents {
   const std::string& SpamListPath;      // Memo2's file
   TRect32& OptionsFormRect;             // the detached window's rectangle
   IEditorFilesSaved& FilesSaved;        // told after a host save
+  const std::string& SettingsPath;      // the settings file
+  const bool& SettingsUnread;           // it could not be read at load
   TWindowHandle HostWindow = 0;         // the host's page area; 0 until the first show
   TRect32 DockedRect;                   // the page area at the first show
   std::unique_ptr<IOptionsView> view_;  // the window behind the components

@@ -112,7 +112,15 @@ std::int32_t ParseProfileInt(std::string_view text, std::int32_t fallback) {
 
 // ---- TIniText ----
 
-TIniText::TIniText(std::string_view text) {
+TIniText::TIniText(std::string_view text) : encoding_(MarkedEncoding(text)) {
+  if (encoding_ != TFileEncoding::Ansi) {
+    for (TFileLine& l : FileLines(text, encoding_)) {
+      lines_.push_back(MakeLine(std::move(l.Text), std::move(l.End)));
+      lines_.back().Raw = std::move(l.Raw);
+      lines_.back().Kept = true;
+    }
+    text = {};
+  }
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t stop = text.find_first_of("\r\n", start);
@@ -131,7 +139,7 @@ TIniText::TIniText(std::string_view text) {
 }
 
 TIniText::TLine TIniText::MakeLine(std::string text, std::string end) {
-  TLine line{std::move(text), std::move(end), TLineKind::Blank, {}, kNoLine};
+  TLine line{std::move(text), std::move(end), TLineKind::Blank, {}, kNoLine, {}, false};
   const std::string_view t = VisiblePart(line.Text);
   if (t.empty()) return line;
   if (t.front() == ';') {
@@ -220,6 +228,15 @@ std::string TIniText::Text() const {
   for (const TLine& l : lines_) size += l.Text.size() + l.End.size();
   std::string out;
   out.reserve(size);
+  if (encoding_ != TFileEncoding::Ansi) {
+    out = EncodingMark(encoding_);
+    for (std::size_t i = first_; i != kNoLine; i = lines_[i].Next) {
+      const TLine& l = lines_[i];
+      out += l.Kept ? l.Raw : EncodeText(l.Text, encoding_);
+      out += EncodeText(l.End, encoding_);
+    }
+    return out;
+  }
   for (std::size_t i = first_; i != kNoLine; i = lines_[i].Next) {
     out += lines_[i].Text;
     out += lines_[i].End;

@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "support/file_encoding.h"
 #include "settings/profile_api.h"
 
 namespace kw {
@@ -44,13 +45,16 @@ bool IsStorableValue(std::string_view value);
 // blank at either end would be trimmed or a matching pair of quotes stripped on reading.
 std::string QuoteProfileValue(std::string_view value);
 
-// The text of one INI file, line by line.
+// The text of one INI file, line by line. A file with a mark (file_encoding.h) is read
+// in Windows-1250 and written back in its own encoding, the lines nothing changed byte
+// for byte as they were.
 class TIniText {
  public:
   TIniText() = default;
   explicit TIniText(std::string_view text);
 
   std::string Text() const;
+  TFileEncoding Encoding() const { return encoding_; }
   // Distinct non-empty keys of the first section of that name, in file order, as written
   // (comment lines, which begin with ";", are not listed but are found by Value, as the
   // profile functions do).
@@ -72,6 +76,8 @@ class TIniText {
     TLineKind Kind = TLineKind::Blank;  // what the reader makes of it
     std::string Name;  // Header: section name, Entry and Comment: key; trimmed, upper-cased
     std::size_t Next = kNoLine;  // the line that follows it in the file, kNoLine after the last
+    std::string Raw;   // a marked file's line as read: Text as the file holds it
+    bool Kept = false; // Raw still stands for Text
   };
   // The first section of a name: all that reads and writes look at.
   struct TSection {
@@ -96,6 +102,7 @@ class TIniText {
   std::size_t first_ = kNoLine;  // the file's first line
   std::size_t last_ = kNoLine;   // the file's last line
   std::unordered_map<std::string, TSection> sections_;  // upper-cased name -> its first section
+  TFileEncoding encoding_ = TFileEncoding::Ansi;        // as the file was read
 };
 
 // The six profile operations on one file, read whole at Open and, in Update mode,
@@ -106,6 +113,9 @@ class TIniProfile final : public IProfile {
   bool Open(const std::string& path, TProfileMode mode) override;
   bool Commit() override;
   std::string Failure() const override { return failure_; }
+  bool IsOpen() const { return open_; }
+  // The encoding the file was read in, and is written in.
+  TFileEncoding Encoding() const { return text_.Encoding(); }
 
   bool EraseSection(std::string_view section) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;

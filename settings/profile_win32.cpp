@@ -7,6 +7,13 @@
 // read back, and moved over it (WriteFileAtomic, which also follows a symbolic link to
 // the file it points to).
 //
+// A file with a mark (UTF-16, or UTF-8 with its mark) is read by the portable profile
+// too: it decodes such a file as the profile functions do, but always into Windows-1250
+// where they use the system's code page, so what loads is exactly what a save keeps; and
+// Windows' own functions miss the UTF-8 mark, which Wine's decode. A file that exists
+// but cannot be read fails Open, rather than reading as empty as the profile functions
+// would have it.
+//
 // Integers are read as text and converted by ParseProfileInt rather than by
 // GetPrivateProfileIntA, which is documented to give 0 for a negative value (a detached
 // window may well sit left of or above the main screen).
@@ -67,10 +74,12 @@ bool CanAsk(std::string_view name) { return !name.empty() && name.size() <= kMax
 struct TProfileFile::TState {
   std::string Path;                        // the settings file
   TProfileMode Mode = TProfileMode::Read;  // as opened
-  TIniProfile Update;                      // Update: the file as it is being made
+  bool Opened = false;                     // Read: Open succeeded
+  TIniProfile Portable;                    // Update, or a marked file: the file as read and made
 
-  // Read: Open succeeded.
-  bool IsOpen() const { return Mode == TProfileMode::Read && !Path.empty(); }
+  // Read through the profile functions.
+  bool IsOpen() const { return Mode == TProfileMode::Read && Opened; }
+  bool Ported() const { return Mode == TProfileMode::Update || Portable.IsOpen(); }
 };
 
 TProfileFile::TProfileFile() : state_(std::make_unique<TState>()) {}
@@ -81,14 +90,21 @@ bool TProfileFile::Open(const std::string& path, TProfileMode mode) {
   TState& s = *state_;
   s.Path = path;
   s.Mode = mode;
-  if (mode == TProfileMode::Read) return s.IsOpen();
-  return s.Update.Open(path, mode);
+  s.Opened = false;
+  s.Portable = TIniProfile();
+  if (mode == TProfileMode::Update) return s.Portable.Open(path, mode);
+  if (path.empty()) return false;
+  std::string bytes;
+  if (FileExists(path) && !ReadWholeFile(path, bytes)) return false;
+  if (MarkedEncoding(bytes) != TFileEncoding::Ansi) return s.Portable.Open(path, mode);
+  s.Opened = true;
+  return true;
 }
 
 bool TProfileFile::Commit() {
   TState& s = *state_;
-  if (s.Mode == TProfileMode::Read) return s.IsOpen();
-  if (!s.Update.Commit()) return false;
+  if (s.Mode == TProfileMode::Read) return s.IsOpen() || s.Portable.Commit();
+  if (!s.Portable.Commit()) return false;
   // Drops whatever the profile cache still holds of the old file.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, s.Path.c_str());
   const std::string target = ResolveLinks(s.Path);
@@ -96,23 +112,23 @@ bool TProfileFile::Commit() {
   return true;
 }
 
-std::string TProfileFile::Failure() const { return state_->Update.Failure(); }
+std::string TProfileFile::Failure() const { return state_->Portable.Failure(); }
 
-bool TProfileFile::EraseSection(std::string_view section) { return state_->Update.EraseSection(section); }
+bool TProfileFile::EraseSection(std::string_view section) { return state_->Portable.EraseSection(section); }
 
 bool TProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  return state_->Update.WriteString(section, key, value);
+  return state_->Portable.WriteString(section, key, value);
 }
 
 std::vector<std::string> TProfileFile::ReadKeys(std::string_view section) const {
-  if (state_->Mode == TProfileMode::Update) return state_->Update.ReadKeys(section);
+  if (state_->Ported()) return state_->Portable.ReadKeys(section);
   if (!state_->IsOpen() || !CanAsk(section)) return {};
   return ProfileKeys(std::string(section), state_->Path);
 }
 
 std::string TProfileFile::ReadString(std::string_view section, std::string_view key,
                                      std::string_view fallback) const {
-  if (state_->Mode == TProfileMode::Update) return state_->Update.ReadString(section, key, fallback);
+  if (state_->Ported()) return state_->Portable.ReadString(section, key, fallback);
   if (!state_->IsOpen() || !CanAsk(section) || !CanAsk(key)) return std::string(fallback);
   const std::string sectionText(section), keyText(key);
   const std::string& path = state_->Path;

@@ -12,8 +12,9 @@
 //   layer quotes such values).
 // - Names. A variable whose name a key cannot hold (an "=", a line break or zero byte, a
 //   blank at the end, more than kMaxProfileText bytes) is not saved at all: writing it
-//   would set another key or open a section. Such names come only from hostile or broken
-//   scripts.
+//   would set another key or open a section. Nor is a long value whose name leaves no
+//   room for its piece keys (a name of 32,765 bytes or more). Such names come only from
+//   hostile or broken scripts; the caller is told of each, so none vanishes unnoticed.
 // - Length. A value has no limit, but one profile value can hold at most kMaxProfileText
 //   bytes (the Windows functions cut or crash beyond it). A written value that fits is
 //   one key, as it always was. A longer one is cut into pieces of kPieceSize bytes: the
@@ -33,6 +34,10 @@
 //   stale "Var_Save_Rest" behind) loads what "Var_Save" says. The pieces are joined
 //   before the "\n" escapes are undone, so a cut may fall anywhere. Files without long
 //   values have no "Var_Save_Rest" and are byte for byte what they were before.
+// - Encoding. A file that Notepad saved as "Unicode" (UTF-16 LE or BE) or as UTF-8 with
+//   its mark is read in Windows-1250, as the profile functions give it, and saved in the
+//   encoding it came in: the lines the save does not rewrite stay byte for byte as they
+//   were, characters the code page lacks included (support/file_encoding.h).
 // - Pieces that do not check (a changed byte, a lost piece, a hand edit of the first
 //   one) load as the first piece alone, which keeps a user's edit there, and are told
 //   to the caller. They are not dropped: each save writes them back as they stand for as
@@ -218,13 +223,21 @@ TKeptPieces PiecesToKeep(const IProfile& file, const TZmienne& variables) {
   return kept;
 }
 
+constexpr std::string_view kNameNoKey =
+    "its name cannot be a key (an \"=\", a line break, a blank at an end, or over 32,766 bytes)";
+constexpr std::string_view kNameNoPieces = "its name leaves no room for the keys of its long value's pieces";
+
 // One variable's written text: one key, or its pieces when one value cannot hold it.
 // False when a write failed (the save stops there). A name whose piece keys a key cannot
-// hold is left out, as a name that no key can hold.
-bool WriteStoredText(IProfile& file, const std::string& name, std::string_view text) {
+// hold is left out, as a name that no key can hold, and told in leftOut.
+bool WriteStoredText(IProfile& file, const std::string& name, std::string_view text,
+                     std::vector<TLeftOutValue>* leftOut) {
   if (IsStorableValue(text)) return file.WriteString(kVariablesSection, name, text);
   const std::size_t pieces = (text.size() + kPieceSize - 1) / kPieceSize;
-  if (!IsStorableKey(PieceKey(name, pieces - 1))) return true;
+  if (!IsStorableKey(PieceKey(name, pieces - 1))) {
+    if (leftOut) leftOut->push_back({name, std::string(kNameNoPieces)});
+    return true;
+  }
   if (!file.WriteString(kVariablesSection, name, text.substr(0, kPieceSize)) ||
       !file.WriteString(kRestSection, PieceKey(name, 0), PiecesCheck(text)))
     return false;
@@ -250,12 +263,14 @@ void SaveFormRect(IProfile& file, const TRect32& rect) {
 
 }  // namespace
 
-void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRect,
-                  std::vector<TUncheckedValue>* unchecked) {
+TSettingsRead LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRect,
+                           std::vector<TUncheckedValue>* unchecked) {
   try {
-    if (path.empty() || !FileExists(path)) return;
+    if (path.empty()) return TSettingsRead::Absent;
+    RemoveLeftoverTempFiles(path);
+    if (!FileExists(path)) return TSettingsRead::Absent;
     TProfileFile file;
-    if (!file.Open(path, TProfileMode::Read)) return;
+    if (!file.Open(path, TProfileMode::Read)) return TSettingsRead::Unreadable;
     const TPieceKeys pieces = ReadPieceKeys(file);
     const std::vector<std::string> keys = file.ReadKeys(kVariablesSection);
     for (const std::string& key : keys) {
@@ -271,9 +286,10 @@ void LoadSettings(const std::string& path, TZmienne& variables, TRect32& formRec
   } catch (...) {
     // Out of memory halfway: what has loaded stays, the rest keeps its defaults.
   }
+  return TSettingsRead::Read;
 }
 
-void SaveVariables(IProfile& file, const TZmienne& variables) {
+void SaveVariables(IProfile& file, const TZmienne& variables, std::vector<TLeftOutValue>* leftOut) {
   const TKeptPieces kept = PiecesToKeep(file, variables);
   const auto writeRaw = [&file](const TRawPieces& pieces) {
     for (const auto& [key, value] : pieces)
@@ -282,9 +298,13 @@ void SaveVariables(IProfile& file, const TZmienne& variables) {
   };
   if (!file.EraseSection(kVariablesSection) || !file.EraseSection(kRestSection)) return;
   for (const TZmienna& v : variables) {
-    if (!v.Save || !IsStorableKey(v.Name)) continue;
+    if (!v.Save) continue;
+    if (!IsStorableKey(v.Name)) {
+      if (leftOut) leftOut->push_back({v.Name, std::string(kNameNoKey)});
+      continue;
+    }
     const std::string text = SettingsValueText(v.Value);
-    if (!WriteStoredText(file, v.Name, text)) return;
+    if (!WriteStoredText(file, v.Name, text, leftOut)) return;
     const auto found = kept.ByVariable.find(v.Name);
     if (found != kept.ByVariable.end() && IsStorableValue(text) && !writeRaw(found->second)) return;
   }
@@ -292,7 +312,7 @@ void SaveVariables(IProfile& file, const TZmienne& variables) {
 }
 
 bool SaveSettings(const std::string& path, const TZmienne& variables, const TRect32& formRect,
-                  std::string* failure) {
+                  std::string* failure, std::vector<TLeftOutValue>* leftOut) {
   auto fail = [failure](std::string_view why) {
     if (failure) *failure = why;
     return false;
@@ -303,7 +323,8 @@ bool SaveSettings(const std::string& path, const TZmienne& variables, const TRec
     if (!folder.empty() && !CreateFolders(folder)) return fail("its folder cannot be made");
     TProfileFile file;
     if (!file.Open(path, TProfileMode::Update)) return fail("the file there cannot be read");
-    SaveVariables(file, variables);
+    if (leftOut) leftOut->clear();
+    SaveVariables(file, variables, leftOut);
     SaveFormRect(file, formRect);
     if (!file.Commit()) return fail(file.Failure());
     return true;

@@ -3,6 +3,10 @@
 #include "support/platform.h"
 #include "support/platform_folders.h"
 
+#include <charconv>
+#include <optional>
+#include <string>
+
 namespace kw {
 
 std::string_view WriteFailureText(TWriteFailure failure) {
@@ -21,6 +25,53 @@ std::string_view WriteFailureText(TWriteFailure failure) {
 bool WriteFileAtomic(const std::string& path, std::string_view contents) {
   TWriteFailure failure = TWriteFailure::None;
   return WriteFileAtomic(path, contents, failure);
+}
+
+std::string TempFileBeside(const std::string& target, unsigned long processId, unsigned counter) {
+  std::string temp = target;
+  temp += ".~";
+  temp += std::to_string(processId);
+  temp += '_';
+  temp += std::to_string(counter);
+  return temp;
+}
+
+namespace {
+
+// The process id in a temporary file's name made for the file called base; nothing when
+// the name is not exactly one (digits after ".~", "_", digits, nothing after).
+std::optional<unsigned long> TempFileProcess(std::string_view name, std::string_view base) {
+  if (!name.starts_with(base) || !name.substr(base.size()).starts_with(".~")) return std::nullopt;
+  name.remove_prefix(base.size() + 2);
+  const std::size_t bar = name.find('_');
+  const auto digits = [](std::string_view d) {
+    return !d.empty() && d.size() <= 10 && d.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (bar == std::string_view::npos || !digits(name.substr(0, bar)) || !digits(name.substr(bar + 1)))
+    return std::nullopt;
+  unsigned long id = 0;
+  const char* first = name.data();
+  if (std::from_chars(first, first + bar, id).ec != std::errc{}) return std::nullopt;  // no id of ours
+  return id;
+}
+
+}  // namespace
+
+void RemoveLeftoverTempFiles(const std::string& path) {
+  try {
+    const std::string target = ResolveLinks(path);
+    if (target.empty()) return;
+    std::size_t cut = target.size();
+    while (cut > 0 && !EndsFolder(target[cut - 1])) --cut;
+    const std::string folder = target.substr(0, cut);
+    const std::string base = target.substr(cut);
+    const unsigned long self = CurrentProcessId();
+    for (const std::string& name : NamesIn(folder)) {
+      const std::optional<unsigned long> process = TempFileProcess(name, base);
+      if (process && (*process == self || !ProcessRunning(*process))) RemoveFile(folder + name);
+    }
+  } catch (...) {
+  }
 }
 
 bool IsFolderSeparator(char c) { return kFolderSeparators.find(c) != std::string_view::npos; }

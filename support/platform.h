@@ -38,6 +38,16 @@ std::string_view WriteFailureText(TWriteFailure failure);
 bool WriteFileAtomic(const std::string& path, std::string_view contents);
 bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteFailure& failure);
 
+// The temporary file that WriteFileAtomic makes beside target: target's name followed by
+// ".~", the process id, "_" and a counter of the process's saves ("Kwartlin.ini.~412_3").
+std::string TempFileBeside(const std::string& target, unsigned long processId, unsigned counter);
+// Removes what saves of path (its link followed) that were killed midway left beside it:
+// files named exactly as TempFileBeside names them, whose process no longer runs or is
+// this one (which saves one file at a time, so none of its own is in use). Any other
+// file stays, another program's and a running save's alike. WriteFileAtomic does it
+// before each save; a reader of a file may do it too.
+void RemoveLeftoverTempFiles(const std::string& path);
+
 // The file that a save of path must replace: path itself, or, when path is a symbolic
 // link, the file it finally points to (a chain is followed, a relative target is taken
 // from the folder of the link that holds it). A user links a data file into a synced

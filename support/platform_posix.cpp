@@ -8,7 +8,9 @@
 #include "support/platform_folders.h"
 #include "support/write_fault.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include <ctime>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kw {
 namespace {
@@ -82,7 +85,7 @@ bool HoldsExactly(int fd, std::string_view contents) {
 int CreateTempBeside(const std::string& path, std::string& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = path + ".~" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+    tempPath = TempFileBeside(path, CurrentProcessId(), ++counter);
     int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -129,6 +132,24 @@ bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+  ::closedir(dir);
+  return names;
+}
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool ProcessRunning(unsigned long id) {
+  if (id == 0 || id > 0x7FFFFFFFul) return false;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool FileExists(const std::string& path) {
   try {
@@ -192,6 +213,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteF
   try {
     const std::string target = ResolveLinks(path);
     if (target.empty()) return false;
+    RemoveLeftoverTempFiles(target);
     failure = TWriteFailure::TempFile;
     FileDescriptor temp(CreateTempBeside(target, tempPath));
     if (temp.fd < 0) return false;

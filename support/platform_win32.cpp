@@ -1,8 +1,9 @@
 // Files, folders and the clock on Windows, through the ANSI functions: every path is
 // 8-bit text in the system's code page, as the host and the module path hand it over.
 // A replacement is written beside its target, flushed, and moved over it in one step
-// (MoveFileExA with write-through), so a crash or a full disk never leaves a half-written
-// data file. Both '\\' and '/' separate folders; a drive ("C:") is never created.
+// (MoveFileExW with write-through), so a crash or a full disk never leaves a half-written
+// data file; the replacement's longer name goes through the wide functions in the long
+// form, so any path the profile functions take can be saved. Both '\\' and '/' separate folders; a drive ("C:") is never created.
 // A save replaces the file a symbolic link points to, never the link (ResolveLinks).
 // Every function catches everything and answers false (or an empty result).
 #include "support/platform.h"
@@ -78,13 +79,37 @@ bool HoldsExactly(HANDLE h, std::string_view contents) {
   return true;
 }
 
+// The path in the long form ("\\?\C:\..." or "\\?\UNC\server\..."), for the wide
+// functions: a temporary name beside a file whose path is just short of MAX_PATH goes
+// past it, where the ANSI functions fail. The ANSI text is turned into UTF-16 by the
+// system's code page, as the ANSI functions themselves do. Empty when it cannot be.
+std::wstring LongPath(const std::string& path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+  if (wide.starts_with(L"\\\\?\\")) return wide;
+  std::wstring full(wide.size() + MAX_PATH, L'\0');
+  for (int round = 0; round < 2; ++round) {
+    const DWORD got = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (got == 0) return {};
+    if (got < full.size()) {
+      full.resize(got);
+      if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+      return L"\\\\?\\" + full;
+    }
+    full.assign(got, L'\0');
+  }
+  return {};
+}
+
 // Creates a new, empty temporary file beside path; its name comes back in tempPath.
 // CREATE_NEW so that a stray file of the same name is never truncated.
 HANDLE CreateTempBeside(const std::string& path, std::string& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = path + ".~" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    HANDLE h = CreateFileA(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    tempPath = TempFileBeside(path, CurrentProcessId(), ++counter);
+    HANDLE h = CreateFileW(LongPath(tempPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
   }
@@ -188,6 +213,31 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.emplace_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+// A process that exists but may not be asked counts as running.
+bool ProcessRunning(unsigned long id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(LongPath(path).c_str()) != 0; }
+
 bool FileExists(const std::string& path) {
   try {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -265,6 +315,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteF
     DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
       return false;
+    RemoveLeftoverTempFiles(target);
     failure = TWriteFailure::TempFile;
     FileHandle temp(CreateTempBeside(target, tempPath));
     if (!temp.Valid()) return false;
@@ -277,14 +328,15 @@ bool WriteFileAtomic(const std::string& path, std::string_view contents, TWriteF
     ok = temp.Close() && ok;
     if (ok) {
       failure = TWriteFailure::Replace;
-      if (MoveFileExA(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+      if (MoveFileExW(LongPath(tempPath).c_str(), LongPath(target).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
         failure = TWriteFailure::None;
         return true;
       }
     }
   } catch (...) {
   }
-  if (!tempPath.empty()) DeleteFileA(tempPath.c_str());
+  if (!tempPath.empty()) RemoveFile(tempPath);
   return false;
 }
 

@@ -9,6 +9,7 @@
 #include "script/spam.h"
 #include "settings/settings.h"
 #include "tests/common/files.h"
+#include "unreadable.h"
 
 using namespace kw;
 namespace fs = std::filesystem;
@@ -31,6 +32,7 @@ class DataFiles : public HostTest {
     ScriptPath.clear();
     SpamListPath.clear();
     SettingsPath.clear();
+    SettingsUnread = false;
     HostTest::TearDown();
   }
   // The file made unreadable: a folder where it should be.
@@ -123,6 +125,35 @@ TEST_F(DataFiles, SaveConfigWritesTheSettingsFile) {
   TRect32 rect;
   LoadSettings(SettingsPath, VariableTable, rect);
   EXPECT_EQ(ResolveValue("$kept"), "v");
+}
+
+// A file that is there but cannot be read at load is never replaced by a save, however
+// often the script saves and whether or not it can be read meanwhile; the next load that
+// can read it brings its values back. Each refusal says why.
+TEST_F(DataFiles, UnreadableSettingsFileIsNeverOverwritten) {
+  const std::string old = "[Var_Save]\r\n$OLD=" + std::string(50000, 'o') + "\r\n";
+  WriteBytes(SettingsPath, old);
+  {
+    UnreadableFile unreadable(SettingsPath);
+    LoadSettingsFile();
+    EXPECT_TRUE(SettingsUnread);
+    EXPECT_EQ(ResolveValue("$OLD"), "");
+    SetVariable("$NEW", "n", true);
+    SaveSettingsFile();
+  }
+  SaveSettingsFile();
+  EXPECT_TRUE(ReadBytes(SettingsPath) == old);
+  EXPECT_EQ(ResolveValue("$NEW"), "n");  // kept in memory
+  ClearVariables();
+  LoadSettingsFile();
+  EXPECT_FALSE(SettingsUnread);
+  EXPECT_EQ(ResolveValue("$OLD"), std::string(50000, 'o'));
+  // An absent file is the normal first start: the save creates it.
+  fs::remove(SettingsPath);
+  LoadSettingsFile();
+  EXPECT_FALSE(SettingsUnread);
+  SaveSettingsFile();
+  EXPECT_TRUE(fs::exists(SettingsPath));
 }
 
 }  // namespace

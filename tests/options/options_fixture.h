@@ -68,6 +68,8 @@ struct FormInputs final : kw::IEditorFilesSaved {
   std::string ScriptPath;
   std::string SpamListPath;
   kw::TRect32 Rect;
+  std::string SettingsPath = "Kwartlin.ini";
+  bool SettingsUnread = false;
   int ScriptSaves = 0;
   int SpamListSaves = 0;
   std::function<void()> OnScriptSaved;  // runs inside the first report
@@ -77,7 +79,7 @@ struct FormInputs final : kw::IEditorFilesSaved {
     if (OnScriptSaved) OnScriptSaved();
   }
   void SpamListFileSaved() override { ++SpamListSaves; }
-  kw::TOptionsFormInputs Inputs() { return {ScriptPath, SpamListPath, Rect, *this}; }
+  kw::TOptionsFormInputs Inputs() { return {ScriptPath, SpamListPath, Rect, *this, SettingsPath, SettingsUnread}; }
 };
 
 // A fresh data folder with the script and spam list paths in it, and the plugin's

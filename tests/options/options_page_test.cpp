@@ -321,6 +321,19 @@ TEST_F(PageTest, ZapiszThatCannotWriteReportsItAndLosesNothing) {
   EXPECT_EQ(View().Errors().size(), 1u);
 }
 
+// A settings file that could not be read at load is the page's to tell: no save will
+// write it, and the user is told which file and what to do.
+TEST_F(PageTest, SettingsFileUnreadAtLoadIsShown) {
+  kw::SettingsPath = (folder_ / "Kwartlin" / "Kwartlin.ini").string();
+  kw::SettingsUnread = true;
+  Page(1);
+  kw::SettingsUnread = false;
+  ASSERT_EQ(View().Errors().size(), 1u);
+  const std::string& error = View().Errors()[0];
+  EXPECT_NE(error.find("Nie udało się odczytać pliku ustawień"_w), std::string::npos);
+  EXPECT_NE(error.find(kw::SettingsPath), std::string::npos);
+}
+
 TEST_F(PageTest, HostSaveKeepsTheRunningScriptWhenItsFileCannotBeWritten) {
   WriteBytes(ScriptFile(), ":_init\r\nMOV $old, 1\r\n");
   kw::ReloadScript(false);

@@ -52,6 +52,16 @@ TEST_F(CheckCommand, FormatsAndExitCodes) {
   EXPECT_NE(err_.str().find("missing.dat: cannot read the file"), std::string::npos);
 }
 
+// A settings file is named, not checked as a script, and its encoding is told.
+TEST_F(CheckCommand, SettingsFileIsNamedNotChecked) {
+  const std::string plain = Write("Kwartlin.INI", "[Var_Save]\r\n$A=1\r\n");
+  const std::string marked = Write("Kwartlin.ini", "\xEF\xBB\xBF[Var_Save]\r\n");
+  EXPECT_EQ(Check({plain, marked}, "text"), kwsim::kExitOk);
+  EXPECT_EQ(out_.str(), plain + ": a settings file, not a script: nothing to check\n" + marked +
+                            ": a settings file, not a script: nothing to check; written in UTF-8 with a mark "
+                            "(as Notepad saves it): the plugin reads it and saves it in the same encoding\n");
+}
+
 // A file named *.spm, in any case, is a spam list; --spam makes every file one.
 TEST_F(CheckCommand, SpamListsByNameOrByOption) {
   const std::string rules = "kup | sprzedaj\r\n";

@@ -192,6 +192,32 @@ TEST(Session, SettingsNotWrittenOrNotLoadedWholeAreReported) {
   EXPECT_EQ(std::count(lines.begin(), lines.end(), failed), 2) << text;  // SaveConfig, then the unload
 }
 
+// A settings file that Notepad saved as "Unicode" is named when it comes in, and a
+// variable whose name leaves no room for its long value's pieces is told at each save.
+TEST(Session, SettingsEncodingAndLeftOutVariablesAreTold) {
+  kwtest::TempFolder folder;
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : std::string("[Var_Save]\r\n$A=1\r\n")) utf16 += std::string{c, '\0'};
+  kwtest::WriteBytes(folder.Path() / "Kwartlin.ini", utf16);
+  const std::string name = "$" + std::string(32764, 'N');
+  kwsim::RunOptions options;
+  options.Module = kwsimtest::ModulePath();
+  options.PluginsFrom = folder.Path().string();
+  std::ostringstream out, err;
+  EXPECT_EQ(kwsim::RunTranscript("file script <<END\n:_start\nMOV " + name + ", '" + std::string(40000, 'v') +
+                                     "'\nSAVE " + name + ", 1\nSaveConfig\nEND\nrestart\nrecv GG 1 x\n",
+                                 "t.txt", ".", options, out, err),
+            kwsim::kExitOk)
+      << err.str();
+  EXPECT_NE(err.str().find("Kwartlin.ini: note: a settings file written in UTF-16 LE (as Notepad saves it): the plugin "
+                           "reads it and saves it in the same encoding"),
+            std::string::npos)
+      << err.str();
+  const std::string told = "    settings   " + name.substr(0, 256) +
+                           " not saved: its name leaves no room for the keys of its long value's pieces";
+  EXPECT_TRUE(HasLine(out.str(), told)) << out.str().substr(0, 2000);
+}
+
 // A page save that cannot write the script shows the page's error box as its output.
 TEST(Session, PageSaveThatFailsShowsTheErrorBox) {
   std::ostringstream out;

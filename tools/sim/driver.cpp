@@ -16,6 +16,7 @@
 #include "tools/sim/plugins_folder.h"
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
+#include "tools/sim/settings_file.h"
 #include "tools/sim/transcript.h"
 
 namespace kwsim {
@@ -218,6 +219,12 @@ int RunCheck(const std::vector<std::string>& files, const CheckOptions& options,
     if (!bytes) {
       err << file << ": cannot read the file\n";
       unreadable = true;
+      continue;
+    }
+    // A settings file holds no script: it is named, not checked.
+    if (IsSettingsFileName(file) && !options.Spam) {
+      const std::string note = SettingsEncodingNote(*bytes);
+      out << file << ": a settings file, not a script: nothing to check" << (note.empty() ? "" : "; ") << note << '\n';
       continue;
     }
     const std::vector<kwcheck::TFinding> found = kwcheck::CheckFile(file, *bytes, options.Spam);

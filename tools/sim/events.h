@@ -42,13 +42,14 @@ struct MenuEffect {
 };
 
 // What became of the settings file during the command: it changed on disk; a save
-// wrote nothing (the plugin's trace says why); or the load found a long value whose
-// pieces did not check, loaded its first piece and left the rest in the file.
+// wrote nothing (the plugin's trace says why); the load found a long value whose
+// pieces did not check, loaded its first piece and left the rest in the file; the load
+// could not read the file; or a save left a variable out that the file cannot hold.
 struct SettingsEffect {
-  enum class Kind { Written, NotWritten, PiecesKept };
+  enum class Kind { Written, NotWritten, PiecesKept, NotRead, LeftOut };
   Kind What = Kind::Written;
-  std::string Reason;          // NotWritten, PiecesKept: why, as the plugin told it
-  std::string Name;            // PiecesKept: the variable
+  std::string Reason;          // all but Written: why, as the plugin told it
+  std::string Name;            // PiecesKept, LeftOut: the variable
   std::int64_t LoadedBytes = 0;  // PiecesKept: bytes of the value loaded (0: none)
 };
 

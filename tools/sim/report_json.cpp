@@ -82,6 +82,11 @@ std::string EffectJson(const Effect& effect) {
           o.Add("effect", "settings-written").Add("file", "Kwartlin.ini");
         } else if (e.What == SettingsEffect::Kind::NotWritten) {
           o.Add("effect", "settings-not-written").Add("file", "Kwartlin.ini").Add("reason", e.Reason);
+        } else if (e.What == SettingsEffect::Kind::NotRead) {
+          o.Add("effect", "settings-not-read").Add("file", "Kwartlin.ini").Add("reason", e.Reason);
+        } else if (e.What == SettingsEffect::Kind::LeftOut) {
+          o.Add("effect", "settings-left-out").Add("file", "Kwartlin.ini").Add("name", e.Name);
+          o.Add("reason", e.Reason);
         } else {
           o.Add("effect", "settings-pieces-kept").Add("file", "Kwartlin.ini").Add("name", e.Name);
           o.Add("loaded_bytes", e.LoadedBytes).Add("reason", e.Reason);

@@ -151,6 +151,10 @@ void WriteEffect(Writer& w, const Effect& effect) {
           w.Labelled("settings", Colour::Dim, "Kwartlin.ini written");
         } else if (e.What == SettingsEffect::Kind::NotWritten) {
           w.Labelled("settings", Colour::Red, "Kwartlin.ini not written: " + e.Reason);
+        } else if (e.What == SettingsEffect::Kind::NotRead) {
+          w.Labelled("settings", Colour::Red, "Kwartlin.ini not read: " + e.Reason);
+        } else if (e.What == SettingsEffect::Kind::LeftOut) {
+          w.Labelled("settings", Colour::Red, e.Name + " not saved: " + e.Reason);
         } else if (e.LoadedBytes > 0) {
           w.Labelled("settings", Colour::Yellow,
                      e.Name + ": its long value does not check (" + e.Reason + "); loaded its first " +

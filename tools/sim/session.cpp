@@ -11,6 +11,7 @@
 #include "support/casing.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/page_window.h"
+#include "tools/sim/settings_file.h"
 #include "tools/sim/spam_rules.h"
 
 namespace kwsim {
@@ -113,7 +114,11 @@ void Session::Start() {
 std::vector<std::string> Session::TakeWarnings() { return std::exchange(warnings_, {}); }
 
 void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath) {
-  if (file == DataFile::Settings) return;
+  if (file == DataFile::Settings) {
+    if (const std::string note = SettingsEncodingNote(bytes); !note.empty())
+      warnings_.push_back(shownPath + ": note: a settings file " + note);
+    return;
+  }
   for (const kwcheck::TFinding& f :
        file == DataFile::Script ? kwcheck::CheckScript(bytes) : kwcheck::CheckSpamList(bytes))
     if (f.Kind().Name == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
@@ -547,7 +552,12 @@ void Session::Emit(Event event) {
       if (item.Kind == "settings") {
         SettingsEffect e;
         e.Reason = item.Text("reason");
-        if (item.Text("action") == "load") {
+        if (item.Text("action") == "leave") {
+          e.What = SettingsEffect::Kind::LeftOut;
+          e.Name = item.Text("name");
+        } else if (item.Text("action") == "load" && item.Find("readable")) {
+          e.What = SettingsEffect::Kind::NotRead;
+        } else if (item.Text("action") == "load") {
           e.What = SettingsEffect::Kind::PiecesKept;
           e.Name = item.Text("name");
           e.LoadedBytes = item.Number("loaded_bytes");
