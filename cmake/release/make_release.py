@@ -75,6 +75,9 @@ LICENCES = {
 PLAYGROUND_LICENCES = {
     "licenses/emscripten.txt": ("emscripten", "/usr/share/doc/emscripten/copyright"),
 }
+# The licences of the npm packages in the playground's editor, as the web build writes
+# them into the site.
+EDITOR_LICENCES = "editor-licenses.txt"
 
 # The data files the plugin reads from its folder; anything else in an example's folder
 # belongs to its transcript and stays beside it.
@@ -176,13 +179,15 @@ def site_entries(site, under=""):
             for f in site.rglob("*") if f.is_file()}
 
 
-def licence_entries(licences, notice, release):
+def licence_entries(licences, notice, release, editor):
     """The licence texts, and a README naming each one's Debian package (never a folder
-    of the machine that made the release)."""
+    of the machine that made the release) and where the playground's editor keeps the
+    licences of its npm packages (`editor`, a path in the zip)."""
     entries = {name: pathlib.Path(source).read_bytes() for name, (_, source) in licences.items()}
     lines = [f"Kwartlin {release}: {notice}", "", "Third-party parts of this release and their licences:"]
     lines += [f"  {name.split('/', 1)[1]}  (from Debian's package {package})"
               for name, (package, _) in sorted(licences.items())]
+    lines += [f"  {editor}  (the playground's code editor: its npm packages)"]
     entries["licenses/README.txt"] = ("\r\n".join(lines) + "\r\n").encode()
     return entries
 
@@ -207,11 +212,12 @@ def main():
         entries.update(example_entries())
         entries.update(guide_entries())
         entries.update(site_entries(args.site, posixpath.dirname(PLAYGROUND[1]) + "/"))
-        entries.update(licence_entries({**LICENCES, **PLAYGROUND_LICENCES}, notice, release))
+        entries.update(licence_entries({**LICENCES, **PLAYGROUND_LICENCES}, notice, release,
+                                       "../" + posixpath.dirname(PLAYGROUND[1]) + "/" + EDITOR_LICENCES))
         path = write_zip(out / f"{top}-win32.zip", top, entries, release_time())
     else:
         entries = site_entries(args.site)
-        entries.update(licence_entries(PLAYGROUND_LICENCES, notice, release))
+        entries.update(licence_entries(PLAYGROUND_LICENCES, notice, release, "../" + EDITOR_LICENCES))
         path = write_zip(out / f"{top}-playground.zip", f"{top}-playground", entries, release_time())
     print(path)
 

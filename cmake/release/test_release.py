@@ -201,7 +201,10 @@ def check_user_pages(unpacked, pages):
     check("no page carries a developer's command or a source path", not developer, "\n".join(developer))
     said = (unpacked / "licenses" / "README.txt").read_text()
     folders = re.findall(r"(?:/usr/|/home/|/work/|/tmp/|[A-Z]:\\)\S*", said)
-    check("licenses\\README.txt names no folder of the build machine", not folders, "\n".join(folders))
+    named = [line.split()[0] for line in said.splitlines() if line.startswith("  ")]
+    absent = [name for name in named if not (unpacked / "licenses" / name).is_file()]
+    check("licenses\\README.txt names no folder of the build machine, and every licence it names is there",
+          not folders and not absent, "\n".join(folders + ["missing " + name for name in absent]))
 
 
 def waited(condition, seconds):
