@@ -9,7 +9,9 @@
 // messenger (start, feed, finish) is followed by { trace }, the trace panel's rows: the
 // page shows the answer while they are worded.
 'use strict';
-importScripts('engine-api.js', 'kwartlin-engine.js');
+// Opened from a file, the page starts this worker from one text that already holds both
+// (file_scripts.py); served, it loads them by URL.
+if (typeof makeEngineApi !== 'function') importScripts('engine-api.js', 'kwartlin-engine.js');
 
 let api = null;
 let aborted = null;

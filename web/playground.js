@@ -21,6 +21,39 @@ window.kwPlayground = measures;
 
 // ---- The engine's worker -----------------------------------------------------------
 
+// Opened from a file (the Windows zip's playground folder), the page may neither fetch()
+// nor start a worker by its URL: what it fetches when served comes from classic scripts
+// beside it (examples.js, engine-file.js), and the worker from its text, by a blob: URL.
+const FROM_FILE = location.protocol === 'file:';
+
+function loadScript(src) {
+  return new Promise((resolve, reject) => {
+    const script = document.createElement('script');
+    script.src = src;
+    script.onload = resolve;
+    script.onerror = () => reject(new Error(src + ' did not load'));
+    document.head.appendChild(script);
+  });
+}
+
+// One blob: URL for every worker the page starts: a fresh one after a crash reuses it.
+let fileWorkerUrl = null;
+async function workerUrl() {
+  if (!FROM_FILE) return 'engine-worker.js';
+  if (!fileWorkerUrl) {
+    await loadScript('engine-file.js');
+    fileWorkerUrl = URL.createObjectURL(new Blob([self.kwEngineSource], { type: 'text/javascript' }));
+    self.kwEngineSource = null;
+  }
+  return fileWorkerUrl;
+}
+
+function loadExamples() {
+  const loaded = FROM_FILE ? loadScript('examples.js').then(() => self.kwExamples)
+    : fetch('examples.json').then((r) => r.json());
+  return loaded.catch(() => []);
+}
+
 const engine = {
   worker: null,
   pending: new Map(),
@@ -31,8 +64,8 @@ const engine = {
   // Kwartlin.ini as the last answer left it (null: none): a fresh worker starts with it.
   settings: null,
 
-  launch() {
-    this.worker = new Worker('engine-worker.js');
+  async launch() {
+    this.worker = new Worker(await workerUrl());
     return new Promise((resolve, reject) => {
       this.worker.onmessage = (event) => {
         const m = event.data;
@@ -801,7 +834,8 @@ async function shareLink() {
   const fragment = typeof CompressionStream === 'function'
     ? 'z=' + toBase64Url(await pipe(json, new CompressionStream('deflate-raw')))
     : 'j=' + toBase64Url(json);
-  return location.origin + location.pathname + '#' + fragment;
+  // The page's address up to its query: a file's address has no origin to build it from.
+  return location.href.split(/[?#]/)[0] + '#' + fragment;
 }
 
 // What the link in the address holds: null without a link, { error } for one the page
@@ -1178,7 +1212,7 @@ async function main() {
   setUpHeader();
   applyLanguage(pageLanguage, false);
   resetMessengerState();
-  const loaded = fetch('examples.json').then((r) => r.json()).catch(() => []);
+  const loaded = loadExamples();
   await engine.launch();
   $('version').textContent = engine.info.name + ' ' + engine.info.version;
   for (const e of Object.values(editors)) e.code.setLanguage(engine.language);

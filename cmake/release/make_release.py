@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Packs a Kwartlin release: the Windows zip (the stripped module, the Windows simulator,
-the examples as data folders, the guides as HTML pages, the change log, the licence
-texts) or the playground's zip (the static site as built). Prints the zip's path.
+the examples as data folders, the user guides in English and Polish as HTML pages, the
+change log, the playground that opens from the unpacked folder, the licence texts) or
+the playground's zip (the static site as built). Prints the zip's path.
 
-  make_release.py win32 --module M --sim S --out DIST
+  make_release.py win32 --module M --sim S --site FOLDER --out DIST
   make_release.py playground --site FOLDER --out DIST
 
 The version comes from support/kwartlin_version.h, the one place that sets it for the
@@ -18,6 +19,7 @@ import argparse
 import hashlib
 import os
 import pathlib
+import posixpath
 import re
 import subprocess
 import sys
@@ -29,31 +31,53 @@ import markdown_pages  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
-# The guides a Windows user needs: tree path -> page in the release, with its language.
-GUIDES = {
-    "docs/install-windows.en.md": ("install-en.html", "en"),
-    "docs/install-windows.pl.md": ("instalacja-pl.html", "pl"),
-    "CHANGELOG.md": ("CHANGELOG.html", "en"),
-    "docs/script-language.md": ("docs/script-language.html", "en"),
-    "docs/spam-list.md": ("docs/spam-list.html", "en"),
-    "docs/simulator.md": ("docs/simulator.html", "en"),
-    "docs/checker.md": ("docs/checker.html", "en"),
-    "tools/sim/README.md": ("docs/simulator-reference.html", "en"),
-    "docs/trace.md": ("docs/trace.html", "en"),
-}
+# The pages a Windows user reads, the one list of them: each in English and in Polish
+# (the first line of each links to its twin), as the tree holds it and as the zip does.
+# The developer pages (README.md, docs/simulator.md, docs/hardening.md, ...) stay in the
+# repository. The change log is kept in English only.
+USER_PAGES = (
+    # English source              Polish source                   English page                  Polish page
+    ("docs/install-windows.en.md", "docs/install-windows.pl.md", "install-en.html", "instalacja-pl.html"),
+    ("docs/script-language.md", "docs/script-language.pl.md", "docs/script-language.html", "docs/script-language.pl.html"),
+    ("docs/spam-list.md", "docs/spam-list.pl.md", "docs/spam-list.html", "docs/spam-list.pl.html"),
+    ("docs/checker.md", "docs/checker.pl.md", "docs/checker.html", "docs/checker.pl.html"),
+    ("docs/trace.md", "docs/trace.pl.md", "docs/trace.html", "docs/trace.pl.html"),
+    ("docs/simulator-windows.md", "docs/simulator-windows.pl.md", "docs/simulator-windows.html", "docs/simulator-windows.pl.html"),
+    ("CHANGELOG.md", None, "CHANGELOG.html", None),
+)
+
+# The playground's page in the tree and in the zip: the guides link to it, and it opens
+# from the unpacked folder (the site as cmake/web-build.sh builds it, which reads what it
+# would fetch from classic scripts when opened from a file).
+PLAYGROUND = ("web/index.html", "playground/index.html")
+
+
+def user_pages():
+    """Tree path -> (page in the release, language), for every user page."""
+    pages = {}
+    for english, polish, english_page, polish_page in USER_PAGES:
+        pages[english] = (english_page, "en")
+        if polish:
+            pages[polish] = (polish_page, "pl")
+    return pages
+
 
 # The licences of what the Windows zip holds besides the project's own code: the MinGW
 # runtime linked statically into both programs (libstdc++ and libgcc under the GCC
 # Runtime Library Exception; the mingw-w64 C runtime and winpthreads), taken from the
-# very packages that supplied the linked code.
+# very packages that supplied the linked code, and the playground's own: name in the
+# zip -> (Debian package, its file).
 LICENCES = {
-    "licenses/gcc-mingw-w64.txt": "/usr/share/doc/gcc-mingw-w64-base/copyright",
-    "licenses/mingw-w64.txt": "/usr/share/doc/mingw-w64-i686-dev/copyright",
-    "licenses/GPL-3.txt": "/usr/share/common-licenses/GPL-3",
+    "licenses/gcc-mingw-w64.txt": ("gcc-mingw-w64-base", "/usr/share/doc/gcc-mingw-w64-base/copyright"),
+    "licenses/mingw-w64.txt": ("mingw-w64-i686-dev", "/usr/share/doc/mingw-w64-i686-dev/copyright"),
+    "licenses/GPL-3.txt": ("base-files", "/usr/share/common-licenses/GPL-3"),
 }
 PLAYGROUND_LICENCES = {
-    "licenses/emscripten.txt": "/usr/share/doc/emscripten/copyright",
+    "licenses/emscripten.txt": ("emscripten", "/usr/share/doc/emscripten/copyright"),
 }
+# The licences of the npm packages in the playground's editor, as the web build writes
+# them into the site.
+EDITOR_LICENCES = "editor-licenses.txt"
 
 # The data files the plugin reads from its folder; anything else in an example's folder
 # belongs to its transcript and stays beside it.
@@ -129,20 +153,41 @@ def example_entries():
 
 
 def guide_entries():
-    targets = {tree: page for tree, (page, _) in GUIDES.items()}
+    pages = user_pages()
+    targets = {tree: page for tree, (page, _) in pages.items()}
+    targets[PLAYGROUND[0]] = PLAYGROUND[1]
+    titles = {tree: markdown_pages.title(read_page(tree), tree) for tree in pages}
     entries, pictures = {}, {}
-    for tree, (page, language) in GUIDES.items():
-        text = (ROOT / tree).read_text(encoding="utf-8")
-        entries[page] = markdown_pages.render(text, tree, targets, pictures, language).encode()
+    for tree, (page, language) in pages.items():
+        entries[page] = markdown_pages.render(read_page(tree), tree, targets, titles, pictures,
+                                              language).encode()
     for tree, page in pictures.items():
         entries[page] = (ROOT / tree).read_bytes()
     return entries
 
 
-def licence_entries(licences, notice, release):
-    entries = {name: pathlib.Path(source).read_bytes() for name, source in licences.items()}
+def read_page(tree):
+    path = ROOT / tree
+    if not path.is_file():
+        sys.exit(f"{tree}: a user page of the release is missing")
+    return path.read_text(encoding="utf-8")
+
+
+def site_entries(site, under=""):
+    site = pathlib.Path(site)
+    return {under + f.relative_to(site).as_posix(): f.read_bytes()
+            for f in site.rglob("*") if f.is_file()}
+
+
+def licence_entries(licences, notice, release, editor):
+    """The licence texts, and a README naming each one's Debian package (never a folder
+    of the machine that made the release) and where the playground's editor keeps the
+    licences of its npm packages (`editor`, a path in the zip)."""
+    entries = {name: pathlib.Path(source).read_bytes() for name, (_, source) in licences.items()}
     lines = [f"Kwartlin {release}: {notice}", "", "Third-party parts of this release and their licences:"]
-    lines += [f"  {name.split('/', 1)[1]}  (from {source})" for name, source in sorted(licences.items())]
+    lines += [f"  {name.split('/', 1)[1]}  (from Debian's package {package})"
+              for name, (package, _) in sorted(licences.items())]
+    lines += [f"  {editor}  (the playground's code editor: its npm packages)"]
     entries["licenses/README.txt"] = ("\r\n".join(lines) + "\r\n").encode()
     return entries
 
@@ -166,13 +211,13 @@ def main():
         }
         entries.update(example_entries())
         entries.update(guide_entries())
-        entries.update(licence_entries(LICENCES, notice, release))
+        entries.update(site_entries(args.site, posixpath.dirname(PLAYGROUND[1]) + "/"))
+        entries.update(licence_entries({**LICENCES, **PLAYGROUND_LICENCES}, notice, release,
+                                       "../" + posixpath.dirname(PLAYGROUND[1]) + "/" + EDITOR_LICENCES))
         path = write_zip(out / f"{top}-win32.zip", top, entries, release_time())
     else:
-        site = pathlib.Path(args.site)
-        entries = {str(f.relative_to(site)).replace(os.sep, "/"): f.read_bytes()
-                   for f in site.rglob("*") if f.is_file()}
-        entries.update(licence_entries(PLAYGROUND_LICENCES, notice, release))
+        entries = site_entries(args.site)
+        entries.update(licence_entries(PLAYGROUND_LICENCES, notice, release, "../" + EDITOR_LICENCES))
         path = write_zip(out / f"{top}-playground.zip", f"{top}-playground", entries, release_time())
     print(path)
 

@@ -11,6 +11,10 @@ in place, as the messenger does at start. Then:
     zipped module and matches its expected output;
   - the zipped checker finds nothing in any bundled script or spam list;
   - every link between the zip's pages reaches a page or heading inside the zip;
+  - the user pages are there in English and Polish, each linking to its twin, and no
+    page carries a developer's command, a source path or a folder of the build machine;
+  - the playground opens from the unpacked folder (file://, in headless Chromium, as a
+    user double-clicks index.html) and answers a message;
   - the same sources, copied elsewhere and built afresh in another folder, give the
     same zip byte for byte, and neither program holds a path of the build machine.
 Prints one line per check and "N passed, N failed"; exits 1 when any failed.
@@ -22,6 +26,7 @@ import html.parser
 import os
 import pathlib
 import posixpath
+import re
 import shutil
 import subprocess
 import sys
@@ -29,6 +34,10 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_release  # noqa: E402
+import markdown_pages  # noqa: E402
+
+sys.path.insert(0, str(make_release.ROOT / "web"))
+import test_page  # noqa: E402  (drives Debian's chromium as the page's tests do)
 
 ROOT = make_release.ROOT
 results = []
@@ -109,25 +118,49 @@ def check_simulator(wine, unpacked):
 
 
 class _Links(html.parser.HTMLParser):
+    """A page's ids, its references to files, the words of its links and its words."""
+
     def __init__(self):
         super().__init__()
-        self.ids, self.refs = set(), []
+        self.ids, self.refs, self.link_words, self.words = set(), [], [], []
+        self._in_link = self._hidden = 0
 
     def handle_starttag(self, tag, attrs):
         attrs = dict(attrs)
         if "id" in attrs:
             self.ids.add(attrs["id"])
         for key in ("href", "src"):
-            if attrs.get(key) and "://" not in attrs[key] and not attrs[key].startswith("mailto:"):
-                self.refs.append(attrs[key])
+            ref = attrs.get(key)
+            if ref and "://" not in ref and not ref.startswith(("mailto:", "data:")):
+                self.refs.append(ref)
+        if tag == "a":
+            self._in_link += 1
+            self.link_words.append("")
+        self._hidden += tag in ("style", "script")
+
+    def handle_endtag(self, tag):
+        self._in_link -= tag == "a" and self._in_link > 0
+        self._hidden -= tag in ("style", "script") and self._hidden > 0
+
+    def handle_data(self, data):
+        if self._hidden:
+            return
+        self.words.append(data)
+        if self._in_link:
+            self.link_words[-1] += data
 
 
-def check_pages(unpacked):
+def read_pages(unpacked):
     pages = {}
     for page in unpacked.rglob("*.html"):
         parser = _Links()
         parser.feed(page.read_text(encoding="utf-8"))
         pages[page.relative_to(unpacked).as_posix()] = parser
+    return pages
+
+
+def check_pages(unpacked):
+    pages = read_pages(unpacked)
     dead = []
     for name, parser in pages.items():
         for ref in parser.refs:
@@ -136,11 +169,86 @@ def check_pages(unpacked):
             if not (unpacked / target).is_file() or (anchor and anchor not in pages.get(target, _Links()).ids):
                 dead.append(f"{name}: {ref}")
     check(f"every link of the {len(pages)} pages reaches the zip", not dead, "\n".join(dead))
+    check_user_pages(unpacked, pages)
+
+
+# What belongs to the repository's developers, never to a page a Windows user reads.
+DEVELOPER_MATTER = re.compile(
+    r"\./run-|\bDebian\b|\bapt(-get)?\s|\bcmake\b|\bctest\b|--target\b|records\.h|"
+    r"\b(support|script|check|settings|options|host|tools|tests|web|cmake|fuzz|bench)/[\w./-]*\.(h|cpp|py|sh|md|js)\b",
+    re.IGNORECASE)
+
+
+def check_user_pages(unpacked, pages):
+    missing, unlinked, developer = [], [], []
+    for *_, english, polish in make_release.USER_PAGES:
+        twins = [(english, polish), (polish, english)] if polish else [(english, None)]
+        for page, twin in twins:
+            if page not in pages:
+                missing.append(page)
+                continue
+            linked = {posixpath.normpath(posixpath.join(posixpath.dirname(page), ref.partition("#")[0]))
+                      for ref in pages[page].refs}
+            if twin and twin not in linked:
+                unlinked.append(f"{page} does not link to {twin}")
+    for name, parser in sorted(pages.items()):
+        said = " ".join(parser.words)
+        developer += [f"{name}: {m.group(0)!r}" for m in DEVELOPER_MATTER.finditer(said)]
+        developer += [f"{name}: link {w!r}" for w in parser.link_words
+                      if markdown_pages.SOURCE_PATH.match(w.strip())]
+    check(f"the zip holds the {len(make_release.user_pages())} user pages in both languages, each linked to its twin",
+          not missing and not unlinked, "\n".join(["missing " + m for m in missing] + unlinked))
+    check("no page carries a developer's command or a source path", not developer, "\n".join(developer))
+    said = (unpacked / "licenses" / "README.txt").read_text()
+    folders = re.findall(r"(?:/usr/|/home/|/work/|/tmp/|[A-Z]:\\)\S*", said)
+    named = [line.split()[0] for line in said.splitlines() if line.startswith("  ")]
+    absent = [name for name in named if not (unpacked / "licenses" / name).is_file()]
+    check("licenses\\README.txt names no folder of the build machine, and every licence it names is there",
+          not folders and not absent, "\n".join(folders + ["missing " + name for name in absent]))
+
+
+def waited(condition, seconds):
+    """The condition's value once it holds; None when it did not within the time."""
+    try:
+        return test_page.wait_for(condition, "the page", timeout=seconds)
+    except AssertionError:
+        return None
+
+
+def check_playground(unpacked):
+    """index.html opened from the unpacked folder, as a double-click opens it: its engine
+    loads, the ping-pong example answers "ping", and the page keeps to its policy."""
+    page = (unpacked / make_release.PLAYGROUND[1]).as_uri()
+    profile = unpacked.parent / "chromium-profile"
+    browser = test_page.start_browser("pl-PL,pl", str(profile))
+    try:
+        browser.get(page)
+        state = waited(lambda: browser.execute_script(
+            "const d = document.body.dataset; return d.ready ? 'ready' : d.failed ? 'failed' : null"), 120)
+        said = browser.execute_script("return document.getElementById('state').textContent")
+        check("the playground opens from the unpacked folder (file://)", state == "ready", said)
+        if state != "ready":
+            return
+        browser.execute_script("document.getElementById('message-text').value = 'ping';"
+                               "document.getElementById('receive').click();")
+        answered = waited(lambda: browser.execute_script(
+            "return [...document.querySelectorAll('#activity li')].some((l) => l.dataset.kind === 'sent'"
+            " && l.textContent.includes('pong'))"), 60)
+        blocked = [e["message"] for e in browser.get_log("browser")
+                   if "Content Security Policy" in e["message"] or e["level"] == "SEVERE"]
+        check("the playground from file:// answers ping with pong, with no error in its console",
+              answered and not blocked, "\n".join(blocked))
+    finally:
+        browser.quit()
+        shutil.rmtree(profile, ignore_errors=True)
 
 
 def check_rebuild(zip_path, work):
     """The tree as it stands (tracked and new files), copied elsewhere, built afresh."""
-    source, build, dist = work / "source", work / "build", work / "dist"
+    # The build folder inside the copy, as build/ is inside the tree: the compiler cache,
+    # which names files relative to the build folder, then knows every object.
+    source, dist = work / "source", work / "dist"
+    build = source / "build"
     shutil.rmtree(work, ignore_errors=True)
     listed = subprocess.run(["git", "-C", str(ROOT), "ls-files", "-z", "--cached", "--others",
                              "--exclude-standard"], capture_output=True, check=True).stdout
@@ -183,6 +291,7 @@ def main():
         check_install(wine, unpacked, args.messenger)
         check_simulator(wine, unpacked)
         check_pages(unpacked)
+        check_playground(unpacked)
     finally:
         wine.close()
     if not args.no_rebuild:
