@@ -16,9 +16,10 @@ namespace kwsim {
 inline std::string UsageFailure(const CLI::App*, const CLI::Error& e) {
   const std::string what = e.what();
   std::string reason;
-  if (e.get_name() == "RequiredError" && what.rfind("A subcommand", 0) == 0) {
+  // By class, not by get_name(): an error a command raises carries the command's name.
+  if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && what.rfind("A subcommand", 0) == 0) {
     reason = Say(TextId::UsageNoCommand);
-  } else if (e.get_name() == "ExtrasError") {
+  } else if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr) {
     const std::size_t colon = what.find(": ");
     reason = Say(TextId::UsageUnexpected, {{"arguments", colon == std::string::npos ? what : what.substr(colon + 2)}});
   } else {
