@@ -29,6 +29,7 @@
 
 #include "tools/sim/console.h"
 #include "tools/testhost/wide_text_win32.h"
+#include "tools/sim/texts.h"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
 #define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
@@ -201,7 +202,7 @@ class PlainReader final : public LineReader {
     return ReadResult::Interrupted;
   }
   bool Interactive() const override { return interactive_; }
-  std::string_view Keys() const override { return "Ctrl-Z Enter or Ctrl-C twice leaves"; }
+  std::string_view Keys() const override { return Text(TextId::KeysWindows); }
 
  private:
   bool interactive_;
