@@ -60,7 +60,10 @@
   X(406, "comma-in-rule", Warning, "a comma separates nothing in a rule") \
   X(407, "wildcard", Warning, "* and ? match only themselves") \
   X(408, "or-word", Warning, "OR and AND are words a message must contain") \
-  X(501, "encoding", Warning, "the file is UTF-8, but the plugin reads Windows-1250") \
+  X(501, "encoding", Warning, "the file is UTF-8, but the plugin reads Windows-1250: each Polish letter becomes two characters") \
   X(502, "zero-byte", Error, "a zero byte ends the script: the lines after it never run") \
-  X(503, "character", Error, "a character that Windows-1250 cannot hold")
+  X(503, "character", Error, "a character that Windows-1250 cannot hold") \
+  X(504, "byte-order-mark", Warning, "UTF-8's byte order mark: the plugin reads line 1 with three characters in front") \
+  X(505, "utf-16", Error, "the file is UTF-16: the plugin reads it only up to its first zero byte") \
+  X(506, "iso-8859-2", Warning, "the file is ISO-8859-2: the plugin reads six of its Polish letters as other characters")
 // clang-format on

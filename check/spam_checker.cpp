@@ -156,10 +156,7 @@ class TSpamChecker {
 }  // namespace
 
 std::vector<TFinding> CheckSpamList(std::string_view bytes) {
-  TSource source;
-  source.SpamList = true;
-  source.FileLines = SplitLines(bytes, source.ZeroByteLine);
-  source.Utf8Line = Utf8FirstLine(bytes);
+  const TSource source = ReadSpamList(bytes);
   TReport report(source);
   ReportFileFindings(source, report);
   TSpamChecker checker(report);

@@ -11,6 +11,7 @@
 
 #include "check/checker.h"
 #include "check/codec.h"
+#include "check/file_checks.h"
 #include "check/output.h"
 #include "check/source.h"
 #include "script/KwartlinConst.h"
@@ -181,10 +182,108 @@ TEST(Checker, LegitimateCornersPass) {
   for (const std::string& s : scripts) EXPECT_EQ(Describe(kwcheck::CheckScript(s)), "") << s;
 }
 
-// A Windows-1250 file whose only high bytes pair up as UTF-8 ("ÓŁ" is D3 A3) is no UTF-8.
-TEST(Checker, WindowsFileWithOnlyPairingLettersIsNotUtf8) {
-  EXPECT_EQ(kwcheck::Utf8FirstLine(std::string("SEND $_ID, 'ÓŁ'"_w)), 0);
-  EXPECT_EQ(kwcheck::Utf8FirstLine("EXIT\r\nSEND $_ID, 'ÓŁ'"), 2);
+// The file as an editor on Windows saves it: UTF-8 text as UTF-16 with its mark.
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    if (!kwcheck::DecodeUtf8(utf8, i, cp)) return out;
+    const auto unit = [&](char32_t u) {
+      const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+      out += bigEndian ? hi : lo;
+      out += bigEndian ? lo : hi;
+    };
+    if (cp >= 0x10000) {
+      unit(0xD800 + ((cp - 0x10000) >> 10));
+      unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      unit(cp);
+    }
+  }
+  return out;
+}
+
+// Every encoding an editor on Windows writes, for a script and for a spam list: one
+// finding on its line naming the encoding, what the plugin does, and the advice; and
+// the file that the advised conversion gives is read by the engine as was meant.
+TEST(Checker, EncodingsOfWindowsEditors) {
+  const std::string script = ":_init\r\nMOV $a, 'Gęś ąź'\r\n";  // this source is UTF-8
+  const std::string spam = "; rules\r\nza\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85\r\n";
+  const std::string iso = ":_init\r\nMOV $a, 'G\xEA\xB6 \xB1\xBC'\r\n";  // ą ś ź at B1 B6 BC
+  const std::string convert = "\"ANSI\"";
+  const std::string inexact = "'\xE2\x9C\x93' (U+2713) on line 2 has no Windows-1250 byte";
+  struct Row {
+    std::string name, bytes;
+    bool spam;
+    std::vector<std::pair<int, int>> found;  // line, code
+    std::string effect, advice;
+    std::string meant;  // the script's $A, or a message the list must catch; empty: no exact conversion
+  } rows[] = {
+      {"UTF-8", script, false, {{2, 501}}, "'Gęś' reads as 'GÄ™Ĺ›'", convert, "Gęś ąź"},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF" + script, false, {{1, 504}, {2, 501}}, "'ď»ż:_init' is then no label, so the plugin never runs _init", "GetEncoding(1250)", "Gęś ąź"},
+      {"BOM before a command", "\xEF\xBB\xBFMOV $a, 'x'\r\n", false, {{1, 504}}, "'ď»żMOV $a, 'x'' is then no command", convert, "x"},
+      {"BOM before :loop", "\xEF\xBB\xBF:loop\r\nMOV $a, 'x'\r\n", false, {{1, 504}}, "GOTO loop and CALL loop go on", convert, "x"},
+      {"BOM before a comment", "\xEF\xBB\xBF// x\r\nMOV $a, 'x'\r\n", false, {{1, 504}}, "harmless while line 1 holds no command", convert, "x"},
+      {"UTF-16 LE", Utf16(script, false), false, {{1, 505}}, "UTF-16 LE, in which every other byte", "Kwartlin.dat", "Gęś ąź"},
+      {"UTF-16 BE", Utf16(script, true), false, {{1, 505}}, "all it gets is the line 'ţ˙'", convert, "Gęś ąź"},
+      {"UTF-16 with ✓", Utf16(":_init\r\nMOV $a, '\xE2\x9C\x93'\r\n", false), false, {{1, 505}}, "nothing of the script runs", inexact, ""},
+      {"UTF-8 with ✓", "MOV $a, 'ó'\r\nMOV $b, '\xE2\x9C\x93'\r\n", false, {{1, 501}}, "'ó'", inexact, ""},
+      {"ISO-8859-2", iso, false, {{2, 506}}, "'Gęś' reads as 'Gę¶'", "GetEncoding(28592)", "Gęś ąź"},
+      {"UTF-8 list", spam, true, {{2, 501}}, "a rule holding one matches no message", convert, "Zażółć gęślą jaźń"},
+      {"list with BOM", "\xEF\xBB\xBF" + spam, true, {{1, 504}, {2, 501}}, "line 1 becomes a rule that no message matches", "Kwartlin.spm", "Zażółć gęślą jaźń"},
+      {"BOM before a rule", "\xEF\xBB\xBFtanio\r\n", true, {{1, 504}}, "the rule becomes 'ď»żtanio'", convert, "Tanio!"},
+      {"UTF-16 LE list", Utf16(spam, false), true, {{1, 505}}, "no rule is left but '˙ţ;'", convert, "Zażółć gęślą jaźń"},
+      {"UTF-16 BE list", Utf16(spam, true), true, {{1, 505}}, "no rule is left but 'ţ˙'", convert, "Zażółć gęślą jaźń"},
+      {"ISO-8859-2 list", "kup\r\nb\xB1" "d\xBC\r\n", true, {{2, 506}}, "'bądź' reads as 'b±dĽ'", "replace each", "Bądź"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::vector<TFinding> found = r.spam ? kwcheck::CheckSpamList(r.bytes) : kwcheck::CheckScript(r.bytes);
+    std::vector<std::pair<int, int>> got;  // the file's findings; the lines' are other tests'
+    for (const TFinding& f : found)
+      if (f.Code / 100 == 5) got.emplace_back(f.Line, f.Code);
+    ASSERT_EQ(got, r.found) << Describe(found);
+    const std::string& message = std::find_if(found.begin(), found.end(), [&](const TFinding& f) {
+                                   return f.Code == r.found[0].second;
+                                 })->Message;
+    EXPECT_NE(message.find(r.effect), std::string::npos) << message;
+    EXPECT_NE(message.find(r.advice), std::string::npos) << message;
+    const std::optional<std::string> converted = kwcheck::ConvertedToCp1250(r.bytes);
+    ASSERT_EQ(converted.has_value(), !r.meant.empty());
+    if (!converted) continue;
+    for (const TFinding& f : r.spam ? kwcheck::CheckSpamList(*converted) : kwcheck::CheckScript(*converted))
+      EXPECT_NE(f.Code / 100, 5) << f.Message;
+    std::string meant, error;
+    ASSERT_TRUE(kwcheck::Utf8ToCp1250(r.meant, meant, error));
+    if (r.spam) {
+      SpamList = SpamRulesFromText(*converted);
+      EXPECT_TRUE(IsSpam(meant)) << *converted;
+      EXPECT_FALSE(IsSpam("rower")) << *converted;
+      SpamList.clear();
+      continue;
+    }
+    ClearVariables();
+    kwtest::FakeScriptHost host;
+    RunScript(ScriptLinesFromText(*converted), entryStart);  // from line 1: no row has _start
+    const long a = VariableTable.Find("$A");
+    ASSERT_GE(a, 0);
+    EXPECT_EQ(VariableTable[static_cast<std::size_t>(a)].Value, meant);
+  }
+  ClearVariables();
+}
+
+// Windows-1250 files that only look like another encoding are left alone: letters that
+// pair up as UTF-8 ("ÓŁ" is D3 A3), ± and ¶ as signs, ISO-8859-2's bytes beside ą.
+TEST(Checker, WindowsFilesAreNotTakenForOthers) {
+  const std::string files[] = {
+      Script({std::string("SEND $_ID, 'ÓŁ'"_w)}),
+      Script({std::string("SEND $_ID, '5 ± 2 ¶ 3'"_w)}),
+      Script({std::string("SEND $_ID, 'ąb±c'"_w)}),
+  };
+  for (const std::string& f : files) {
+    EXPECT_EQ(kwcheck::FileEncoding(f), kwcheck::TFileEncoding::Windows1250) << f;
+    EXPECT_EQ(Describe(kwcheck::CheckScript(f)), "") << f;
+  }
 }
 
 // Applies a finding's fix to the script (UTF-8 and Windows-1250 agree on ASCII).
@@ -356,6 +455,25 @@ TEST(Checker, CommandResultsAreTheEnginesWrites) {
   ClearVariables();
 }
 
+// A UTF-8 example of the docs as its file was saved: "" Windows-1250, "utf-8",
+// "utf-8-bom", "utf-16le", "utf-16be", "iso-8859-2".
+std::string SavedAs(std::string_view encoding, const std::string& utf8) {
+  if (encoding == "utf-8") return utf8;
+  if (encoding == "utf-8-bom") return "\xEF\xBB\xBF" + utf8;
+  if (encoding == "utf-16le" || encoding == "utf-16be") return Utf16(utf8, encoding == "utf-16be");
+  std::string cp1250, error;
+  EXPECT_TRUE(kwcheck::Utf8ToCp1250(utf8, cp1250, error)) << error;
+  if (encoding == "iso-8859-2")
+    for (char& c : cp1250)
+      for (const auto& [from, to] : {std::pair{'\xB9', '\xB1'}, {'\x9C', '\xB6'}, {'\x9F', '\xBC'}, {'\xA5', '\xA1'},
+                                     {'\x8C', '\xA6'}, {'\x8F', '\xAC'}})
+        if (c == from) {
+          c = to;
+          break;
+        }
+  return cp1250;
+}
+
 // Every code has one entry in docs/checker.md with a wrong example that the checker
 // reports under that code and a right one that it does not, and the page names no code
 // the list lacks.
@@ -375,17 +493,20 @@ TEST(Checker, DocsPageListsEveryCode) {
     ASSERT_NE(at, std::string::npos) << k.Code;
     const std::size_t next = doc.find("\n### ", at + 1);
     const std::string entry = doc.substr(at, next == std::string::npos ? std::string::npos : next - at);
-    const std::size_t wrong = entry.find("Wrong:\n\n```\n");
-    const std::size_t right = entry.find("Right:\n\n```\n");
+    // "Wrong:" or "Wrong (saved as ...):", then the example's fence.
+    const std::size_t wrong = entry.find("\n\n```", entry.find("\nWrong"));
+    const std::size_t right = entry.find("\n\n```", entry.find("\nRight"));
     ASSERT_NE(wrong, std::string::npos) << k.Code;
     ASSERT_NE(right, std::string::npos) << k.Code;
     // The examples are scripts (spam lists for 4xx) that show the finding and lose it,
     // but for those that describe a file rather than show one.
-    if (k.Code == 404 || k.Code > 500) continue;
+    if (k.Code == 404 || k.Code == 503) continue;
     for (const auto& [label, shows] : {std::pair{wrong, true}, std::pair{right, false}}) {
-      const std::size_t from = label + std::string_view("Wrong:\n\n```\n").size();
-      std::string example, error;
-      ASSERT_TRUE(kwcheck::Utf8ToCp1250(entry.substr(from, entry.find("```", from) - from), example, error));
+      // The fence may name how the example is saved: ```utf-16le; Windows-1250 without.
+      const std::size_t info = label + std::string_view("\n\n```").size();
+      const std::size_t from = entry.find('\n', info) + 1;
+      std::string example = SavedAs(entry.substr(info, from - 1 - info), entry.substr(from, entry.find("```", from) - from));
+      for (std::size_t nul; (nul = example.find("<NUL>")) != std::string::npos;) example.replace(nul, 5, 1, '\0');
       const std::vector<TFinding> found =
           k.Code / 100 == 4 ? kwcheck::CheckSpamList(example) : kwcheck::CheckScript(example);
       const bool has = std::any_of(found.begin(), found.end(), [&](const TFinding& f) { return f.Code == k.Code; });
