@@ -371,7 +371,8 @@ TEST(Checker, FixesDoWhatWasMeant) {
   ClearVariables();
 }
 
-// Spam list rules: one finding each, and the fixes match what was meant.
+// Spam list rules, lists written as other tools write them included: one finding each;
+// where the rule can be meant as written (a comma, a star, a slash) a note without a fix.
 TEST(Checker, SpamListRules) {
   const Case cases[] = {
       {"open quote", Script({"kup", "\"darmowe sms"}), 2, 401, "rest of the line"},
@@ -379,9 +380,18 @@ TEST(Checker, SpamListRules) {
       {"bar alone", Script({"kup | sprzedaj  tanio"}), 1, 403, "write 'kup|sprzedaj  tanio'"},
       {"control characters only", Script({"kup", "\f"}), 2, 404, "every text"},
       {"quoted phrase", Script({"\"za darmo\""}), 1, 405, "any one of them matches"},
-      {"comma", Script({"kup,sprzedam"}), 1, 406, "separated by |"},
+      {"comma", Script({"kup,sprzedam"}), 1, 406, "separate them with | ('kup|sprzedam')"},
       {"wildcard", Script({"kup* tanio"}), 1, 407, "the * or ? itself"},
       {"OR", Script({"kup OR sprzedam"}), 1, 408, "joined by |"},
+      {"lub", Script({"kup lub sprzedam"}), 1, 408, "'lub' is a word the message must contain"},
+      {"slash", Script({"kup/sprzedam"}), 1, 409, "the slash included"},
+      {"semicolon", Script({"kup;sprzedam tanio"}), 1, 409, "the semicolon included"},
+      {"parentheses", Script({"(kup|sprzedam) tanio"}), 1, 410, "'(kup|sprzedam)' matches only"},
+      {"parentheses around words", Script({"(darmowe sms)"}), 1, 410, "three double quotes"},
+      {"single quotes", Script({"'za darmo'"}), 1, 411, "write '\"\"\"za darmo\"\"\"'"},
+      {"// comment after a rule", Script({"kup tanio // z allegro"}), 1, 412, "'z allegro' are words"},
+      {"// comment line", Script({"kup", "// reklamy"}), 2, 412, "lines that begin with ;"},
+      {"smiley", Script({";) darmowe"}), 1, 413, "write '\";)\" darmowe'"},
       {"UTF-8 list", "zażółć\r\n", 1, 501, "the file is UTF-8"},
   };
   for (const Case& c : cases) ExpectOneFinding(c, kwcheck::CheckSpamList(c.script));
@@ -389,24 +399,41 @@ TEST(Checker, SpamListRules) {
       Script({"; comment |", "", "kup|sprzedam tanio|okazja", "kup ;tanio"}),
       Script({"\"\"\"darmowe sms\"\"\"", "\"\"\"darmowe sms\"\"|\"\"tanie sms\"\"\""}),
       Script({std::string("zażółć|łańcuszek"_w), std::string("wygrałeś nagroda"_w)}),
+      // smileys, apostrophes, addresses, numbers and a lone // are what a message holds
+      Script({"kup :( :-) ;-)", "don't|can't", "http://bit.ly km/h 24/7 1;2", "//", "; kwcheck: ignore KW407",
+              ";;; section", "; )"}),
   };
   for (const std::string& s : sound) EXPECT_EQ(Describe(kwcheck::CheckSpamList(s)), "") << s;
+  for (const std::string& rule : {std::string("kup,sprzedam"), std::string("kup* tanio"), std::string("sprzedam/zamienię"_w)})
+    for (const TFinding& f : kwcheck::CheckSpamList(rule)) {
+      EXPECT_EQ(f.Kind().Severity, kwcheck::TSeverity::Note) << rule;
+      EXPECT_FALSE(f.Fix.has_value()) << rule;
+    }
+  // One pass reports every mistake of a line.
+  EXPECT_EQ(kwcheck::CheckSpamList("'tanio' kup|| (okazja)").size(), 3u);
 
   struct Fix {
     std::string rule, spam, innocent;
   } fixes[] = {
       {"\"za darmo\"", "teraz za darmo", "za chwile"},
-      {"kup,sprzedam", "sprzedam rower", "rower"},
       {"kup OR sprzedam", "kup teraz", "rower"},
-      {"kup* tanio", "kupie tanio", "tanio"},
+      {"kup lub sprzedam", "sprzedam rower", "rower lubie"},
+      {"kup | sprzedam", "kup teraz", "rower"},
+      {"(kup|sprzedam) tanio", "sprzedam tanio", "sprzedam rower"},
+      {"'za darmo'", "teraz za darmo", "za chwile darmo"},
+      {"'tanio' kup", "kup tanio", "kup rower"},
+      {"kup tanio // z allegro", "kup tanio", "kup rower"},
+      {"// reklamy", "reklamy http://x", "reklamy"},
+      {";) darmowe", "darmowe ;)", "darmowe"},
   };
   for (const Fix& f : fixes) {
     const std::vector<TFinding> found = kwcheck::CheckSpamList(f.rule);
-    ASSERT_EQ(found.size(), 1u) << f.rule;
+    ASSERT_EQ(found.size(), 1u) << f.rule << "\n" << Describe(found);
     ASSERT_TRUE(found[0].Fix.has_value()) << f.rule;
     const std::string fixed = Applied(f.rule, found[0]);
+    EXPECT_EQ(Describe(kwcheck::CheckSpamList(fixed)), "") << fixed;
     SpamList = SpamRulesFromText(fixed);
-    EXPECT_TRUE(IsSpam(f.spam)) << fixed;
+    EXPECT_EQ(IsSpam(f.spam), f.rule != "// reklamy") << fixed;  // a comment line catches nothing
     EXPECT_FALSE(IsSpam(f.innocent)) << fixed;
   }
   SpamList.clear();
