@@ -26,10 +26,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-namespace {
-
-// Decodes one UTF-8 sequence at text[i]; advances i. False for a malformed one
-// (overlong forms and surrogates included).
 bool DecodeUtf8(std::string_view text, std::size_t& i, char32_t& cp) {
   const auto b = static_cast<unsigned char>(text[i]);
   std::size_t len = 0;
@@ -54,7 +50,12 @@ bool DecodeUtf8(std::string_view text, std::size_t& i, char32_t& cp) {
   return true;
 }
 
-}  // namespace
+int Cp1250Byte(char32_t cp) {
+  if (cp < 0x80) return static_cast<int>(cp);
+  for (unsigned k = 0; k < 128; ++k)
+    if (kw::kCp1250High[k] != 0 && kw::kCp1250High[k] == cp) return static_cast<int>(0x80 + k);
+  return -1;
+}
 
 bool Utf8ToCp1250(std::string_view utf8, std::string& out, std::string& error) {
   out.clear();
@@ -71,14 +72,10 @@ bool Utf8ToCp1250(std::string_view utf8, std::string& out, std::string& error) {
       out += static_cast<char>(cp);
       continue;
     }
-    bool found = false;
-    for (unsigned k = 0; k < 128 && !found; ++k) {
-      if (kw::kCp1250High[k] != 0 && kw::kCp1250High[k] == cp) {
-        out += static_cast<char>(0x80 + k);
-        found = true;
-      }
-    }
-    if (!found) {
+    const int byte = Cp1250Byte(cp);
+    if (byte >= 0) {
+      out += static_cast<char>(byte);
+    } else {
       char code[16];
       std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
       error = "the character " + std::string(utf8.substr(at, i - at)) + " (" + code +

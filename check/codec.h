@@ -19,6 +19,13 @@ std::string Cp1250ToUtf8(std::string_view text);
 // Appends the UTF-8 bytes of one code point (up to U+10FFFF).
 void AppendUtf8(std::string& out, char32_t cp);
 
+// Decodes the UTF-8 sequence at text[i] and advances i past it. False for a malformed
+// one (cut short, overlong, a surrogate, beyond U+10FFFF); i is then unchanged.
+bool DecodeUtf8(std::string_view text, std::size_t& i, char32_t& cp);
+
+// The Windows-1250 byte of a code point; -1 when the code page has none.
+int Cp1250Byte(char32_t cp);
+
 // True when every byte is below 0x80.
 bool IsAscii(std::string_view text);
 

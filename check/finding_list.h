@@ -57,10 +57,18 @@
   X(403, "never-matches", Error, "a word without an alternative: the rule never matches") \
   X(404, "matches-everything", Error, "a rule without words matches every text") \
   X(405, "quoted-phrase", Error, "a phrase in double quotes is one word per blank: any of them matches") \
-  X(406, "comma-in-rule", Warning, "a comma separates nothing in a rule") \
-  X(407, "wildcard", Warning, "* and ? match only themselves") \
-  X(408, "or-word", Warning, "OR and AND are words a message must contain") \
-  X(501, "encoding", Warning, "the file is UTF-8, but the plugin reads Windows-1250") \
+  X(406, "comma-in-rule", Note, "a comma separates nothing in a rule") \
+  X(407, "wildcard", Note, "* and ? match only themselves") \
+  X(408, "or-word", Warning, "OR, AND, LUB, ALBO, ORAZ are words a message must contain") \
+  X(409, "slash-or-semicolon", Note, "a / or ; between letters separates nothing in a rule") \
+  X(410, "parentheses", Warning, "parentheses group nothing: a message must hold them") \
+  X(411, "single-quotes", Warning, "single quotes quote nothing: a message must hold them") \
+  X(412, "slash-comment", Warning, "// starts no comment: the words after it belong to the rule") \
+  X(413, "smiley-comment", Warning, "a rule that begins with a ; smiley is a comment") \
+  X(501, "encoding", Warning, "the file is UTF-8, but the plugin reads Windows-1250: each Polish letter becomes two characters") \
   X(502, "zero-byte", Error, "a zero byte ends the script: the lines after it never run") \
-  X(503, "character", Error, "a character that Windows-1250 cannot hold")
+  X(503, "character", Error, "a character that Windows-1250 cannot hold") \
+  X(504, "byte-order-mark", Warning, "UTF-8's byte order mark: the plugin reads line 1 with three characters in front") \
+  X(505, "utf-16", Error, "the file is UTF-16: the plugin reads it only up to its first zero byte") \
+  X(506, "iso-8859-2", Warning, "the file is ISO-8859-2: the plugin reads six of its Polish letters as other characters")
 // clang-format on

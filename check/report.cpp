@@ -16,6 +16,31 @@ std::string Quoted(std::string_view cp1250) {
   return s;
 }
 
+std::string Filled(std::string_view pattern, std::initializer_list<TField> fields) {
+  std::string out;
+  out.reserve(pattern.size() + 64);
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if ((c == '{' || c == '}') && i + 1 < pattern.size() && pattern[i + 1] == c) {
+      out += c;
+      ++i;
+      continue;
+    }
+    const std::size_t close = c == '{' ? pattern.find('}', i) : std::string_view::npos;
+    const TField* field = nullptr;
+    if (close != std::string_view::npos)
+      for (const TField& f : fields)
+        if (f.Name == pattern.substr(i + 1, close - i - 1)) field = &f;
+    if (field == nullptr) {
+      out += c;
+      continue;
+    }
+    out += field->Value;
+    i = close;
+  }
+  return out;
+}
+
 TFinding& TReport::Add(const TSourceLine& line, int code, std::string message, std::size_t at,
                        std::size_t count) {
   TFinding f;
@@ -57,20 +82,6 @@ std::vector<TFinding> TReport::Take() {
   });
   findings_.clear();
   return kept;
-}
-
-void ReportFileFindings(const TSource& source, TReport& report) {
-  if (source.Utf8Line != 0)
-    report.AddFileLine(source.Utf8Line, 501,
-                       std::string("the file is UTF-8, but the plugin reads Windows-1250: ") +
-                           (source.SpamList ? "rules with Polish letters will not match"
-                                            : "Polish letters will come out wrong") +
-                           " (convert it with: iconv -f UTF-8 -t CP1250)");
-  if (source.ZeroByteLine != 0)
-    report.AddFileLine(source.ZeroByteLine, 502,
-                       source.SpamList ? "a zero byte: the plugin drops the rest of this line from its rule; delete the byte"
-                                       : "a zero byte: the plugin reads the script only up to it, so the rest of this "
-                                         "line and every line after it never run; delete the byte");
 }
 
 }  // namespace kwcheck

@@ -3,6 +3,7 @@
 // through a TReport.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,14 @@ namespace kwcheck {
 // Windows-1250 text in single quotes, as UTF-8, for a message.
 std::string Quoted(std::string_view cp1250);
 std::string Utf8(std::string_view cp1250);
+
+// A message template's {name} fields filled in ({{ and }} stand for the braces); a field
+// the list lacks stays as written, so a slip shows in the message rather than vanishing.
+struct TField {
+  std::string_view Name;
+  std::string_view Value;
+};
+std::string Filled(std::string_view pattern, std::initializer_list<TField> fields);
 
 class TReport {
  public:
@@ -37,7 +46,8 @@ class TReport {
   std::vector<TFinding> findings_;
 };
 
-// What the file itself gets wrong: UTF-8 letters, a zero byte.
+// What the file itself gets wrong: an encoding other than Windows-1250, a zero byte
+// (check/file_checks.cpp).
 void ReportFileFindings(const TSource& source, TReport& report);
 
 }  // namespace kwcheck

@@ -1,6 +1,5 @@
 #include "check/source.h"
 
-#include "check/codec.h"
 #include "check/findings.h"
 #include "script/text.h"
 
@@ -60,28 +59,33 @@ std::vector<std::string> SplitLines(std::string_view bytes, int& zeroByteLine) {
   return kw::SplitFileLines(bytes);
 }
 
-int Utf8FirstLine(std::string_view bytes) {
-  bytes = bytes.substr(0, bytes.find('\0'));
-  if (IsAscii(bytes)) return 0;
-  std::string converted;
-  std::string error;
-  if (!Utf8ToCp1250(bytes, converted, error)) return 0;
-  int line = 1;
-  for (const std::string& text : kw::SplitFileLines(bytes)) {
-    if (!IsAscii(text)) return line;
-    ++line;
-  }
-  return 0;
+namespace {
+
+// The bytes whose lines are checked: without a UTF-8 byte order mark, none of UTF-16.
+std::string_view CheckedText(TSource& source, std::string_view bytes) {
+  source.Bytes = bytes;
+  source.Encoding = FileEncoding(bytes);
+  if (source.Encoding == TFileEncoding::Utf16Le || source.Encoding == TFileEncoding::Utf16Be) return {};
+  return source.Encoding == TFileEncoding::Utf8Bom ? bytes.substr(3) : bytes;
+}
+
+}  // namespace
+
+TSource ReadSpamList(std::string_view bytes) {
+  TSource source;
+  source.SpamList = true;
+  source.FileLines = SplitLines(CheckedText(source, bytes), source.ZeroByteLine);
+  return source;
 }
 
 TSource ReadScript(std::string_view bytes) {
   TSource source;
   // The script ends at a zero byte, as the engine reads it.
-  const std::size_t zero = bytes.find('\0');
-  const std::string_view text = bytes.substr(0, zero);
+  const std::string_view all = CheckedText(source, bytes);
+  const std::size_t zero = all.find('\0');
+  const std::string_view text = all.substr(0, zero);
   source.FileLines = kw::SplitFileLines(text);
-  source.ZeroByteLine = ZeroByteLine(bytes, zero, source.FileLines.size());
-  source.Utf8Line = Utf8FirstLine(text);
+  source.ZeroByteLine = ZeroByteLine(all, zero, source.FileLines.size());
   std::vector<std::string> kept;
   for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
     const std::string& raw = source.FileLines[i];

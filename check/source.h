@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/file_checks.h"
 #include "script/compiled.h"
 #include "script/loader.h"
 
@@ -25,9 +26,13 @@ struct TSourceLine {
 };
 
 struct TSource {
-  std::vector<std::string> FileLines;  // every line up to a zero byte, as split
+  std::string_view Bytes;              // the whole file, as given; lives as long as the caller's bytes
+  TFileEncoding Encoding = TFileEncoding::Windows1250;
+  // Every line up to a zero byte, as split; a UTF-8 byte order mark left out (an editor
+  // shows none, so columns on line 1 count as the user sees them); none for UTF-16,
+  // whose lines the plugin cannot read.
+  std::vector<std::string> FileLines;
   int ZeroByteLine = 0;                // file line holding a zero byte; 0: none
-  int Utf8Line = 0;                    // first line with UTF-8 letters when the file is UTF-8
   std::vector<TSourceLine> Lines;      // the kept lines, in engine order
   kw::TScriptLines Kept;               // their texts, as a run gets them
   std::shared_ptr<const kw::TCompiledScript> Compiled;
@@ -41,18 +46,16 @@ struct TSource {
   bool Silenced(int line, int code) const;
 };
 
-// A script file's bytes.
+// A script file's bytes (kept lines from what the file's editor shows: without a byte
+// order mark; the mark's effect is a finding of its own).
 TSource ReadScript(std::string_view bytes);
 
 // The file lines of bytes as the engine splits them (CR, LF, CR LF), a zero byte ending
 // only its own line, with the first line holding a zero byte; used for spam lists.
 std::vector<std::string> SplitLines(std::string_view bytes, int& zeroByteLine);
 
-// The 1-based file line of the first line with a byte above 0x7F when the bytes are
-// UTF-8 that Windows-1250 can hold in full (the plugin would read its letters as two
-// bytes each); 0 otherwise. Windows-1250 text whose only high bytes happen to pair up
-// as UTF-8 ("ÓŁ" is D3 A3) decodes to characters of other alphabets and is not taken
-// for UTF-8.
-int Utf8FirstLine(std::string_view bytes);
+// A spam list file's bytes: its file lines, each rule checked as its own line.
+TSource ReadSpamList(std::string_view bytes);
+
 
 }  // namespace kwcheck

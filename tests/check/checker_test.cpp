@@ -11,6 +11,7 @@
 
 #include "check/checker.h"
 #include "check/codec.h"
+#include "check/file_checks.h"
 #include "check/output.h"
 #include "check/source.h"
 #include "script/KwartlinConst.h"
@@ -181,10 +182,108 @@ TEST(Checker, LegitimateCornersPass) {
   for (const std::string& s : scripts) EXPECT_EQ(Describe(kwcheck::CheckScript(s)), "") << s;
 }
 
-// A Windows-1250 file whose only high bytes pair up as UTF-8 ("ÓŁ" is D3 A3) is no UTF-8.
-TEST(Checker, WindowsFileWithOnlyPairingLettersIsNotUtf8) {
-  EXPECT_EQ(kwcheck::Utf8FirstLine(std::string("SEND $_ID, 'ÓŁ'"_w)), 0);
-  EXPECT_EQ(kwcheck::Utf8FirstLine("EXIT\r\nSEND $_ID, 'ÓŁ'"), 2);
+// The file as an editor on Windows saves it: UTF-8 text as UTF-16 with its mark.
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    if (!kwcheck::DecodeUtf8(utf8, i, cp)) return out;
+    const auto unit = [&](char32_t u) {
+      const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+      out += bigEndian ? hi : lo;
+      out += bigEndian ? lo : hi;
+    };
+    if (cp >= 0x10000) {
+      unit(0xD800 + ((cp - 0x10000) >> 10));
+      unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      unit(cp);
+    }
+  }
+  return out;
+}
+
+// Every encoding an editor on Windows writes, for a script and for a spam list: one
+// finding on its line naming the encoding, what the plugin does, and the advice; and
+// the file that the advised conversion gives is read by the engine as was meant.
+TEST(Checker, EncodingsOfWindowsEditors) {
+  const std::string script = ":_init\r\nMOV $a, 'Gęś ąź'\r\n";  // this source is UTF-8
+  const std::string spam = "; rules\r\nza\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85\r\n";
+  const std::string iso = ":_init\r\nMOV $a, 'G\xEA\xB6 \xB1\xBC'\r\n";  // ą ś ź at B1 B6 BC
+  const std::string convert = "\"ANSI\"";
+  const std::string inexact = "'\xE2\x9C\x93' (U+2713) on line 2 has no Windows-1250 byte";
+  struct Row {
+    std::string name, bytes;
+    bool spam;
+    std::vector<std::pair<int, int>> found;  // line, code
+    std::string effect, advice;
+    std::string meant;  // the script's $A, or a message the list must catch; empty: no exact conversion
+  } rows[] = {
+      {"UTF-8", script, false, {{2, 501}}, "'Gęś' reads as 'GÄ™Ĺ›'", convert, "Gęś ąź"},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF" + script, false, {{1, 504}, {2, 501}}, "'ď»ż:_init' is then no label, so the plugin never runs _init", "GetEncoding(1250)", "Gęś ąź"},
+      {"BOM before a command", "\xEF\xBB\xBFMOV $a, 'x'\r\n", false, {{1, 504}}, "'ď»żMOV $a, 'x'' is then no command", convert, "x"},
+      {"BOM before :loop", "\xEF\xBB\xBF:loop\r\nMOV $a, 'x'\r\n", false, {{1, 504}}, "GOTO loop and CALL loop go on", convert, "x"},
+      {"BOM before a comment", "\xEF\xBB\xBF// x\r\nMOV $a, 'x'\r\n", false, {{1, 504}}, "harmless while line 1 holds no command", convert, "x"},
+      {"UTF-16 LE", Utf16(script, false), false, {{1, 505}}, "UTF-16 LE, in which every other byte", "Kwartlin.dat", "Gęś ąź"},
+      {"UTF-16 BE", Utf16(script, true), false, {{1, 505}}, "all it gets is the line 'ţ˙'", convert, "Gęś ąź"},
+      {"UTF-16 with ✓", Utf16(":_init\r\nMOV $a, '\xE2\x9C\x93'\r\n", false), false, {{1, 505}}, "nothing of the script runs", inexact, ""},
+      {"UTF-8 with ✓", "MOV $a, 'ó'\r\nMOV $b, '\xE2\x9C\x93'\r\n", false, {{1, 501}}, "'ó'", inexact, ""},
+      {"ISO-8859-2", iso, false, {{2, 506}}, "'Gęś' reads as 'Gę¶'", "GetEncoding(28592)", "Gęś ąź"},
+      {"UTF-8 list", spam, true, {{2, 501}}, "a rule holding one matches no message", convert, "Zażółć gęślą jaźń"},
+      {"list with BOM", "\xEF\xBB\xBF" + spam, true, {{1, 504}, {2, 501}}, "line 1 becomes a rule that no message matches", "Kwartlin.spm", "Zażółć gęślą jaźń"},
+      {"BOM before a rule", "\xEF\xBB\xBFtanio\r\n", true, {{1, 504}}, "the rule becomes 'ď»żtanio'", convert, "Tanio!"},
+      {"UTF-16 LE list", Utf16(spam, false), true, {{1, 505}}, "no rule is left but '˙ţ;'", convert, "Zażółć gęślą jaźń"},
+      {"UTF-16 BE list", Utf16(spam, true), true, {{1, 505}}, "no rule is left but 'ţ˙'", convert, "Zażółć gęślą jaźń"},
+      {"ISO-8859-2 list", "kup\r\nb\xB1" "d\xBC\r\n", true, {{2, 506}}, "'bądź' reads as 'b±dĽ'", "replace each", "Bądź"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::vector<TFinding> found = r.spam ? kwcheck::CheckSpamList(r.bytes) : kwcheck::CheckScript(r.bytes);
+    std::vector<std::pair<int, int>> got;  // the file's findings; the lines' are other tests'
+    for (const TFinding& f : found)
+      if (f.Code / 100 == 5) got.emplace_back(f.Line, f.Code);
+    ASSERT_EQ(got, r.found) << Describe(found);
+    const std::string& message = std::find_if(found.begin(), found.end(), [&](const TFinding& f) {
+                                   return f.Code == r.found[0].second;
+                                 })->Message;
+    EXPECT_NE(message.find(r.effect), std::string::npos) << message;
+    EXPECT_NE(message.find(r.advice), std::string::npos) << message;
+    const std::optional<std::string> converted = kwcheck::ConvertedToCp1250(r.bytes);
+    ASSERT_EQ(converted.has_value(), !r.meant.empty());
+    if (!converted) continue;
+    for (const TFinding& f : r.spam ? kwcheck::CheckSpamList(*converted) : kwcheck::CheckScript(*converted))
+      EXPECT_NE(f.Code / 100, 5) << f.Message;
+    std::string meant, error;
+    ASSERT_TRUE(kwcheck::Utf8ToCp1250(r.meant, meant, error));
+    if (r.spam) {
+      SpamList = SpamRulesFromText(*converted);
+      EXPECT_TRUE(IsSpam(meant)) << *converted;
+      EXPECT_FALSE(IsSpam("rower")) << *converted;
+      SpamList.clear();
+      continue;
+    }
+    ClearVariables();
+    kwtest::FakeScriptHost host;
+    RunScript(ScriptLinesFromText(*converted), entryStart);  // from line 1: no row has _start
+    const long a = VariableTable.Find("$A");
+    ASSERT_GE(a, 0);
+    EXPECT_EQ(VariableTable[static_cast<std::size_t>(a)].Value, meant);
+  }
+  ClearVariables();
+}
+
+// Windows-1250 files that only look like another encoding are left alone: letters that
+// pair up as UTF-8 ("ÓŁ" is D3 A3), ± and ¶ as signs, ISO-8859-2's bytes beside ą.
+TEST(Checker, WindowsFilesAreNotTakenForOthers) {
+  const std::string files[] = {
+      Script({std::string("SEND $_ID, 'ÓŁ'"_w)}),
+      Script({std::string("SEND $_ID, '5 ± 2 ¶ 3'"_w)}),
+      Script({std::string("SEND $_ID, 'ąb±c'"_w)}),
+  };
+  for (const std::string& f : files) {
+    EXPECT_EQ(kwcheck::FileEncoding(f), kwcheck::TFileEncoding::Windows1250) << f;
+    EXPECT_EQ(Describe(kwcheck::CheckScript(f)), "") << f;
+  }
 }
 
 // Applies a finding's fix to the script (UTF-8 and Windows-1250 agree on ASCII).
@@ -272,7 +371,8 @@ TEST(Checker, FixesDoWhatWasMeant) {
   ClearVariables();
 }
 
-// Spam list rules: one finding each, and the fixes match what was meant.
+// Spam list rules, lists written as other tools write them included: one finding each;
+// where the rule can be meant as written (a comma, a star, a slash) a note without a fix.
 TEST(Checker, SpamListRules) {
   const Case cases[] = {
       {"open quote", Script({"kup", "\"darmowe sms"}), 2, 401, "rest of the line"},
@@ -280,9 +380,18 @@ TEST(Checker, SpamListRules) {
       {"bar alone", Script({"kup | sprzedaj  tanio"}), 1, 403, "write 'kup|sprzedaj  tanio'"},
       {"control characters only", Script({"kup", "\f"}), 2, 404, "every text"},
       {"quoted phrase", Script({"\"za darmo\""}), 1, 405, "any one of them matches"},
-      {"comma", Script({"kup,sprzedam"}), 1, 406, "separated by |"},
+      {"comma", Script({"kup,sprzedam"}), 1, 406, "separate them with | ('kup|sprzedam')"},
       {"wildcard", Script({"kup* tanio"}), 1, 407, "the * or ? itself"},
       {"OR", Script({"kup OR sprzedam"}), 1, 408, "joined by |"},
+      {"lub", Script({"kup lub sprzedam"}), 1, 408, "'lub' is a word the message must contain"},
+      {"slash", Script({"kup/sprzedam"}), 1, 409, "the slash included"},
+      {"semicolon", Script({"kup;sprzedam tanio"}), 1, 409, "the semicolon included"},
+      {"parentheses", Script({"(kup|sprzedam) tanio"}), 1, 410, "'(kup|sprzedam)' matches only"},
+      {"parentheses around words", Script({"(darmowe sms)"}), 1, 410, "three double quotes"},
+      {"single quotes", Script({"'za darmo'"}), 1, 411, "write '\"\"\"za darmo\"\"\"'"},
+      {"// comment after a rule", Script({"kup tanio // z allegro"}), 1, 412, "'z allegro' are words"},
+      {"// comment line", Script({"kup", "// reklamy"}), 2, 412, "lines that begin with ;"},
+      {"smiley", Script({";) darmowe"}), 1, 413, "write '\";)\" darmowe'"},
       {"UTF-8 list", "zażółć\r\n", 1, 501, "the file is UTF-8"},
   };
   for (const Case& c : cases) ExpectOneFinding(c, kwcheck::CheckSpamList(c.script));
@@ -290,24 +399,41 @@ TEST(Checker, SpamListRules) {
       Script({"; comment |", "", "kup|sprzedam tanio|okazja", "kup ;tanio"}),
       Script({"\"\"\"darmowe sms\"\"\"", "\"\"\"darmowe sms\"\"|\"\"tanie sms\"\"\""}),
       Script({std::string("zażółć|łańcuszek"_w), std::string("wygrałeś nagroda"_w)}),
+      // smileys, apostrophes, addresses, numbers and a lone // are what a message holds
+      Script({"kup :( :-) ;-)", "don't|can't", "http://bit.ly km/h 24/7 1;2", "//", "; kwcheck: ignore KW407",
+              ";;; section", "; )"}),
   };
   for (const std::string& s : sound) EXPECT_EQ(Describe(kwcheck::CheckSpamList(s)), "") << s;
+  for (const std::string& rule : {std::string("kup,sprzedam"), std::string("kup* tanio"), std::string("sprzedam/zamienię"_w)})
+    for (const TFinding& f : kwcheck::CheckSpamList(rule)) {
+      EXPECT_EQ(f.Kind().Severity, kwcheck::TSeverity::Note) << rule;
+      EXPECT_FALSE(f.Fix.has_value()) << rule;
+    }
+  // One pass reports every mistake of a line.
+  EXPECT_EQ(kwcheck::CheckSpamList("'tanio' kup|| (okazja)").size(), 3u);
 
   struct Fix {
     std::string rule, spam, innocent;
   } fixes[] = {
       {"\"za darmo\"", "teraz za darmo", "za chwile"},
-      {"kup,sprzedam", "sprzedam rower", "rower"},
       {"kup OR sprzedam", "kup teraz", "rower"},
-      {"kup* tanio", "kupie tanio", "tanio"},
+      {"kup lub sprzedam", "sprzedam rower", "rower lubie"},
+      {"kup | sprzedam", "kup teraz", "rower"},
+      {"(kup|sprzedam) tanio", "sprzedam tanio", "sprzedam rower"},
+      {"'za darmo'", "teraz za darmo", "za chwile darmo"},
+      {"'tanio' kup", "kup tanio", "kup rower"},
+      {"kup tanio // z allegro", "kup tanio", "kup rower"},
+      {"// reklamy", "reklamy http://x", "reklamy"},
+      {";) darmowe", "darmowe ;)", "darmowe"},
   };
   for (const Fix& f : fixes) {
     const std::vector<TFinding> found = kwcheck::CheckSpamList(f.rule);
-    ASSERT_EQ(found.size(), 1u) << f.rule;
+    ASSERT_EQ(found.size(), 1u) << f.rule << "\n" << Describe(found);
     ASSERT_TRUE(found[0].Fix.has_value()) << f.rule;
     const std::string fixed = Applied(f.rule, found[0]);
+    EXPECT_EQ(Describe(kwcheck::CheckSpamList(fixed)), "") << fixed;
     SpamList = SpamRulesFromText(fixed);
-    EXPECT_TRUE(IsSpam(f.spam)) << fixed;
+    EXPECT_EQ(IsSpam(f.spam), f.rule != "// reklamy") << fixed;  // a comment line catches nothing
     EXPECT_FALSE(IsSpam(f.innocent)) << fixed;
   }
   SpamList.clear();
@@ -356,6 +482,25 @@ TEST(Checker, CommandResultsAreTheEnginesWrites) {
   ClearVariables();
 }
 
+// A UTF-8 example of the docs as its file was saved: "" Windows-1250, "utf-8",
+// "utf-8-bom", "utf-16le", "utf-16be", "iso-8859-2".
+std::string SavedAs(std::string_view encoding, const std::string& utf8) {
+  if (encoding == "utf-8") return utf8;
+  if (encoding == "utf-8-bom") return "\xEF\xBB\xBF" + utf8;
+  if (encoding == "utf-16le" || encoding == "utf-16be") return Utf16(utf8, encoding == "utf-16be");
+  std::string cp1250, error;
+  EXPECT_TRUE(kwcheck::Utf8ToCp1250(utf8, cp1250, error)) << error;
+  if (encoding == "iso-8859-2")
+    for (char& c : cp1250)
+      for (const auto& [from, to] : {std::pair{'\xB9', '\xB1'}, {'\x9C', '\xB6'}, {'\x9F', '\xBC'}, {'\xA5', '\xA1'},
+                                     {'\x8C', '\xA6'}, {'\x8F', '\xAC'}})
+        if (c == from) {
+          c = to;
+          break;
+        }
+  return cp1250;
+}
+
 // The page of finding codes, in each language, with the words that open its examples
 // (as the pages spell them, in UTF-8).
 struct TCodesPage {
@@ -364,8 +509,8 @@ struct TCodesPage {
   std::string_view Right;
 };
 constexpr TCodesPage kCodesPages[] = {
-    {"docs/checker.md", "Wrong:\n\n```\n", "Right:\n\n```\n"},
-    {"docs/checker.pl.md", "\xC5\xB9" "le:\n\n```\n", "Dobrze:\n\n```\n"},
+    {"docs/checker.md", "\nWrong", "\nRight"},
+    {"docs/checker.pl.md", "\n\xC5\xB9le", "\nDobrze"},
 };
 
 // Every code has one entry on each codes page with a wrong example that the checker
@@ -386,17 +531,21 @@ TEST(Checker, DocsPageListsEveryCode) {
       ASSERT_NE(at, std::string::npos) << k.Code;
       const std::size_t next = doc.find("\n### ", at + 1);
       const std::string entry = doc.substr(at, next == std::string::npos ? std::string::npos : next - at);
-      const std::size_t wrong = entry.find(page.Wrong);
-      const std::size_t right = entry.find(page.Right);
+      // "Wrong:" or "Wrong (saved as ...):", then the example's fence.
+      const std::size_t wrong = entry.find("\n\n```", entry.find(page.Wrong));
+      const std::size_t right = entry.find("\n\n```", entry.find(page.Right));
       ASSERT_NE(wrong, std::string::npos) << k.Code;
       ASSERT_NE(right, std::string::npos) << k.Code;
       // The examples are scripts (spam lists for 4xx) that show the finding and lose it,
       // but for those that describe a file rather than show one.
-      if (k.Code == 404 || k.Code > 500) continue;
-      for (const auto& [from, shows] :
-           {std::pair{wrong + page.Wrong.size(), true}, std::pair{right + page.Right.size(), false}}) {
-        std::string example, error;
-        ASSERT_TRUE(kwcheck::Utf8ToCp1250(entry.substr(from, entry.find("```", from) - from), example, error));
+      if (k.Code == 404 || k.Code == 503) continue;
+      for (const auto& [label, shows] : {std::pair{wrong, true}, std::pair{right, false}}) {
+        // The fence may name how the example is saved: ```utf-16le; Windows-1250 without.
+        const std::size_t info = label + std::string_view("\n\n```").size();
+        const std::size_t from = entry.find('\n', info) + 1;
+        std::string example =
+            SavedAs(entry.substr(info, from - 1 - info), entry.substr(from, entry.find("```", from) - from));
+        for (std::size_t nul; (nul = example.find("<NUL>")) != std::string::npos;) example.replace(nul, 5, 1, '\0');
         const std::vector<TFinding> found =
             k.Code / 100 == 4 ? kwcheck::CheckSpamList(example) : kwcheck::CheckScript(example);
         const bool has = std::any_of(found.begin(), found.end(), [&](const TFinding& f) { return f.Code == k.Code; });

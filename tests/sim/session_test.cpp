@@ -275,9 +275,10 @@ TEST(Session, UserCommandsOnAPageThatIsNotOpenFail) {
   }
 }
 
-// A UTF-8 script or spam list is copied as it is, as the messenger would read it, with
-// the checker's encoding finding on the error stream, naming the file it came from.
-TEST(Session, Utf8DataFilesGetTheCheckersWarning) {
+// A script or spam list saved as UTF-8, UTF-8 with its mark or UTF-16 is copied as it
+// is, as the messenger would read it, with the checker's finding about the file (and its
+// advice) on the error stream, naming the file it came from.
+TEST(Session, DataFilesInOtherEncodingsGetTheCheckersWarning) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kw_sim_utf8";
   std::filesystem::create_directories(dir);
   const auto write = [&](const char* name, const std::string& bytes) {
@@ -286,16 +287,22 @@ TEST(Session, Utf8DataFilesGetTheCheckersWarning) {
   write("Kwartlin.dat", ":_start\r\nSEND $_ID, 'Cze\xC5\x9B\xC4\x87'\r\n");
   write("Kwartlin.spm", "tanio\r\nkup te\xC5\xBC\r\n");
   write("cp1250.dat", ":_start\r\nSEND $_ID, 'Cze\x9C\xE6'\r\n");
+  write("bom.dat", "\xEF\xBB\xBF:_init\r\nEXIT\r\n");
+  write("utf16.spm", std::string("\xFF\xFEk\0u\0p\0", 8));
   const std::string d = dir.string();
+  const std::string utf8 = ": warning: the file is UTF-8, but the plugin reads Windows-1250";
   struct Case {
     std::string transcript;
     bool pluginsFrom;
-    std::vector<std::string> warned;  // file:line of each warning
+    std::vector<std::string> warned;  // the start of each warning
   } cases[] = {
       {"file script from " + d + "/Kwartlin.dat\nfile spam from " + d + "/Kwartlin.spm\n", false,
-       {d + "/Kwartlin.dat:2", d + "/Kwartlin.spm:2"}},
+       {d + "/Kwartlin.dat:2" + utf8, d + "/Kwartlin.spm:2" + utf8}},
       {"file script from " + d + "/cp1250.dat\nfile script <<END\nSEND $_ID, 'Cześć'\nEND\n", false, {}},
-      {"recv GG 1 x\n", true, {(dir / "Kwartlin.dat").string() + ":2", (dir / "Kwartlin.spm").string() + ":2"}},
+      {"recv GG 1 x\n", true, {(dir / "Kwartlin.dat").string() + ":2" + utf8, (dir / "Kwartlin.spm").string() + ":2" + utf8}},
+      {"file script from " + d + "/bom.dat\nfile spam from " + d + "/utf16.spm\n", false,
+       {d + "/bom.dat:1: warning: the file begins with a UTF-8 byte order mark",
+        d + "/utf16.spm:1: warning: the file is UTF-16 LE"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.transcript);
@@ -304,11 +311,12 @@ TEST(Session, Utf8DataFilesGetTheCheckersWarning) {
     if (c.pluginsFrom) options.PluginsFrom = d;
     std::ostringstream out, err;
     EXPECT_EQ(kwsim::RunTranscript(c.transcript, "t.txt", ".", options, out, err), kwsim::kExitOk) << err.str();
-    std::string want;
-    for (const std::string& at : c.warned) want += at + ": warning: the file is UTF-8, but the plugin reads Windows-1250";
-    std::string got;
-    for (const std::string& line : Lines(err.str())) got += line.substr(0, line.find(':', line.find("Windows-1250")));
-    EXPECT_EQ(got, want) << err.str();
+    const std::vector<std::string> lines = Lines(err.str());
+    ASSERT_EQ(lines.size(), c.warned.size()) << err.str();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i].rfind(c.warned[i], 0), 0u) << lines[i];
+      EXPECT_NE(lines[i].find("Notepad"), std::string::npos) << lines[i];
+    }
   }
   // The bytes went in unchanged: the plugin sends the UTF-8 bytes as they are.
   EXPECT_TRUE(HasLine(RunSim("file script from " + d + "/Kwartlin.dat\nrestart\nrecv GG 1 x\n").Out,

@@ -103,7 +103,7 @@ void Session::Start() {
   tracing_ = options_.Trace;
   if (!options_.PluginsFrom.empty())
     for (const auto& [file, from] : folder_->CopyDataFrom(PathFromUtf8(options_.PluginsFrom)))
-      if (std::optional<std::string> bytes = folder_->Read(file)) WarnIfUtf8(file, *bytes, PathToUtf8(from));
+      if (std::optional<std::string> bytes = folder_->Read(file)) WarnAboutTheFile(file, *bytes, PathToUtf8(from));
   Event event;
   LoadEvent load;
   load.DataFiles = folder_->PresentDataFiles();
@@ -114,7 +114,7 @@ void Session::Start() {
 
 std::vector<std::string> Session::TakeWarnings() { return std::exchange(warnings_, {}); }
 
-void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath) {
+void Session::WarnAboutTheFile(DataFile file, std::string_view bytes, const std::string& shownPath) {
   if (file == DataFile::Settings) {
     if (const std::string note = SettingsEncodingNote(bytes); !note.empty())
       warnings_.push_back(shownPath + ": note: a settings file " + note);
@@ -122,7 +122,7 @@ void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::strin
   }
   for (const kwcheck::TFinding& f :
        file == DataFile::Script ? kwcheck::CheckScript(bytes) : kwcheck::CheckSpamList(bytes))
-    if (f.Kind().Name == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
+    if (f.Code / 100 == 5) warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
 }
 
 std::string Session::LoadHint(const Step& step) const {
@@ -416,7 +416,7 @@ void Session::WriteFile(const Step& step) {
       std::optional<std::string> read = ReadBytes(from);
       if (!read) throw SimError(Say(TextId::CannotRead, {{"path", PathToUtf8(from)}}));
       bytes = std::move(*read);
-      WarnIfUtf8(step.File, bytes, PathToUtf8(from));
+      WarnAboutTheFile(step.File, bytes, PathToUtf8(from));
     }
     folder_->Write(step.File, bytes);
     f.Lines = FileLines(bytes).size();

@@ -55,8 +55,9 @@ class Session {
   std::filesystem::path DataPath(DataFile file) const;
 
   // Warnings about files copied in since the last call ("PATH:LINE: warning: ..."): a
-  // script or spam list in UTF-8 gets the checker's encoding finding. The bytes are
-  // copied as they are all the same, as the messenger would read them.
+  // script or spam list saved as UTF-8 (with or without its mark), UTF-16 or ISO-8859-2,
+  // or holding a zero byte, gets the checker's finding about the file, with its advice.
+  // The bytes are copied as they are all the same, as the messenger would read them.
   std::vector<std::string> TakeWarnings();
   // For the shell's user, after a command: what makes the running plugin read the
   // script or spam list that the command wrote; empty after other commands.
@@ -81,7 +82,7 @@ class Session {
   void CollectEffects(const LogMark& mark, std::vector<Effect>& effects);
   // Reports the event with what the trace channel told meanwhile.
   void Emit(Event event);
-  void WarnIfUtf8(DataFile file, std::string_view bytes, const std::string& shownPath);
+  void WarnAboutTheFile(DataFile file, std::string_view bytes, const std::string& shownPath);
 
   void Message(const Step& step, bool incoming);
   void Popup(const Step& step);
