@@ -59,8 +59,10 @@ constexpr const char* kModuleFile = "/kwartlin/kwartlin.tpl";
 // variables or a 16 MiB value into the page.
 constexpr std::size_t kMaxVariablesShown = 2000;
 constexpr std::size_t kMaxValueShown = 4000;
-// The trace panel likewise: its first records of a command.
-constexpr std::size_t kMaxTraceShown = 2000;
+// The trace panel likewise: the first and the last records of a command, so a runaway
+// run shows how it started and where its bound stopped it, with the count between.
+constexpr std::size_t kMaxTraceHead = 1000;
+constexpr std::size_t kMaxTraceTail = 1000;
 
 std::string answer;  // the last answer, alive until the next call
 
@@ -93,11 +95,15 @@ void EnsureModuleFile() {
 
 // One trace record as a row of the page's panel, worded as the simulator's text layout
 // words it: {"line": the file line when the record is at one, "text": the label and
-// what happened}. Runs nested in a host call are indented.
+// what happened, and for the end of a run "end": how it ended (the trace's word) and
+// "depth": 1 for the run the command started}. Runs nested in a host call are indented.
 std::string TraceRow(const kwsim::TraceItem& item) {
   const std::optional<kwsim::TraceLine> line = kwsim::DescribeTraceItem(item);
   if (!line) return {};
-  return "{" + (line->FileLine > 0 ? "\"line\":" + std::to_string(line->FileLine) + "," : std::string()) +
+  std::string end;
+  if (item.Is(kw::TTraceEvent::End))
+    end = "\"end\":" + JsonString(item.Text("how")) + ",\"depth\":" + std::to_string(item.Depth) + ",";
+  return "{" + (line->FileLine > 0 ? "\"line\":" + std::to_string(line->FileLine) + "," : std::string()) + end +
          "\"text\":" + JsonString(kwsim::TraceLineText(*line)) + "}";
 }
 
@@ -116,8 +122,18 @@ class BothReporters final : public kwsim::Reporter {
   void Report(const kwsim::Event& event) override {
     for (const kwsim::TraceItem& item : event.Trace) {
       if (!kw::TraceEventFromWord(item.Kind)) continue;  // a kind the panel has no words for
-      if (trace_.size() < kMaxTraceShown) trace_.push_back(item);
-      else ++traceLeft_;
+      if (trace_.size() < kMaxTraceHead) {
+        trace_.push_back(item);
+        continue;
+      }
+      // The tail is a ring: its oldest record, now past it, joins the count left out.
+      if (tail_.size() < kMaxTraceTail) {
+        tail_.push_back(item);
+      } else {
+        tail_[tailStart_] = item;
+        tailStart_ = (tailStart_ + 1) % kMaxTraceTail;
+        ++traceLeft_;
+      }
     }
     if (const auto* t = std::get_if<kwsim::TraceSwitchEvent>(&event.Data)) userTrace_ = t->On;
     if (userTrace_ || event.Trace.empty()) {
@@ -146,12 +162,20 @@ class BothReporters final : public kwsim::Reporter {
     jsonOut_.str({});
     return json;
   }
-  // The trace since the last call, as the "trace" key: one row per record.
+  // The trace since the last call, as the "trace" key: one row per record, and where
+  // records were left out between the head and the tail, {"omitted": their count}.
   std::string TakeTrace() {
     std::string rows;
-    for (const kwsim::TraceItem& item : trace_) rows += (rows.empty() ? "" : ",") + TraceRow(item);
-    if (traceLeft_ > 0) rows += ",{\"text\":" + JsonString("... " + std::to_string(traceLeft_) + " more") + "}";
+    const auto add = [&rows](const std::string& row) {
+      if (row.empty()) return;
+      rows += (rows.empty() ? "" : ",") + row;
+    };
+    for (const kwsim::TraceItem& item : trace_) add(TraceRow(item));
+    if (traceLeft_ > 0) add("{\"omitted\":" + std::to_string(traceLeft_) + "}");
+    for (std::size_t i = 0; i < tail_.size(); ++i) add(TraceRow(tail_[(tailStart_ + i) % tail_.size()]));
     trace_.clear();
+    tail_.clear();
+    tailStart_ = 0;
     traceLeft_ = 0;
     return "\"trace\":[" + rows + "]";
   }
@@ -160,8 +184,10 @@ class BothReporters final : public kwsim::Reporter {
   std::ostringstream textOut_, jsonOut_;
   kwsim::TextReporter text_;
   kwsim::JsonReporter json_;
-  std::vector<kwsim::TraceItem> trace_;  // the panel's records since the last TakeTrace
-  std::size_t traceLeft_ = 0;            // records since then past the panel's bound
+  std::vector<kwsim::TraceItem> trace_;  // the panel's first records since the last TakeTrace
+  std::vector<kwsim::TraceItem> tail_;   // its last records, a ring starting at tailStart_
+  std::size_t tailStart_ = 0;
+  std::size_t traceLeft_ = 0;            // records between the head and the tail, left out
   bool userTrace_ = false;          // the user's own "trace on" is in force
 };
 

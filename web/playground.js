@@ -60,7 +60,9 @@ const engine = {
     this.busy();
     if (m.settings !== undefined) this.settings = m.settings;
     if (m.error !== undefined) {
-      if (m.crashed) recoverEngine(t('engineStopped') + m.error);
+      // An engine that ran out of memory answers nothing well any more: a fresh one
+      // takes its place, with the files saved last.
+      if (m.crashed || /bad_alloc|out of memory/i.test(m.error)) recoverEngine(t('engineStopped') + m.error);
       request.reject(new Error(m.error));
       return;
     }
@@ -71,6 +73,7 @@ const engine = {
 
   request(op, args) {
     const id = this.nextId++;
+    delete document.body.dataset.refused;
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, sent: performance.now() });
       this.busy();
@@ -92,7 +95,7 @@ const engine = {
     } else if (!running) {
       this.busySince = null;
       $('stop').hidden = true;
-      if (document.body.dataset.ready) setState(t('ready'));
+      if (document.body.dataset.ready && !document.body.dataset.refused) setState(t('ready'));
     }
   },
 
@@ -179,6 +182,9 @@ class Editor {
 
   changed() {
     updateDirty();
+    keepWork();
+    if (this.text !== this.loaded)
+      for (const button of document.querySelectorAll('#examples button')) button.classList.remove('active');
     clearTimeout(this.checkTimer);
     this.checkTimer = setTimeout(() => this.check(), 250);
   }
@@ -376,7 +382,10 @@ async function applyEditors() {
   const result = await feed(save.commands);
   if (result.code === 2) result.errors = result.errors.map((e) => editorError(e, save.blocks));
   render(result);
-  if (!result.ok) return false;
+  if (!result.ok) {
+    refused(t('notSavedState'));
+    return false;
+  }
   editors.script.applied = now.script;
   editors.spam.applied = now.spam;
   updateDirty();
@@ -415,7 +424,13 @@ function sessionTranscript() {
 async function feed(commands, files) {
   const result = await engine.request('feed', { commands });
   if (result.code !== 2) session.played.push(files ? withFilesInline(commands, files) : commands);
+  keepWork();
   return result;
+}
+
+const currentWork = () => ({ script: editors.script.text, spam: editors.spam.text, transcript: sessionTranscript() });
+function keepWork() {
+  if (document.body.dataset.ready) kept.later(currentWork);
 }
 
 function withFilesInline(commands, files) {
@@ -470,6 +485,16 @@ function render(result) {
   for (const event of result.events || []) takeEvent(event);
   if (result.variables) drawVariables(result.variables, result.variableCount);
   drawMessenger();
+}
+
+// A refusal the user must see: the state says it, and the log's last error is brought
+// into view (on a phone, with its pane).
+function refused(state) {
+  setState(state);
+  document.body.dataset.refused = '1';
+  const errors = $('log').querySelectorAll('.error');
+  if (errors.length && document.body.dataset.pane !== 'results' && window.innerWidth < 760) showPane('results');
+  if (errors.length) errors[errors.length - 1].scrollIntoView({ block: 'nearest' });
 }
 
 function cut(text) {
@@ -649,20 +674,58 @@ function drawVariables(variables, count) {
   $('variable-count').textContent = '(' + count + (count > variables.length ? ', ' + variables.length + ' ' + t('shown') : '') + ')';
 }
 
-// The engine's trace of the last run, when the engine reports one (an array of objects
-// with a text, worded by the engine as the simulator words it, and the file line it is
-// at; null while there is no trace channel).
+// The engine's trace of the last run, when the engine reports one (an array of rows
+// with a text, worded by the engine as the simulator words it, the file line it is at,
+// and for a run's end how it ended; { omitted } where the engine left rows out between
+// the head and the tail of a long run; null while there is no trace channel).
+// A row with a line is a link to it: a click puts the script's caret there.
 function drawTrace(trace) {
   $('trace-panel').hidden = !Array.isArray(trace);
   if (!Array.isArray(trace)) return;
   // Made as elements, not as HTML to parse: a run of a long script has a row per line
   // it ran, and parsing them was most of the time from an answer to the screen.
-  $('trace').replaceChildren(...trace.slice(0, 2000).map((t) => {
+  // Rows are numbered as the run made them, the ones left out counted in.
+  let number = 0;
+  $('trace').replaceChildren(...trace.map((row) => {
     const item = document.createElement('li');
-    item.textContent = t.text;
+    if (row.omitted) {
+      number += row.omitted;
+      item.className = 'omitted';
+      item.textContent = t('traceOmitted', { n: row.omitted.toLocaleString(pageLanguage) });
+      return item;
+    }
+    item.value = ++number;
+    item.textContent = row.text;
+    if (row.line > 0) {
+      item.dataset.line = row.line;
+      item.tabIndex = -1;
+    }
+    if (row.end) item.className = 'end';
     return item;
   }));
+  showRunEnds(trace.filter((row) => row.end && row.depth === 1));
 }
+
+// How each run a command started ended (the end of the script, EXIT, a bound), beside
+// what the plugin did with the message: a run that a bound stopped says so there, not
+// only in the trace.
+function showRunEnds(ends) {
+  if (!ends.length) return;
+  const list = $('activity');
+  const last = list.lastElementChild;
+  const words = ends.map((row) => t('end_' + row.end) + (row.line > 0 ? ' (' + t('line') + ' ' + row.line + ')' : ''));
+  const bound = ends.some((row) => BOUND_ENDS.has(row.end));
+  if (last && !last.querySelector('.ended') && last.dataset.kind !== 'messenger') {
+    const span = document.createElement('span');
+    span.className = 'ended' + (bound ? ' bound' : '');
+    span.textContent = ' · ' + t('runEnded') + ' ' + words.join(', ');
+    last.appendChild(span);
+  } else if (bound) {
+    activity('end', words.join(', '));
+  }
+}
+// The ends that a bound made (the trace's words for them).
+const BOUND_ENDS = new Set(['lines', 'bytes', 'value', 'calls', 'nesting', 'failure']);
 
 function escapeHtml(text) {
   return String(text).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
@@ -732,10 +795,16 @@ async function loadExample(name, playTranscript = true) {
   $('golden').dataset.matches = golden.matches ? '1' : '0';
 }
 
+// Whether the editors or the files the plugin runs hold the user's own work: edits not
+// saved, or saved files that no example or link put there.
+function holdsOwnWork() {
+  return ['script', 'spam'].some((n) => editors[n].unsaved || editors[n].applied !== editors[n].loaded);
+}
+
 // An example the user clicked: it replaces the editors, so unsaved edits are asked about
 // first, as a new link's are.
 async function chooseExample(name) {
-  if ((editors.script.unsaved || editors.spam.unsaved) &&
+  if (holdsOwnWork() &&
       !(await ask(t('replaceByExample', { name }), t('openExample'), t('keep')))) return;
   await loadExample(name);
 }
@@ -908,8 +977,7 @@ async function linkChanged() {
     appendLog('[page] ' + data.error + '\n', 'error');
     return;
   }
-  if ((editors.script.unsaved || editors.spam.unsaved) &&
-      !(await ask(t('replaceQuestion'), t('replace'), t('keep')))) return;
+  if (holdsOwnWork() && !(await ask(t('replaceQuestion'), t('replace'), t('keep')))) return;
   await openLink(data);
 }
 
@@ -931,8 +999,9 @@ function crc32(bytes) {
   return (c ^ 0xffffffff) >>> 0;
 }
 
-// A zip archive of files stored as they are ({ name: bytes }; names ASCII).
+// A zip archive of files stored as they are ({ name: bytes }; names ASCII), dated now.
 function zip(files) {
+  const when = dosDateTime(new Date());
   const parts = [];
   const central = [];
   let offset = 0;
@@ -946,6 +1015,8 @@ function zip(files) {
     const local = header(30 + nameBytes.length);
     local.view.setUint32(0, 0x04034b50, true);
     local.view.setUint16(4, 10, true);
+    local.view.setUint16(10, when.time, true);
+    local.view.setUint16(12, when.date, true);
     local.view.setUint32(14, crc, true);
     local.view.setUint32(18, data.length, true);
     local.view.setUint32(22, data.length, true);
@@ -955,6 +1026,8 @@ function zip(files) {
     entry.view.setUint32(0, 0x02014b50, true);
     entry.view.setUint16(4, 20, true);
     entry.view.setUint16(6, 10, true);
+    entry.view.setUint16(12, when.time, true);
+    entry.view.setUint16(14, when.date, true);
     entry.view.setUint32(16, crc, true);
     entry.view.setUint32(20, data.length, true);
     entry.view.setUint32(24, data.length, true);
@@ -975,16 +1048,28 @@ function zip(files) {
   return joinBytes([...parts, ...central, end.buffer]);
 }
 
-// The Kwartlin folder's files as the plugin reads them (saved from the editors first,
-// as playing does): the bytes of the data folder itself, Windows-1250 and CR LF.
+// The Kwartlin folder's files as the plugin would read them: the editors' texts as
+// Windows-1250 and CR LF, beside the settings file as the running messenger has it.
+// Nothing is saved or restarted for it, so the session's variables stay as they are.
+// null when a text holds a character Windows-1250 lacks (said in the log).
 async function dataFolderZip() {
   if (recovering) await recovering;
-  if (!(await applyEditors())) return null;
-  const files = await engine.request('files', {});
-  if (!files.folder) return null;
-  const bytes = await engine.request('readFolder', { folder: files.folder, names: ['Kwartlin.dat', 'Kwartlin.spm', 'Kwartlin.ini'] });
   const entries = {};
-  for (const [name, data] of Object.entries(bytes)) entries['Kwartlin/' + name] = data;
+  for (const name of ['script', 'spam']) {
+    const file = windows1250File(editors[name].text);
+    if (file.bad) {
+      const why = t('cannotDownload', { file: FILE_NAMES[name], line: file.line, character: file.bad });
+      appendLog('[page] ' + why + '\n', 'error');
+      refused(why);
+      return null;
+    }
+    if (name === 'script' || editors.spam.text !== '') entries['Kwartlin/' + FILE_NAMES[name]] = file.bytes;
+  }
+  const files = await engine.request('files', {});
+  if (files.folder) {
+    const now = await engine.request('readFolder', { folder: files.folder, names: ['Kwartlin.ini'] });
+    if (now['Kwartlin.ini']) entries['Kwartlin/Kwartlin.ini'] = now['Kwartlin.ini'];
+  }
   return zip(entries);
 }
 
@@ -1094,6 +1179,16 @@ function setUpMessenger() {
   });
 }
 
+function setUpTrace() {
+  $('trace').addEventListener('click', (event) => {
+    const row = event.target.closest('li[data-line]');
+    if (!row) return;
+    showEditor('script');
+    if (window.innerWidth < 760) showPane('editors');
+    editors.script.goToLine(Number(row.dataset.line));
+  });
+}
+
 function setUpEditors() {
   editors.script = new Editor($('editor-script'), false, 'Script');
   editors.spam = new Editor($('editor-spam'), true, 'Spam list');
@@ -1124,15 +1219,23 @@ function setUpEditors() {
 
 function setUpHeader() {
   $('stop').addEventListener('click', () => recoverEngine(t('stoppedByYou')));
+  // A new messenger is an empty one: no files, so the editors empty too (unsaved
+  // edits are asked about first).
   $('fresh').addEventListener('click', async () => {
     try {
+      if ((editors.script.unsaved || editors.spam.unsaved) &&
+          !(await ask(t('emptyQuestion'), t('emptyYes'), t('keep')))) return;
       if (recovering) await recovering;
       clearOutput();
       closeLink();
       render(await engine.request('start', {}));
       await beginSession();
       editors.script.applied = editors.spam.applied = '';
-      await applyEditors();
+      editors.script.load('');
+      editors.spam.load('');
+      for (const button of document.querySelectorAll('#examples button')) button.classList.remove('active');
+      updateDirty();
+      keepWork();
     } catch (e) {
       appendLog('[page] ' + e.message + '\n', 'error');
     }
@@ -1152,8 +1255,10 @@ function setUpHeader() {
     $('share-link').select();
     try {
       await navigator.clipboard.writeText(link);
+      $('share-size').textContent = t('shareSize', { n: link.length }) + ' · ' + t('copied');
     } catch (e) {
       // The link stays selected in its box for copying by hand.
+      $('share-size').textContent = t('shareSize', { n: link.length }) + ' · ' + t('copyByHand');
     }
   });
   $('share-close').addEventListener('click', () => {
@@ -1170,12 +1275,61 @@ function setUpHeader() {
   });
 }
 
+// What the last visit left, in the editors and in a fresh messenger: the session is
+// played again, so the messenger, its variables and the results are as they were; then
+// the editors get their texts back, edits not yet saved included.
+async function restoreWork(work) {
+  clearOutput();
+  render(await engine.request('start', {}));
+  await beginSession();
+  editors.script.applied = editors.spam.applied = '';
+  if (work.transcript) {
+    render(await feed(work.transcript));
+    await editorsFromFiles();
+  }
+  editors.script.load(work.script);
+  editors.spam.load(work.spam);
+  // What the plugin does not run yet is an edit, as it was before the reload.
+  editors.script.loaded = editors.script.applied;
+  editors.spam.loaded = editors.spam.applied;
+  updateDirty();
+}
+
+// The first thing the page shows. A link wins, but it asks first before it takes the
+// place of work kept from the last visit; typing done while the engine loaded is kept;
+// with nothing of the user's, the first example plays its transcript so the results
+// show what a script does.
+async function firstView(shared, work, typed) {
+  if (shared && !shared.error) {
+    const replaces = kept.worthKeeping(work) && (work.script !== shared.script || work.spam !== shared.spam);
+    if (!replaces || (await ask(t('linkOverKept'), t('replace'), t('keepKept')))) {
+      await openLink(shared);
+      return;
+    }
+  }
+  if (typed) {
+    await restoreWork({ ...typed, transcript: '' });
+  } else if (kept.worthKeeping(work)) {
+    await restoreWork(work);
+  } else if (examples.some((e) => e.name === 'ping-pong')) {
+    await loadExample('ping-pong', true);
+    if (!$('message-text').value) $('message-text').value = 'ping';
+  } else {
+    render(await engine.request('start', {}));
+    await beginSession();
+  }
+}
+
 async function main() {
+  // Framed by another site, the page would run its buttons for it: it starts only on
+  // its own (the header policy says the same where the server sends it).
+  if (window.top !== window.self) throw new Error(t('framed'));
   applyLanguage(chosenLanguage(), false);
   setUpLayout();
   setUpEditors();
   setUpMessenger();
   setUpHeader();
+  setUpTrace();
   applyLanguage(pageLanguage, false);
   resetMessengerState();
   const loaded = fetch('examples.json').then((r) => r.json()).catch(() => []);
@@ -1195,20 +1349,24 @@ async function main() {
   // A link shows its files and waits for "Run": nothing of it runs on its own, not even
   // its _init. The messenger meanwhile is an empty one.
   const shared = await linkData();
-  if (shared && !shared.error) {
-    await openLink(shared);
-  } else if (examples.some((e) => e.name === 'ping-pong')) {
-    await loadExample('ping-pong', false);
-  } else {
-    render(await engine.request('start', {}));
-    await beginSession();
-  }
+  const typed = editors.script.text !== '' || editors.spam.text !== ''
+    ? { script: editors.script.text, spam: editors.spam.text } : null;
+  await firstView(shared, kept.read(), typed);
   if (shared && shared.error) appendLog('[page] ' + shared.error + '\n', 'error');
+  window.addEventListener('pagehide', () => kept.flush(currentWork));
+  window.addEventListener('beforeunload', (event) => {
+    kept.flush(currentWork);
+    if (kept.failed && (editors.script.unsaved || editors.spam.unsaved)) {
+      event.preventDefault();
+      event.returnValue = '';
+    }
+  });
   window.addEventListener('hashchange', () => linkChanged().catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
   measures.readyMs = performance.now();
   document.body.dataset.ready = '1';
   setState(t('ready'));
   showEditor('script');
+  keepWork();
 }
 
 main().catch((e) => {

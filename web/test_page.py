@@ -34,16 +34,13 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.common.exceptions import StaleElementReferenceException
 
+from serve import QuietHandler
+
 ARGS = None
 BROWSER = None
 PROFILE = None
 BASE = None
 MEASURES = {}
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
 
 
 def start_browser(languages, profile):
@@ -97,7 +94,12 @@ def element(selector):
     return BROWSER.find_element(By.CSS_SELECTOR, selector)
 
 
-def open_page(fragment=''):
+def open_page(fragment='', keep=False):
+    """Opens the page afresh: without the work a test before left in its storage, unless
+    keep says to."""
+    if not keep:
+        BROWSER.get(BASE.replace('index.html', 'examples.json'))
+        js("localStorage.removeItem('kwartlin-playground-work')")
     BROWSER.get('about:blank')
     BROWSER.get(BASE + fragment)
     wait_for(lambda: js('return document.body.dataset.ready || document.body.dataset.failed'), 'the page')
@@ -762,11 +764,15 @@ class Playground(unittest.TestCase):
         values = js('return [...document.querySelectorAll("#variables tbody tr")].map((r) => r.cells[0].textContent + "=" + r.cells[1].textContent)')
         self.assertIn('$Y=3', values)
 
-    def test_15_download_holds_the_data_folder_as_the_plugin_reads_it(self):
+    def test_15_download_holds_the_editors_without_restarting(self):
+        # What the editors hold, as the plugin would read it, beside the settings file the
+        # running messenger wrote; the session goes on: its variables stay.
         open_page()
         element('#fresh').click()
         idle()
-        set_editor('script', ":_init\nMOV $a, 'zażółć'\nSAVE $a, #TRUE")
+        set_editor('script', ":_init\nMOV $a, 'zażółć'\nSAVE $a, #TRUE\n:_start\nADD $n, 1")
+        play_and_read(lambda: js("play('recv TLEN a@b hi')"))
+        set_editor('script', ":_init\nMOV $a, 'gęś'\n:_start\nADD $n, 1")
         set_editor('spam', 'łańcuszek\nreklama')
         archive = BROWSER.execute_async_script('''
             const done = arguments[arguments.length - 1];
@@ -774,10 +780,17 @@ class Playground(unittest.TestCase):
         files = zipfile.ZipFile(io.BytesIO(base64.urlsafe_b64decode(archive + '=' * (-len(archive) % 4))))
         self.assertIsNone(files.testzip())
         self.assertEqual(sorted(files.namelist()), ['Kwartlin/Kwartlin.dat', 'Kwartlin/Kwartlin.ini', 'Kwartlin/Kwartlin.spm'])
-        self.assertEqual(files.read('Kwartlin/Kwartlin.dat'), ":_init\r\nMOV $a, 'zażółć'\r\nSAVE $a, #TRUE\r\n".encode('cp1250'))
+        self.assertEqual(files.read('Kwartlin/Kwartlin.dat'), ":_init\r\nMOV $a, 'gęś'\r\n:_start\r\nADD $n, 1\r\n".encode('cp1250'))
         self.assertEqual(files.read('Kwartlin/Kwartlin.spm'), 'łańcuszek\r\nreklama\r\n'.encode('cp1250'))
-        # The editors were saved first, as playing saves them.
-        self.assertTrue(element('#dirty').get_attribute('hidden'))
+        self.assertIn('zażółć'.encode('cp1250'), files.read('Kwartlin/Kwartlin.ini'))
+        self.assertGreaterEqual(files.getinfo('Kwartlin/Kwartlin.dat').date_time[0], 2024)
+        self.assertTrue(js('return editors.script.unsaved'))
+        variables = js("return [...document.querySelectorAll('#variables tbody tr')].map((r) => (r.cells[0].textContent + '=' + r.cells[1].textContent).toUpperCase())")
+        self.assertTrue(any(v.endswith('N=1') for v in variables), variables)
+        # A character Windows-1250 lacks: nothing downloaded, and the state says why.
+        set_editor('script', "MOV $a, '☃'")
+        self.assertIsNone(BROWSER.execute_async_script('dataFolderZip().then(arguments[arguments.length - 1])'))
+        self.assertIn('☃', log_text())
 
     def test_16_the_page_in_polish_and_english(self):
         open_page()
@@ -813,6 +826,57 @@ class Playground(unittest.TestCase):
         wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'ping-pong')
         violations = [e['message'] for e in BROWSER.get_log('browser') if 'Content Security Policy' in e['message']]
         self.assertEqual(violations, [])
+
+    def test_18_work_survives_a_reload_and_a_link_asks_first(self):
+        open_page()
+        element('#fresh').click()
+        idle()
+        set_editor('script', ":_start\nADD $n, 1")
+        play_and_read(lambda: js("play('recv TLEN a@b hi')"))
+        set_editor('script', ":_start\nADD $n, 2")  # not saved
+        set_editor('spam', 'reklama')
+        time.sleep(0.5)
+        open_page(keep=True)
+        idle()
+        self.assertEqual(js('return [editors.script.text, editors.spam.text, editors.script.unsaved]'),
+                         [":_start\nADD $n, 2", 'reklama', True])
+        variables = js("return [...document.querySelectorAll('#variables tbody tr')].map((r) => (r.cells[0].textContent + '=' + r.cells[1].textContent).toUpperCase())")
+        self.assertTrue(any(v.endswith('N=1') for v in variables), variables)
+        # A link would replace that work: it asks, and "keep" keeps it.
+        BROWSER.get('about:blank')
+        BROWSER.get(link_of({'script': ':_init\nMOV $x, 7', 'spam': ''}))
+        wait_for(lambda: js('return !document.getElementById("question").hidden'), 'the question')
+        element('#question-no').click()
+        wait_for(lambda: js('return document.body.dataset.ready'), 'the page')
+        self.assertEqual(js('return editors.script.text'), ":_start\nADD $n, 2")
+
+    def test_19_a_runaway_runs_trace_keeps_its_end_and_leads_to_its_lines(self):
+        open_page()
+        element('#fresh').click()
+        idle()
+        set_editor('script', ':_start\n:a\nadd $x, 1\ngoto a')
+        play_and_read(lambda: js("play('recv TLEN a@b hi')"))
+        rows = wait_for(lambda: js('return [...document.querySelectorAll("#trace li")].map((l) => [l.className, l.textContent])')
+                        if js('return !!document.querySelector("#trace li.omitted")') else None, 'the trace')
+        self.assertEqual(sum(1 for kind, _ in rows if kind == 'omitted'), 1)
+        self.assertEqual(rows[-1][0], 'end')
+        self.assertIn('bound', js('return document.querySelector("#activity li:last-child .ended").className'))
+        # A row with a line puts the caret on it.
+        js('document.querySelector("#trace li[data-line=\'3\']").click()')
+        self.assertEqual(js('return editors.script.caretLine()'), 'add $x, 1')
+
+    def test_20_a_new_messenger_is_empty_and_the_example_highlight_follows_the_editors(self):
+        open_page()
+        self.assertTrue(js('return !!document.querySelector("#examples button.active")'))
+        self.assertEqual(js('return document.getElementById("message-text").value'), 'ping')
+        set_editor('spam', 'x')
+        self.assertFalse(js('return !!document.querySelector("#examples button.active")'))
+        element('#fresh').click()
+        wait_for(lambda: js('return !document.getElementById("question").hidden'), 'the question')
+        element('#question-yes').click()
+        idle()
+        self.assertEqual(js('return [editors.script.text, editors.spam.text]'), ['', ''])
+
 
 def main():
     global ARGS
