@@ -9,7 +9,7 @@ import {
 import { HighlightStyle, StreamLanguage, syntaxHighlighting } from '@codemirror/language';
 import { defaultKeymap, history, historyKeymap, insertTab } from '@codemirror/commands';
 import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
-import { lintGutter, setDiagnostics } from '@codemirror/lint';
+import { forEachDiagnostic, lintGutter, lintKeymap, setDiagnostics } from '@codemirror/lint';
 import { tags } from '@lezer/highlight';
 
 // Names in upper case, as the plugin matches them (case ignored).
@@ -227,6 +227,19 @@ function completions(getWords) {
   };
 }
 
+// Ctrl+. applies the quick fix of the finding under the caret (the first one there that
+// has a fix), as editors with quick fixes do; F8 and Ctrl+Shift+M are the lint keymap's.
+function applyFixAtCaret(view) {
+  const at = view.state.selection.main.head;
+  let chosen = null;
+  forEachDiagnostic(view.state, (d, from, to) => {
+    if (!chosen && d.actions && d.actions.length && from <= at && at <= to) chosen = d;
+  });
+  if (!chosen) return false;
+  chosen.actions[0].apply(view, at, at);
+  return true;
+}
+
 function create(parent, options) {
   let words = vocabulary(null);
   const language = new Compartment();
@@ -235,6 +248,7 @@ function create(parent, options) {
     { key: 'Mod-Enter', run: () => { options.onRun && options.onRun(); return true; }, preventDefault: true },
     { key: 'Mod-s', run: () => { options.onSave && options.onSave(); return true; }, preventDefault: true },
     { key: 'Tab', run: insertTab },
+    { key: 'Mod-.', run: applyFixAtCaret, preventDefault: true },
   ]));
   const extensions = () => [
     keys,
@@ -247,7 +261,7 @@ function create(parent, options) {
     language.of(languageFor()),
     syntaxHighlighting(highlight),
     EditorState.tabSize.of(8),
-    keymap.of([...completionKeymap, ...defaultKeymap, ...historyKeymap]),
+    keymap.of([...completionKeymap, ...lintKeymap, ...defaultKeymap, ...historyKeymap]),
     EditorView.contentAttributes.of({ 'aria-label': options.label || '', spellcheck: 'false' }),
     EditorView.updateListener.of((update) => {
       if (update.docChanged && options.onChange) options.onChange();

@@ -42,6 +42,7 @@
 #include "tools/sim/plugins_folder.h"
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
+#include "tools/sim/spam_rules.h"
 #include "tools/sim/trace_reader.h"
 #include "tools/sim/trace_text.h"
 #include "tools/sim/transcript.h"
@@ -218,6 +219,7 @@ class Playground {
     options.PluginsFrom = pluginsFrom;
     options.BaseDir = baseDir.empty() ? "/" : baseDir;
     options.Trace = true;  // for the trace panel; BothReporters keeps the log untraced
+    options.KeepTrace = true;
     session_ = std::make_unique<kwsim::Session>(options, *reporter_);
     std::vector<std::string> errors;
     try {
@@ -389,6 +391,39 @@ std::string CheckJson(std::string_view text, bool spam) {
   return "{\"ok\":true,\"findings\":" + FindingsJson(findings) + "}";
 }
 
+// The spam tester's answer for a text against the spam list being edited (both UTF-8):
+// the text folded as the engine folds it, and per rule the words that found something
+// and, for a rule that does not match, the words that found nothing. The explanation is
+// the simulator's "spam TEXT", so the panel and the command line say the same.
+constexpr std::size_t kMaxSpamRulesShown = 200;
+
+std::string SpamRulesJson(const std::vector<kwsim::SpamMatch>& rules) {
+  std::string list;
+  for (std::size_t i = 0; i < rules.size() && i < kMaxSpamRulesShown; ++i) {
+    std::string words;
+    for (const kwsim::SpamWordHit& w : rules[i].Words) {
+      std::string hits, found;
+      for (const std::string& h : w.Hits) hits += (hits.empty() ? "" : ",") + JsonString(h);
+      for (const std::string& f : w.Folded) found += (found.empty() ? "" : ",") + JsonString(f);
+      words += (words.empty() ? "" : ",") + std::string("{\"word\":") + JsonString(w.Word) + ",\"hits\":[" + hits +
+               "],\"found\":[" + found + "]}";
+    }
+    list += (list.empty() ? "" : ",") + std::string("{\"line\":") + std::to_string(rules[i].Line) +
+            ",\"rule\":" + JsonString(rules[i].Rule) + ",\"words\":[" + words + "]}";
+  }
+  return "[" + list + "]";
+}
+
+std::string SpamJson(std::string_view listUtf8, std::string_view textUtf8) {
+  std::string list, text, error;
+  if (!kwsim::Utf8ToCp1250(listUtf8, list, error) || !kwsim::Utf8ToCp1250(textUtf8, text, error))
+    return ErrorJson(error);
+  const kwsim::SpamEvent e = kwsim::ExplainSpam(list, text);
+  return "{\"ok\":true,\"folded\":" + JsonString(e.Folded) + ",\"spam\":" + (e.Spam ? "true" : "false") +
+         ",\"rules\":" + std::to_string(e.Rules) + ",\"matches\":" + SpamRulesJson(e.Matches) +
+         ",\"misses\":" + SpamRulesJson(e.Misses) + "}";
+}
+
 // The options page's two help lines for an editor line, as the form finds them.
 std::string HelpJson(std::string_view lineUtf8) {
   std::string line, error;
@@ -527,6 +562,10 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_check(const char* text, int length, int spa
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line, int length) {
   return Guarded([&] { return HelpJson(Text(line, length)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_spam(const char* list, int listLength, const char* text, int textLength) {
+  return Guarded([&] { return SpamJson(Text(list, listLength), Text(text, textLength)); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_menu() { return Guarded([] { return MenuJson(); }); }

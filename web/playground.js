@@ -121,7 +121,7 @@ function recoverEngine(reason) {
   appendLog('\n[page] ' + reason + '\n[page] ' + t('freshEngine') + '\n', 'note');
   recovering = engine.launch().then(async () => {
     resetMessengerState();
-    messenger.contacts.clear();
+    forgetContacts();
     const settings = engine.settings;
     render(await engine.request('start', settings ? { folder: '/recovered', files: { 'Kwartlin.ini': settings } } : {}));
     const saved = { script: editors.script.applied, spam: editors.spam.applied };
@@ -182,6 +182,7 @@ class Editor {
 
   changed() {
     updateDirty();
+    if (this.spam) testSpam();
     keepWork();
     if (this.text !== this.loaded)
       for (const button of document.querySelectorAll('#examples button')) button.classList.remove('active');
@@ -234,9 +235,13 @@ const activeEditor = () => editors[activeName];
 
 function showEditor(name) {
   activeName = name;
-  for (const button of document.querySelectorAll('.tabs [data-editor]'))
+  for (const button of document.querySelectorAll('.tabs [data-editor]')) {
     button.classList.toggle('active', button.dataset.editor === name);
+    button.setAttribute('aria-selected', String(button.dataset.editor === name));
+  }
   for (const n of ['script', 'spam']) $('editor-' + n).hidden = n !== name;
+  $('spam-tester').hidden = name !== 'spam';
+  if (name === 'spam') testSpam();
   editors[name].code.view.requestMeasure();
   showFindings();
   updateHelp();
@@ -304,22 +309,95 @@ function buildMenu(items) {
   }
 }
 
+// The menu by keyboard, as a menu bar's menu works: Up and Down move among the entries
+// of a column (into and out of open submenus), Right opens a submenu, Left closes it,
+// Enter or Space inserts, Esc closes and gives the focus back to its button.
+function menuKeys(event) {
+  const menu = $('menu');
+  const visible = [...menu.querySelectorAll('[role="menuitem"]')].filter((n) => n.offsetParent !== null);
+  const at = visible.indexOf(document.activeElement);
+  const current = document.activeElement;
+  const go = (node) => {
+    if (node) node.focus();
+    event.preventDefault();
+  };
+  switch (event.key) {
+    case 'ArrowDown':
+      return go(visible[(at + 1) % visible.length]);
+    case 'ArrowUp':
+      return go(visible[(at - 1 + visible.length) % visible.length]);
+    case 'Home':
+      return go(visible[0]);
+    case 'End':
+      return go(visible[visible.length - 1]);
+    case 'ArrowRight':
+      if (current.classList.contains('submenu')) {
+        current.classList.add('open');
+        current.setAttribute('aria-expanded', 'true');
+        return go(current.querySelector('[role="menuitem"]'));
+      }
+      return undefined;
+    case 'ArrowLeft': {
+      const parent = current.parentElement && current.parentElement.closest('.submenu');
+      if (!parent) return undefined;
+      parent.classList.remove('open');
+      parent.setAttribute('aria-expanded', 'false');
+      return go(parent);
+    }
+    case 'Enter':
+    case ' ':
+      if (current.classList.contains('submenu')) {
+        current.classList.add('open');
+        current.setAttribute('aria-expanded', 'true');
+        return go(current.querySelector('[role="menuitem"]'));
+      }
+      current.click();
+      return event.preventDefault();
+    case 'Escape':
+      closeMenu();
+      return go($('commands'));
+    default:
+      return undefined;
+  }
+}
+
+function closeMenu() {
+  $('menu').hidden = true;
+  $('commands').setAttribute('aria-expanded', 'false');
+  for (const open of $('menu').querySelectorAll('.submenu.open')) open.classList.remove('open');
+}
+
 function menuItem(item) {
   const node = document.createElement('div');
   node.className = 'item ' + item.kind;
   node.textContent = item.kind === 'separator' ? '' : item.caption;
   if (item.kind === 'entry') {
     node.setAttribute('role', 'menuitem');
-    node.tabIndex = 0;
+    node.tabIndex = -1;
     if (item.syntax) node.title = item.syntax + '\n' + item.description;
-    node.addEventListener('click', () => {
-      $('menu').hidden = true;
+    node.addEventListener('click', (event) => {
+      event.stopPropagation();
+      closeMenu();
       showEditor('script');
       editors.script.insert(item.insert);
+      editors.script.code.view.focus();
     });
   } else if (item.kind === 'submenu') {
+    node.setAttribute('role', 'menuitem');
+    node.setAttribute('aria-haspopup', 'menu');
+    node.setAttribute('aria-expanded', 'false');
+    node.tabIndex = -1;
+    // Opens by click or tap too, not only under the pointer.
+    node.addEventListener('click', (event) => {
+      if (event.target !== node) return;
+      event.stopPropagation();
+      const open = !node.classList.contains('open');
+      node.classList.toggle('open', open);
+      node.setAttribute('aria-expanded', String(open));
+    });
     const sub = document.createElement('div');
     sub.className = 'submenu-items';
+    sub.setAttribute('role', 'menu');
     for (const child of item.items) sub.appendChild(menuItem(child));
     node.appendChild(sub);
   }
@@ -456,6 +534,8 @@ function withFilesInline(commands, files) {
 // Plays command lines, saving edited files first.
 async function play(commands) {
   try {
+    // Whatever plays runs the link's files: the bar's "nothing has run" no longer holds.
+    closeLink();
     if (recovering) await recovering;
     if (!(await applyEditors())) return null;
     const result = await feed(commands);
@@ -551,6 +631,7 @@ function takeEvent(e) {
         e.contact + ': ') + JSON.stringify(e.text);
       if (e.outcome === 'rewritten') activity('rewritten', what + ' ' + t('actBecomes') + ' ' + JSON.stringify(e.text_back));
       else activity(e.outcome, what);
+      $('announce').textContent = t('tag_' + e.outcome) + ': ' + cut(what).slice(0, 200);
       break;
     }
     case 'status':
@@ -558,9 +639,11 @@ function takeEvent(e) {
       break;
     case 'contact':
       messenger.contacts.set(e.id, e);
+      contactsChanged.add(e.id);
       break;
     case 'popup':
       showPopup(e);
+      requestAnimationFrame(() => $('popup').scrollIntoView({ block: 'nearest' }));
       break;
     case 'click':
       activity('click', (e.caption || e.id) + ' ' + t('actOn') + ' ' + e.contact + (e.known ? '' : ' ' + t('actNoItem')));
@@ -639,17 +722,7 @@ function drawMessenger() {
     const input = row.querySelector('input');
     if (document.activeElement !== input) input.value = s.description || '';
   }
-  const body = $('contacts').querySelector('tbody');
-  body.innerHTML = '';
-  for (const c of messenger.contacts.values()) {
-    const row = document.createElement('tr');
-    const flags = FLAGS.filter(([, bit]) => c.flags & bit).map(([name]) => name).join(' ');
-    row.innerHTML = '<td>' + [c.id, c.name, c.group, c.description, flags].map(escapeHtml).join('</td><td>') +
-      '</td><td><button type="button"></button></td>';
-    row.querySelector('button').textContent = t('popup');
-    row.querySelector('button').addEventListener('click', () => play('popup ' + quote(c.id)));
-    body.appendChild(row);
-  }
+  drawContacts();
   const menu = $('plugin-menu');
   menu.innerHTML = '';
   for (const [id, caption] of messenger.menu) {
@@ -659,6 +732,49 @@ function drawMessenger() {
   }
   if (!messenger.menu.size) menu.innerHTML = '<li class="none">' + escapeHtml(t('none')) + '</li>';
   drawPopup();
+}
+
+// The contact rows that changed since the last drawing, and only those: an answer costs
+// what it changed, not the size of the contact list.
+const contactRows = new Map();
+let contactsChanged = new Set();
+
+function contactRow(c) {
+  const row = contactRows.get(c.id) || document.createElement('tr');
+  const flags = FLAGS.filter(([, bit]) => c.flags & bit).map(([name]) => name).join(' ');
+  row.innerHTML = '<td>' + [c.id, c.name, c.group, c.description, flags].map(escapeHtml).join('</td><td>') +
+    '</td><td><button type="button"></button></td>';
+  row.querySelector('button').textContent = t('popup');
+  row.querySelector('button').addEventListener('click', () => play('popup ' + quote(c.id)));
+  return row;
+}
+
+function forgetContacts() {
+  messenger.contacts.clear();
+  contactRows.clear();
+  contactsChanged = new Set();
+  $('contacts').querySelector('tbody').replaceChildren();
+}
+
+function drawContacts() {
+  const body = $('contacts').querySelector('tbody');
+  for (const id of contactsChanged) {
+    const c = messenger.contacts.get(id);
+    if (!c) continue;
+    const known = contactRows.has(id);
+    const row = contactRow(c);
+    if (!known) {
+      contactRows.set(id, row);
+      body.appendChild(row);
+    }
+  }
+  contactsChanged = new Set();
+}
+
+// Every contact row again, as after a switch of the page's language.
+function redrawContacts() {
+  contactsChanged = new Set(messenger.contacts.keys());
+  drawContacts();
 }
 
 function drawVariables(variables, count) {
@@ -748,7 +864,7 @@ function clearOutput() {
   $('golden').textContent = '';
   delete $('golden').dataset.matches;
   resetMessengerState();
-  messenger.contacts.clear();
+  forgetContacts();
 }
 
 // The editors take the files the plugin runs now.
@@ -843,28 +959,54 @@ function joinBytes(parts) {
   return out;
 }
 
-// Inflates, reading the output a piece at a time: null as soon as it passes limit.
+// Inflates, feeding the input in small pieces and reading the output as it comes: null
+// as soon as the output passes limit. Fed whole, a small input that inflates a
+// thousandfold would be inflated far past the limit before the first piece is read.
 async function inflateBounded(bytes, limit) {
-  const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const stream = new DecompressionStream('deflate-raw');
+  const writer = stream.writable.getWriter();
+  const reader = stream.readable.getReader();
   const parts = [];
   let total = 0;
-  for (;;) {
-    const { done, value } = await reader.read();
-    if (done) break;
-    total += value.length;
-    if (total > limit) {
-      reader.cancel().catch(() => {});
-      return null;
+  let over = false;
+  let broken = false;
+  const reading = (async () => {
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) return;
+      total += value.length;
+      if (total > limit) {
+        over = true;
+        reader.cancel().catch(() => {});
+        return;
+      }
+      parts.push(value);
     }
-    parts.push(value);
+  })().catch(() => {
+    broken = true;
+  });
+  const PIECE = 1024;
+  for (let at = 0; at < bytes.length && !over && !broken; at += PIECE) {
+    await writer.write(bytes.subarray(at, at + PIECE)).catch(() => {
+      broken = true;
+    });
   }
+  if (!over && !broken) await writer.close().catch(() => {
+    broken = true;
+  });
+  else writer.abort().catch(() => {});
+  await reading;
+  if (over) return null;
+  if (broken) throw new Error('not deflate data');
   return joinBytes(parts);
 }
 
 // The session as a link: "#z=" and deflated JSON where the browser compresses, "#j="
 // and plain JSON elsewhere. It holds the editors' texts and the session's transcript.
 async function shareLink() {
-  const data = { script: editors.script.text, spam: editors.spam.text, transcript: sessionTranscript() };
+  // A link opened and not run yet has played nothing here: its own transcript is the session.
+  const transcript = openedLink ? openedLink.transcript : sessionTranscript();
+  const data = { script: editors.script.text, spam: editors.spam.text, transcript };
   const json = new TextEncoder().encode(JSON.stringify(data));
   if (json.length > LINK_LIMIT_BYTES) return null;
   const fragment = typeof CompressionStream === 'function'
@@ -1179,6 +1321,76 @@ function setUpMessenger() {
   });
 }
 
+// ---- The spam tester: a text against the list being edited, live -------------------------
+
+let spamTicket = 0;
+async function testSpam() {
+  const ticket = ++spamTicket;
+  const text = $('spam-text').value;
+  if (!editors.spam || !engine.worker) return;
+  let answer;
+  try {
+    answer = await engine.request('spam', { list: editors.spam.text, text });
+  } catch (e) {
+    return;
+  }
+  if (ticket !== spamTicket || !answer || !answer.ok) return;
+  drawSpamTest(answer, text !== '');
+}
+
+// The folded text with every alternative that a matching rule found marked, then one row
+// per rule: its words and what they found, or the words that found nothing.
+function drawSpamTest(answer, any) {
+  const verdict = $('spam-verdict');
+  verdict.className = answer.spam ? 'spam' : '';
+  verdict.textContent = !any ? '' : answer.spam
+    ? t('spamVerdictSpam', { n: answer.matches.length, rules: answer.rules })
+    : t('spamVerdictClean', { rules: answer.rules });
+  const folded = answer.folded;
+  const marks = new Array(folded.length).fill(false);
+  for (const rule of answer.matches)
+    for (const word of rule.words)
+      for (const form of word.found)
+        for (let at = folded.indexOf(form); form && at >= 0; at = folded.indexOf(form, at + 1))
+          marks.fill(true, at, at + form.length);
+  const box = $('spam-folded');
+  box.replaceChildren();
+  if (any) box.append(t('spamFolded') + ' ');
+  for (let i = 0; i < folded.length;) {
+    let j = i;
+    while (j < folded.length && marks[j] === marks[i]) j++;
+    const piece = folded.slice(i, j);
+    if (marks[i]) {
+      const mark = document.createElement('mark');
+      mark.textContent = piece;
+      box.append(mark);
+    } else {
+      box.append(piece);
+    }
+    i = j;
+  }
+  const rows = [];
+  const row = (rule, parts) => {
+    const item = document.createElement('li');
+    item.append(t('line') + ' ' + rule.line + ': ' + rule.rule + ' — ');
+    for (const part of parts) item.append(part);
+    rows.push(item);
+  };
+  const span = (className, text) => {
+    const node = document.createElement('span');
+    node.className = className;
+    node.textContent = text;
+    return node;
+  };
+  if (any) {
+    for (const rule of answer.matches)
+      row(rule, [t('spamMatches') + ' ', ...rule.words.flatMap((w, n) => [n ? ', ' : '', w.word + ' → ', span('hit', w.hits.join(' | '))])]);
+    for (const rule of answer.misses)
+      row(rule, [t('spamMissing') + ' ', span('missing', rule.words.map((w) => w.word).join(', '))]);
+  }
+  $('spam-rules').replaceChildren(...rows);
+}
+
 function setUpTrace() {
   $('trace').addEventListener('click', (event) => {
     const row = event.target.closest('li[data-line]');
@@ -1194,6 +1406,7 @@ function setUpEditors() {
   editors.spam = new Editor($('editor-spam'), true, 'Spam list');
   for (const button of document.querySelectorAll('.tabs [data-editor]'))
     button.addEventListener('click', () => showEditor(button.dataset.editor));
+  $('run-message').addEventListener('click', () => $('receive').click());
   $('apply').addEventListener('click', async () => {
     try {
       if (recovering) await recovering;
@@ -1206,14 +1419,21 @@ function setUpEditors() {
   $('commands').addEventListener('click', (event) => {
     event.stopPropagation();
     const menu = $('menu');
-    menu.hidden = !menu.hidden;
-    if (menu.hidden) return;
+    if (!menu.hidden) {
+      closeMenu();
+      return;
+    }
+    menu.hidden = false;
+    $('commands').setAttribute('aria-expanded', 'true');
     const at = $('commands').getBoundingClientRect();
     menu.style.top = Math.round(at.bottom + 2) + 'px';
     menu.style.left = Math.round(Math.max(4, Math.min(at.left, window.innerWidth - menu.offsetWidth - 4))) + 'px';
+    const first = menu.querySelector('[role="menuitem"]');
+    if (first) first.focus();
   });
+  $('menu').addEventListener('keydown', menuKeys);
   document.addEventListener('click', (event) => {
-    if (!$('menu').contains(event.target)) $('menu').hidden = true;
+    if (!$('menu').contains(event.target)) closeMenu();
   });
 }
 
@@ -1270,6 +1490,7 @@ function setUpHeader() {
   $('language').addEventListener('click', () => {
     applyLanguage($('language').dataset.switchTo, true);
     setState(t(document.body.dataset.ready ? 'ready' : 'loading'));
+    redrawContacts();
     drawMessenger();
     showFindings();
   });
@@ -1330,6 +1551,7 @@ async function main() {
   setUpMessenger();
   setUpHeader();
   setUpTrace();
+  $('spam-text').addEventListener('input', () => testSpam());
   applyLanguage(pageLanguage, false);
   resetMessengerState();
   const loaded = fetch('examples.json').then((r) => r.json()).catch(() => []);

@@ -864,6 +864,11 @@ class Playground(unittest.TestCase):
         # A row with a line puts the caret on it.
         js('document.querySelector("#trace li[data-line=\'3\']").click()')
         self.assertEqual(js('return editors.script.caretLine()'), 'add $x, 1')
+        # "trace off" quiets the log, not the panel.
+        set_editor('script', ':_start\nMOV $y, 1')
+        for command in ('trace on', 'trace off', 'recv TLEN a@b hi'):
+            play_and_read(lambda: js('play(arguments[0])', command))
+        wait_for(lambda: js('return [...document.querySelectorAll("#trace li")].some((l) => l.textContent.includes("MOV $y, 1"))'), 'the trace after trace off')
 
     def test_20_a_new_messenger_is_empty_and_the_example_highlight_follows_the_editors(self):
         open_page()
@@ -876,6 +881,57 @@ class Playground(unittest.TestCase):
         element('#question-yes').click()
         idle()
         self.assertEqual(js('return [editors.script.text, editors.spam.text]'), ['', ''])
+
+
+    def test_21_the_spam_tester_marks_what_matches_and_names_what_found_nothing(self):
+        open_page()
+        set_editor('spam', 'łańcuszek|reklama dalej\nkredyt pilne\n;wyłączona')
+        element('.tabs [data-editor="spam"]').click()
+        element('#spam-text').send_keys('ŁAŃCUSZEK szczęścia: wyślij go dalej!')
+        verdict = wait_for(lambda: element('#spam-verdict').text, 'the verdict')
+        self.assertIn('CHKSPAM', verdict)
+        self.assertEqual(len(js('return [...document.querySelectorAll("#spam-folded mark")].map((m) => m.textContent)')), 2)
+        rows = js('return [...document.querySelectorAll("#spam-rules li")].map((l) => l.textContent)')
+        self.assertEqual(len(rows), 2, rows)
+        self.assertIn('łańcuszek|reklama → łańcuszek', rows[0])
+        self.assertIn('kredyt, pilne', rows[1])
+
+
+    def test_22_keyboard_reaches_fixes_and_the_menu(self):
+        open_page()
+        set_editor('script', ':_start\nMVO $a, 1')
+        wait_for(lambda: js('return editors.script.checkedText === editors.script.text && editors.script.allFindings.length'), 'the checker')
+        fixable = js('return editors.script.allFindings.some((f) => f.fix)')
+        if fixable:
+            js('editors.script.goToLine(2); editors.script.code.view.focus()')
+            area = element('#editor-script .cm-content')
+            area.send_keys(Keys.CONTROL, '.')
+            wait_for(lambda: 'MOV $a, 1' in editor_text(), 'the fix by keyboard')
+        # The Commands menu: opens on its button, arrows move, Enter inserts, Esc closes.
+        element('#commands').click()
+        self.assertEqual(js('return document.activeElement.getAttribute("role")'), 'menuitem')
+        first = js('return document.activeElement.textContent')
+        BROWSER.switch_to.active_element.send_keys(Keys.ARROW_DOWN)
+        self.assertNotEqual(js('return document.activeElement.textContent'), first)
+        BROWSER.switch_to.active_element.send_keys(Keys.ESCAPE)
+        self.assertTrue(js('return document.getElementById("menu").hidden && document.activeElement.id === "commands"'))
+        element('#commands').click()
+        before = editor_text()
+        BROWSER.switch_to.active_element.send_keys(Keys.ENTER)
+        wait_for(lambda: editor_text() != before, 'an entry inserted by Enter')
+        self.assertEqual(js('return document.querySelector(".tabs [data-editor=script]").getAttribute("aria-selected")'), 'true')
+
+    def test_23_no_serious_accessibility_violations(self):
+        open_page()
+        axe = os.path.join(ARGS.site, '..', 'npm', 'node_modules', 'axe-core', 'axe.min.js')
+        with open(axe, encoding='utf-8') as f:
+            js(f.read())
+        result = BROWSER.execute_async_script('''
+            const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: ['wcag2a', 'wcag2aa'] }).then((r) => done(r.violations.map((v) =>
+              [v.impact, v.id, v.nodes.slice(0, 3).map((n) => n.target.join(' '))])));''')
+        serious = [v for v in result if v[0] in ('serious', 'critical')]
+        self.assertEqual(serious, [])
 
 
 def main():
