@@ -133,7 +133,9 @@ function diagnostic(doc, f, fixTitle) {
 
 // Hover help: a command word gives its two help lines (those the options page shows
 // under its editor), a constant its value, a special label its variables.
-function hoverHelp(getWords) {
+// options.guide(WORD) gives the guide's entry in the page's language ({ text, traps,
+// href, more }); options.valueOf(name) a variable's value after the last run.
+function hoverHelp(getWords, options) {
   return hoverTooltip((view, pos) => {
     const line = view.state.doc.lineAt(pos);
     const at = pos - line.from;
@@ -147,10 +149,16 @@ function hoverHelp(getWords) {
     const words = getWords();
     let title = null;
     let body = '';
+    let guide = null;
     if (text.slice(0, start).trim() === '' && words.commands.has(upper(word))) {
       const c = words.commands.get(upper(word));
+      guide = options.guide ? options.guide(upper(word)) : null;
       title = c.syntax;
-      body = c.description;
+      body = guide && guide.text ? guide.text : c.description;
+    } else if (word.startsWith('$') && options.valueOf && options.valueOf(word.slice(1)) !== null) {
+      const v = options.valueOf(word.slice(1));
+      title = word + ' = ' + JSON.stringify(v.value);
+      body = v.label;
     } else if (word.startsWith('#') && words.constants.has(upper(word.slice(1)))) {
       const c = words.constants.get(upper(word.slice(1)));
       title = '#' + c.name + ' = ' + c.value;
@@ -177,6 +185,20 @@ function hoverHelp(getWords) {
           rest.textContent = body;
           dom.appendChild(rest);
         }
+        if (guide && guide.traps) {
+          const traps = document.createElement('div');
+          traps.className = 'kw-hover-traps';
+          traps.textContent = guide.traps;
+          dom.appendChild(traps);
+        }
+        if (guide && guide.href) {
+          const link = document.createElement('a');
+          link.href = guide.href;
+          link.target = '_blank';
+          link.rel = 'noopener';
+          link.textContent = guide.more;
+          dom.appendChild(link);
+        }
         return { dom };
       },
     };
@@ -186,7 +208,7 @@ function hoverHelp(getWords) {
 // Completion: the command word first on a line; after ":" the labels; after "$" the
 // variables the script uses and the program variables; after "#" the constants; the
 // labels of the script after GOTO and CALL.
-function completions(getWords) {
+function completions(getWords, options) {
   return (context) => {
     const line = context.state.doc.lineAt(context.pos);
     const before = line.text.slice(0, context.pos - line.from);
@@ -204,7 +226,11 @@ function completions(getWords) {
     if ((m = /^\s*([\p{L}]*)$/u.exec(before))) {
       if (!m[1] && !context.explicit) return null;
       return offer(context.pos - m[1].length,
-        words.lang.commands.map((c) => ({ label: c.word, type: 'keyword', detail: c.syntax, info: c.description, apply: c.word + ' ' })),
+        words.lang.commands.map((c) => {
+          const guide = options.guide ? options.guide(upper(c.word)) : null;
+          const info = guide && guide.text ? guide.text + (guide.traps ? '\n' + guide.traps : '') : c.description;
+          return { label: c.word, type: 'keyword', detail: c.syntax, info, apply: c.word + ' ' };
+        }),
         /^[\p{L}]*$/u);
     }
     if ((m = /^\s*:([^\s]*)$/u.exec(before))) {
@@ -267,7 +293,7 @@ function create(parent, options) {
       if (update.docChanged && options.onChange) options.onChange();
       if ((update.docChanged || update.selectionSet) && options.onCaret) options.onCaret();
     }),
-    options.spam ? [] : [hoverHelp(() => words), autocompletion({ override: [completions(() => words)] })],
+    options.spam ? [] : [hoverHelp(() => words, options), autocompletion({ override: [completions(() => words, options)] })],
   ];
   const fresh = (doc) => EditorState.create({ doc, extensions: extensions() });
   const view = new EditorView({ parent, state: fresh('') });

@@ -156,6 +156,8 @@ class Editor {
         if (!spam) updateHelp();
       },
       onRun: () => $('receive').click(),
+      guide: guideEntry,
+      valueOf: lastValue,
       onSave: () => $('apply').click(),
     });
   }
@@ -229,6 +231,31 @@ class Editor {
   }
 }
 
+// The guide's entry of a command in the page's language (the English one where the
+// page's language has no guide yet); null without a guide.
+function guideEntry(word) {
+  const help = typeof GUIDE_HELP === 'object' ? GUIDE_HELP : {};
+  const entry = (help[pageLanguage] || {})[word] || (help.en || {})[word];
+  return entry ? { ...entry, more: t('moreInGuide') } : null;
+}
+
+// A variable's value as the last run left it (the variables panel's list), or null.
+const lastValues = new Map();
+function lastValue(name) {
+  const key = name.toUpperCase();
+  return lastValues.has(key) ? { value: lastValues.get(key), label: t('lastRunValue') } : null;
+}
+
+// The guide pages in the page's language, where that language has one.
+function guideLinks() {
+  const polish = pageLanguage === 'pl' && typeof GUIDE_HELP === 'object' && GUIDE_HELP.pl;
+  $('guide-link').href = polish ? 'docs/script-language.pl.html' : 'docs/script-language.html';
+}
+
+function checkerPage() {
+  return pageLanguage === 'pl' && typeof GUIDE_HELP === 'object' && GUIDE_HELP.pl ? 'docs/checker.pl.html' : 'docs/checker.html';
+}
+
 const editors = {};
 let activeName = 'script';
 const activeEditor = () => editors[activeName];
@@ -259,8 +286,12 @@ function showFindings() {
     item.dataset.kind = code;
     item.className = 'severity-' + (f.severity || 'warning');
     const where = Number(f.line) + (f.column >= 1 ? ':' + Number(f.column) : '');
-    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + where + '</a> <span class="kind">' +
-      escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message);
+    const kind = escapeHtml(code + (f.name ? ' ' + f.name : ''));
+    // A code leads to its explanation, with a wrong and a right example.
+    const anchor = (code + (f.name ? '-' + f.name : '')).toLowerCase().replace(/[^a-z0-9-]/g, '');
+    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + where + '</a> ' +
+      (code ? '<a class="kind" target="_blank" rel="noopener" href="' + checkerPage() + '#' + anchor + '">' + kind + '</a>'
+        : '<span class="kind">' + kind + '</span>') + ' ' + escapeHtml(f.message);
     item.querySelector('a').addEventListener('click', (event) => {
       event.preventDefault();
       activeEditor().goToLine(f.line);
@@ -780,6 +811,8 @@ function redrawContacts() {
 function drawVariables(variables, count) {
   const body = $('variables').querySelector('tbody');
   body.innerHTML = '';
+  lastValues.clear();
+  for (const v of variables) lastValues.set(String(v.name).replace(/^\$/, '').toUpperCase(), v.value);
   for (const v of variables) {
     const row = document.createElement('tr');
     const more = v.bytes > v.value.length ? ' … (' + v.bytes + ' bytes)' : '';
@@ -1489,6 +1522,7 @@ function setUpHeader() {
   $('link-close').addEventListener('click', () => closeLink());
   $('language').addEventListener('click', () => {
     applyLanguage($('language').dataset.switchTo, true);
+    guideLinks();
     setState(t(document.body.dataset.ready ? 'ready' : 'loading'));
     redrawContacts();
     drawMessenger();
@@ -1551,6 +1585,7 @@ async function main() {
   setUpMessenger();
   setUpHeader();
   setUpTrace();
+  guideLinks();
   $('spam-text').addEventListener('input', () => testSpam());
   applyLanguage(pageLanguage, false);
   resetMessengerState();

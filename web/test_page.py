@@ -934,6 +934,21 @@ class Playground(unittest.TestCase):
         self.assertEqual(serious, [])
 
 
+    def test_24_the_guide_is_inside_the_page(self):
+        open_page()
+        href = element('#guide-link').get_attribute('href')
+        self.assertEqual(js('return fetch(arguments[0]).then((r) => r.status)', href), 200)
+        entry = js("return guideEntry('STRCON')")
+        self.assertIn('current', entry['text'])
+        self.assertTrue(entry['traps'])
+        self.assertEqual(js('return fetch(arguments[0]).then((r) => r.text())', entry['href']).count('id="strcon"'), 1)
+        # A finding's code leads to its entry on the checker's page.
+        set_editor('script', ':_start\nGOTO nowhere')
+        link = wait_for(lambda: js('const a = document.querySelector("#findings a.kind"); return a && a.href'), 'a finding')
+        page, anchor = link.split('#')
+        self.assertIn('id="%s"' % anchor, js('return fetch(arguments[0]).then((r) => r.text())', page))
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
