@@ -288,7 +288,9 @@ function create(parent, options) {
     syntaxHighlighting(highlight),
     EditorState.tabSize.of(8),
     keymap.of([...completionKeymap, ...lintKeymap, ...defaultKeymap, ...historyKeymap]),
-    EditorView.contentAttributes.of({ 'aria-label': options.label || '', spellcheck: 'false' }),
+    // tabindex: the content is the scroller's focusable part, which checkers of the page
+    // look for as an attribute.
+    EditorView.contentAttributes.of({ 'aria-label': options.label || '', spellcheck: 'false', tabindex: '0' }),
     EditorView.updateListener.of((update) => {
       if (update.docChanged && options.onChange) options.onChange();
       if ((update.docChanged || update.selectionSet) && options.onCaret) options.onCaret();

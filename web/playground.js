@@ -913,7 +913,7 @@ async function editorsFromFiles(files) {
 // A fresh messenger whose data folder holds the example's files, then its transcript
 // played; beside it, the whole transcript in a session of its own, compared with the
 // golden output as "kwartlin-sim run --expect" does.
-async function loadExample(name, playTranscript = true) {
+async function loadExample(name, playTranscript = true, compare = playTranscript) {
   const example = examples.find((e) => e.name === name);
   if (!example) return;
   for (const button of document.querySelectorAll('#examples button'))
@@ -927,7 +927,7 @@ async function loadExample(name, playTranscript = true) {
   // The golden check first: it closes whatever messenger runs, and the page's own starts
   // after it.
   let golden = null;
-  if (playTranscript && example.files['expected.txt']) {
+  if (compare && example.files['expected.txt']) {
     golden = await engine.request('run', {
       transcript: example.files['transcript.txt'].text, folder, files, expected: 'expected.txt',
     });
@@ -1567,7 +1567,9 @@ async function firstView(shared, work, typed) {
   } else if (kept.worthKeeping(work)) {
     await restoreWork(work);
   } else if (examples.some((e) => e.name === 'ping-pong')) {
-    await loadExample('ping-pong', true);
+    // Its transcript plays, so the results show what it does; the comparison with its
+    // golden output waits for a click on the example.
+    await loadExample('ping-pong', true, false);
     if (!$('message-text').value) $('message-text').value = 'ping';
   } else {
     render(await engine.request('start', {}));

@@ -570,6 +570,8 @@ class Playground(unittest.TestCase):
             self.assertGreaterEqual(element('#editor-script').size['height'], 250, size)
             self.assertLessEqual(js('return document.documentElement.scrollWidth'), width, size)
             self.assertLessEqual(js('return document.documentElement.scrollHeight'), height, size)
+            if width >= 1366:  # the header on one row
+                self.assertLess(js('return document.querySelector("header").offsetHeight'), 48, size)
             # Nothing sticks out of its pane sideways (long values wrap).
             for pane in ('editors', 'messenger', 'results'):
                 self.assertLessEqual(js('const p = document.getElementById(arguments[0]); return p.scrollWidth - p.clientWidth', pane),
@@ -598,6 +600,9 @@ class Playground(unittest.TestCase):
         self.assertGreaterEqual(element('#message-text').size['width'], 300)
         self.assertLessEqual(js('return document.documentElement.scrollWidth'), 390)
         element('#panes [data-pane="editors"]').click()
+        element('#commands').click()  # the menu is a list as wide as the screen
+        self.assertLessEqual(js('return document.getElementById("menu").getBoundingClientRect().right'), 390)
+        BROWSER.switch_to.active_element.send_keys(Keys.ESCAPE)
         BROWSER.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
 
     def test_10_controls_show_the_messengers_state(self):
@@ -917,6 +922,7 @@ class Playground(unittest.TestCase):
         self.assertTrue(js('return document.getElementById("menu").hidden && document.activeElement.id === "commands"'))
         element('#commands').click()
         before = editor_text()
+        js('document.querySelector("#menu .entry").focus()')
         BROWSER.switch_to.active_element.send_keys(Keys.ENTER)
         wait_for(lambda: editor_text() != before, 'an entry inserted by Enter')
         self.assertEqual(js('return document.querySelector(".tabs [data-editor=script]").getAttribute("aria-selected")'), 'true')
