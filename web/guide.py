@@ -27,8 +27,9 @@ PAGES = {
     "checker.md": ("checker.html", "en"),
     "checker.pl.md": ("checker.pl.html", "pl"),
 }
-# Each language's guide and the word its traps paragraphs begin with.
-GUIDES = {"en": ("script-language.md", "Traps:"), "pl": ("script-language.pl.md", "Pułapki:")}
+# Each language's guide and the words that begin what it says of a command's traps.
+GUIDES = {"en": ("script-language.md", re.compile(r"\bTraps?\b[^:.]*:")),
+          "pl": ("script-language.pl.md", re.compile(r"\bPułapk[ai]\b[^:.]*:"))}
 COMMAND = re.compile(r"^#### ([A-Za-z]+)\s*$")
 
 
@@ -39,7 +40,7 @@ def plain(markdown_text):
     return text.replace("**", "").replace("`", "")
 
 
-def entries(text, traps_word, page):
+def entries(text, traps_words, page):
     """Each command's entry of a guide: its text, its traps and its section's address."""
     found = {}
     name, paragraphs, fenced = None, [], False
@@ -49,8 +50,8 @@ def entries(text, traps_word, page):
         if not name:
             return
         prose = [p for p in paragraphs if not p.startswith(">")]
-        traps = next((p for p in prose if p.startswith(traps_word)), "")
-        first = next((p for p in prose if not p.startswith(traps_word)), "")
+        first = next((p for p in prose if not traps_words.match(p)), "")
+        traps = next((p[m.start():] for p in prose for m in [traps_words.search(p)] if m), "")
         found[name.upper()] = {"text": plain(first), "traps": plain(traps),
                                "href": "docs/%s#%s" % (page, slugify_unicode(name, "-"))}
 
@@ -86,9 +87,9 @@ def main():
         html = markdown_pages.render((docs / md).read_text(encoding="utf-8"), "docs/" + md, targets, {}, language)
         (site / "docs" / page).write_text(html, encoding="utf-8")
     help_by_language = {}
-    for language, (md, traps_word) in GUIDES.items():
+    for language, (md, traps_words) in GUIDES.items():
         if md in present:
-            help_by_language[language] = entries((docs / md).read_text(encoding="utf-8"), traps_word, present[md][0])
+            help_by_language[language] = entries((docs / md).read_text(encoding="utf-8"), traps_words, present[md][0])
     (site / "guide-help.js").write_text(
         "// Made by guide.py from the language guide: each command's entry, by language.\n"
         "'use strict';\nconst GUIDE_HELP = " + json.dumps(help_by_language, ensure_ascii=False, sort_keys=True) + ";\n",
