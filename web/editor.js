@@ -2,9 +2,10 @@
 // the spam list. The web build bundles this file with its packages into one script,
 // editor-bundle.js, which defines window.KwEditor. The language's words come from the
 // engine's own tables (setLanguage), so nothing of the vocabulary is written here.
-import { Compartment, EditorState, Prec } from '@codemirror/state';
+import { Compartment, EditorState, Prec, RangeSet, StateEffect, StateField } from '@codemirror/state';
 import {
-  EditorView, drawSelection, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap, lineNumbers,
+  EditorView, GutterMarker, drawSelection, gutter, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap,
+  lineNumbers,
 } from '@codemirror/view';
 import { HighlightStyle, StreamLanguage, syntaxHighlighting } from '@codemirror/language';
 import { defaultKeymap, history, historyKeymap, insertTab } from '@codemirror/commands';
@@ -266,6 +267,38 @@ function applyFixAtCaret(view) {
   return true;
 }
 
+// The lines the last run reached, in a gutter of their own: a dot for a line that ran,
+// a tick or a cross for an IF that came out true or false. The marks follow edits.
+class RanMarker extends GutterMarker {
+  constructor(kind, title) {
+    super();
+    this.kind = kind;
+    this.title = title;
+  }
+
+  eq(other) {
+    return other.kind === this.kind;
+  }
+
+  toDOM() {
+    const mark = document.createElement('span');
+    mark.className = 'kw-ran kw-ran-' + this.kind;
+    mark.textContent = { ran: '•', true: '✓', false: '✗' }[this.kind];
+    mark.title = this.title;
+    return mark;
+  }
+}
+const setRan = StateEffect.define();
+const ranField = StateField.define({
+  create: () => RangeSet.empty,
+  update(marks, tr) {
+    let now = marks.map(tr.changes);
+    for (const e of tr.effects) if (e.is(setRan)) now = e.value;
+    return now;
+  },
+});
+const ranGutter = [ranField, gutter({ class: 'kw-ran-gutter', markers: (view) => view.state.field(ranField) })];
+
 function create(parent, options) {
   let words = vocabulary(null);
   const language = new Compartment();
@@ -278,6 +311,7 @@ function create(parent, options) {
   ]));
   const extensions = () => [
     keys,
+    options.spam ? [] : ranGutter,
     lineNumbers(),
     highlightActiveLineGutter(),
     highlightActiveLine(),
@@ -338,6 +372,14 @@ function create(parent, options) {
     },
     focus() {
       view.focus();
+    },
+    // lines: [[file line, 'ran' | 'true' | 'false', title], ...]; lines past the text
+    // (it got shorter since the run) are left out.
+    markRan(lines) {
+      const doc = view.state.doc;
+      const marks = lines.filter(([n]) => n >= 1 && n <= doc.lines).sort((a, b) => a[0] - b[0])
+        .map(([n, kind, title]) => new RanMarker(kind, title).range(doc.line(n).from));
+      view.dispatch({ effects: setRan.of(RangeSet.of(marks)) });
     },
   };
 }

@@ -96,14 +96,16 @@ void EnsureModuleFile() {
 
 // One trace record as a row of the page's panel, worded as the simulator's text layout
 // words it: {"line": the file line when the record is at one, "text": the label and
-// what happened, and for the end of a run "end": how it ended (the trace's word) and
-// "depth": 1 for the run the command started}. Runs nested in a host call are indented.
+// what happened, "kind": the record's word, for an IF "holds": how it came out, and
+// for the end of a run "end": how it ended (the trace's word) and "depth": 1 for the
+// run the command started}. Runs nested in a host call are indented.
 std::string TraceRow(const kwsim::TraceItem& item) {
   const std::optional<kwsim::TraceLine> line = kwsim::DescribeTraceItem(item);
   if (!line) return {};
-  std::string end;
+  std::string end = "\"kind\":" + JsonString(item.Kind) + ",";
+  if (item.Is(kw::TTraceEvent::If)) end += std::string("\"holds\":") + (item.Flag("holds") ? "true" : "false") + ",";
   if (item.Is(kw::TTraceEvent::End))
-    end = "\"end\":" + JsonString(item.Text("how")) + ",\"depth\":" + std::to_string(item.Depth) + ",";
+    end += "\"end\":" + JsonString(item.Text("how")) + ",\"depth\":" + std::to_string(item.Depth) + ",";
   return "{" + (line->FileLine > 0 ? "\"line\":" + std::to_string(line->FileLine) + "," : std::string()) + end +
          "\"text\":" + JsonString(kwsim::TraceLineText(*line)) + "}";
 }

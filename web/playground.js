@@ -853,6 +853,27 @@ function drawTrace(trace) {
     return item;
   }));
   showRunEnds(trace.filter((row) => row.end && row.depth === 1));
+  markLinesThatRan(trace);
+}
+
+// The script's gutter shows the lines the run reached, each IF with its outcome (an IF
+// record follows the record of its line).
+function markLinesThatRan(trace) {
+  if (!editors.script) return;
+  const marks = new Map();
+  let at = 0;
+  for (const row of trace) {
+    if (row.kind === 'line' && row.line > 0) {
+      at = row.line;
+      if (!marks.has(at)) marks.set(at, 'ran');
+    } else if (row.kind === 'if' && at) {
+      const was = marks.get(at);
+      const now = row.holds ? 'true' : 'false';
+      // An IF that ran both ways in one run keeps the cross: it failed at least once.
+      marks.set(at, was === 'false' ? 'false' : now);
+    }
+  }
+  editors.script.code.markRan([...marks].map(([line, kind]) => [line, kind, t('ran_' + kind)]));
 }
 
 // How each run a command started ended (the end of the script, EXIT, a bound), beside
