@@ -968,7 +968,7 @@ async function loadExample(name, playTranscript = true, compare = playTranscript
 // Whether the editors or the files the plugin runs hold the user's own work: edits not
 // saved, or saved files that no example or link put there.
 function holdsOwnWork() {
-  return ['script', 'spam'].some((n) => editors[n].unsaved || editors[n].applied !== editors[n].loaded);
+  return ['script', 'spam'].some((n) => editors[n].unsaved || (editors[n].applied !== '' && editors[n].applied !== editors[n].loaded));
 }
 
 // An example the user clicked: it replaces the editors, so unsaved edits are asked about
@@ -1291,7 +1291,9 @@ function setUpLayout() {
     const property = '--' + splitter.dataset.left + '-width';
     const resize = (width) => {
       const max = main.clientWidth - 320 - (splitter.dataset.left === 'editors' ? pane.nextElementSibling.nextElementSibling.offsetWidth : 0);
-      main.style.setProperty(property, Math.round(Math.max(260, Math.min(width, Math.max(260, max)))) + 'px');
+      const now = Math.round(Math.max(260, Math.min(width, Math.max(260, max))));
+      main.style.setProperty(property, now + 'px');
+      splitter.setAttribute('aria-valuenow', String(Math.round((100 * now) / main.clientWidth)));
       if (editors.script) for (const e of Object.values(editors)) e.code.view.requestMeasure();
     };
     splitter.addEventListener('pointerdown', (event) => {
@@ -1588,9 +1590,10 @@ async function firstView(shared, work, typed) {
   } else if (kept.worthKeeping(work)) {
     await restoreWork(work);
   } else if (examples.some((e) => e.name === 'ping-pong')) {
-    // Its transcript plays, so the results show what it does; the comparison with its
-    // golden output waits for a click on the example.
-    await loadExample('ping-pong', true, false);
+    // Its transcript plays, so the results show what it does (not under a link the page
+    // refused: its reason is what the results show); the comparison with its golden
+    // output waits for a click on the example.
+    await loadExample('ping-pong', !shared, false);
     if (!$('message-text').value) $('message-text').value = 'ping';
   } else {
     render(await engine.request('start', {}));

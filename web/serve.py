@@ -13,7 +13,8 @@ PAGE_HEADERS = {
     'X-Frame-Options': 'DENY',
     'X-Content-Type-Options': 'nosniff',
 }
-WORKER_POLICY = "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; connect-src 'self'"
+# The engine's WebAssembly travels inside its script and is fetched from a data: address.
+WORKER_POLICY = "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; connect-src 'self' data:"
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):

@@ -571,7 +571,8 @@ class Playground(unittest.TestCase):
             self.assertLessEqual(js('return document.documentElement.scrollWidth'), width, size)
             self.assertLessEqual(js('return document.documentElement.scrollHeight'), height, size)
             if width >= 1366:  # the header on one row
-                self.assertLess(js('return document.querySelector("header").offsetHeight'), 48, size)
+                tops = js('return [...document.querySelectorAll("header > :not([hidden])")].map((e) => e.offsetTop)')
+                self.assertLess(max(tops) - min(tops), 12, size)
             # Nothing sticks out of its pane sideways (long values wrap).
             for pane in ('editors', 'messenger', 'results'):
                 self.assertLessEqual(js('const p = document.getElementById(arguments[0]); return p.scrollWidth - p.clientWidth', pane),
@@ -776,7 +777,9 @@ class Playground(unittest.TestCase):
         element('#fresh').click()
         idle()
         set_editor('script', ":_init\nMOV $a, 'zażółć'\nSAVE $a, #TRUE\n:_start\nADD $n, 1")
-        play_and_read(lambda: js("play('recv TLEN a@b hi')"))
+        # The settings file is written as the messenger closes: a restart writes it.
+        for command in ('recv TLEN a@b hi', 'restart', 'recv TLEN a@b hi'):
+            play_and_read(lambda: js('play(arguments[0])', command))
         set_editor('script', ":_init\nMOV $a, 'gęś'\n:_start\nADD $n, 1")
         set_editor('spam', 'łańcuszek\nreklama')
         archive = BROWSER.execute_async_script('''
@@ -924,7 +927,7 @@ class Playground(unittest.TestCase):
         self.assertTrue(js('return document.getElementById("menu").hidden && document.activeElement.id === "commands"'))
         element('#commands').click()
         before = editor_text()
-        js('document.querySelector("#menu .entry").focus()')
+        js('[...document.querySelectorAll("#menu .entry")].find((e) => e.offsetParent).focus()')
         BROWSER.switch_to.active_element.send_keys(Keys.ENTER)
         wait_for(lambda: editor_text() != before, 'an entry inserted by Enter')
         self.assertEqual(js('return document.querySelector(".tabs [data-editor=script]").getAttribute("aria-selected")'), 'true')
