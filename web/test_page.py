@@ -721,10 +721,22 @@ class Playground(unittest.TestCase):
         element('#share').click()
         wait_for(lambda: 'no link made' in log_text(), 'the share refused')
         self.assertFalse(element('#share-box').is_displayed())
-        # A deflate bomb: 136 KB of link, 100 MB inflated; refused while reading.
+        # A deflate bomb: 1.4 MB of link, 1 GB inflated; refused while it inflates, at the
+        # bound, not after.
         packer = zlib.compressobj(9, zlib.DEFLATED, -15)
-        bomb = packer.compress(b'{"script":"' + b'a' * (100 * 1024 * 1024)) + packer.flush()
+        piece = b'a' * (1024 * 1024)
+        bomb = packer.compress(b'{"script":"') + b''.join(packer.compress(piece) for _ in range(1024)) + packer.flush()
         text = base64.urlsafe_b64encode(bomb).decode('ascii').rstrip('=')
+        spent = BROWSER.execute_async_script('''
+            const done = arguments[arguments.length - 1];
+            history.replaceState(null, '', '#z=' + arguments[0]);
+            const heap = () => (performance.memory ? performance.memory.usedJSHeapSize : 0);
+            const before = heap(), started = performance.now();
+            linkData().then((d) => done([performance.now() - started, heap() - before, d && d.error]));''', text)
+        MEASURES['link_1gb_refused_ms'] = spent[0]
+        MEASURES['link_1gb_heap_growth_mb'] = spent[1] / 1048576
+        self.assertIn('more than 1024 KiB', spent[2])
+        self.assertLess(spent[1], 64 * 1048576)
         open_page('#z=' + text)
         self.assertIn('more than 1024 KiB', log_text())
         out = play_and_read(lambda: js("play('recv TLEN a@b ping')"))
