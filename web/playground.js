@@ -722,6 +722,9 @@ function showPopup(e) {
 }
 
 function drawPopup() {
+  const key = lastPopup ? JSON.stringify([lastPopup, [...messenger.menu], pageLanguage]) : '';
+  if ($('popup').dataset.drawn === key) return;
+  $('popup').dataset.drawn = key;
   $('popup').hidden = !lastPopup;
   if (!lastPopup) return;
   $('popup-contact').textContent = lastPopup.contact;
@@ -740,28 +743,43 @@ function drawPopup() {
   }
 }
 
+// Writes only what differs: a write of the same text still lays out the pane again, and
+// with a long contact list that was most of an answer's time.
+function setText(node, text) {
+  if (node.textContent !== text) node.textContent = text;
+}
+
+function setValue(node, value) {
+  if (node.value !== value) node.value = value;
+}
+
 function drawMessenger() {
   const statuses = $('statuses');
   for (const p of PROTOCOLS) {
     const row = statuses.querySelector('[data-protocol="' + p + '"]');
     const s = messenger.statuses[p] || { status: 2, description: '' };
-    row.querySelector('.now').textContent = (STATUS_NAMES[s.status] || s.status) + (s.description ? ' “' + s.description + '”' : '');
+    setText(row.querySelector('.now'), (STATUS_NAMES[s.status] || s.status) + (s.description ? ' “' + s.description + '”' : ''));
     // The controls show the messenger's state, not what was last chosen in them; a
     // description being typed is left alone.
     const select = row.querySelector('select');
-    if (STATUS_NAMES[s.status] && document.activeElement !== select) select.value = STATUS_NAMES[s.status];
+    if (STATUS_NAMES[s.status] && document.activeElement !== select) setValue(select, STATUS_NAMES[s.status]);
     const input = row.querySelector('input');
-    if (document.activeElement !== input) input.value = s.description || '';
+    if (document.activeElement !== input) setValue(input, s.description || '');
   }
   drawContacts();
   const menu = $('plugin-menu');
-  menu.innerHTML = '';
-  for (const [id, caption] of messenger.menu) {
-    const item = document.createElement('li');
-    item.textContent = caption + ' (' + id + ')';
-    menu.appendChild(item);
+  const items = [...messenger.menu].map(([id, caption]) => caption + ' (' + id + ')');
+  const key = JSON.stringify(items) + pageLanguage;
+  if (menu.dataset.drawn !== key) {
+    menu.dataset.drawn = key;
+    menu.innerHTML = '';
+    for (const text of items) {
+      const item = document.createElement('li');
+      item.textContent = text;
+      menu.appendChild(item);
+    }
+    if (!items.length) menu.innerHTML = '<li class="none">' + escapeHtml(t('none')) + '</li>';
   }
-  if (!messenger.menu.size) menu.innerHTML = '<li class="none">' + escapeHtml(t('none')) + '</li>';
   drawPopup();
 }
 
