@@ -870,7 +870,10 @@ function drawTrace(trace) {
     if (row.end) item.className = 'end';
     return item;
   }));
-  showRunEnds(trace.filter((row) => row.end && row.depth === 1));
+  // The last run a command started: a transcript's many commands come as one trace, and
+  // only the last one's message is the last row of what the plugin did.
+  const ends = trace.filter((row) => row.end && row.depth === 1);
+  showRunEnds(ends.slice(-1));
   markLinesThatRan(trace);
 }
 
@@ -891,8 +894,11 @@ function markLinesThatRan(trace) {
       marks.set(at, was === 'false' ? 'false' : now);
     }
   }
-  editors.script.code.markRan([...marks].map(([line, kind]) => [line, kind, t('ran_' + kind)]));
+  lastRan = [...marks].map(([line, kind]) => [line, kind, t('ran_' + kind)]);
+  editors.script.code.markRan(lastRan);
 }
+// The marks of the last run, put back when the page loads the files that ran.
+let lastRan = [];
 
 // How each run a command started ended (the end of the script, EXIT, a bound), beside
 // what the plugin did with the message: a run that a bound stopped says so there, not
@@ -946,6 +952,7 @@ async function editorsFromFiles(files) {
     editors[n].applied = typeof now[n] === 'string' ? now[n] : '';
     editors[n].load(editors[n].applied);
   }
+  editors.script.code.markRan(lastRan);
   updateDirty();
 }
 
