@@ -73,7 +73,9 @@ const engine = {
 
   request(op, args) {
     const id = this.nextId++;
-    delete document.body.dataset.refused;
+    // A variable, not an attribute of the body: a change there restyles the whole page,
+    // ten thousand contact rows included.
+    refusedShown = false;
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, sent: performance.now() });
       this.busy();
@@ -95,7 +97,7 @@ const engine = {
     } else if (!running) {
       this.busySince = null;
       $('stop').hidden = true;
-      if (document.body.dataset.ready && !document.body.dataset.refused) setState(t('ready'));
+      if (document.body.dataset.ready && !refusedShown) setState(t('ready'));
     }
   },
 
@@ -107,6 +109,9 @@ const engine = {
     this.busy();
   },
 };
+
+// A refusal is on show in the state: it stays until the next request.
+let refusedShown = false;
 
 function setState(text) {
   $('state').textContent = text;
@@ -602,7 +607,7 @@ function render(result) {
 // into view (on a phone, with its pane).
 function refused(state) {
   setState(state);
-  document.body.dataset.refused = '1';
+  refusedShown = true;
   const errors = $('log').querySelectorAll('.error');
   if (errors.length && document.body.dataset.pane !== 'results' && window.innerWidth < 760) showPane('results');
   if (errors.length) errors[errors.length - 1].scrollIntoView({ block: 'nearest' });
