@@ -2,14 +2,15 @@
 // the spam list. The web build bundles this file with its packages into one script,
 // editor-bundle.js, which defines window.KwEditor. The language's words come from the
 // engine's own tables (setLanguage), so nothing of the vocabulary is written here.
-import { Compartment, EditorState, Prec } from '@codemirror/state';
+import { Compartment, EditorState, Prec, RangeSet, StateEffect, StateField } from '@codemirror/state';
 import {
-  EditorView, drawSelection, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap, lineNumbers,
+  EditorView, GutterMarker, drawSelection, gutter, highlightActiveLine, highlightActiveLineGutter, hoverTooltip, keymap,
+  lineNumbers,
 } from '@codemirror/view';
 import { HighlightStyle, StreamLanguage, syntaxHighlighting } from '@codemirror/language';
 import { defaultKeymap, history, historyKeymap, insertTab } from '@codemirror/commands';
 import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
-import { lintGutter, setDiagnostics } from '@codemirror/lint';
+import { forEachDiagnostic, lintGutter, lintKeymap, setDiagnostics } from '@codemirror/lint';
 import { tags } from '@lezer/highlight';
 
 // Names in upper case, as the plugin matches them (case ignored).
@@ -133,7 +134,9 @@ function diagnostic(doc, f, fixTitle) {
 
 // Hover help: a command word gives its two help lines (those the options page shows
 // under its editor), a constant its value, a special label its variables.
-function hoverHelp(getWords) {
+// options.guide(WORD) gives the guide's entry in the page's language ({ text, traps,
+// href, more }); options.valueOf(name) a variable's value after the last run.
+function hoverHelp(getWords, options) {
   return hoverTooltip((view, pos) => {
     const line = view.state.doc.lineAt(pos);
     const at = pos - line.from;
@@ -147,10 +150,16 @@ function hoverHelp(getWords) {
     const words = getWords();
     let title = null;
     let body = '';
+    let guide = null;
     if (text.slice(0, start).trim() === '' && words.commands.has(upper(word))) {
       const c = words.commands.get(upper(word));
+      guide = options.guide ? options.guide(upper(word)) : null;
       title = c.syntax;
-      body = c.description;
+      body = guide && guide.text ? guide.text : c.description;
+    } else if (word.startsWith('$') && options.valueOf && options.valueOf(word.slice(1)) !== null) {
+      const v = options.valueOf(word.slice(1));
+      title = word + ' = ' + JSON.stringify(v.value);
+      body = v.label;
     } else if (word.startsWith('#') && words.constants.has(upper(word.slice(1)))) {
       const c = words.constants.get(upper(word.slice(1)));
       title = '#' + c.name + ' = ' + c.value;
@@ -177,6 +186,20 @@ function hoverHelp(getWords) {
           rest.textContent = body;
           dom.appendChild(rest);
         }
+        if (guide && guide.traps) {
+          const traps = document.createElement('div');
+          traps.className = 'kw-hover-traps';
+          traps.textContent = guide.traps;
+          dom.appendChild(traps);
+        }
+        if (guide && guide.href) {
+          const link = document.createElement('a');
+          link.href = guide.href;
+          link.target = '_blank';
+          link.rel = 'noopener';
+          link.textContent = guide.more;
+          dom.appendChild(link);
+        }
         return { dom };
       },
     };
@@ -186,7 +209,7 @@ function hoverHelp(getWords) {
 // Completion: the command word first on a line; after ":" the labels; after "$" the
 // variables the script uses and the program variables; after "#" the constants; the
 // labels of the script after GOTO and CALL.
-function completions(getWords) {
+function completions(getWords, options) {
   return (context) => {
     const line = context.state.doc.lineAt(context.pos);
     const before = line.text.slice(0, context.pos - line.from);
@@ -204,7 +227,11 @@ function completions(getWords) {
     if ((m = /^\s*([\p{L}]*)$/u.exec(before))) {
       if (!m[1] && !context.explicit) return null;
       return offer(context.pos - m[1].length,
-        words.lang.commands.map((c) => ({ label: c.word, type: 'keyword', detail: c.syntax, info: c.description, apply: c.word + ' ' })),
+        words.lang.commands.map((c) => {
+          const guide = options.guide ? options.guide(upper(c.word)) : null;
+          const info = guide && guide.text ? guide.text + (guide.traps ? '\n' + guide.traps : '') : c.description;
+          return { label: c.word, type: 'keyword', detail: c.syntax, info, apply: c.word + ' ' };
+        }),
         /^[\p{L}]*$/u);
     }
     if ((m = /^\s*:([^\s]*)$/u.exec(before))) {
@@ -227,6 +254,51 @@ function completions(getWords) {
   };
 }
 
+// Ctrl+. applies the quick fix of the finding under the caret (the first one there that
+// has a fix), as editors with quick fixes do; F8 and Ctrl+Shift+M are the lint keymap's.
+function applyFixAtCaret(view) {
+  const at = view.state.selection.main.head;
+  let chosen = null;
+  forEachDiagnostic(view.state, (d, from, to) => {
+    if (!chosen && d.actions && d.actions.length && from <= at && at <= to) chosen = d;
+  });
+  if (!chosen) return false;
+  chosen.actions[0].apply(view, at, at);
+  return true;
+}
+
+// The lines the last run reached, in a gutter of their own: a dot for a line that ran,
+// a tick or a cross for an IF that came out true or false. The marks follow edits.
+class RanMarker extends GutterMarker {
+  constructor(kind, title) {
+    super();
+    this.kind = kind;
+    this.title = title;
+  }
+
+  eq(other) {
+    return other.kind === this.kind;
+  }
+
+  toDOM() {
+    const mark = document.createElement('span');
+    mark.className = 'kw-ran kw-ran-' + this.kind;
+    mark.textContent = { ran: '•', true: '✓', false: '✗' }[this.kind];
+    mark.title = this.title;
+    return mark;
+  }
+}
+const setRan = StateEffect.define();
+const ranField = StateField.define({
+  create: () => RangeSet.empty,
+  update(marks, tr) {
+    let now = marks.map(tr.changes);
+    for (const e of tr.effects) if (e.is(setRan)) now = e.value;
+    return now;
+  },
+});
+const ranGutter = [ranField, gutter({ class: 'kw-ran-gutter', markers: (view) => view.state.field(ranField) })];
+
 function create(parent, options) {
   let words = vocabulary(null);
   const language = new Compartment();
@@ -235,9 +307,11 @@ function create(parent, options) {
     { key: 'Mod-Enter', run: () => { options.onRun && options.onRun(); return true; }, preventDefault: true },
     { key: 'Mod-s', run: () => { options.onSave && options.onSave(); return true; }, preventDefault: true },
     { key: 'Tab', run: insertTab },
+    { key: 'Mod-.', run: applyFixAtCaret, preventDefault: true },
   ]));
   const extensions = () => [
     keys,
+    options.spam ? [] : ranGutter,
     lineNumbers(),
     highlightActiveLineGutter(),
     highlightActiveLine(),
@@ -247,13 +321,15 @@ function create(parent, options) {
     language.of(languageFor()),
     syntaxHighlighting(highlight),
     EditorState.tabSize.of(8),
-    keymap.of([...completionKeymap, ...defaultKeymap, ...historyKeymap]),
-    EditorView.contentAttributes.of({ 'aria-label': options.label || '', spellcheck: 'false' }),
+    keymap.of([...completionKeymap, ...lintKeymap, ...defaultKeymap, ...historyKeymap]),
+    // tabindex: the content is the scroller's focusable part, which checkers of the page
+    // look for as an attribute.
+    EditorView.contentAttributes.of({ 'aria-label': options.label || '', spellcheck: 'false', tabindex: '0' }),
     EditorView.updateListener.of((update) => {
       if (update.docChanged && options.onChange) options.onChange();
       if ((update.docChanged || update.selectionSet) && options.onCaret) options.onCaret();
     }),
-    options.spam ? [] : [hoverHelp(() => words), autocompletion({ override: [completions(() => words)] })],
+    options.spam ? [] : [hoverHelp(() => words, options), autocompletion({ override: [completions(() => words, options)] })],
   ];
   const fresh = (doc) => EditorState.create({ doc, extensions: extensions() });
   const view = new EditorView({ parent, state: fresh('') });
@@ -296,6 +372,14 @@ function create(parent, options) {
     },
     focus() {
       view.focus();
+    },
+    // lines: [[file line, 'ran' | 'true' | 'false', title], ...]; lines past the text
+    // (it got shorter since the run) are left out.
+    markRan(lines) {
+      const doc = view.state.doc;
+      const marks = lines.filter(([n]) => n >= 1 && n <= doc.lines).sort((a, b) => a[0] - b[0])
+        .map(([n, kind, title]) => new RanMarker(kind, title).range(doc.line(n).from));
+      view.dispatch({ effects: setRan.of(RangeSet.of(marks)) });
     },
   };
 }

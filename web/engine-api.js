@@ -9,7 +9,11 @@ function makeEngineApi(M) {
     const pointers = [];
     const args = [];
     try {
-      for (const text of texts) {
+      for (const raw of texts) {
+        // A lone surrogate would take the next character with it on its way into UTF-8,
+        // and every finding after it would land a line off: it becomes U+FFFD.
+        const text = raw.toWellFormed ? raw.toWellFormed()
+          : raw.replace(/[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g, '\uFFFD');
         const length = M.lengthBytesUTF8(text);
         const p = M._malloc(length + 1);
         if (!p) throw new Error('the engine is out of memory');
@@ -55,6 +59,7 @@ function makeEngineApi(M) {
     finish: () => call('kwp_finish', []),
     check: (text, spam) => call('kwp_check', [text], [spam ? 1 : 0]),
     help: (line) => call('kwp_help', [line]),
+    spam: (list, text) => call('kwp_spam', [list, text]),
     menu: () => call('kwp_menu', []),
     language: () => call('kwp_language', []),
     // The language of the engine's own texts from here on: 'pl' or 'en'.

@@ -50,6 +50,7 @@ const ops = {
   files: () => api.files(),
   check: ({ text, spam }) => api.check(text, spam),
   help: ({ line }) => api.help(line),
+  spam: ({ list, text }) => api.spam(list, text),
   readFolder: ({ folder, names }) => api.readFolder(folder, names),
   // A transcript in a session of its own, compared with the expected output.
   run({ transcript, folder, files, expected }) {

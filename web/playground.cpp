@@ -43,6 +43,7 @@
 #include "tools/sim/plugins_folder.h"
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
+#include "tools/sim/spam_rules.h"
 #include "tools/sim/trace_reader.h"
 #include "tools/sim/trace_text.h"
 #include "tools/sim/transcript.h"
@@ -60,8 +61,10 @@ constexpr const char* kModuleFile = "/kwartlin/kwartlin.tpl";
 // variables or a 16 MiB value into the page.
 constexpr std::size_t kMaxVariablesShown = 2000;
 constexpr std::size_t kMaxValueShown = 4000;
-// The trace panel likewise: its first records of a command.
-constexpr std::size_t kMaxTraceShown = 2000;
+// The trace panel likewise: the first and the last records of a command, so a runaway
+// run shows how it started and where its bound stopped it, with the count between.
+constexpr std::size_t kMaxTraceHead = 1000;
+constexpr std::size_t kMaxTraceTail = 1000;
 
 std::string answer;  // the last answer, alive until the next call
 
@@ -94,11 +97,17 @@ void EnsureModuleFile() {
 
 // One trace record as a row of the page's panel, worded as the simulator's text layout
 // words it: {"line": the file line when the record is at one, "text": the label and
-// what happened}. Runs nested in a host call are indented.
+// what happened, "kind": the record's word, for an IF "holds": how it came out, and
+// for the end of a run "end": how it ended (the trace's word) and "depth": 1 for the
+// run the command started}. Runs nested in a host call are indented.
 std::string TraceRow(const kwsim::TraceItem& item) {
   const std::optional<kwsim::TraceLine> line = kwsim::DescribeTraceItem(item);
   if (!line) return {};
-  return "{" + (line->FileLine > 0 ? "\"line\":" + std::to_string(line->FileLine) + "," : std::string()) +
+  std::string end = "\"kind\":" + JsonString(item.Kind) + ",";
+  if (item.Is(kw::TTraceEvent::If)) end += std::string("\"holds\":") + (item.Flag("holds") ? "true" : "false") + ",";
+  if (item.Is(kw::TTraceEvent::End))
+    end += "\"end\":" + JsonString(item.Text("how")) + ",\"depth\":" + std::to_string(item.Depth) + ",";
+  return "{" + (line->FileLine > 0 ? "\"line\":" + std::to_string(line->FileLine) + "," : std::string()) + end +
          "\"text\":" + JsonString(kwsim::TraceLineText(*line)) + "}";
 }
 
@@ -117,8 +126,18 @@ class BothReporters final : public kwsim::Reporter {
   void Report(const kwsim::Event& event) override {
     for (const kwsim::TraceItem& item : event.Trace) {
       if (!kw::TraceEventFromWord(item.Kind)) continue;  // a kind the panel has no words for
-      if (trace_.size() < kMaxTraceShown) trace_.push_back(item);
-      else ++traceLeft_;
+      if (trace_.size() < kMaxTraceHead) {
+        trace_.push_back(item);
+        continue;
+      }
+      // The tail is a ring: its oldest record, now past it, joins the count left out.
+      if (tail_.size() < kMaxTraceTail) {
+        tail_.push_back(item);
+      } else {
+        tail_[tailStart_] = item;
+        tailStart_ = (tailStart_ + 1) % kMaxTraceTail;
+        ++traceLeft_;
+      }
     }
     if (const auto* t = std::get_if<kwsim::TraceSwitchEvent>(&event.Data)) userTrace_ = t->On;
     if (userTrace_ || event.Trace.empty()) {
@@ -147,12 +166,20 @@ class BothReporters final : public kwsim::Reporter {
     jsonOut_.str({});
     return json;
   }
-  // The trace since the last call, as the "trace" key: one row per record.
+  // The trace since the last call, as the "trace" key: one row per record, and where
+  // records were left out between the head and the tail, {"omitted": their count}.
   std::string TakeTrace() {
     std::string rows;
-    for (const kwsim::TraceItem& item : trace_) rows += (rows.empty() ? "" : ",") + TraceRow(item);
-    if (traceLeft_ > 0) rows += ",{\"text\":" + JsonString("... " + std::to_string(traceLeft_) + " more") + "}";
+    const auto add = [&rows](const std::string& row) {
+      if (row.empty()) return;
+      rows += (rows.empty() ? "" : ",") + row;
+    };
+    for (const kwsim::TraceItem& item : trace_) add(TraceRow(item));
+    if (traceLeft_ > 0) add("{\"omitted\":" + std::to_string(traceLeft_) + "}");
+    for (std::size_t i = 0; i < tail_.size(); ++i) add(TraceRow(tail_[(tailStart_ + i) % tail_.size()]));
     trace_.clear();
+    tail_.clear();
+    tailStart_ = 0;
     traceLeft_ = 0;
     return "\"trace\":[" + rows + "]";
   }
@@ -161,8 +188,10 @@ class BothReporters final : public kwsim::Reporter {
   std::ostringstream textOut_, jsonOut_;
   kwsim::TextReporter text_;
   kwsim::JsonReporter json_;
-  std::vector<kwsim::TraceItem> trace_;  // the panel's records since the last TakeTrace
-  std::size_t traceLeft_ = 0;            // records since then past the panel's bound
+  std::vector<kwsim::TraceItem> trace_;  // the panel's first records since the last TakeTrace
+  std::vector<kwsim::TraceItem> tail_;   // its last records, a ring starting at tailStart_
+  std::size_t tailStart_ = 0;
+  std::size_t traceLeft_ = 0;            // records between the head and the tail, left out
   bool userTrace_ = false;          // the user's own "trace on" is in force
 };
 
@@ -193,6 +222,7 @@ class Playground {
     options.PluginsFrom = pluginsFrom;
     options.BaseDir = baseDir.empty() ? "/" : baseDir;
     options.Trace = true;  // for the trace panel; BothReporters keeps the log untraced
+    options.KeepTrace = true;
     session_ = std::make_unique<kwsim::Session>(options, *reporter_);
     std::vector<std::string> errors;
     try {
@@ -364,6 +394,39 @@ std::string CheckJson(std::string_view text, bool spam) {
   return "{\"ok\":true,\"findings\":" + FindingsJson(findings) + "}";
 }
 
+// The spam tester's answer for a text against the spam list being edited (both UTF-8):
+// the text folded as the engine folds it, and per rule the words that found something
+// and, for a rule that does not match, the words that found nothing. The explanation is
+// the simulator's "spam TEXT", so the panel and the command line say the same.
+constexpr std::size_t kMaxSpamRulesShown = 200;
+
+std::string SpamRulesJson(const std::vector<kwsim::SpamMatch>& rules) {
+  std::string list;
+  for (std::size_t i = 0; i < rules.size() && i < kMaxSpamRulesShown; ++i) {
+    std::string words;
+    for (const kwsim::SpamWordHit& w : rules[i].Words) {
+      std::string hits, found;
+      for (const std::string& h : w.Hits) hits += (hits.empty() ? "" : ",") + JsonString(h);
+      for (const std::string& f : w.Folded) found += (found.empty() ? "" : ",") + JsonString(f);
+      words += (words.empty() ? "" : ",") + std::string("{\"word\":") + JsonString(w.Word) + ",\"hits\":[" + hits +
+               "],\"found\":[" + found + "]}";
+    }
+    list += (list.empty() ? "" : ",") + std::string("{\"line\":") + std::to_string(rules[i].Line) +
+            ",\"rule\":" + JsonString(rules[i].Rule) + ",\"words\":[" + words + "]}";
+  }
+  return "[" + list + "]";
+}
+
+std::string SpamJson(std::string_view listUtf8, std::string_view textUtf8) {
+  std::string list, text, error;
+  if (!kwsim::Utf8ToCp1250(listUtf8, list, error) || !kwsim::Utf8ToCp1250(textUtf8, text, error))
+    return ErrorJson(error);
+  const kwsim::SpamEvent e = kwsim::ExplainSpam(list, text);
+  return "{\"ok\":true,\"folded\":" + JsonString(e.Folded) + ",\"spam\":" + (e.Spam ? "true" : "false") +
+         ",\"rules\":" + std::to_string(e.Rules) + ",\"matches\":" + SpamRulesJson(e.Matches) +
+         ",\"misses\":" + SpamRulesJson(e.Misses) + "}";
+}
+
 // The options page's two help lines for an editor line, as the form finds them.
 std::string HelpJson(std::string_view lineUtf8) {
   std::string line, error;
@@ -502,6 +565,10 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_check(const char* text, int length, int spa
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line, int length) {
   return Guarded([&] { return HelpJson(Text(line, length)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kwp_spam(const char* list, int listLength, const char* text, int textLength) {
+  return Guarded([&] { return SpamJson(Text(list, listLength), Text(text, textLength)); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_menu() { return Guarded([] { return MenuJson(); }); }

@@ -93,7 +93,9 @@ const engine = {
     this.busy();
     if (m.settings !== undefined) this.settings = m.settings;
     if (m.error !== undefined) {
-      if (m.crashed) recoverEngine(t('engineStopped') + m.error);
+      // An engine that ran out of memory answers nothing well any more: a fresh one
+      // takes its place, with the files saved last.
+      if (m.crashed || /bad_alloc|out of memory/i.test(m.error)) recoverEngine(t('engineStopped') + m.error);
       request.reject(new Error(m.error));
       return;
     }
@@ -104,6 +106,9 @@ const engine = {
 
   request(op, args) {
     const id = this.nextId++;
+    // A variable, not an attribute of the body: a change there restyles the whole page,
+    // ten thousand contact rows included.
+    refusedShown = false;
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, sent: performance.now() });
       this.busy();
@@ -126,7 +131,7 @@ const engine = {
     } else if (!running) {
       this.busySince = null;
       $('stop').hidden = true;
-      if (document.body.dataset.ready) setState(t('ready'));
+      if (document.body.dataset.ready && !refusedShown) setState(t('ready'));
     }
   },
 
@@ -138,6 +143,9 @@ const engine = {
     this.busy();
   },
 };
+
+// A refusal is on show in the state: it stays until the next request.
+let refusedShown = false;
 
 function setState(text) {
   $('state').textContent = text;
@@ -152,7 +160,7 @@ function recoverEngine(reason) {
   appendLog('\n[page] ' + reason + '\n[page] ' + t('freshEngine') + '\n', 'note');
   recovering = engine.launch().then(async () => {
     resetMessengerState();
-    messenger.contacts.clear();
+    forgetContacts();
     const settings = engine.settings;
     render(await engine.request('start', settings ? { folder: '/recovered', files: { 'Kwartlin.ini': settings } } : {}));
     const saved = { script: editors.script.applied, spam: editors.spam.applied };
@@ -187,6 +195,8 @@ class Editor {
         if (!spam) updateHelp();
       },
       onRun: () => $('receive').click(),
+      guide: guideEntry,
+      valueOf: lastValue,
       onSave: () => $('apply').click(),
     });
   }
@@ -213,6 +223,10 @@ class Editor {
 
   changed() {
     updateDirty();
+    if (this.spam) testSpam();
+    keepWork();
+    if (this.text !== this.loaded)
+      for (const button of document.querySelectorAll('#examples button')) button.classList.remove('active');
     clearTimeout(this.checkTimer);
     this.checkTimer = setTimeout(() => this.check(), 250);
   }
@@ -256,15 +270,44 @@ class Editor {
   }
 }
 
+// The guide's entry of a command in the page's language (the English one where the
+// page's language has no guide yet); null without a guide.
+function guideEntry(word) {
+  const help = typeof GUIDE_HELP === 'object' ? GUIDE_HELP : {};
+  const entry = (help[pageLanguage] || {})[word] || (help.en || {})[word];
+  return entry ? { ...entry, more: t('moreInGuide') } : null;
+}
+
+// A variable's value as the last run left it (the variables panel's list), or null.
+const lastValues = new Map();
+function lastValue(name) {
+  const key = name.toUpperCase();
+  return lastValues.has(key) ? { value: lastValues.get(key), label: t('lastRunValue') } : null;
+}
+
+// The guide pages in the page's language, where that language has one.
+function guideLinks() {
+  const polish = pageLanguage === 'pl' && typeof GUIDE_HELP === 'object' && GUIDE_HELP.pl;
+  $('guide-link').href = polish ? 'docs/script-language.pl.html' : 'docs/script-language.html';
+}
+
+function checkerPage() {
+  return pageLanguage === 'pl' && typeof GUIDE_HELP === 'object' && GUIDE_HELP.pl ? 'docs/checker.pl.html' : 'docs/checker.html';
+}
+
 const editors = {};
 let activeName = 'script';
 const activeEditor = () => editors[activeName];
 
 function showEditor(name) {
   activeName = name;
-  for (const button of document.querySelectorAll('.tabs [data-editor]'))
+  for (const button of document.querySelectorAll('.tabs [data-editor]')) {
     button.classList.toggle('active', button.dataset.editor === name);
+    button.setAttribute('aria-selected', String(button.dataset.editor === name));
+  }
   for (const n of ['script', 'spam']) $('editor-' + n).hidden = n !== name;
+  $('spam-tester').hidden = name !== 'spam';
+  if (name === 'spam') testSpam();
   editors[name].code.view.requestMeasure();
   showFindings();
   updateHelp();
@@ -282,8 +325,12 @@ function showFindings() {
     item.dataset.kind = code;
     item.className = 'severity-' + (f.severity || 'warning');
     const where = Number(f.line) + (f.column >= 1 ? ':' + Number(f.column) : '');
-    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + where + '</a> <span class="kind">' +
-      escapeHtml(code + (f.name ? ' ' + f.name : '')) + '</span> ' + escapeHtml(f.message);
+    const kind = escapeHtml(code + (f.name ? ' ' + f.name : ''));
+    // A code leads to its explanation, with a wrong and a right example.
+    const anchor = (code + (f.name ? '-' + f.name : '')).toLowerCase().replace(/[^a-z0-9-]/g, '');
+    item.innerHTML = '<a href="#" class="line">' + t('line') + ' ' + where + '</a> ' +
+      (code ? '<a class="kind" target="_blank" rel="noopener" href="' + checkerPage() + '#' + anchor + '">' + kind + '</a>'
+        : '<span class="kind">' + kind + '</span>') + ' ' + escapeHtml(f.message);
     item.querySelector('a').addEventListener('click', (event) => {
       event.preventDefault();
       activeEditor().goToLine(f.line);
@@ -332,22 +379,95 @@ function buildMenu(items) {
   }
 }
 
+// The menu by keyboard, as a menu bar's menu works: Up and Down move among the entries
+// of a column (into and out of open submenus), Right opens a submenu, Left closes it,
+// Enter or Space inserts, Esc closes and gives the focus back to its button.
+function menuKeys(event) {
+  const menu = $('menu');
+  const visible = [...menu.querySelectorAll('[role="menuitem"]')].filter((n) => n.offsetParent !== null);
+  const at = visible.indexOf(document.activeElement);
+  const current = document.activeElement;
+  const go = (node) => {
+    if (node) node.focus();
+    event.preventDefault();
+  };
+  switch (event.key) {
+    case 'ArrowDown':
+      return go(visible[(at + 1) % visible.length]);
+    case 'ArrowUp':
+      return go(visible[(at - 1 + visible.length) % visible.length]);
+    case 'Home':
+      return go(visible[0]);
+    case 'End':
+      return go(visible[visible.length - 1]);
+    case 'ArrowRight':
+      if (current.classList.contains('submenu')) {
+        current.classList.add('open');
+        current.setAttribute('aria-expanded', 'true');
+        return go(current.querySelector('[role="menuitem"]'));
+      }
+      return undefined;
+    case 'ArrowLeft': {
+      const parent = current.parentElement && current.parentElement.closest('.submenu');
+      if (!parent) return undefined;
+      parent.classList.remove('open');
+      parent.setAttribute('aria-expanded', 'false');
+      return go(parent);
+    }
+    case 'Enter':
+    case ' ':
+      if (current.classList.contains('submenu')) {
+        current.classList.add('open');
+        current.setAttribute('aria-expanded', 'true');
+        return go(current.querySelector('[role="menuitem"]'));
+      }
+      current.click();
+      return event.preventDefault();
+    case 'Escape':
+      closeMenu();
+      return go($('commands'));
+    default:
+      return undefined;
+  }
+}
+
+function closeMenu() {
+  $('menu').hidden = true;
+  $('commands').setAttribute('aria-expanded', 'false');
+  for (const open of $('menu').querySelectorAll('.submenu.open')) open.classList.remove('open');
+}
+
 function menuItem(item) {
   const node = document.createElement('div');
   node.className = 'item ' + item.kind;
   node.textContent = item.kind === 'separator' ? '' : item.caption;
   if (item.kind === 'entry') {
     node.setAttribute('role', 'menuitem');
-    node.tabIndex = 0;
+    node.tabIndex = -1;
     if (item.syntax) node.title = item.syntax + '\n' + item.description;
-    node.addEventListener('click', () => {
-      $('menu').hidden = true;
+    node.addEventListener('click', (event) => {
+      event.stopPropagation();
+      closeMenu();
       showEditor('script');
       editors.script.insert(item.insert);
+      editors.script.code.view.focus();
     });
   } else if (item.kind === 'submenu') {
+    node.setAttribute('role', 'menuitem');
+    node.setAttribute('aria-haspopup', 'menu');
+    node.setAttribute('aria-expanded', 'false');
+    node.tabIndex = -1;
+    // Opens by click or tap too, not only under the pointer.
+    node.addEventListener('click', (event) => {
+      if (event.target !== node) return;
+      event.stopPropagation();
+      const open = !node.classList.contains('open');
+      node.classList.toggle('open', open);
+      node.setAttribute('aria-expanded', String(open));
+    });
     const sub = document.createElement('div');
     sub.className = 'submenu-items';
+    sub.setAttribute('role', 'menu');
     for (const child of item.items) sub.appendChild(menuItem(child));
     node.appendChild(sub);
   }
@@ -410,7 +530,10 @@ async function applyEditors() {
   const result = await feed(save.commands);
   if (result.code === 2) result.errors = result.errors.map((e) => editorError(e, save.blocks));
   render(result);
-  if (!result.ok) return false;
+  if (!result.ok) {
+    refused(t('notSavedState'));
+    return false;
+  }
   editors.script.applied = now.script;
   editors.spam.applied = now.spam;
   updateDirty();
@@ -449,7 +572,13 @@ function sessionTranscript() {
 async function feed(commands, files) {
   const result = await engine.request('feed', { commands });
   if (result.code !== 2) session.played.push(files ? withFilesInline(commands, files) : commands);
+  keepWork();
   return result;
+}
+
+const currentWork = () => ({ script: editors.script.text, spam: editors.spam.text, transcript: sessionTranscript() });
+function keepWork() {
+  if (document.body.dataset.ready) kept.later(currentWork);
 }
 
 function withFilesInline(commands, files) {
@@ -475,6 +604,8 @@ function withFilesInline(commands, files) {
 // Plays command lines, saving edited files first.
 async function play(commands) {
   try {
+    // Whatever plays runs the link's files: the bar's "nothing has run" no longer holds.
+    closeLink();
     if (recovering) await recovering;
     if (!(await applyEditors())) return null;
     const result = await feed(commands);
@@ -504,6 +635,16 @@ function render(result) {
   for (const event of result.events || []) takeEvent(event);
   if (result.variables) drawVariables(result.variables, result.variableCount);
   drawMessenger();
+}
+
+// A refusal the user must see: the state says it, and the log's last error is brought
+// into view (on a phone, with its pane).
+function refused(state) {
+  setState(state);
+  refusedShown = true;
+  const errors = $('log').querySelectorAll('.error');
+  if (errors.length && document.body.dataset.pane !== 'results' && window.innerWidth < 760) showPane('results');
+  if (errors.length) errors[errors.length - 1].scrollIntoView({ block: 'nearest' });
 }
 
 function cut(text) {
@@ -560,6 +701,7 @@ function takeEvent(e) {
         e.contact + ': ') + JSON.stringify(e.text);
       if (e.outcome === 'rewritten') activity('rewritten', what + ' ' + t('actBecomes') + ' ' + JSON.stringify(e.text_back));
       else activity(e.outcome, what);
+      $('announce').textContent = t('tag_' + e.outcome) + ': ' + cut(what).slice(0, 200);
       break;
     }
     case 'status':
@@ -567,9 +709,11 @@ function takeEvent(e) {
       break;
     case 'contact':
       messenger.contacts.set(e.id, e);
+      contactsChanged.add(e.id);
       break;
     case 'popup':
       showPopup(e);
+      requestAnimationFrame(() => $('popup').scrollIntoView({ block: 'nearest' }));
       break;
     case 'click':
       activity('click', (e.caption || e.id) + ' ' + t('actOn') + ' ' + e.contact + (e.known ? '' : ' ' + t('actNoItem')));
@@ -617,6 +761,9 @@ function showPopup(e) {
 }
 
 function drawPopup() {
+  const key = lastPopup ? JSON.stringify([lastPopup, [...messenger.menu], pageLanguage]) : '';
+  if ($('popup').dataset.drawn === key) return;
+  $('popup').dataset.drawn = key;
   $('popup').hidden = !lastPopup;
   if (!lastPopup) return;
   $('popup-contact').textContent = lastPopup.contact;
@@ -635,44 +782,94 @@ function drawPopup() {
   }
 }
 
+// Writes only what differs: a write of the same text still lays out the pane again, and
+// with a long contact list that was most of an answer's time.
+function setText(node, text) {
+  if (node.textContent !== text) node.textContent = text;
+}
+
+function setValue(node, value) {
+  if (node.value !== value) node.value = value;
+}
+
 function drawMessenger() {
   const statuses = $('statuses');
   for (const p of PROTOCOLS) {
     const row = statuses.querySelector('[data-protocol="' + p + '"]');
     const s = messenger.statuses[p] || { status: 2, description: '' };
-    row.querySelector('.now').textContent = (STATUS_NAMES[s.status] || s.status) + (s.description ? ' “' + s.description + '”' : '');
+    setText(row.querySelector('.now'), (STATUS_NAMES[s.status] || s.status) + (s.description ? ' “' + s.description + '”' : ''));
     // The controls show the messenger's state, not what was last chosen in them; a
     // description being typed is left alone.
     const select = row.querySelector('select');
-    if (STATUS_NAMES[s.status] && document.activeElement !== select) select.value = STATUS_NAMES[s.status];
+    if (STATUS_NAMES[s.status] && document.activeElement !== select) setValue(select, STATUS_NAMES[s.status]);
     const input = row.querySelector('input');
-    if (document.activeElement !== input) input.value = s.description || '';
+    if (document.activeElement !== input) setValue(input, s.description || '');
   }
-  const body = $('contacts').querySelector('tbody');
-  body.innerHTML = '';
-  for (const c of messenger.contacts.values()) {
-    const row = document.createElement('tr');
-    const flags = FLAGS.filter(([, bit]) => c.flags & bit).map(([name]) => name).join(' ');
-    row.innerHTML = '<td>' + [c.id, c.name, c.group, c.description, flags].map(escapeHtml).join('</td><td>') +
-      '</td><td><button type="button"></button></td>';
-    row.querySelector('button').textContent = t('popup');
-    row.querySelector('button').addEventListener('click', () => play('popup ' + quote(c.id)));
-    body.appendChild(row);
-  }
+  drawContacts();
   const menu = $('plugin-menu');
-  menu.innerHTML = '';
-  for (const [id, caption] of messenger.menu) {
-    const item = document.createElement('li');
-    item.textContent = caption + ' (' + id + ')';
-    menu.appendChild(item);
+  const items = [...messenger.menu].map(([id, caption]) => caption + ' (' + id + ')');
+  const key = JSON.stringify(items) + pageLanguage;
+  if (menu.dataset.drawn !== key) {
+    menu.dataset.drawn = key;
+    menu.innerHTML = '';
+    for (const text of items) {
+      const item = document.createElement('li');
+      item.textContent = text;
+      menu.appendChild(item);
+    }
+    if (!items.length) menu.innerHTML = '<li class="none">' + escapeHtml(t('none')) + '</li>';
   }
-  if (!messenger.menu.size) menu.innerHTML = '<li class="none">' + escapeHtml(t('none')) + '</li>';
   drawPopup();
+}
+
+// The contact rows that changed since the last drawing, and only those: an answer costs
+// what it changed, not the size of the contact list.
+const contactRows = new Map();
+let contactsChanged = new Set();
+
+function contactRow(c) {
+  const row = contactRows.get(c.id) || document.createElement('tr');
+  const flags = FLAGS.filter(([, bit]) => c.flags & bit).map(([name]) => name).join(' ');
+  row.innerHTML = '<td>' + [c.id, c.name, c.group, c.description, flags].map(escapeHtml).join('</td><td>') +
+    '</td><td><button type="button"></button></td>';
+  row.querySelector('button').textContent = t('popup');
+  row.querySelector('button').addEventListener('click', () => play('popup ' + quote(c.id)));
+  return row;
+}
+
+function forgetContacts() {
+  messenger.contacts.clear();
+  contactRows.clear();
+  contactsChanged = new Set();
+  $('contacts').querySelector('tbody').replaceChildren();
+}
+
+function drawContacts() {
+  const body = $('contacts').querySelector('tbody');
+  for (const id of contactsChanged) {
+    const c = messenger.contacts.get(id);
+    if (!c) continue;
+    const known = contactRows.has(id);
+    const row = contactRow(c);
+    if (!known) {
+      contactRows.set(id, row);
+      body.appendChild(row);
+    }
+  }
+  contactsChanged = new Set();
+}
+
+// Every contact row again, as after a switch of the page's language.
+function redrawContacts() {
+  contactsChanged = new Set(messenger.contacts.keys());
+  drawContacts();
 }
 
 function drawVariables(variables, count) {
   const body = $('variables').querySelector('tbody');
   body.innerHTML = '';
+  lastValues.clear();
+  for (const v of variables) lastValues.set(String(v.name).replace(/^\$/, '').toUpperCase(), v.value);
   for (const v of variables) {
     const row = document.createElement('tr');
     const more = v.bytes > v.value.length ? ' … (' + v.bytes + ' bytes)' : '';
@@ -683,20 +880,85 @@ function drawVariables(variables, count) {
   $('variable-count').textContent = '(' + count + (count > variables.length ? ', ' + variables.length + ' ' + t('shown') : '') + ')';
 }
 
-// The engine's trace of the last run, when the engine reports one (an array of objects
-// with a text, worded by the engine as the simulator words it, and the file line it is
-// at; null while there is no trace channel).
+// The engine's trace of the last run, when the engine reports one (an array of rows
+// with a text, worded by the engine as the simulator words it, the file line it is at,
+// and for a run's end how it ended; { omitted } where the engine left rows out between
+// the head and the tail of a long run; null while there is no trace channel).
+// A row with a line is a link to it: a click puts the script's caret there.
 function drawTrace(trace) {
   $('trace-panel').hidden = !Array.isArray(trace);
   if (!Array.isArray(trace)) return;
   // Made as elements, not as HTML to parse: a run of a long script has a row per line
   // it ran, and parsing them was most of the time from an answer to the screen.
-  $('trace').replaceChildren(...trace.slice(0, 2000).map((t) => {
+  // Rows are numbered as the run made them, the ones left out counted in.
+  let number = 0;
+  $('trace').replaceChildren(...trace.map((row) => {
     const item = document.createElement('li');
-    item.textContent = t.text;
+    if (row.omitted) {
+      number += row.omitted;
+      item.className = 'omitted';
+      item.textContent = t('traceOmitted', { n: row.omitted.toLocaleString(pageLanguage) });
+      return item;
+    }
+    item.value = ++number;
+    item.textContent = row.text;
+    if (row.line > 0) {
+      item.dataset.line = row.line;
+      item.tabIndex = -1;
+    }
+    if (row.end) item.className = 'end';
     return item;
   }));
+  // The last run a command started: a transcript's many commands come as one trace, and
+  // only the last one's message is the last row of what the plugin did.
+  const ends = trace.filter((row) => row.end && row.depth === 1);
+  showRunEnds(ends.slice(-1));
+  markLinesThatRan(trace);
 }
+
+// The script's gutter shows the lines the run reached, each IF with its outcome (an IF
+// record follows the record of its line).
+function markLinesThatRan(trace) {
+  if (!editors.script) return;
+  const marks = new Map();
+  let at = 0;
+  for (const row of trace) {
+    if (row.kind === 'line' && row.line > 0) {
+      at = row.line;
+      if (!marks.has(at)) marks.set(at, 'ran');
+    } else if (row.kind === 'if' && at) {
+      const was = marks.get(at);
+      const now = row.holds ? 'true' : 'false';
+      // An IF that ran both ways in one run keeps the cross: it failed at least once.
+      marks.set(at, was === 'false' ? 'false' : now);
+    }
+  }
+  lastRan = [...marks].map(([line, kind]) => [line, kind, t('ran_' + kind)]);
+  editors.script.code.markRan(lastRan);
+}
+// The marks of the last run, put back when the page loads the files that ran.
+let lastRan = [];
+
+// How each run a command started ended (the end of the script, EXIT, a bound), beside
+// what the plugin did with the message: a run that a bound stopped says so there, not
+// only in the trace.
+function showRunEnds(ends) {
+  if (!ends.length) return;
+  const list = $('activity');
+  const last = list.lastElementChild;
+  const words = ends.map((row) => t('end_' + row.end) + (row.line > 0 ? ' (' + t('line') + ' ' + row.line + ')' : ''));
+  const bound = ends.some((row) => BOUND_ENDS.has(row.end));
+  if (last && !last.querySelector('.ended') && last.dataset.kind !== 'messenger') {
+    const span = document.createElement('span');
+    span.className = 'ended' + (bound ? ' bound' : '');
+    span.textContent = ' · ' + t('runEnded') + ' ' + words.join(', ');
+    last.appendChild(span);
+  } else if (bound) {
+    activity('end', words.join(', '));
+  }
+}
+// The ends that a bound made (the trace's words for them).
+const BOUND_ENDS = new Set(['lines', 'bytes', 'value', 'calls', 'nesting', 'failure']);
 
 function escapeHtml(text) {
   return String(text).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
@@ -719,7 +981,7 @@ function clearOutput() {
   $('golden').textContent = '';
   delete $('golden').dataset.matches;
   resetMessengerState();
-  messenger.contacts.clear();
+  forgetContacts();
 }
 
 // The editors take the files the plugin runs now.
@@ -729,13 +991,14 @@ async function editorsFromFiles(files) {
     editors[n].applied = typeof now[n] === 'string' ? now[n] : '';
     editors[n].load(editors[n].applied);
   }
+  editors.script.code.markRan(lastRan);
   updateDirty();
 }
 
 // A fresh messenger whose data folder holds the example's files, then its transcript
 // played; beside it, the whole transcript in a session of its own, compared with the
 // golden output as "kwartlin-sim run --expect" does.
-async function loadExample(name, playTranscript = true) {
+async function loadExample(name, playTranscript = true, compare = playTranscript) {
   const example = examples.find((e) => e.name === name);
   if (!example) return;
   for (const button of document.querySelectorAll('#examples button'))
@@ -749,7 +1012,7 @@ async function loadExample(name, playTranscript = true) {
   // The golden check first: it closes whatever messenger runs, and the page's own starts
   // after it.
   let golden = null;
-  if (playTranscript && example.files['expected.txt']) {
+  if (compare && example.files['expected.txt']) {
     golden = await engine.request('run', {
       transcript: example.files['transcript.txt'].text, folder, files, expected: 'expected.txt',
     });
@@ -766,10 +1029,16 @@ async function loadExample(name, playTranscript = true) {
   $('golden').dataset.matches = golden.matches ? '1' : '0';
 }
 
+// Whether the editors or the files the plugin runs hold the user's own work: edits not
+// saved, or saved files that no example or link put there.
+function holdsOwnWork() {
+  return ['script', 'spam'].some((n) => editors[n].unsaved || (editors[n].applied !== '' && editors[n].applied !== editors[n].loaded));
+}
+
 // An example the user clicked: it replaces the editors, so unsaved edits are asked about
 // first, as a new link's are.
 async function chooseExample(name) {
-  if ((editors.script.unsaved || editors.spam.unsaved) &&
+  if (holdsOwnWork() &&
       !(await ask(t('replaceByExample', { name }), t('openExample'), t('keep')))) return;
   await loadExample(name);
 }
@@ -808,28 +1077,54 @@ function joinBytes(parts) {
   return out;
 }
 
-// Inflates, reading the output a piece at a time: null as soon as it passes limit.
+// Inflates, feeding the input in small pieces and reading the output as it comes: null
+// as soon as the output passes limit. Fed whole, a small input that inflates a
+// thousandfold would be inflated far past the limit before the first piece is read.
 async function inflateBounded(bytes, limit) {
-  const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const stream = new DecompressionStream('deflate-raw');
+  const writer = stream.writable.getWriter();
+  const reader = stream.readable.getReader();
   const parts = [];
   let total = 0;
-  for (;;) {
-    const { done, value } = await reader.read();
-    if (done) break;
-    total += value.length;
-    if (total > limit) {
-      reader.cancel().catch(() => {});
-      return null;
+  let over = false;
+  let broken = false;
+  const reading = (async () => {
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) return;
+      total += value.length;
+      if (total > limit) {
+        over = true;
+        reader.cancel().catch(() => {});
+        return;
+      }
+      parts.push(value);
     }
-    parts.push(value);
+  })().catch(() => {
+    broken = true;
+  });
+  const PIECE = 1024;
+  for (let at = 0; at < bytes.length && !over && !broken; at += PIECE) {
+    await writer.write(bytes.subarray(at, at + PIECE)).catch(() => {
+      broken = true;
+    });
   }
+  if (!over && !broken) await writer.close().catch(() => {
+    broken = true;
+  });
+  else writer.abort().catch(() => {});
+  await reading;
+  if (over) return null;
+  if (broken) throw new Error('not deflate data');
   return joinBytes(parts);
 }
 
 // The session as a link: "#z=" and deflated JSON where the browser compresses, "#j="
 // and plain JSON elsewhere. It holds the editors' texts and the session's transcript.
 async function shareLink() {
-  const data = { script: editors.script.text, spam: editors.spam.text, transcript: sessionTranscript() };
+  // A link opened and not run yet has played nothing here: its own transcript is the session.
+  const transcript = openedLink ? openedLink.transcript : sessionTranscript();
+  const data = { script: editors.script.text, spam: editors.spam.text, transcript };
   const json = new TextEncoder().encode(JSON.stringify(data));
   if (json.length > LINK_LIMIT_BYTES) return null;
   const fragment = typeof CompressionStream === 'function'
@@ -943,8 +1238,7 @@ async function linkChanged() {
     appendLog('[page] ' + data.error + '\n', 'error');
     return;
   }
-  if ((editors.script.unsaved || editors.spam.unsaved) &&
-      !(await ask(t('replaceQuestion'), t('replace'), t('keep')))) return;
+  if (holdsOwnWork() && !(await ask(t('replaceQuestion'), t('replace'), t('keep')))) return;
   await openLink(data);
 }
 
@@ -966,8 +1260,9 @@ function crc32(bytes) {
   return (c ^ 0xffffffff) >>> 0;
 }
 
-// A zip archive of files stored as they are ({ name: bytes }; names ASCII).
+// A zip archive of files stored as they are ({ name: bytes }; names ASCII), dated now.
 function zip(files) {
+  const when = dosDateTime(new Date());
   const parts = [];
   const central = [];
   let offset = 0;
@@ -981,6 +1276,8 @@ function zip(files) {
     const local = header(30 + nameBytes.length);
     local.view.setUint32(0, 0x04034b50, true);
     local.view.setUint16(4, 10, true);
+    local.view.setUint16(10, when.time, true);
+    local.view.setUint16(12, when.date, true);
     local.view.setUint32(14, crc, true);
     local.view.setUint32(18, data.length, true);
     local.view.setUint32(22, data.length, true);
@@ -990,6 +1287,8 @@ function zip(files) {
     entry.view.setUint32(0, 0x02014b50, true);
     entry.view.setUint16(4, 20, true);
     entry.view.setUint16(6, 10, true);
+    entry.view.setUint16(12, when.time, true);
+    entry.view.setUint16(14, when.date, true);
     entry.view.setUint32(16, crc, true);
     entry.view.setUint32(20, data.length, true);
     entry.view.setUint32(24, data.length, true);
@@ -1010,16 +1309,28 @@ function zip(files) {
   return joinBytes([...parts, ...central, end.buffer]);
 }
 
-// The Kwartlin folder's files as the plugin reads them (saved from the editors first,
-// as playing does): the bytes of the data folder itself, Windows-1250 and CR LF.
+// The Kwartlin folder's files as the plugin would read them: the editors' texts as
+// Windows-1250 and CR LF, beside the settings file as the running messenger has it.
+// Nothing is saved or restarted for it, so the session's variables stay as they are.
+// null when a text holds a character Windows-1250 lacks (said in the log).
 async function dataFolderZip() {
   if (recovering) await recovering;
-  if (!(await applyEditors())) return null;
-  const files = await engine.request('files', {});
-  if (!files.folder) return null;
-  const bytes = await engine.request('readFolder', { folder: files.folder, names: ['Kwartlin.dat', 'Kwartlin.spm', 'Kwartlin.ini'] });
   const entries = {};
-  for (const [name, data] of Object.entries(bytes)) entries['Kwartlin/' + name] = data;
+  for (const name of ['script', 'spam']) {
+    const file = windows1250File(editors[name].text);
+    if (file.bad) {
+      const why = t('cannotDownload', { file: FILE_NAMES[name], line: file.line, character: file.bad });
+      appendLog('[page] ' + why + '\n', 'error');
+      refused(why);
+      return null;
+    }
+    if (name === 'script' || editors.spam.text !== '') entries['Kwartlin/' + FILE_NAMES[name]] = file.bytes;
+  }
+  const files = await engine.request('files', {});
+  if (files.folder) {
+    const now = await engine.request('readFolder', { folder: files.folder, names: ['Kwartlin.ini'] });
+    if (now['Kwartlin.ini']) entries['Kwartlin/Kwartlin.ini'] = now['Kwartlin.ini'];
+  }
   return zip(entries);
 }
 
@@ -1045,7 +1356,9 @@ function setUpLayout() {
     const property = '--' + splitter.dataset.left + '-width';
     const resize = (width) => {
       const max = main.clientWidth - 320 - (splitter.dataset.left === 'editors' ? pane.nextElementSibling.nextElementSibling.offsetWidth : 0);
-      main.style.setProperty(property, Math.round(Math.max(260, Math.min(width, Math.max(260, max)))) + 'px');
+      const now = Math.round(Math.max(260, Math.min(width, Math.max(260, max))));
+      main.style.setProperty(property, now + 'px');
+      splitter.setAttribute('aria-valuenow', String(Math.round((100 * now) / main.clientWidth)));
       if (editors.script) for (const e of Object.values(editors)) e.code.view.requestMeasure();
     };
     splitter.addEventListener('pointerdown', (event) => {
@@ -1129,11 +1442,92 @@ function setUpMessenger() {
   });
 }
 
+// ---- The spam tester: a text against the list being edited, live -------------------------
+
+let spamTicket = 0;
+async function testSpam() {
+  const ticket = ++spamTicket;
+  const text = $('spam-text').value;
+  if (!editors.spam || !engine.worker) return;
+  let answer;
+  try {
+    answer = await engine.request('spam', { list: editors.spam.text, text });
+  } catch (e) {
+    return;
+  }
+  if (ticket !== spamTicket || !answer || !answer.ok) return;
+  drawSpamTest(answer, text !== '');
+}
+
+// The folded text with every alternative that a matching rule found marked, then one row
+// per rule: its words and what they found, or the words that found nothing.
+function drawSpamTest(answer, any) {
+  const verdict = $('spam-verdict');
+  verdict.className = answer.spam ? 'spam' : '';
+  verdict.textContent = !any ? '' : answer.spam
+    ? t('spamVerdictSpam', { n: answer.matches.length, rules: answer.rules })
+    : t('spamVerdictClean', { rules: answer.rules });
+  const folded = answer.folded;
+  const marks = new Array(folded.length).fill(false);
+  for (const rule of answer.matches)
+    for (const word of rule.words)
+      for (const form of word.found)
+        for (let at = folded.indexOf(form); form && at >= 0; at = folded.indexOf(form, at + 1))
+          marks.fill(true, at, at + form.length);
+  const box = $('spam-folded');
+  box.replaceChildren();
+  if (any) box.append(t('spamFolded') + ' ');
+  for (let i = 0; i < folded.length;) {
+    let j = i;
+    while (j < folded.length && marks[j] === marks[i]) j++;
+    const piece = folded.slice(i, j);
+    if (marks[i]) {
+      const mark = document.createElement('mark');
+      mark.textContent = piece;
+      box.append(mark);
+    } else {
+      box.append(piece);
+    }
+    i = j;
+  }
+  const rows = [];
+  const row = (rule, parts) => {
+    const item = document.createElement('li');
+    item.append(t('line') + ' ' + rule.line + ': ' + rule.rule + ' — ');
+    for (const part of parts) item.append(part);
+    rows.push(item);
+  };
+  const span = (className, text) => {
+    const node = document.createElement('span');
+    node.className = className;
+    node.textContent = text;
+    return node;
+  };
+  if (any) {
+    for (const rule of answer.matches)
+      row(rule, [t('spamMatches') + ' ', ...rule.words.flatMap((w, n) => [n ? ', ' : '', w.word + ' → ', span('hit', w.hits.join(' | '))])]);
+    for (const rule of answer.misses)
+      row(rule, [t('spamMissing') + ' ', span('missing', rule.words.map((w) => w.word).join(', '))]);
+  }
+  $('spam-rules').replaceChildren(...rows);
+}
+
+function setUpTrace() {
+  $('trace').addEventListener('click', (event) => {
+    const row = event.target.closest('li[data-line]');
+    if (!row) return;
+    showEditor('script');
+    if (window.innerWidth < 760) showPane('editors');
+    editors.script.goToLine(Number(row.dataset.line));
+  });
+}
+
 function setUpEditors() {
   editors.script = new Editor($('editor-script'), false, 'Script');
   editors.spam = new Editor($('editor-spam'), true, 'Spam list');
   for (const button of document.querySelectorAll('.tabs [data-editor]'))
     button.addEventListener('click', () => showEditor(button.dataset.editor));
+  $('run-message').addEventListener('click', () => $('receive').click());
   $('apply').addEventListener('click', async () => {
     try {
       if (recovering) await recovering;
@@ -1146,28 +1540,43 @@ function setUpEditors() {
   $('commands').addEventListener('click', (event) => {
     event.stopPropagation();
     const menu = $('menu');
-    menu.hidden = !menu.hidden;
-    if (menu.hidden) return;
+    if (!menu.hidden) {
+      closeMenu();
+      return;
+    }
+    menu.hidden = false;
+    $('commands').setAttribute('aria-expanded', 'true');
     const at = $('commands').getBoundingClientRect();
     menu.style.top = Math.round(at.bottom + 2) + 'px';
     menu.style.left = Math.round(Math.max(4, Math.min(at.left, window.innerWidth - menu.offsetWidth - 4))) + 'px';
+    const first = menu.querySelector('[role="menuitem"]');
+    if (first) first.focus();
   });
+  $('menu').addEventListener('keydown', menuKeys);
   document.addEventListener('click', (event) => {
-    if (!$('menu').contains(event.target)) $('menu').hidden = true;
+    if (!$('menu').contains(event.target)) closeMenu();
   });
 }
 
 function setUpHeader() {
   $('stop').addEventListener('click', () => recoverEngine(t('stoppedByYou')));
+  // A new messenger is an empty one: no files, so the editors empty too (unsaved
+  // edits are asked about first).
   $('fresh').addEventListener('click', async () => {
     try {
+      if ((editors.script.unsaved || editors.spam.unsaved) &&
+          !(await ask(t('emptyQuestion'), t('emptyYes'), t('keep')))) return;
       if (recovering) await recovering;
       clearOutput();
       closeLink();
       render(await engine.request('start', {}));
       await beginSession();
       editors.script.applied = editors.spam.applied = '';
-      await applyEditors();
+      editors.script.load('');
+      editors.spam.load('');
+      for (const button of document.querySelectorAll('#examples button')) button.classList.remove('active');
+      updateDirty();
+      keepWork();
     } catch (e) {
       appendLog('[page] ' + e.message + '\n', 'error');
     }
@@ -1187,8 +1596,10 @@ function setUpHeader() {
     $('share-link').select();
     try {
       await navigator.clipboard.writeText(link);
+      $('share-size').textContent = t('shareSize', { n: link.length }) + ' · ' + t('copied');
     } catch (e) {
       // The link stays selected in its box for copying by hand.
+      $('share-size').textContent = t('shareSize', { n: link.length }) + ' · ' + t('copyByHand');
     }
   });
   $('share-close').addEventListener('click', () => {
@@ -1199,18 +1610,74 @@ function setUpHeader() {
   $('link-close').addEventListener('click', () => closeLink());
   $('language').addEventListener('click', () => {
     applyLanguage($('language').dataset.switchTo, true);
+    guideLinks();
     setState(t(document.body.dataset.ready ? 'ready' : 'loading'));
+    redrawContacts();
     drawMessenger();
     showFindings();
   });
 }
 
+// What the last visit left, in the editors and in a fresh messenger: the session is
+// played again, so the messenger, its variables and the results are as they were; then
+// the editors get their texts back, edits not yet saved included.
+async function restoreWork(work) {
+  clearOutput();
+  render(await engine.request('start', {}));
+  await beginSession();
+  editors.script.applied = editors.spam.applied = '';
+  if (work.transcript) {
+    render(await feed(work.transcript));
+    await editorsFromFiles();
+  }
+  editors.script.load(work.script);
+  editors.spam.load(work.spam);
+  // What the plugin does not run yet is an edit, as it was before the reload.
+  editors.script.loaded = editors.script.applied;
+  editors.spam.loaded = editors.spam.applied;
+  updateDirty();
+}
+
+// The first thing the page shows. A link wins, but it asks first before it takes the
+// place of work kept from the last visit; typing done while the engine loaded is kept;
+// with nothing of the user's, the first example plays its transcript so the results
+// show what a script does.
+async function firstView(shared, work, typed) {
+  if (shared && !shared.error) {
+    const replaces = kept.worthKeeping(work) && (work.script !== shared.script || work.spam !== shared.spam);
+    if (!replaces || (await ask(t('linkOverKept'), t('replace'), t('keepKept')))) {
+      await openLink(shared);
+      return;
+    }
+  }
+  if (typed) {
+    await restoreWork({ ...typed, transcript: '' });
+  } else if (kept.worthKeeping(work)) {
+    await restoreWork(work);
+  } else if (examples.some((e) => e.name === 'ping-pong')) {
+    // Its transcript plays, so the results show what it does (not under a link the page
+    // refused: its reason is what the results show); the comparison with its golden
+    // output waits for a click on the example.
+    await loadExample('ping-pong', !shared, false);
+    if (!$('message-text').value) $('message-text').value = 'ping';
+  } else {
+    render(await engine.request('start', {}));
+    await beginSession();
+  }
+}
+
 async function main() {
+  // Framed by another site, the page would run its buttons for it: it starts only on
+  // its own (the header policy says the same where the server sends it).
+  if (window.top !== window.self) throw new Error(t('framed'));
   applyLanguage(chosenLanguage(), false);
   setUpLayout();
   setUpEditors();
   setUpMessenger();
   setUpHeader();
+  setUpTrace();
+  guideLinks();
+  $('spam-text').addEventListener('input', () => testSpam());
   applyLanguage(pageLanguage, false);
   resetMessengerState();
   const loaded = loadExamples();
@@ -1230,20 +1697,24 @@ async function main() {
   // A link shows its files and waits for "Run": nothing of it runs on its own, not even
   // its _init. The messenger meanwhile is an empty one.
   const shared = await linkData();
-  if (shared && !shared.error) {
-    await openLink(shared);
-  } else if (examples.some((e) => e.name === 'ping-pong')) {
-    await loadExample('ping-pong', false);
-  } else {
-    render(await engine.request('start', {}));
-    await beginSession();
-  }
+  const typed = editors.script.text !== '' || editors.spam.text !== ''
+    ? { script: editors.script.text, spam: editors.spam.text } : null;
+  await firstView(shared, kept.read(), typed);
   if (shared && shared.error) appendLog('[page] ' + shared.error + '\n', 'error');
+  window.addEventListener('pagehide', () => kept.flush(currentWork));
+  window.addEventListener('beforeunload', (event) => {
+    kept.flush(currentWork);
+    if (kept.failed && (editors.script.unsaved || editors.spam.unsaved)) {
+      event.preventDefault();
+      event.returnValue = '';
+    }
+  });
   window.addEventListener('hashchange', () => linkChanged().catch((e) => appendLog('[page] ' + e.message + '\n', 'error')));
   measures.readyMs = performance.now();
   document.body.dataset.ready = '1';
   setState(t('ready'));
   showEditor('script');
+  keepWork();
 }
 
 main().catch((e) => {

@@ -34,16 +34,13 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.common.exceptions import StaleElementReferenceException
 
+from serve import QuietHandler
+
 ARGS = None
 BROWSER = None
 PROFILE = None
 BASE = None
 MEASURES = {}
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
 
 
 def start_browser(languages, profile):
@@ -97,7 +94,12 @@ def element(selector):
     return BROWSER.find_element(By.CSS_SELECTOR, selector)
 
 
-def open_page(fragment=''):
+def open_page(fragment='', keep=False):
+    """Opens the page afresh: without the work a test before left in its storage, unless
+    keep says to."""
+    if not keep:
+        BROWSER.get(BASE.replace('index.html', 'examples.json'))
+        js("localStorage.removeItem('kwartlin-playground-work')")
     BROWSER.get('about:blank')
     BROWSER.get(BASE + fragment)
     wait_for(lambda: js('return document.body.dataset.ready || document.body.dataset.failed'), 'the page')
@@ -519,7 +521,7 @@ class Playground(unittest.TestCase):
         # As a user clicks: each message on a quiet page (the last one's frame painted),
         # timed until its answer is in the page, until its trace (which follows) is, and
         # until the frame that shows them.
-        times = BROWSER.execute_async_script('''
+        measure_messages = '''
             const done = arguments[arguments.length - 1];
             const frame = () => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
             const traceHas = (text) => new Promise((r) => {
@@ -546,11 +548,18 @@ class Playground(unittest.TestCase):
                 engine.push(window.kwPlayground.lastEngineMs);
               }
               done([engine, trip, shown, traced, painted]);
-            })();''')
+            })();'''
+        times = BROWSER.execute_async_script(measure_messages)
         for name, values in zip(('engine', 'round_trip', 'shown', 'trace_shown', 'painted'), times):
             MEASURES['message_150_lines_%s_ms_median' % name] = statistics.median(values)
             MEASURES['message_150_lines_%s_ms_max' % name] = max(values)
         self.assertIn('> recv TLEN ania@tlen.pl: "message number 49 with some text"', log_text())
+        # With 10,000 contacts: an answer costs what it changed, not the contact list.
+        contacts = '\n'.join('contact k%d@tlen.pl name=K%d flags=online' % (i, i) for i in range(10000))
+        play_and_read(lambda: js('play(arguments[0])', contacts))
+        self.assertEqual(js('return document.querySelectorAll("#contacts tbody tr").length'), 10000)
+        times = BROWSER.execute_async_script(measure_messages)
+        MEASURES['message_150_lines_10000_contacts_painted_ms_median'] = statistics.median(times[4])
 
 
     def test_09_the_layout_holds_from_a_laptop_up_and_on_a_phone(self):
@@ -568,6 +577,10 @@ class Playground(unittest.TestCase):
             self.assertGreaterEqual(element('#editor-script').size['height'], 250, size)
             self.assertLessEqual(js('return document.documentElement.scrollWidth'), width, size)
             self.assertLessEqual(js('return document.documentElement.scrollHeight'), height, size)
+            if width >= 1366:  # the header on one row
+                middles = js('return [...document.querySelectorAll("header > *")].map((e) => e.getBoundingClientRect())'
+                             '.filter((r) => r.height > 0).map((r) => (r.top + r.bottom) / 2)')
+                self.assertLess(max(middles) - min(middles), 8, size)
             # Nothing sticks out of its pane sideways (long values wrap).
             for pane in ('editors', 'messenger', 'results'):
                 self.assertLessEqual(js('const p = document.getElementById(arguments[0]); return p.scrollWidth - p.clientWidth', pane),
@@ -596,6 +609,9 @@ class Playground(unittest.TestCase):
         self.assertGreaterEqual(element('#message-text').size['width'], 300)
         self.assertLessEqual(js('return document.documentElement.scrollWidth'), 390)
         element('#panes [data-pane="editors"]').click()
+        element('#commands').click()  # the menu is a list as wide as the screen
+        self.assertLessEqual(js('return document.getElementById("menu").getBoundingClientRect().right'), 390)
+        BROWSER.switch_to.active_element.send_keys(Keys.ESCAPE)
         BROWSER.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
 
     def test_10_controls_show_the_messengers_state(self):
@@ -706,10 +722,22 @@ class Playground(unittest.TestCase):
         element('#share').click()
         wait_for(lambda: 'no link made' in log_text(), 'the share refused')
         self.assertFalse(element('#share-box').is_displayed())
-        # A deflate bomb: 136 KB of link, 100 MB inflated; refused while reading.
+        # A deflate bomb: 1.4 MB of link, 1 GB inflated; refused while it inflates, at the
+        # bound, not after.
         packer = zlib.compressobj(9, zlib.DEFLATED, -15)
-        bomb = packer.compress(b'{"script":"' + b'a' * (100 * 1024 * 1024)) + packer.flush()
+        piece = b'a' * (1024 * 1024)
+        bomb = packer.compress(b'{"script":"') + b''.join(packer.compress(piece) for _ in range(1024)) + packer.flush()
         text = base64.urlsafe_b64encode(bomb).decode('ascii').rstrip('=')
+        spent = BROWSER.execute_async_script('''
+            const done = arguments[arguments.length - 1];
+            history.replaceState(null, '', '#z=' + arguments[0]);
+            const heap = () => (performance.memory ? performance.memory.usedJSHeapSize : 0);
+            const before = heap(), started = performance.now();
+            linkData().then((d) => done([performance.now() - started, heap() - before, d && d.error]));''', text)
+        MEASURES['link_1gb_refused_ms'] = spent[0]
+        MEASURES['link_1gb_heap_growth_mb'] = spent[1] / 1048576
+        self.assertIn('more than 1024 KiB', spent[2])
+        self.assertLess(spent[1], 64 * 1048576)
         open_page('#z=' + text)
         self.assertIn('more than 1024 KiB', log_text())
         out = play_and_read(lambda: js("play('recv TLEN a@b ping')"))
@@ -725,7 +753,8 @@ class Playground(unittest.TestCase):
         # Edited: asked; "keep" keeps the edits, "open" replaces them.
         area = element('#editor-script .cm-content')
         area.click()
-        area.send_keys(Keys.CONTROL, Keys.END, '\nMOV $mine, 1')
+        area.send_keys(Keys.CONTROL, Keys.END)
+        area.send_keys('\nMOV $mine, 1')
         edited = editor_text()
         for answer, expected in (('#question-no', edited), ('#question-yes', ':_start\nMOV $a, 4')):
             js('location.hash = arguments[0]', link_of({'script': ':_start\nMOV $a, 4', 'n': answer})[len(BASE):])
@@ -735,7 +764,8 @@ class Playground(unittest.TestCase):
             self.assertEqual(editor_text(), expected, answer)
             self.assertFalse(element('#question').is_displayed())
         # An example clicked over unsaved edits is asked about alike.
-        area.send_keys(Keys.CONTROL, Keys.END, '\nMOV $again, 1')
+        area.send_keys(Keys.CONTROL, Keys.END)
+        area.send_keys('\nMOV $again, 1')
         edited = editor_text()
         for answer in ('#question-no', '#question-yes'):
             element('#examples button[data-example="ping-pong"]').click()
@@ -762,11 +792,17 @@ class Playground(unittest.TestCase):
         values = js('return [...document.querySelectorAll("#variables tbody tr")].map((r) => r.cells[0].textContent + "=" + r.cells[1].textContent)')
         self.assertIn('$Y=3', values)
 
-    def test_15_download_holds_the_data_folder_as_the_plugin_reads_it(self):
+    def test_15_download_holds_the_editors_without_restarting(self):
+        # What the editors hold, as the plugin would read it, beside the settings file the
+        # running messenger wrote; the session goes on: its variables stay.
         open_page()
         element('#fresh').click()
         idle()
-        set_editor('script', ":_init\nMOV $a, 'zażółć'\nSAVE $a, #TRUE")
+        set_editor('script', ":_init\nMOV $a, 'zażółć'\nSAVE $a, #TRUE\n:_start\nADD $n, 1")
+        # The settings file is written as the messenger closes: a restart writes it.
+        for command in ('recv TLEN a@b hi', 'restart', 'recv TLEN a@b hi'):
+            play_and_read(lambda: js('play(arguments[0])', command))
+        set_editor('script', ":_init\nMOV $a, 'gęś'\n:_start\nADD $n, 1")
         set_editor('spam', 'łańcuszek\nreklama')
         archive = BROWSER.execute_async_script('''
             const done = arguments[arguments.length - 1];
@@ -774,10 +810,17 @@ class Playground(unittest.TestCase):
         files = zipfile.ZipFile(io.BytesIO(base64.urlsafe_b64decode(archive + '=' * (-len(archive) % 4))))
         self.assertIsNone(files.testzip())
         self.assertEqual(sorted(files.namelist()), ['Kwartlin/Kwartlin.dat', 'Kwartlin/Kwartlin.ini', 'Kwartlin/Kwartlin.spm'])
-        self.assertEqual(files.read('Kwartlin/Kwartlin.dat'), ":_init\r\nMOV $a, 'zażółć'\r\nSAVE $a, #TRUE\r\n".encode('cp1250'))
+        self.assertEqual(files.read('Kwartlin/Kwartlin.dat'), ":_init\r\nMOV $a, 'gęś'\r\n:_start\r\nADD $n, 1\r\n".encode('cp1250'))
         self.assertEqual(files.read('Kwartlin/Kwartlin.spm'), 'łańcuszek\r\nreklama\r\n'.encode('cp1250'))
-        # The editors were saved first, as playing saves them.
-        self.assertTrue(element('#dirty').get_attribute('hidden'))
+        self.assertIn('zażółć'.encode('cp1250'), files.read('Kwartlin/Kwartlin.ini'))
+        self.assertGreaterEqual(files.getinfo('Kwartlin/Kwartlin.dat').date_time[0], 2024)
+        self.assertTrue(js('return editors.script.unsaved'))
+        variables = js("return [...document.querySelectorAll('#variables tbody tr')].map((r) => (r.cells[0].textContent + '=' + r.cells[1].textContent).toUpperCase())")
+        self.assertTrue(any(v.endswith('N=1') for v in variables), variables)
+        # A character Windows-1250 lacks: nothing downloaded, and the state says why.
+        set_editor('script', "MOV $a, '☃'")
+        self.assertIsNone(BROWSER.execute_async_script('dataFolderZip().then(arguments[arguments.length - 1])'))
+        self.assertIn('☃', log_text())
 
     def test_16_the_page_in_polish_and_english(self):
         open_page()
@@ -819,6 +862,131 @@ class Playground(unittest.TestCase):
         wait_for(lambda: js('return document.getElementById("golden").dataset.matches'), 'ping-pong')
         violations = [e['message'] for e in BROWSER.get_log('browser') if 'Content Security Policy' in e['message']]
         self.assertEqual(violations, [])
+
+    def test_18_work_survives_a_reload_and_a_link_asks_first(self):
+        open_page()
+        element('#fresh').click()
+        idle()
+        set_editor('script', ":_start\nADD $n, 1")
+        play_and_read(lambda: js("play('recv TLEN a@b hi')"))
+        set_editor('script', ":_start\nADD $n, 2")  # not saved
+        set_editor('spam', 'reklama')
+        time.sleep(0.5)
+        open_page(keep=True)
+        idle()
+        self.assertEqual(js('return [editors.script.text, editors.spam.text, editors.script.unsaved]'),
+                         [":_start\nADD $n, 2", 'reklama', True])
+        variables = js("return [...document.querySelectorAll('#variables tbody tr')].map((r) => (r.cells[0].textContent + '=' + r.cells[1].textContent).toUpperCase())")
+        self.assertTrue(any(v.endswith('N=1') for v in variables), variables)
+        # A link would replace that work: it asks, and "keep" keeps it.
+        BROWSER.get('about:blank')
+        BROWSER.get(link_of({'script': ':_init\nMOV $x, 7', 'spam': ''}))
+        wait_for(lambda: js('return !document.getElementById("question").hidden'), 'the question')
+        element('#question-no').click()
+        wait_for(lambda: js('return document.body.dataset.ready'), 'the page')
+        self.assertEqual(js('return editors.script.text'), ":_start\nADD $n, 2")
+
+    def test_19_a_runaway_runs_trace_keeps_its_end_and_leads_to_its_lines(self):
+        open_page()
+        element('#fresh').click()
+        idle()
+        set_editor('script', ':_start\n:a\nadd $x, 1\ngoto a')
+        play_and_read(lambda: js("play('recv TLEN a@b hi')"))
+        rows = wait_for(lambda: js('return [...document.querySelectorAll("#trace li")].map((l) => [l.className, l.textContent])')
+                        if js('return !!document.querySelector("#trace li.omitted")') else None, 'the trace')
+        self.assertEqual(sum(1 for kind, _ in rows if kind == 'omitted'), 1)
+        self.assertEqual(rows[-1][0], 'end')
+        self.assertIn('bound', js('return document.querySelector("#activity li:last-child .ended").className'))
+        # A row with a line puts the caret on it.
+        js('document.querySelector("#trace li[data-line=\'3\']").click()')
+        self.assertEqual(js('return editors.script.caretLine()'), 'add $x, 1')
+        # The gutter marks the lines that ran.
+        self.assertGreaterEqual(js('return document.querySelectorAll("#editor-script .kw-ran").length'), 2)
+        # "trace off" quiets the log, not the panel.
+        set_editor('script', ':_start\nMOV $y, 1')
+        for command in ('trace on', 'trace off', 'recv TLEN a@b hi'):
+            play_and_read(lambda: js('play(arguments[0])', command))
+        wait_for(lambda: js('return [...document.querySelectorAll("#trace li")].some((l) => l.textContent.includes("MOV $y, 1"))'), 'the trace after trace off')
+
+    def test_20_a_new_messenger_is_empty_and_the_example_highlight_follows_the_editors(self):
+        open_page()
+        self.assertTrue(js('return !!document.querySelector("#examples button.active")'))
+        self.assertEqual(js('return document.getElementById("message-text").value'), 'ping')
+        set_editor('spam', 'x')
+        self.assertFalse(js('return !!document.querySelector("#examples button.active")'))
+        element('#fresh').click()
+        wait_for(lambda: js('return !document.getElementById("question").hidden'), 'the question')
+        element('#question-yes').click()
+        idle()
+        self.assertEqual(js('return [editors.script.text, editors.spam.text]'), ['', ''])
+
+
+    def test_21_the_spam_tester_marks_what_matches_and_names_what_found_nothing(self):
+        open_page()
+        set_editor('spam', 'łańcuszek|reklama dalej\nkredyt pilne\n;wyłączona')
+        element('.tabs [data-editor="spam"]').click()
+        element('#spam-text').send_keys('ŁAŃCUSZEK szczęścia: wyślij go dalej!')
+        verdict = wait_for(lambda: element('#spam-verdict').text, 'the verdict')
+        self.assertIn('CHKSPAM', verdict)
+        self.assertEqual(len(js('return [...document.querySelectorAll("#spam-folded mark")].map((m) => m.textContent)')), 2)
+        rows = js('return [...document.querySelectorAll("#spam-rules li")].map((l) => l.textContent)')
+        self.assertEqual(len(rows), 2, rows)
+        self.assertIn('łańcuszek|reklama → łańcuszek', rows[0])
+        self.assertIn('kredyt, pilne', rows[1])
+
+
+    def test_22_keyboard_reaches_fixes_and_the_menu(self):
+        open_page()
+        set_editor('script', ':_start\nMVO $a, 1')
+        wait_for(lambda: js('return editors.script.checkedText === editors.script.text && editors.script.allFindings.length'), 'the checker')
+        fixable = js('return editors.script.allFindings.some((f) => f.fix)')
+        if fixable:
+            js('editors.script.goToLine(2); editors.script.code.view.focus()')
+            area = element('#editor-script .cm-content')
+            area.send_keys(Keys.CONTROL, '.')
+            wait_for(lambda: 'MOV $a, 1' in editor_text(), 'the fix by keyboard')
+        # The Commands menu: opens on its button, arrows move, Enter inserts, Esc closes.
+        element('#commands').click()
+        self.assertEqual(js('return document.activeElement.getAttribute("role")'), 'menuitem')
+        first = js('return document.activeElement.textContent')
+        BROWSER.switch_to.active_element.send_keys(Keys.ARROW_DOWN)
+        self.assertNotEqual(js('return document.activeElement.textContent'), first)
+        BROWSER.switch_to.active_element.send_keys(Keys.ESCAPE)
+        self.assertTrue(js('return document.getElementById("menu").hidden && document.activeElement.id === "commands"'))
+        element('#commands').click()
+        before = editor_text()
+        js('[...document.querySelectorAll("#menu .entry")].find((e) => e.offsetParent).focus()')
+        BROWSER.switch_to.active_element.send_keys(Keys.ENTER)
+        wait_for(lambda: editor_text() != before, 'an entry inserted by Enter')
+        self.assertEqual(js('return document.querySelector(".tabs [data-editor=script]").getAttribute("aria-selected")'), 'true')
+
+    def test_23_no_serious_accessibility_violations(self):
+        open_page()
+        axe = os.path.join(ARGS.site, '..', 'npm', 'node_modules', 'axe-core', 'axe.min.js')
+        with open(axe, encoding='utf-8') as f:
+            js(f.read())
+        result = BROWSER.execute_async_script('''
+            const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: ['wcag2a', 'wcag2aa'] }).then((r) => done(r.violations.map((v) =>
+              [v.impact, v.id, v.nodes.slice(0, 3).map((n) => n.target.join(' '))])));''')
+        serious = [v for v in result if v[0] in ('serious', 'critical')]
+        self.assertEqual(serious, [])
+
+
+    def test_24_the_guide_is_inside_the_page(self):
+        open_page()
+        href = element('#guide-link').get_attribute('href')
+        self.assertEqual(js('return fetch(arguments[0]).then((r) => r.status)', href), 200)
+        entry = js("return guideEntry('STRCON')")
+        self.assertIn('current', entry['text'])
+        self.assertTrue(entry['traps'])
+        self.assertEqual(js('return fetch(arguments[0]).then((r) => r.text())', entry['href']).count('id="strcon"'), 1)
+        # A finding's code leads to its entry on the checker's page.
+        set_editor('script', ':_start\nGOTO nowhere')
+        link = wait_for(lambda: js('const a = document.querySelector("#findings a.kind"); return a && a.href'), 'a finding')
+        page, anchor = link.split('#')
+        self.assertIn('id="%s"' % anchor, js('return fetch(arguments[0]).then((r) => r.text())', page))
+
 
 def main():
     global ARGS

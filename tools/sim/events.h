@@ -211,6 +211,9 @@ struct SpamEvent {
   bool Spam = false;                // CHKSPAM writes 1
   std::size_t Rules = 0;            // rule lines in the list the plugin loaded
   std::vector<SpamMatch> Matches;   // the rules that match, in file order
+  // The rules that do not match, in file order, each with only its words that found
+  // nothing: what a writer of the list must change to make it match.
+  std::vector<SpamMatch> Misses;
   std::string Note;                 // which list was used, when that needs saying
 };
 

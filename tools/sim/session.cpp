@@ -608,10 +608,12 @@ void Session::Spam(const Step& step) {
 }
 
 void Session::SwitchTrace(const Step& step) {
-  tracing_ = step.On;
+  // The event says what the user switched; the records keep coming where a panel
+  // shows them whatever the log does.
+  tracing_ = step.On || options_.KeepTrace;
   // The plugin reads the level as each run starts.
   if (trace_) trace_->Announce(tracing_);
-  Emit(Event{step.Line, TraceSwitchEvent{tracing_}, {}});
+  Emit(Event{step.Line, TraceSwitchEvent{step.On}, {}});
 }
 
 }  // namespace kwsim

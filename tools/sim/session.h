@@ -34,6 +34,7 @@ struct SessionOptions {
   std::string BaseDir;      // where "file ... from PATH" paths start (UTF-8)
   bool Keep = false;        // leave the plugins folder behind
   bool Trace = false;       // report every line of the plugin's runs (trace on)
+  bool KeepTrace = false;   // go on tracing after "trace off" (a trace panel shows every run)
 };
 
 class Session {

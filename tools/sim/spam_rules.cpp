@@ -25,7 +25,9 @@ SpamEvent ExplainSpam(std::string_view listBytes, std::string_view text) {
     SpamMatch match;
     match.Line = number;
     match.Rule = Cp1250ToUtf8(rule);
-    bool matches = true;
+    SpamMatch miss = match;
+    // Every word is looked at, not only up to the first that fails: a rule that does
+    // not match names all of its words that found nothing.
     for (const std::string& word : kw::DelimitedSplit(rule, ' ')) {
       SpamWordHit hit;
       hit.Word = Cp1250ToUtf8(word);
@@ -35,13 +37,10 @@ SpamEvent ExplainSpam(std::string_view listBytes, std::string_view text) {
         hit.Hits.push_back(Cp1250ToUtf8(alternative));
         hit.Folded.push_back(Cp1250ToUtf8(form));
       }
-      if (hit.Hits.empty()) {
-        matches = false;
-        break;
-      }
-      match.Words.push_back(std::move(hit));
+      (hit.Hits.empty() ? miss : match).Words.push_back(std::move(hit));
     }
-    if (matches) e.Matches.push_back(std::move(match));
+    if (miss.Words.empty()) e.Matches.push_back(std::move(match));
+    else e.Misses.push_back(std::move(miss));
   }
   e.Spam = !e.Matches.empty();
   return e;
