@@ -14,7 +14,7 @@ import sys
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
-from source_scan import code_only  # noqa: E402
+from source_scan import code_only, tree_files  # noqa: E402
 
 # name: (home, pattern, folders searched; empty: the whole tree)
 FACTS = {
@@ -71,18 +71,14 @@ DUPLICATES = {
 }
 
 LANGUAGES = {".cpp": "cpp", ".h": "cpp", ".inc": "cpp", ".js": "js"}
-SKIPPED = {"node_modules", "__pycache__", "corpus"}
 NOT_SEARCHED = {"tests", "bench"}
 
 
 def searched_files(root):
-    for path in sorted(root.rglob("*")):
-        rel = path.relative_to(root)
-        if (path.suffix in LANGUAGES and path.is_file() and not SKIPPED & set(rel.parts)
-                and not rel.parts[0].startswith((".", "build", "dist"))
-                and rel.parts[0] not in NOT_SEARCHED
+    for rel, path in tree_files(root):
+        if (path.suffix in LANGUAGES and rel.split("/", 1)[0] not in NOT_SEARCHED
                 and not (path.name.startswith("test_") and path.suffix == ".js")):
-            yield rel.as_posix(), path
+            yield rel, path
 
 
 def homes(home):

@@ -20,6 +20,10 @@ import pathlib
 import re
 import sys
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+from source_scan import tree_files  # noqa: E402
+
 LINE = ["support", "script", "settings", "options", "host"]
 ALLOWED = {name: LINE[:i] for i, name in enumerate(LINE)}
 ALLOWED.update({
@@ -35,19 +39,16 @@ OPEN_TO_ALL = {"host/records.h"}
 # Made by the build into its own folder; the line above each include says which step.
 GENERATED = {"kwversion_section.cpp"}
 SOURCES = {".h", ".cpp", ".inc", ".def", ".c", ".hpp"}
-SKIPPED = {"node_modules", "__pycache__", "dist"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 
 
 def source_folders(root: pathlib.Path):
-    """Top folders of the tree holding C++, build folders and hidden ones left out."""
-    for top in sorted(p for p in root.iterdir() if p.is_dir()):
-        if top.name.startswith((".", "build")) or top.name in SKIPPED:
-            continue
-        files = [p for p in top.rglob("*") if p.suffix in SOURCES and p.is_file()
-                 and not SKIPPED & set(p.relative_to(root).parts)]
-        if files:
-            yield top.name, sorted(files)
+    """Each top folder of the tree holding C++, with its C++ files."""
+    folders = {}
+    for rel, path in tree_files(root):
+        if path.suffix in SOURCES and "/" in rel:
+            folders.setdefault(rel.split("/", 1)[0], []).append(path)
+    return sorted(folders.items())
 
 
 def main() -> int:

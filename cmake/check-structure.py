@@ -16,7 +16,7 @@ import sys
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
-from source_scan import code_only  # noqa: E402
+from source_scan import code_only, tree_files  # noqa: E402
 
 MAX_FILE_LINES = 700
 MAX_FUNCTION_LINES = 80
@@ -34,7 +34,6 @@ KNOWN = {
 LARGE_FILE_FOLDERS = ("web", "tools")
 TEXT_SUFFIXES = {".cpp", ".h", ".js", ".py", ".html", ".css", ".md", ".txt"}
 CODE_SUFFIXES = {".cpp": "cpp", ".h": "cpp", ".inc": "cpp", ".js": "js", ".py": "py"}
-SKIPPED = {"node_modules", "__pycache__", "corpus"}
 NOT_FUNCTIONS = {"tests"}
 REFERENCE_ENGINE = "bench/reference.cpp"
 
@@ -117,15 +116,6 @@ def python_functions(text):
         return []
     return [(node.name, node.lineno, node.end_lineno) for node in ast.walk(tree)
             if isinstance(node, (ast.FunctionDef, ast.AsyncFunctionDef))]
-
-
-def tree_files(root):
-    for path in sorted(root.rglob("*")):
-        rel = path.relative_to(root)
-        if (not path.is_file() or rel.parts[0].startswith((".", "build", "dist"))
-                or SKIPPED & set(rel.parts)):
-            continue
-        yield rel.as_posix(), path
 
 
 def is_test(rel):

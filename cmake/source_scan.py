@@ -1,4 +1,7 @@
-"""Reading C++ and JavaScript sources for the tree's checks (check-structure.py, check-facts.py).
+"""Reading the tree's sources for its checks (check-layers.py, check-structure.py, check-facts.py).
+
+tree_files() walks the source tree, leaving out build, release and hidden folders,
+installed packages, caches and the fuzzers' corpus.
 
 code_only() blanks comments, and with strings=False the insides of string, character,
 template and regular-expression literals, keeping every newline, so offsets and line
@@ -7,9 +10,19 @@ the literals these two languages have, raw strings and template expressions incl
 """
 import re
 
+SKIPPED = {"node_modules", "__pycache__", "corpus"}
 IDENT = re.compile(r"[\w$]")
 # After one of these (or at the start) a JavaScript '/' opens a regular expression.
 REGEX_BEFORE = set("(,=:[!&|?{};+-*%<>~^") | {""}
+
+
+def tree_files(root):
+    """(path relative to root with '/', path) of every file of the source tree, sorted."""
+    for path in sorted(root.rglob("*")):
+        rel = path.relative_to(root)
+        if (path.is_file() and not rel.parts[0].startswith((".", "build", "dist"))
+                and not SKIPPED & set(rel.parts)):
+            yield rel.as_posix(), path
 
 
 def _blank(chars, start, end):
