@@ -24,8 +24,7 @@ bool IsHeader(const TMenuItem& item) { return item.Tag == -1; }
 
 bool InTable(int index, int size) { return index >= 0 && index < size; }
 
-// The texts one after another (appending sidesteps a false -Wrestrict of g++ 12 on
-// operator+ with a literal first).
+// The texts one after another.
 std::string Joined(std::initializer_list<std::string_view> parts) {
   std::string text;
   for (std::string_view part : parts) text += part;

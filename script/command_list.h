@@ -5,8 +5,8 @@
 // (check/) and the benchmarks' reference engine.
 // Adding a command takes one entry here and its handler.
 //
-// The list is header-only and needs nothing but support/cp1250.h, so the simulator,
-// which links none of the plugin, reads the same list. The position of an entry is its
+// The list is header-only and needs nothing but support/cp1250.h, so any reader takes it
+// without linking the engine's library. The position of an entry is its
 // command code, which the compiled script and the options menu's tags hold: entries are
 // only ever appended.
 //

@@ -28,8 +28,8 @@ namespace kw {
 
 // The words of the trace, declared once: the writer of a trace (host/trace_channel.cpp)
 // and its readers (the simulator, the playground, the tests) all take them from here.
-// Header-only, so a reader that links none of the engine has them too. Entries are
-// only ever appended: their order is their code.
+// The lists are macros, so a reader needs no code of the engine's library for them.
+// Entries are only ever appended: their order is their code.
 
 // The records a trace is made of, by the word a trace file names each with.
 // clang-format off

@@ -8,15 +8,7 @@
 #include "support/cp1250.h"
 
 // The benchmarks' workloads (the filter script, the chat text), built into this test.
-// g++ 12 for 32 bits warns wrongly (-Wrestrict) on a string concatenation in it.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
-#endif
 #include "bench/workloads.cpp"
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 using namespace kw;
 
