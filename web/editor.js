@@ -299,16 +299,21 @@ const ranField = StateField.define({
 });
 const ranGutter = [ranField, gutter({ class: 'kw-ran-gutter', markers: (view) => view.state.field(ranField) })];
 
-function create(parent, options) {
-  let words = vocabulary(null);
-  const language = new Compartment();
-  const languageFor = () => StreamLanguage.define(options.spam ? spamParser : scriptParser(words));
-  const keys = Prec.highest(keymap.of([
+// The page's own keys, ahead of the editor's: run, save, a tab, a fix.
+function pageKeys(options) {
+  return Prec.highest(keymap.of([
     { key: 'Mod-Enter', run: () => { options.onRun && options.onRun(); return true; }, preventDefault: true },
     { key: 'Mod-s', run: () => { options.onSave && options.onSave(); return true; }, preventDefault: true },
     { key: 'Tab', run: insertTab },
     { key: 'Mod-.', run: applyFixAtCaret, preventDefault: true },
   ]));
+}
+
+function create(parent, options) {
+  let words = vocabulary(null);
+  const language = new Compartment();
+  const languageFor = () => StreamLanguage.define(options.spam ? spamParser : scriptParser(words));
+  const keys = pageKeys(options);
   const extensions = () => [
     keys,
     options.spam ? [] : ranGutter,

@@ -4,6 +4,7 @@
 // are in driver.cpp.
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -71,6 +72,22 @@ bool WantColour(const std::string& choice, bool json, bool consoleCanColour) {
   return consoleCanColour && kwsim::StdoutIsTerminal() && std::getenv("NO_COLOR") == nullptr;
 }
 
+// "help" or "help COMMAND": the usage of the whole program or of one command.
+int AnswerHelp(CLI::App& app, const std::string& helpFor, std::initializer_list<CLI::App*> commands) {
+  // App::help() would describe the chosen subcommand, "help" itself.
+  if (helpFor.empty()) {
+    std::cout << app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal);
+    return kwsim::kExitOk;
+  }
+  for (CLI::App* command : commands) {
+    if (command->get_name() != helpFor) continue;
+    std::cout << command->help(app.get_name());
+    return kwsim::kExitOk;
+  }
+  std::cerr << Say(TextId::NoSuchCommand, {{"command", helpFor}}) << '\n';
+  return kwsim::kExitUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,20 +141,7 @@ int main(int argc, char** argv) {
     return code == 0 ? kwsim::kExitOk : kwsim::kExitUsage;
   }
 
-  if (help->parsed()) {
-    // App::help() would describe the chosen subcommand, "help" itself.
-    if (helpFor.empty()) {
-      std::cout << app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal);
-      return kwsim::kExitOk;
-    }
-    for (CLI::App* command : {run, shell, check}) {
-      if (command->get_name() != helpFor) continue;
-      std::cout << command->help(app.get_name());
-      return kwsim::kExitOk;
-    }
-    std::cerr << Say(TextId::NoSuchCommand, {{"command", helpFor}}) << '\n';
-    return kwsim::kExitUsage;
-  }
+  if (help->parsed()) return AnswerHelp(app, helpFor, {run, shell, check});
 
   try {
     if (check->parsed()) return kwsim::RunCheck(a.Checked, a.Check, std::cout, std::cerr);
