@@ -287,8 +287,17 @@ void TIniText::EraseSection(std::string_view section) {
   Reindex();
 }
 
+// A UTF-16 file may end in half a character, which no reader makes anything of; with a
+// line end after it, every character that follows would be read a byte off, so it goes.
+void TIniText::EndLine(TLine& line) const {
+  if (!line.End.empty()) return;
+  line.End = "\r\n";
+  const bool wide = encoding_ == TFileEncoding::Utf16Le || encoding_ == TFileEncoding::Utf16Be;
+  if (line.Kept && wide && line.Raw.size() % 2 != 0) line.Raw.pop_back();
+}
+
 void TIniText::EnsureLastLineEnded() {
-  if (last_ != kNoLine && lines_[last_].End.empty()) lines_[last_].End = "\r\n";
+  if (last_ != kNoLine) EndLine(lines_[last_]);
 }
 
 // The index follows each edit in place. A name that a line cannot hold (the caller's
@@ -330,7 +339,7 @@ void TIniText::SetValue(std::string_view section, std::string_view key, std::str
   }
   // After the section's last line that is not blank, so blank lines keep separating it
   // from the next one.
-  if (lines_[s.Last].End.empty()) lines_[s.Last].End = "\r\n";
+  EndLine(lines_[s.Last]);
   TLine entry = MakeLine(EntryText(key, value), "\r\n");
   const bool plain = IsPlain(entry);
   const std::size_t e = InsertAfter(s.Last, std::move(entry));

@@ -95,6 +95,8 @@ class TIniText {
   void Reindex();
   const TSection* FindSection(std::string_view section) const;
   void EnsureLastLineEnded();
+  // Gives a line without an end one.
+  void EndLine(TLine& line) const;
 
   // Every line in the order read or added; Next gives the file's order, so that a line
   // added inside a section moves no other line and keeps every index valid.

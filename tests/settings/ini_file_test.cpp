@@ -198,6 +198,27 @@ TEST(IniText, AnyBytesParseAndSurviveAWrite) {
   }
 }
 
+// A marked file, however broken its encoding, comes back byte for byte untouched and,
+// once written, still in its encoding with the value readable.
+TEST(IniText, MarkedTextKeepsItsBytesAndTakesWrites) {
+  const std::string cases[] = {
+      "\xFF\xFE[\0S\0]\0\r\0\n\0a\0=\0\x2D\x4E"s,       // UTF-16 LE, 中 and no final end
+      "\xFF\xFE[\0S\0]\0\r\0\n\0a\0=\0x"s,                // UTF-16 LE ending in half a character
+      "\xFE\xFF\0[\0S\0]\0\n\xD8\x3D\xDE\x00\0\r"s,     // UTF-16 BE, a surrogate pair, lone CR
+      "\xEF\xBB\xBF[S]\r\nb=\xC5\xBC\xFF\xE4\xB8"s,        // UTF-8 with bytes that are no UTF-8
+  };
+  const std::string value = std::string("żółw"_w) + '\x81';  // a byte the code page leaves unused
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(&bytes - cases);
+    TIniText text(bytes);
+    EXPECT_TRUE(text.Text() == bytes);
+    text.SetValue("S", "k", value);
+    const TIniText again(text.Text());
+    EXPECT_EQ(again.Encoding(), MarkedEncoding(bytes));
+    EXPECT_EQ(again.Value("S", "k"), value);
+  }
+}
+
 TEST(IniText, VeryLongLinesAndUnclosedBrackets) {
   const std::string longKey(1 << 20, 'k');
   const std::string text = std::string("[").append(1 << 20, 'x') + "\n[S]\n" + longKey + "=" +

@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "settings_fixture.h"
 #include "support/cp1250.h"
+#include "support/file_encoding.h"
 
 using namespace kw;
 
@@ -240,6 +241,28 @@ TEST(ProfileCompare, HandMadeFilesReadTheSame) {
   for (const auto& [name, value] : windows.strings) EXPECT_EQ(portable.strings.at(name), value) << name;
   EXPECT_EQ(windows.integers, portable.integers);
   EXPECT_EQ(windows.keys.at("S1"), (std::vector<std::string>{"Key", "#h", "q", "t", "after"}));
+}
+
+// A file Notepad saved in another encoding is read by the portable reader: the profile
+// functions themselves must read every key of it alike (Wine's decode all three marks).
+TEST(ProfileCompare, MarkedFilesReadAsTheProfileFunctionsReadThem) {
+  kwtest::TempFolder folder;
+  const std::string path = folder / "marked.ini";
+  constexpr std::string_view text = "[Var_Save]\r\n$A=Zażółć gęślą jaźń\r\n$B= \"q\" \r\n  $C  = 'x' \r\n[Inne]\r\nk=€„”\r\n"_w;
+  const std::pair<const char*, const char*> keys[] = {{"Var_Save", "$A"}, {"Var_Save", "$B"}, {"Var_Save", "$C"},
+                                                      {"Inne", "k"}};
+  for (const TFileEncoding e : {TFileEncoding::Utf16Le, TFileEncoding::Utf16Be, TFileEncoding::Utf8Mark}) {
+    SCOPED_TRACE(std::string(EncodingName(e)));
+    kwtest::WriteBytes(path, std::string(EncodingMark(e)) + EncodeText(text, e));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    TIniProfile portable;
+    ASSERT_TRUE(portable.Open(path, TProfileMode::Read));
+    for (const auto& [section, key] : keys) {
+      char buffer[256] = {};
+      GetPrivateProfileStringA(section, key, "(none)", buffer, sizeof buffer, path.c_str());
+      EXPECT_EQ(portable.ReadString(section, key, "(none)"), buffer) << key;
+    }
+  }
 }
 
 // The settings file as the profile functions write it, key by key, as saves were made

@@ -55,7 +55,7 @@ TEST_F(CheckCommand, FormatsAndExitCodes) {
 // A settings file is named, not checked as a script, and its encoding is told.
 TEST_F(CheckCommand, SettingsFileIsNamedNotChecked) {
   const std::string plain = Write("Kwartlin.INI", "[Var_Save]\r\n$A=1\r\n");
-  const std::string marked = Write("Kwartlin.ini", "\xEF\xBB\xBF[Var_Save]\r\n");
+  const std::string marked = Write("saved by notepad.ini", "\xEF\xBB\xBF[Var_Save]\r\n");
   EXPECT_EQ(Check({plain, marked}, "text"), kwsim::kExitOk);
   EXPECT_EQ(out_.str(), plain + ": a settings file, not a script: nothing to check\n" + marked +
                             ": a settings file, not a script: nothing to check; written in UTF-8 with a mark "
