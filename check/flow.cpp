@@ -202,13 +202,6 @@ bool TDataFlow::WrittenElsewhere(const std::string& upper, int fileLine) const {
   return std::any_of(it->second.begin(), it->second.end(), [&](int l) { return l != fileLine; });
 }
 
-bool ReadsParameter(const kw::TCommandEntry& command, std::size_t n) {
-  return command.Values == kw::kAllParams || (n < 32 && ((command.Values >> n) & 1u) != 0);
-}
-
-bool WritesParameter(const kw::TCommandEntry& command, std::size_t n) {
-  return n < 32 && ((command.Results >> n) & 1u) != 0;
-}
 
 TDataFlow ReadDataFlow(const TSource& s) {
   TDataFlow data;
@@ -224,15 +217,15 @@ TDataFlow ReadDataFlow(const TSource& s) {
       data.JumpTargets.insert(kw::LabelKey(cut == std::string_view::npos ? std::string_view() : kw::TrimBlanksView(text.substr(cut))));
     }
     if (l.Kind != kw::TLineKind::Command) continue;
-    const kw::TCommandEntry& command = kw::kCommandList[l.Code];
+    const kw::TParamSignature& signature = kw::kSignatures[static_cast<std::size_t>(l.Code)];
     if (l.Condition) {
       read(l.Condition->Left);
       read(l.Condition->Right);
     }
     if (l.RestValue) read(*l.RestValue);
     for (std::size_t n = 0; n < l.Params.size(); ++n) {
-      if (ReadsParameter(command, n)) read(l.Params[n].Value);
-      if (WritesParameter(command, n)) {
+      if (signature.Reads(n)) read(l.Params[n].Value);
+      if (signature.Writes(n)) {
         data.Writes[l.Params[n].Target].push_back(s.Lines[i].FileLine);
         data.Writers[l.Params[n].Target].insert(l.Code);
       }

@@ -34,11 +34,6 @@ struct TDataFlow {
   bool WrittenElsewhere(const std::string& upper, int fileLine) const;
 };
 
-// Whether a run reads parameter n of the command as a value, and whether it writes a
-// result into the variable that parameter n names.
-bool ReadsParameter(const kw::TCommandEntry& command, std::size_t n);
-bool WritesParameter(const kw::TCommandEntry& command, std::size_t n);
-
 TDataFlow ReadDataFlow(const TSource& source);
 
 // The flow findings (runs-on, call-without-ret, ret-without-call) and the data-flow

@@ -29,8 +29,19 @@ namespace {
 
 using kw::TParamForm;
 
-// How a command uses a value, beyond "text".
-enum class TRole { Text, Number, Flag, Proto, Status, Operand };
+using kw::TParamRole;
+
+// A value read as a whole number (ReadInt), a count or position among them.
+bool IsNumberRole(TParamRole role) {
+  return role == TParamRole::Number || role == TParamRole::Position || role == TParamRole::Index ||
+         role == TParamRole::Count || role == TParamRole::Status;
+}
+
+// A value taken as any text.
+bool IsTextRole(TParamRole role) {
+  return role == TParamRole::Text || role == TParamRole::Message || role == TParamRole::Contact ||
+         role == TParamRole::MenuEntry || role == TParamRole::Caption || role == TParamRole::Separator;
+}
 
 bool IsQuoted(std::string_view p) { return !p.empty() && p.front() == '\'' && p.back() == '\''; }
 
@@ -60,23 +71,12 @@ bool IsNegativeWord(std::string_view upper) {
   return std::find(std::begin(kWords), std::end(kWords), upper) != std::end(kWords);
 }
 
-// The role of parameter n of a command; a flag is read by TextToBool, a number by
-// ReadInt.
-TRole RoleOf(int code, std::size_t n, const std::string& target0) {
-  switch (code) {
-    case kw::cmdAdd: case kw::cmdSubb: case kw::cmdMul: case kw::cmdDiv: case kw::cmdBitAnd:
-    case kw::cmdBitOr: case kw::cmdBitXor: case kw::cmdBitNot: case kw::cmdBitShr: case kw::cmdBitShl:
-      return TRole::Number;
-    case kw::cmdStrCopy: return n >= 2 ? TRole::Number : TRole::Text;
-    case kw::cmdStrDel: return n >= 1 ? TRole::Number : TRole::Text;
-    case kw::cmdStrExt: return n == 2 ? TRole::Number : TRole::Text;
-    case kw::cmdSave: case kw::cmdMenuShow: return n == 1 ? TRole::Flag : TRole::Text;
-    case kw::cmdSetSts: return n == 0 ? TRole::Proto : n == 1 ? TRole::Status : TRole::Text;
-    case kw::cmdReadSts: return n == 0 ? TRole::Proto : TRole::Text;
-    // The host reads the filter flag when a message run ends.
-    case kw::cmdMov: return n == 1 && target0 == "$_FILTR" ? TRole::Flag : TRole::Text;
-    default: return TRole::Text;
-  }
+// What parameter n of the command holds. The host reads $_FILTR as a flag when a
+// message run ends, so a value moved into it is one.
+TParamRole ParamRole(int code, std::size_t n, const std::string& target0) {
+  if (code == kw::cmdMov && n == 1 && target0 == "$_FILTR") return TParamRole::Flag;
+  const kw::TParam* p = kw::kSignatures[static_cast<std::size_t>(code)].At(n);
+  return p == nullptr ? TParamRole::Text : p->Role;
 }
 
 bool IsProgramVariable(std::string_view upper) {
@@ -242,7 +242,7 @@ class TScriptChecker {
   // ---- Values -------------------------------------------------------------------
 
   // One value at position at of the line's text; at most one finding.
-  void Value(const TSourceLine& line, std::string_view p, std::size_t at, TRole role, bool list) {
+  void Value(const TSourceLine& line, std::string_view p, std::size_t at, TParamRole role, bool list) {
     if (p.empty()) return;
     if (Quotes(line, p, at, list)) return;
     if (IsQuoted(p)) {
@@ -270,7 +270,7 @@ class TScriptChecker {
     PlainWord(line, p, upper, at, role);
   }
 
-  void QuotedText(const TSourceLine& line, std::string_view p, std::size_t at, TRole role, bool list) {
+  void QuotedText(const TSourceLine& line, std::string_view p, std::size_t at, TParamRole role, bool list) {
     const std::string_view inner = p.size() > 1 ? p.substr(1, p.size() - 2) : std::string_view();
     const std::string upper = kw::UpperCase(inner);
     if (inner.find("''") != std::string_view::npos) {
@@ -303,7 +303,7 @@ class TScriptChecker {
       TReport::Fix(f, slashed, "write the path with /");
       return;
     }
-    if ((role == TRole::Flag || role == TRole::Operand) && upper == "TRUE") {
+    if ((role == TParamRole::Flag || role == TParamRole::Condition) && upper == "TRUE") {
       TFinding& f = report_.Add(line, 304,
                                 Quoted(p) + " is the text TRUE, which reads as false as a flag and equals no "
                                             "truth value; write #TRUE (1)",
@@ -311,13 +311,13 @@ class TScriptChecker {
       TReport::Fix(f, "#TRUE", "write #TRUE");
       return;
     }
-    if (role == TRole::Flag && !IsNumber(inner) && !IsNegativeWord(upper)) {
+    if (role == TParamRole::Flag && !IsNumber(inner) && !IsNegativeWord(upper)) {
       TFinding& f = report_.Add(line, 305, Quoted(p) + " as a flag reads as false (only a non-zero number is true); write #TRUE",
                                 at, p.size());
       TReport::Fix(f, "#TRUE", "write #TRUE");
       return;
     }
-    if ((role == TRole::Number || role == TRole::Status) && !IsNumber(inner))
+    if (IsNumberRole(role) && !IsNumber(inner))
       NotANumber(line, p, at);
   }
 
@@ -344,7 +344,7 @@ class TScriptChecker {
   }
 
   // A "$" value: upper is the engine's name of it.
-  void Variable(const TSourceLine& line, const std::string& upper, std::size_t at, std::size_t size, TRole role) {
+  void Variable(const TSourceLine& line, const std::string& upper, std::size_t at, std::size_t size, TParamRole role) {
     if (IsProgramVariable(upper) || data_.IsWritten(upper)) {
       if (upper.rfind("$_", 0) == 0 && !IsProgramVariable(upper) && !data_.IsRead(upper)) ProgramVariableLike(line, upper, at, size);
       return;
@@ -360,7 +360,7 @@ class TScriptChecker {
       return;
     }
     const std::string digits = upper.substr(1);
-    if (role == TRole::Number && !digits.empty() && digits.size() <= 8 &&
+    if (role == TParamRole::Number && !digits.empty() && digits.size() <= 8 &&
         digits.find_first_not_of("0123456789ABCDEF") == std::string::npos) {
       TFinding& f = report_.Add(line, 209,
                                 Quoted(upper) + " unquoted is a variable, which nothing writes, so it reads as 0; "
@@ -386,31 +386,31 @@ class TScriptChecker {
     return true;
   }
 
-  void PlainWord(const TSourceLine& line, std::string_view p, const std::string& upper, std::size_t at, TRole role) {
+  void PlainWord(const TSourceLine& line, std::string_view p, const std::string& upper, std::size_t at, TParamRole role) {
     auto add = [&](int code, std::string message, std::string fix, std::string title) {
       TFinding& f = report_.Add(line, code, std::move(message), at, p.size());
       if (!fix.empty()) TReport::Fix(f, fix, std::move(title));
     };
-    if (upper == "TRUE" && role != TRole::Text) {
+    if (upper == "TRUE" && !IsTextRole(role)) {
       add(304, Quoted(p) + " without # is just the text TRUE, not 1; write #TRUE", "#TRUE", "write #TRUE");
       return;
     }
-    if (upper == "FALSE" && role == TRole::Operand) {
+    if (upper == "FALSE" && role == TParamRole::Condition) {
       add(304, Quoted(p) + " without # is just the text FALSE, not 0; write #FALSE", "#FALSE", "write #FALSE");
       return;
     }
-    if (role == TRole::Flag && IsNegativeWord(upper)) return;
+    if (role == TParamRole::Flag && IsNegativeWord(upper)) return;
     if (kw::FindConstant(upper) >= 0 && upper != "TRUE" && upper != "FALSE") {
       add(205, Quoted(p) + " without # is just that text, not the constant's value; write #" + upper, "#" + upper,
           "write #" + upper);
       return;
     }
-    if (role == TRole::Proto || role == TRole::Status) {
-      const std::string_view prefix = role == TRole::Proto ? "PROTO_" : "STS_";
+    if (role == TParamRole::Protocol || role == TParamRole::Status) {
+      const std::string_view prefix = role == TParamRole::Protocol ? "PROTO_" : "STS_";
       for (const kw::TStala& c : kw::ConstantTable) {
         if (!c.Name.starts_with(prefix)) continue;
-        const bool same = role == TRole::Proto ? c.Value == upper : c.Name.substr(prefix.size()) == upper;
-        if (!same || (role == TRole::Proto && p == c.Value)) continue;
+        const bool same = role == TParamRole::Protocol ? c.Value == upper : c.Name.substr(prefix.size()) == upper;
+        if (!same || (role == TParamRole::Protocol && p == c.Value)) continue;
         add(205, Quoted(p) + " is a plain word here; the constant is #" + std::string(c.Name), "#" + std::string(c.Name),
             "write #" + std::string(c.Name));
         return;
@@ -425,15 +425,15 @@ class TScriptChecker {
       const std::string_view digits = p.substr(1);
       if (digits.empty() || digits.find_first_not_of("01") != std::string_view::npos) {
         add(303, Quoted(p) + " starts with b, so it is read as a binary number and gives 0; put it in single quotes to keep the text",
-            role == TRole::Text || role == TRole::Operand ? InQuotes(p) : "", "quote the text");
+            IsTextRole(role) || role == TParamRole::Condition ? InQuotes(p) : "", "quote the text");
         return;
       }
     }
-    if (role == TRole::Flag && !IsNumber(p) && !IsNegativeWord(upper)) {
+    if (role == TParamRole::Flag && !IsNumber(p) && !IsNegativeWord(upper)) {
       add(305, Quoted(p) + " as a flag reads as false (only a non-zero number is true); write #TRUE", "#TRUE", "write #TRUE");
       return;
     }
-    if ((role == TRole::Number || role == TRole::Status) && !kw::CompileValue(p).Number) NotANumber(line, p, at);
+    if (IsNumberRole(role) && !kw::CompileValue(p).Number) NotANumber(line, p, at);
   }
 
   // A parameter that only names the variable a command writes (a "$" is put in front
@@ -481,7 +481,7 @@ class TScriptChecker {
       case TParamForm::Condition: Condition(index, rest, restAt); break;
       case TParamForm::RestValue:
         if (rest.empty()) report_.Add(line, 312, name + " needs an entry name");
-        else Value(line, rest, restAt, TRole::Text, false);
+        else Value(line, rest, restAt, TParamRole::MenuEntry, false);
         break;
       case TParamForm::None: LineQuotes(line); break;
     }
@@ -540,13 +540,14 @@ class TScriptChecker {
     if (SwappedParameters(line, code, params, at)) return;
     const kw::TCompiledLine& compiled = src_.Compiled->Lines[index];
     const std::string target0 = compiled.Params.empty() ? std::string() : compiled.Params[0].Target;
-    const bool usesAll = command.Values == kw::kAllParams;
+    const kw::TParamSignature& signature = kw::kSignatures[static_cast<std::size_t>(code)];
+    const bool usesAll = signature.LastRepeats;
     const std::size_t used = usesAll ? params.size() : command.MinParams;
     for (std::size_t n = 0; n < used; ++n) {
-      const bool read = ReadsParameter(command, n);
-      const bool written = WritesParameter(command, n);
+      const bool read = signature.Reads(n);
+      const bool written = signature.Writes(n);
       if (written) ResultName(line, params[n], at[n], read);
-      else if (read) Value(line, params[n], at[n], RoleOf(code, n, target0), true);
+      else if (read) Value(line, params[n], at[n], ParamRole(code, n, target0), true);
       else if (code == kw::cmdSave) ResultName(line, params[n], at[n], false);
     }
     if (usesAll) JoinedTexts(line, name, rest, params, at);
@@ -732,8 +733,8 @@ class TScriptChecker {
       }
     }
     if (TextAfter(line, c.Right, rightAt)) return;
-    Value(line, c.Left, leftAt, TRole::Operand, false);
-    Value(line, c.Right, rightAt, TRole::Operand, false);
+    Value(line, c.Left, leftAt, TParamRole::Condition, false);
+    Value(line, c.Right, rightAt, TParamRole::Condition, false);
     MenuItemName(line, c, leftAt, rightAt);
   }
 

@@ -333,7 +333,7 @@ TEST(Checker, ReadsLinesAsTheEngine) {
 }
 
 // What the checker knows of the commands is what the engine does: each parameter the
-// list marks as a result is written by a run, and no other.
+// signatures mark as written is written by a run, and no other.
 TEST(Checker, CommandResultsAreTheEnginesWrites) {
   for (int code = 0; code < kCommandCount; ++code) {
     const TCommandEntry& c = kCommandList[code];
@@ -349,7 +349,7 @@ TEST(Checker, CommandResultsAreTheEnginesWrites) {
       const bool changed = i < 0 || VariableTable[static_cast<std::size_t>(i)].Value != "7";
       // A result may happen to equal the value it overwrites (STRTRIM of "7").
       if (changed) {
-        EXPECT_TRUE((c.Results >> n) & 1u) << c.Word << " parameter " << n;
+        EXPECT_TRUE(kSignatures[code].Writes(n)) << c.Word << " parameter " << n;
       }
     }
   }
@@ -393,6 +393,24 @@ TEST(Checker, DocsPageListsEveryCode) {
     }
   }
   EXPECT_EQ(listed, codes);
+}
+
+// The guide's table of parameters is the command list's signatures, row for row.
+TEST(Checker, GuideParameterTableIsTheSignatures) {
+  const std::string doc = kwtest::ReadBytes(SourceFile("docs/script-language.md"));
+  static constexpr std::string_view kUse[] = {"", ", written", ", read and written", ", as written"};
+  for (int code = 0; code < kCommandCount; ++code) {
+    const TParamSignature& s = kSignatures[code];
+    std::string row = "| `" + std::string(kCommandList[code].Word) + "` |";
+    for (std::size_t n = 0; n < s.Count; ++n)
+      row += (n ? "; " : " ") + std::to_string(n + 1) + ". " +
+             std::string(kParamRoleNames[static_cast<std::size_t>(s.Params[n].Role)].English) +
+             std::string(kUse[static_cast<std::size_t>(s.Params[n].Access)]);
+    if (s.Rest) row += " (the rest of the line)";
+    if (s.LastRepeats) row += "; more like " + std::to_string(s.Count);
+    row += s.Count == 0 ? " none |" : " |";
+    EXPECT_NE(doc.find(row + "\n"), std::string::npos) << row;
+  }
 }
 
 // Codes are unique, and so are names.
