@@ -8,20 +8,13 @@ namespace kwcheck {
 
 std::string Utf8(std::string_view cp1250) { return Cp1250ToUtf8(cp1250); }
 
-// Built piece by piece: GCC 12 warns wrongly (-Wrestrict) on "literal" + std::string&&.
-std::string Quoted(std::string_view cp1250) {
-  std::string s(1, '\'');
-  s += Cp1250ToUtf8(cp1250);
-  s += '\'';
-  return s;
-}
-
-TFinding& TReport::Add(const TSourceLine& line, int code, std::string message, std::size_t at,
+TFinding& TReport::Add(const TSourceLine& line, int code, TMessage message, TFields fields, std::size_t at,
                        std::size_t count) {
   TFinding f;
   f.Line = line.FileLine;
   f.Code = code;
-  f.Message = std::move(message);
+  f.Message = message;
+  f.Fields = std::move(fields);
   if (at == std::string::npos || at > line.Text.size()) {
     at = 0;
     count = line.Text.size();
@@ -33,19 +26,20 @@ TFinding& TReport::Add(const TSourceLine& line, int code, std::string message, s
   return findings_.back();
 }
 
-TFinding& TReport::AddFileLine(int fileLine, int code, std::string message) {
+TFinding& TReport::AddFileLine(int fileLine, int code, TMessage message, TFields fields) {
   TFinding f;
   f.Line = fileLine;
   f.Code = code;
-  f.Message = std::move(message);
+  f.Message = message;
+  f.Fields = std::move(fields);
   f.Column = 1;
   f.EndColumn = static_cast<int>(std::max<std::size_t>(source_.FileLine(fileLine).size(), 1)) + 1;
   findings_.push_back(std::move(f));
   return findings_.back();
 }
 
-void TReport::Fix(TFinding& finding, std::string_view text, std::string title) {
-  finding.Fix = TFix{finding.Line, finding.Column, finding.EndColumn, Utf8(text), std::move(title)};
+void TReport::Fix(TFinding& finding, std::string_view text, TMessage title, TFields fields) {
+  finding.Fix = TFix{finding.Line, finding.Column, finding.EndColumn, Utf8(text), title, std::move(fields)};
 }
 
 std::vector<TFinding> TReport::Take() {
@@ -61,16 +55,9 @@ std::vector<TFinding> TReport::Take() {
 
 void ReportFileFindings(const TSource& source, TReport& report) {
   if (source.Utf8Line != 0)
-    report.AddFileLine(source.Utf8Line, 501,
-                       std::string("the file is UTF-8, but the plugin reads Windows-1250: ") +
-                           (source.SpamList ? "rules with Polish letters will not match"
-                                            : "Polish letters will come out wrong") +
-                           " (convert it with: iconv -f UTF-8 -t CP1250)");
+    report.AddFileLine(source.Utf8Line, 501, source.SpamList ? TMessage::Utf8SpamList : TMessage::Utf8Script);
   if (source.ZeroByteLine != 0)
-    report.AddFileLine(source.ZeroByteLine, 502,
-                       source.SpamList ? "a zero byte: the plugin drops the rest of this line from its rule; delete the byte"
-                                       : "a zero byte: the plugin reads the script only up to it, so the rest of this "
-                                         "line and every line after it never run; delete the byte");
+    report.AddFileLine(source.ZeroByteLine, 502, source.SpamList ? TMessage::ZeroByteSpamList : TMessage::ZeroByteScript);
 }
 
 }  // namespace kwcheck

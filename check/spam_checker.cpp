@@ -50,13 +50,11 @@ class TSpamChecker {
     const std::string_view rule = line.Text;
     const kw::TSpamRule parsed = kw::ParseSpamRule(rule);
     if (parsed.empty()) {
-      report_.Add(line, 404,
-                  "the line holds only control characters, so it is a rule without words, and such a rule matches "
-                  "every text, the empty one included; delete the line");
+      report_.Add(line, 404, TMessage::MatchesEverything);
       return;
     }
     if (OpenQuote(rule, ' ')) {
-      report_.Add(line, 401, "a double quote that no double quote closes takes the rest of the line into one word");
+      report_.Add(line, 401, TMessage::SpamOpenQuote);
       return;
     }
     const std::vector<std::string> words = kw::DelimitedSplit(rule, ' ');
@@ -73,14 +71,14 @@ class TSpamChecker {
     const std::size_t filled = static_cast<std::size_t>(
         std::count_if(alternatives.begin(), alternatives.end(), [](const std::string& a) { return !a.empty(); }));
     if (filled == 0) {
-      std::string message = "the word " + Quoted(word) + " has no alternative that is not empty, so this rule never matches";
-      TFinding& f = report_.Add(line, 403, message, at, word.size());
+      TFinding& f = report_.Add(line, 403, TMessage::NeverMatches, {{"word", Utf8(word)}}, at, word.size());
       if (!word.empty() && word.find_first_not_of('|') == std::string::npos) {
         const std::string meant = WithoutBlanksAroundBars(rule);
-        f.Message += "; blanks around | make it a word of its own: write " + Quoted(meant);
+        f.Message = TMessage::NeverMatchesBlankBars;
+        f.Fields.push_back({"meant", Utf8(meant)});
         f.Column = static_cast<int>(line.Offset) + 1;
         f.EndColumn = f.Column + static_cast<int>(rule.size());
-        TReport::Fix(f, meant, "join the alternatives");
+        TReport::Fix(f, meant, TMessage::FixJoinAlternatives);
       }
       return true;
     }
@@ -91,50 +89,33 @@ class TSpamChecker {
       const std::size_t from = quote == std::string_view::npos ? at : quote;
       const std::size_t end = rule.find('"', at + word.size());
       const std::size_t count = (end == std::string_view::npos ? rule.size() : end + 1) - from;
-      TFinding& f = report_.Add(line, 405,
-                                "double quotes make no phrase: " + Quoted(word) +
-                                    " is one word whose blanks part alternatives, so a message with any one of " +
-                                    "them matches; a phrase takes three quotes: " + Quoted("\"\"\"" + word + "\"\"\""),
-                                from, count);
-      if (word.find_first_of("\"|") == std::string::npos) TReport::Fix(f, "\"\"\"" + word + "\"\"\"", "match the phrase");
+      TFinding& f = report_.Add(line, 405, TMessage::QuotedPhrase, {{"word", Utf8(word)}}, from, count);
+      if (word.find_first_of("\"|") == std::string::npos)
+        TReport::Fix(f, "\"\"\"" + word + "\"\"\"", TMessage::FixMatchPhrase);
       return true;
     }
     if (filled < alternatives.size()) {
-      report_.Add(line, 402,
-                  "the word " + Quoted(word) +
-                      " has an empty alternative (a | at its start or end, or two in a row), which never matches; the "
-                      "other alternatives still do",
-                  at, word.size());
+      report_.Add(line, 402, TMessage::EmptyAlternative, {{"word", Utf8(word)}}, at, word.size());
       return true;
     }
     if (word.find(',') != std::string::npos) {
       std::string meant = word;
       std::replace(meant.begin(), meant.end(), ',', '|');
-      TFinding& f = report_.Add(line, 406,
-                                "a comma separates nothing: " + Quoted(word) + " matches only a message holding " +
-                                    "exactly that, comma included; alternatives are separated by |",
-                                at, word.size());
-      TReport::Fix(f, meant, "separate the alternatives with |");
+      TFinding& f = report_.Add(line, 406, TMessage::CommaInRule, {{"word", Utf8(word)}}, at, word.size());
+      TReport::Fix(f, meant, TMessage::FixBarsForCommas);
       return true;
     }
     if (word.find_first_of("*?") != std::string::npos) {
       std::string meant;
       for (char c : word)
         if (c != '*' && c != '?') meant += c;
-      TFinding& f = report_.Add(line, 407,
-                                Quoted(word) + " matches only a message holding the * or ? itself; every word already "
-                                               "matches inside longer ones (kup matches kupię)",
-                                at, word.size());
-      if (!meant.empty()) TReport::Fix(f, meant, "drop the wildcard");
+      TFinding& f = report_.Add(line, 407, TMessage::Wildcard, {{"word", Utf8(word)}}, at, word.size());
+      if (!meant.empty()) TReport::Fix(f, meant, TMessage::FixDropWildcard);
       return true;
     }
     const std::string upper = kw::UpperCase(word);
     if ((upper == "OR" || upper == "AND") && wordCount > 1) {
-      TFinding& f = report_.Add(line, 408,
-                                Quoted(word) + " is a word the message must contain, like the others: every word of " +
-                                    "a rule must occur; alternatives are joined by | (kup|sprzedam), and words are " +
-                                    "required without AND",
-                                at, word.size());
+      TFinding& f = report_.Add(line, 408, TMessage::OrWord, {{"word", Utf8(word)}}, at, word.size());
       if (upper == "OR") OrFix(f, line);
       return true;
     }
@@ -147,7 +128,7 @@ class TSpamChecker {
     if (words.size() != 3 || kw::UpperCase(words[1]) != "OR") return;
     f.Column = static_cast<int>(line.Offset) + 1;
     f.EndColumn = f.Column + static_cast<int>(line.Text.size());
-    TReport::Fix(f, words[0] + "|" + words[2], "join the alternatives with |");
+    TReport::Fix(f, words[0] + "|" + words[2], TMessage::FixJoinWithBar);
   }
 
   TReport& report_;

@@ -342,7 +342,8 @@ std::string EditorFile(std::string_view text, std::vector<kwcheck::TFinding>& fi
       f.Code = 503;
       f.Column = 1;
       f.EndColumn = static_cast<int>(wire.size()) + 1;
-      f.Message = error + " (the plugin reads Windows-1250; the page will not save this)";
+      f.Message = kwcheck::TMessage::UnsavableCharacter;
+      f.Fields = {{"error", error}};
       findings.push_back(std::move(f));
     }
     bytes += wire;

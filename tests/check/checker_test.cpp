@@ -13,6 +13,7 @@
 #include "check/codec.h"
 #include "check/output.h"
 #include "check/source.h"
+#include "check/stages.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
@@ -62,8 +63,10 @@ void ExpectOneFinding(const Case& c, const std::vector<TFinding>& found) {
   SCOPED_TRACE(c.name);
   ASSERT_EQ(found.size(), 1u) << Describe(found);
   EXPECT_EQ(found[0].Line, c.line);
-  EXPECT_EQ(found[0].Code, c.code) << found[0].Message;
-  EXPECT_NE(found[0].Message.find(c.part), std::string::npos) << found[0].Message;
+  const std::string message = found[0].MessageText();
+  EXPECT_EQ(found[0].Code, c.code) << message;
+  EXPECT_NE(message.find(c.part), std::string::npos) << message;
+  EXPECT_EQ(message.find('{'), std::string::npos) << message;  // every placeholder filled
 }
 
 // One script per mistake: the finding comes once, at its line, and nothing else.
@@ -105,12 +108,12 @@ TEST(Checker, EachMistakeAtItsLine) {
       {"$MESSAGE", Script({"SEND $_ID, $MESSAGE"}), 1, 207, "$_MESSAGE"},
       {"never written", Script({"MOV $greeting, 'hi'", "SEND $_ID, $greeting", "SEND $_ID, $greting"}), 3, 208, "'$GRETING' is read"},
       {"$FF", Script({"MOV $a, 0", "BITAND $a, $FF", "SEND $_ID, $a"}), 2, 209, "0xFF"},
-      {"menu caption", Script({":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
-                               "IF $_MENU_ITEM = 'Autoresponder'", "MOV $_FILTR, 1"}),
-       5, 210, "caption of the entry named 'auto'"},
-      {"menu case", Script({":_init", "MenuAdd 'auto', 'A'", "EXIT", ":_menu_click", "IF $_MENU_ITEM = 'AUTO'",
-                            "MOV $_FILTR, 1"}),
-       5, 210, "differs in case"},
+      {"menu caption", Script({":_start", "EXIT", ":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
+                               "IF $_MENU_ITEM = 'Autoresponder'", "SEND $_ID, 'x'"}),
+       7, 210, "caption of the entry named 'auto'"},
+      {"menu case", Script({":_start", "EXIT", ":_init", "MenuAdd 'auto', 'A'", "EXIT", ":_menu_click",
+                            "IF $_MENU_ITEM = 'AUTO'", "SEND $_ID, 'x'"}),
+       7, 210, "differs in case"},
       {"CHKINT swapped", Script({":_start", "CHKINT $isnum, $_MESSAGE", "IF $isnum = 1", "EXIT"}), 2, 211,
        "the two are swapped"},
       {"STREXT result first", Script({"STREXT $word, $_MESSAGE, ' ', 0", "SEND $_ID, $word"}), 1, 211,
@@ -118,7 +121,7 @@ TEST(Checker, EachMistakeAtItsLine) {
       // values
       {"odd quote", Script({"MOV $_FILTR, 'x"}), 1, 301, "unbalanced single quote"},
       {"quote cut by a comma", Script({"SEND $_ID, 'don't, please'"}), 1, 301, "nothing closes"},
-      {"quote hides a comma", Script({"STRCON $a, 'it's', 'x'", "SEND $_ID, $a"}), 1, 301, "comma separates no parameters"},
+      {"quote hides a comma", Script({"STRCON $a, 'it's', 'x'", "SEND $_ID, $a", "MOV $a, ''"}), 1, 301, "comma separates no parameters"},
       {"double quotes", Script({"SEND $_ID, \"hello\""}), 1, 302, "use single quotes"},
       {"b word", Script({"SEND $_ID, bardzo"}), 1, 303, "'bardzo' starts with b"},
       {"TRUE in IF", Script({"CHKSPAM $spam, $_MESSAGE", "IF $spam = TRUE", "MOV $_FILTR, 1"}), 2, 304, "#TRUE"},
@@ -133,7 +136,7 @@ TEST(Checker, EachMistakeAtItsLine) {
       {"URL", Script({"SEND $_ID, http://example.pl/x"}), 1, 309, "starts a comment"},
       {"comma cut", Script({std::string("SEND $_ID, Cześć, co tam?"_w)}), 1, 310, "quote it"},
       {"comma cut with a name", Script({"SEND $_ID, Hi, $_MESSAGE"}), 1, 310, "STRCON"},
-      {"STRCON grows", Script({":_start", "STRCON $log, $log, $_MESSAGE", "SEND $_ID, $log"}), 2, 311,
+      {"STRCON grows", Script({":_start", "STRCON $log, $_MESSAGE", "SEND $_ID, $log"}), 2, 311,
        "grows with every run"},
       {"too few", Script({"MOV $a"}), 1, 312, "MOV needs 2 parameters, the line has 1"},
       {"no operator", Script({"IF $_IN", "EXIT"}), 1, 313, "no operator"},
@@ -161,7 +164,7 @@ TEST(Checker, LegitimateCornersPass) {
               "STREXT $_MESSAGE, #, 0, $first", "SEND $_ID, $first", "STRPOS $at, '\"', $_MESSAGE",
               "STRPOS $at2, \", $_MESSAGE", "SEND $_ID, $at", "SEND $_ID, $at2", "EXIT"}),
       // a quote held the guide's way, constants in any case, numbers of every form
-      Script({"MOV $q, '''", "STRCON $text, 'it', $q, 's'", "SEND $_ID, $text", "MOV $_filtr, #true",
+      Script({"MOV $q, '''", "MOV $text, ''", "STRCON $text, 'it', $q, 's'", "SEND $_ID, $text", "MOV $_filtr, #true",
               "MOV $n, 0x1F", "ADD $n, b101", "MUL $n, -3", "SEND $_ID, $n", "SETSTS #PROTO_GG, #STS_AWAY, 'brb'"}),
       // a CALLed section that returns, a RET at the end, a RET before EXIT
       Script({":_init", "GOTO setup", ":_start", "CALL check", "EXIT", ":check", "IF $_IN = 0", "EXIT", ":more",
@@ -169,8 +172,8 @@ TEST(Checker, LegitimateCornersPass) {
       Script({":_start", "SEND $_ID, 'x'", "RET"}),
       // STRCON onto a variable that is reset first; a menu compared by its name
       Script({":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_start", "MOV $all, ''",
-              "STRCON $all, $all, $_MESSAGE", "SEND $_ID, $all", "EXIT", ":_menu_click",
-              "IF $_MENU_ITEM = 'auto'", "MOV $_FILTR, 1"}),
+              "STRCON $all, $_MESSAGE", "SEND $_ID, $all", "EXIT", ":_menu_click",
+              "IF $_MENU_ITEM = 'auto'", "SEND $_ID, 'x'"}),
       // an unquoted URL in a comment, a quoted one in a value
       Script({"SEND $_ID, 'http://example.pl' // see http://x.pl"}),
       // SAVE keeps a variable, so reading it is fine
@@ -230,12 +233,12 @@ TEST(Checker, FixesDoWhatWasMeant) {
       {"GOTO :end", Script({"GOTO :end", "SEND $_ID, 'x'", ":end"}), entryStart, "sent=0"},
       {"GETSTS", Script({"GETSTS #PROTO_GG, $s, $d"}), entryStart, "reads=1"},
       {"$_FILTER", Script({"MOV $_FILTER, 1"}), entryStart, "$_FILTR=1"},
-      {":_inti", Script({":_inti", "MOV $a, 1", "SEND $_ID, $a"}), entryInit, "$A=1"},
+      {":_inti", Script({"EXIT", ":_inti", "MOV $a, 1", "ADD $a, 1"}), entryInit, "$A=2"},
       {"double quotes", Script({"SEND $_ID, \"hi\""}), entryStart, "sent:hi"},
       {"b word", Script({"SEND $_ID, bye"}), entryStart, "sent:bye"},
-      {"menu caption", Script({":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
-                               "IF $_MENU_ITEM = 'Autoresponder'", "MOV $_FILTR, 1"}),
-       entryMenuClick, "$_FILTR=1"},
+      {"menu caption", Script({":_start", "EXIT", ":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
+                               "IF $_MENU_ITEM = 'Autoresponder'", "SEND $_ID, 'hit'"}),
+       entryMenuClick, "sent:hit"},
       {"SNED", Script({"SNED $_ID, 'x'"}), entryStart, "sent:x"},
   };
   for (const Row& r : rows) {
@@ -411,6 +414,29 @@ TEST(Checker, GuideParameterTableIsTheSignatures) {
     row += s.Count == 0 ? " none |" : " |";
     EXPECT_NE(doc.find(row + "\n"), std::string::npos) << row;
   }
+}
+
+// Each code of 1xx to 3xx is raised by the one stage that declares it.
+TEST(Checker, StagesDeclareTheirHundreds) {
+  std::set<int> declared;
+  for (const auto& [codes, hundred] : {std::pair{kwcheck::kFlowCodes, 1}, std::pair{kwcheck::kNameCodes, 2},
+                                       std::pair{kwcheck::kValueCodes, 3}})
+    for (const int code : codes) {
+      EXPECT_EQ(code / 100, hundred) << code;
+      EXPECT_TRUE(declared.insert(code).second) << code;
+    }
+  for (const kwcheck::TFindingKind& k : kwcheck::kFindingKinds) {
+    if (k.Code < 400) {
+      EXPECT_EQ(declared.count(k.Code), 1u) << k.Code;
+    }
+  }
+}
+
+// Messages are filled from their fields; doubled braces stand for one.
+TEST(Checker, TemplatesFillFromFields) {
+  const kwcheck::TFields fields = {{"a", "x"}, {"b", "{y}"}};
+  EXPECT_EQ(kwcheck::FillTemplate("{a}-{b}-{{a}}-{c}", fields), "x-{y}-{a}-{c}");
+  EXPECT_EQ(kwcheck::FillTemplate("{", fields), "{");
 }
 
 // Codes are unique, and so are names.

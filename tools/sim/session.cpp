@@ -116,7 +116,7 @@ void Session::WarnIfUtf8(DataFile file, std::string_view bytes, const std::strin
   if (file == DataFile::Settings) return;
   for (const kwcheck::TFinding& f :
        file == DataFile::Script ? kwcheck::CheckScript(bytes) : kwcheck::CheckSpamList(bytes))
-    if (f.Kind().Name == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
+    if (f.Kind().Name == "encoding") warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.MessageText());
 }
 
 std::string Session::LoadHint(const Step& step) const {
