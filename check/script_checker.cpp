@@ -9,6 +9,7 @@
 #include "check/stages.h"
 #include "script/KwartlinConst.h"
 #include "script/compiled.h"
+#include "script/loader.h"
 #include "script/text.h"
 #include "support/ProcFunc.h"
 #include "support/casing.h"
@@ -57,6 +58,7 @@ TScriptCheck::TScriptCheck(const TSource& source) : Src(source), Report(source),
     trimmed += kw::UpperCase(kw::TrimBlanks(std::string_view(l.Text).substr(1)));
     if (trimmed != kw::UpperCase(l.Text)) BlankLabels.emplace(trimmed, l.FileLine);
   }
+  ReadDeclarations();
   for (std::size_t i = 0; i < Src.Lines.size(); ++i) {
     const kw::TCompiledLine& l = Src.Compiled->Lines[i];
     if (l.Kind != kw::TLineKind::Command || l.Code != kw::cmdMenuAdd) continue;
@@ -65,6 +67,21 @@ TScriptCheck::TScriptCheck(const TSource& source) : Src(source), Report(source),
     MenuIds.insert(id);
     MenuByUpperId.emplace(kw::UpperCase(id), id);
     MenuByCaption.emplace(l.Params[1].Value.Text, id);
+  }
+}
+
+// "// kwcheck: set $name, $other": variables that something outside the script sets
+// (another plugin, through the service), declared once for the whole file as luacheck
+// declares globals. They are read without being written, and that is no mistake.
+void TScriptCheck::ReadDeclarations() {
+  static constexpr std::string_view kMark = "kwcheck: set ";
+  for (const std::string& raw : Src.FileLines) {
+    const std::size_t comment = kw::CommentStart(raw);
+    if (comment == std::string::npos) continue;
+    const std::size_t mark = raw.find(kMark, comment);
+    if (mark == std::string::npos) continue;
+    for (const std::string& name : kw::SplitParameters(std::string_view(raw).substr(mark + kMark.size())))
+      if (name.size() > 1 && name[0] == '$') Declared.insert(kw::UpperCase(kw::TrimBlanks(name)));
   }
 }
 

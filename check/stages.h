@@ -37,6 +37,9 @@ struct TScriptCheck {
   std::map<std::string, std::string> MenuByCaption;  // caption -> name
   std::set<std::string> ReportedVariables;     // variables a finding has named already
   std::set<std::string> Declared;              // variables the file declares as set from outside
+
+ private:
+  void ReadDeclarations();
 };
 
 // A command line cut as the engine cuts it.

@@ -90,6 +90,12 @@ TEST(Checker, EachMistakeAtItsLine) {
        109, "governs only the line below it"},
       {"GOTO :label", Script({"GOTO :end", ":end"}), 1, 110, "write GOTO end"},
       {"special label slip", Script({":_inti", "EXIT"}), 1, 111, "did you mean ':_init'?"},
+      {"_init, no _start", Script({":_init", "MenuAdd 'a', 'A'", "EXIT"}), 1, 112, "no :_start"},
+      {"$_MESSAGE in a menu run", Script({"EXIT", ":_menu_click", "SEND $_ID, $_MESSAGE"}), 3, 113,
+       "sets $_MESSAGE for none"},
+      {"$_FILTR in a menu run", Script({"EXIT", ":_menu_show", "MOV $_FILTR, 1"}), 3, 113, "reads $_FILTR after none"},
+      {"GOTO a CALLed section", Script({":_start", "GOTO r", ":r", "SEND $_ID, 'x'", "RET", ":_init", "CALL r", "EXIT"}),
+       2, 114, "ends with RET"},
       // names
       {"GETSTS", Script({"GETSTS #PROTO_GG, $s, $d"}), 1, 202, "READSTS reads the status"},
       {"REM", Script({"REM a comment"}), 1, 202, "comments start with //"},
@@ -118,6 +124,20 @@ TEST(Checker, EachMistakeAtItsLine) {
        "the two are swapped"},
       {"STREXT result first", Script({"STREXT $word, $_MESSAGE, ' ', 0", "SEND $_ID, $word"}), 1, 211,
        "result last"},
+      {"quoted variable", Script({"SEND $_ID, '$_MESSAGE'"}), 1, 213, "not the value of $_MESSAGE"},
+      {"quoted constant", Script({"MOV $_FILTR, '#TRUE'"}), 1, 213, "drop the quotes"},
+      {"quoted SAVE name", Script({"SAVE '$n', 1", "ADD $n, 1"}), 1, 213, "names no variable"},
+      {"interpolation", Script({"SEND $_ID, 'You said $_MESSAGE!'"}), 1, 214, "STRCON"},
+      {"dynamic name", Script({"ADD $n_$_ID, 1"}), 1, 215, "cannot be built"},
+      {"MenuDel by caption", Script({"EXIT", ":_init", "MenuAdd 'a', 'Greet'", "MenuDel 'Greet'"}), 4, 216,
+       "caption of the entry named 'a'"},
+      {"MenuDel two values", Script({"EXIT", ":_init", "MenuAdd 'a', 'A'", "MenuDel 'a', 'A'"}), 4, 216, "one name"},
+      {"flags compared", Script({"CONINFO $_ID, $n, $g, $d, $f", "IF $f = #CINFO_BLOCKED", "EXIT", "SEND $_ID, $n",
+                                  "SEND $_ID, $g", "SEND $_ID, $d"}),
+       2, 217, "BITAND"},
+      {"SETSTS swapped", Script({"SETSTS #STS_AWAY, #PROTO_GG, 'brb'"}), 1, 211, "each other's places"},
+      {"SEND swapped", Script({"SEND 'hi there', $_ID"}), 1, 211, "each other's places"},
+      {"STRPOS swapped", Script({"STRPOS $p, $_MESSAGE, 'go'", "SEND $_ID, $p"}), 1, 211, "each other's places"},
       // values
       {"odd quote", Script({"MOV $_FILTR, 'x"}), 1, 301, "unbalanced single quote"},
       {"quote cut by a comma", Script({"SEND $_ID, 'don't, please'"}), 1, 301, "nothing closes"},
@@ -143,6 +163,20 @@ TEST(Checker, EachMistakeAtItsLine) {
       {"==", Script({"IF $_IN == 1", "EXIT"}), 1, 314, "write ="},
       {"GOTO on the IF line", Script({"IF $_IN = 1 GOTO end", "EXIT", ":end"}), 1, 315, "put 'GOTO end'"},
       {"AND", Script({"IF $_IN = 1 AND $_ID = 2", "EXIT"}), 1, 316, "no AND"},
+      {"lub", Script({"IF $_IN = 1 lub $_ID = 2", "EXIT"}), 1, 316, "no LUB"},
+      {"comma joins", Script({"IF $_IN = 1, $_ID = 2", "EXIT"}), 1, 316, "a comma joins"},
+      {"=!", Script({"IF $_IN =! 1", "EXIT"}), 1, 314, "write !="},
+      {"><", Script({"IF $_IN >< 1", "EXIT"}), 1, 314, "write <>"},
+      {"EXIT code", Script({"EXIT 0"}), 1, 317, "'0' after it is ignored"},
+      {"SaveConfig $n", Script({"SAVE $n, 1", "SaveConfig $n"}), 2, 317, "SAVE has marked"},
+      {"sum", Script({"MOV $m, $_IN + 1", "SEND $_ID, $m"}), 1, 318, "no sum"},
+      {"function", Script({"MOV $m, len($_MESSAGE)", "SEND $_ID, $m"}), 1, 318, "no function call"},
+      {"# comment", Script({"MOV $_FILTR, 1 # hide it"}), 1, 319, "comments start with //"},
+      {"\\t", Script({"SEND $_ID, 'a\\tb'"}), 1, 320, "only \\n is an escape"},
+      {"typographic", Script({"SEND $_ID, \x84hi\x94"}), 1, 321, "word processor"},
+      {"STRCON doubled", Script({"MOV $s, 'a'", "STRCON $s, $s, 'b'", "SEND $_ID, $s"}), 2, 322, "doubles it"},
+      {"separator", Script({"STREXT $_MESSAGE, ', ', 0, $w", "SEND $_ID, $w"}), 1, 323, "splits at ','"},
+      {"STRDEL 0", Script({"MOV $s, 'ab'", "STRDEL $s, 0, 1", "SEND $_ID, $s"}), 2, 324, "from 1"},
       // the file
       {"UTF-8", "SEND $_ID, 'Zażółć'\r\n", 1, 501, "the file is UTF-8"},
       {"zero byte", std::string("SEND $_ID, 'x'\r\nEXIT\0 junk\r\nSEND $_ID, 'y'\r\n", 37), 2, 502,
@@ -178,6 +212,11 @@ TEST(Checker, LegitimateCornersPass) {
       Script({"SEND $_ID, 'http://example.pl' // see http://x.pl"}),
       // SAVE keeps a variable, so reading it is fine
       Script({":_init", "SAVE $count, 1", "EXIT", ":_start", "ADD $count, 1", "SEND $_ID, $count"}),
+      // a message of several lines, a path with \t, a smiley, a protocol's value as itself, the
+      // script's own $_ variables, a variable another plugin sets (declared)
+      Script({"SEND $_ID, 'Hi\\nthere\\nfriend'", "SEND $_ID, 'C:\\temp'", "SEND $_ID, Hi ;)", "MOV $GG, 1",
+              "IF $_PROTO = GG", "SEND $_ID, $GG", "MOV $_MINE, $_ID", "SEND $_MINE, 'x'",
+              "// kwcheck: set $weather", "SEND $_ID, $weather", "STRCON $s, 'a'", "MOV $s, ''", "SEND $_ID, $s"}),
       Script({std::string("MOV $a, 'Zażółć gęślą jaźń'"_w), "SEND $_ID, $a", std::string(":ŻÓŁW"_w),
               std::string("GOTO żółw"_w)}),
   };
@@ -240,6 +279,17 @@ TEST(Checker, FixesDoWhatWasMeant) {
                                "IF $_MENU_ITEM = 'Autoresponder'", "SEND $_ID, 'hit'"}),
        entryMenuClick, "sent:hit"},
       {"SNED", Script({"SNED $_ID, 'x'"}), entryStart, "sent:x"},
+      {"quoted variable", Script({"SEND $_ID, '$_MESSAGE'"}), entryStart, "sent:123 go"},
+      {"SETSTS swapped", Script({"SETSTS #STS_AWAY, #PROTO_GG, 'brb'"}), entryStart, "status=5"},
+      {"SEND swapped", Script({"SEND 'hi there', $_ID"}), entryStart, "sent:hi there"},
+      {"STRPOS swapped", Script({"STRPOS $p, $_MESSAGE, 'go'", "SEND $_ID, $p"}), entryStart, "sent:5"},
+      {"=!", Script({"IF $_IN =! 0", "SEND $_ID, 'in'"}), entryStart, "sent:in"},
+      {"EXIT code", Script({"SEND $_ID, 'x'", "EXIT 0"}), entryStart, "sent:x"},
+      {"# comment", Script({"MOV $_FILTR, 1 # hide it"}), entryStart, "$_FILTR=1"},
+      {"typographic", Script({"SEND $_ID, \x84hi\x94"}), entryStart, "sent:hi"},
+      {"STRCON doubled", Script({"MOV $s, 'a'", "STRCON $s, $s, 'b'", "SEND $_ID, $s"}), entryStart, "sent:ab"},
+      {"separator", Script({"STREXT $_MESSAGE, ' x', 0, $w", "SEND $_ID, $w"}), entryStart, "sent:123"},
+      {"STRDEL 0", Script({"MOV $s, $_MESSAGE", "STRDEL $s, 0, 1", "SEND $_ID, $s"}), entryStart, "sent:23 go"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -361,7 +411,7 @@ TEST(Checker, CommandResultsAreTheEnginesWrites) {
 
 // Every code has one entry in docs/checker.md with a wrong example that the checker
 // reports under that code and a right one that it does not, and the page names no code
-// the list lacks.
+// the list lacks. A script's examples are whole scripts, clean but for their own code.
 TEST(Checker, DocsPageListsEveryCode) {
   std::ifstream page(SourceFile("docs/checker.md"));
   ASSERT_TRUE(page.good());
@@ -393,6 +443,11 @@ TEST(Checker, DocsPageListsEveryCode) {
           k.Code / 100 == 4 ? kwcheck::CheckSpamList(example) : kwcheck::CheckScript(example);
       const bool has = std::any_of(found.begin(), found.end(), [&](const TFinding& f) { return f.Code == k.Code; });
       EXPECT_EQ(has, shows) << k.Code << (shows ? " wrong" : " right") << "\n" << Describe(found);
+      // A script's examples are whole: the wrong one shows only its code, the right one nothing.
+      const bool only = std::all_of(found.begin(), found.end(), [&](const TFinding& f) { return f.Code == k.Code; });
+      if (k.Code < 400) {
+        EXPECT_TRUE(shows ? only : found.empty()) << k.Code << "\n" << Describe(found);
+      }
     }
   }
   EXPECT_EQ(listed, codes);
