@@ -19,6 +19,7 @@
 #include <lua.hpp>
 
 #include "bench/alloc_count.h"
+#include "bench/checker_bench.h"
 #include "bench/reference.h"
 #include "bench/settings_bench.h"
 #include "bench/workloads.h"
@@ -277,6 +278,7 @@ void SettingsLoad(benchmark::State& state, std::size_t mib) {
 }
 
 void Register() {
+  kwbench::RegisterCheckerBenchmarks();
   for (const Engine* e : kEngines) {
     const std::string n = e->Name;
     benchmark::RegisterBenchmark(("loop/" + n).c_str(), Loop, e)->Unit(benchmark::kMillisecond);

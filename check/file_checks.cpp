@@ -29,64 +29,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // ---- The messages, each whole in one place; {advice} is one of the three advice texts.
 
-constexpr std::string_view kUtf8Script =
-    "the file is UTF-8, but the plugin reads Windows-1250, so each Polish letter becomes two characters: "
-    "'{meant}' reads as '{read}'; {advice}";
-constexpr std::string_view kUtf8Spam =
-    "the file is UTF-8, but the plugin reads Windows-1250, so each Polish letter becomes two characters and a "
-    "rule holding one matches no message: '{meant}' reads as '{read}'; {advice}";
-constexpr std::string_view kZeroByteScript =
-    "a zero byte: the plugin reads the script only up to it, so the rest of this line and every line after it "
-    "never run; delete the byte";
-constexpr std::string_view kZeroByteSpam = "a zero byte: the plugin drops the rest of this line from its rule; delete the byte";
-constexpr std::string_view kBomSpecialLabel =
-    "the file begins with a UTF-8 byte order mark, which the plugin reads as the characters \xC4\x8F\xC2\xBB\xC5\xBC "
-    "in front of line 1: '{line}' is then no label, so the plugin never runs {label}; {advice}";
-constexpr std::string_view kBomLabel =
-    "the file begins with a UTF-8 byte order mark, which the plugin reads as the characters \xC4\x8F\xC2\xBB\xC5\xBC "
-    "in front of line 1: '{line}' is then no label, so GOTO {label} and CALL {label} go on with their next line; "
-    "{advice}";
-constexpr std::string_view kBomCommand =
-    "the file begins with a UTF-8 byte order mark, which the plugin reads as the characters \xC4\x8F\xC2\xBB\xC5\xBC "
-    "in front of line 1: '{line}' is then no command, so line 1 does nothing; {advice}";
-constexpr std::string_view kBomEmptyLine =
-    "the file begins with a UTF-8 byte order mark, which the plugin reads as the characters \xC4\x8F\xC2\xBB\xC5\xBC "
-    "in front of line 1: harmless while line 1 holds no command, but a command or label written there would not "
-    "work; {advice}";
-constexpr std::string_view kBomRule =
-    "the file begins with a UTF-8 byte order mark, which the plugin reads as the characters \xC4\x8F\xC2\xBB\xC5\xBC "
-    "in front of line 1: the rule becomes '{line}', whose first word no message holds, so it never matches; "
-    "{advice}";
-constexpr std::string_view kBomComment =
-    "the file begins with a UTF-8 byte order mark, which the plugin reads as the characters \xC4\x8F\xC2\xBB\xC5\xBC "
-    "in front of line 1: line 1 becomes a rule that no message matches, harmless while it holds no rule, but a "
-    "rule written there would never match; {advice}";
-constexpr std::string_view kUtf16Script =
-    "the file is {encoding}, in which every other byte of Latin text is a zero; the plugin reads a script only up "
-    "to its first zero byte, so all it gets is the line '{read}' and nothing of the script runs; {advice}";
-constexpr std::string_view kUtf16Spam =
-    "the file is {encoding}, in which every other byte of Latin text is a zero; the plugin reads each line only "
-    "up to its first zero byte, so no rule is left but {kept}, which no message holds, and nothing is spam; "
-    "{advice}";
-constexpr std::string_view kIsoScript =
-    "the letters show that the file is ISO-8859-2, but the plugin reads Windows-1250, in which the bytes of "
-    "\xC4\x85 \xC5\x9B \xC5\xBA \xC4\x84 \xC5\x9A \xC5\xB9 are other characters: '{meant}' reads as '{read}'; "
-    "{advice}";
-constexpr std::string_view kIsoSpam =
-    "the letters show that the file is ISO-8859-2, but the plugin reads Windows-1250, in which the bytes of "
-    "\xC4\x85 \xC5\x9B \xC5\xBA \xC4\x84 \xC5\x9A \xC5\xB9 are other characters, so rules holding them match no "
-    "message: '{meant}' reads as '{read}'; {advice}";
 
-constexpr std::string_view kAdviceConvert =
-    "to fix it, in Notepad choose File > Save as (Plik > Zapisz jako) with Encoding (Kodowanie) \"ANSI\", which "
-    "is Windows-1250 on a Windows set up for Polish; or in Windows PowerShell, in the file's folder: {command}";
-constexpr std::string_view kAdviceIso =
-    "to fix it, in Notepad, which shows these letters as \xC2\xB1 \xC2\xB6 \xC4\xBD \xCB\x87 \xC2\xA6 \xC2\xAC, "
-    "replace each (Edit > Replace, Edycja > Zamie\xC5\x84) with \xC4\x85 \xC5\x9B \xC5\xBA \xC4\x84 \xC5\x9A "
-    "\xC5\xB9 and save; or in Windows PowerShell, in the file's folder: {command}";
-constexpr std::string_view kAdviceInexact =
-    "no conversion keeps this file as written: '{char}' ({code}) on line {line} has no Windows-1250 byte, and "
-    "saving as \"ANSI\" would write ? for it; replace it, then check again";
 
 // .NET reads UTF-8 and, by their marks, UTF-16 and UTF-8 with a mark; it writes the
 // code page without a mark. Windows PowerShell ships with every Windows since 7.
@@ -228,9 +171,9 @@ std::string_view DataFileName(const TSource& source) { return source.SpamList ? 
 std::string UnicodeAdvice(const TSource& source, std::string_view utf8) {
   const TUnmappable bad = FirstUnmappable(utf8);
   if (!bad.Char.empty())
-    return Filled(kAdviceInexact, {{"char", bad.Char}, {"code", bad.Code}, {"line", bad.Line}});
-  const std::string command = Filled(kCommandFromUnicode, {{"file", DataFileName(source)}});
-  return Filled(kAdviceConvert, {{"command", command}});
+    return FillTemplate(MessageTemplate(TMessage::AdviceInexact), {{"char", bad.Char}, {"code", bad.Code}, {"line", bad.Line}});
+  const std::string command = FillTemplate(kCommandFromUnicode, {{"file", DataFileName(source)}});
+  return FillTemplate(MessageTemplate(TMessage::AdviceConvert), {{"command", command}});
 }
 
 // Texts as a list in a message: 'a', 'b', 'c' (at most three).
@@ -251,13 +194,13 @@ void ReportUtf16(const TSource& source, TReport& report) {
     // The engine's own reading: up to the first zero byte.
     const std::vector<std::string> lines = kw::ScriptLinesFromText(source.Bytes);
     const std::string read = lines.empty() ? std::string() : Utf8(lines[0]);
-    report.AddFileLine(1, 505, Filled(kUtf16Script, {{"encoding", name}, {"read", read}, {"advice", advice}}));
+    report.AddFileLine(1, 505, TMessage::Utf16Script, {{"encoding", name}, {"read", read}, {"advice", advice}});
     return;
   }
   // Every line but the first starts at a zero byte (the high byte of a line break, or of
   // a line's first letter), so what is left is line 1's mark and first letter.
   const std::vector<std::string> kept = kw::SpamRulesFromText(source.Bytes);
-  report.AddFileLine(1, 505, Filled(kUtf16Spam, {{"encoding", name}, {"kept", QuotedList(kept)}, {"advice", advice}}));
+  report.AddFileLine(1, 505, TMessage::Utf16Spam, {{"encoding", name}, {"kept", QuotedList(kept)}, {"advice", advice}});
 }
 
 bool IsSpecialLabelName(std::string_view name) {
@@ -273,24 +216,24 @@ void ReportBom(const TSource& source, TReport& report, const std::string& advice
     const std::string rule = kw::TrimBlanks(raw);
     const bool comment = rule.empty() || rule[0] == ';';
     report.AddFileLine(1, 504,
-                       Filled(comment ? kBomComment : kBomRule,
-                              {{"line", Utf8(kw::TrimBlanks(withMark))}, {"advice", advice}}));
+                       comment ? TMessage::BomComment : TMessage::BomRule,
+                       {{"line", Utf8(kw::TrimBlanks(withMark))}, {"advice", advice}});
     return;
   }
   const std::string meant = kw::PreparedLineText(raw);
   const std::string read = Utf8(kw::PreparedLineText(withMark));
-  std::string_view pattern = kBomCommand;
+  TMessage message = TMessage::BomCommand;
   std::string label;
   if (meant.empty()) {
-    pattern = kBomEmptyLine;
+    message = TMessage::BomEmptyLine;
   } else if (meant[0] == ':') {
     label = Utf8(std::string_view(meant).substr(1));
     const bool neverRuns = IsSpecialLabelName(std::string_view(meant).substr(1)) &&
                            !kw::SameTextIgnoringCase(std::string_view(meant).substr(1), "_start");
     // A run for messages without its label starts at line 1 all the same.
-    pattern = neverRuns ? kBomSpecialLabel : kBomLabel;
+    message = neverRuns ? TMessage::BomSpecialLabel : TMessage::BomLabel;
   }
-  report.AddFileLine(1, 504, Filled(pattern, {{"line", read}, {"label", label}, {"advice", advice}}));
+  report.AddFileLine(1, 504, message, {{"line", read}, {"label", label}, {"advice", advice}});
 }
 
 // 501: the first line with letters beyond ASCII, and how its first such word reads.
@@ -302,15 +245,15 @@ void ReportUtf8Letters(const TSource& source, TReport& report, const std::string
     if (at == line.size()) continue;
     const std::string_view word = WordAround(line, at);
     report.AddFileLine(static_cast<int>(i + 1), 501,
-                       Filled(source.SpamList ? kUtf8Spam : kUtf8Script,
-                              {{"meant", word}, {"read", Utf8(word)}, {"advice", advice}}));
+                       source.SpamList ? TMessage::Utf8Spam : TMessage::Utf8Script,
+                       {{"meant", std::string(word)}, {"read", Utf8(word)}, {"advice", advice}});
     return;
   }
 }
 
 void ReportIso(const TSource& source, TReport& report) {
-  const std::string command = Filled(kCommandFromIso, {{"file", DataFileName(source)}});
-  const std::string advice = Filled(kAdviceIso, {{"command", command}});
+  const std::string command = FillTemplate(kCommandFromIso, {{"file", DataFileName(source)}});
+  const std::string advice = FillTemplate(MessageTemplate(TMessage::AdviceIso), {{"command", command}});
   for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
     const std::string& line = source.FileLines[i];
     std::size_t at = 0;
@@ -318,8 +261,8 @@ void ReportIso(const TSource& source, TReport& report) {
     if (at == line.size()) continue;
     const std::string_view word = WordAround(line, at);
     report.AddFileLine(static_cast<int>(i + 1), 506,
-                       Filled(source.SpamList ? kIsoSpam : kIsoScript,
-                              {{"meant", Utf8(Iso88592ToCp1250(word))}, {"read", Utf8(word)}, {"advice", advice}}));
+                       source.SpamList ? TMessage::IsoSpam : TMessage::IsoScript,
+                       {{"meant", Utf8(Iso88592ToCp1250(word))}, {"read", Utf8(word)}, {"advice", advice}});
     return;
   }
 }
@@ -392,7 +335,7 @@ void ReportFileFindings(const TSource& source, TReport& report) {
     case TFileEncoding::Windows1250: break;
   }
   if (source.ZeroByteLine != 0)
-    report.AddFileLine(source.ZeroByteLine, 502, std::string(source.SpamList ? kZeroByteSpam : kZeroByteScript));
+    report.AddFileLine(source.ZeroByteLine, 502, source.SpamList ? TMessage::ZeroByteSpam : TMessage::ZeroByteScript);
 }
 
 }  // namespace kwcheck

@@ -24,6 +24,9 @@
   X(109, "if-governs-one-line", Warning, "an IF governs only the next line, not the indented block below it") \
   X(110, "goto-colon", Error, "GOTO or CALL with the label's colon") \
   X(111, "special-label", Warning, "a label like a special one, where no run starts") \
+  X(112, "init-without-start", Warning, "a script with _init but no _start runs from its first line for every message") \
+  X(113, "program-variable-in-entry", Warning, "a program variable used in a run that the program neither sets it for nor reads it after") \
+  X(114, "goto-into-called", Warning, "GOTO into a section that ends with RET: RET finds no CALL to return to") \
   X(201, "unknown-command", Error, "the first word is no command: the line does nothing") \
   X(202, "other-language", Error, "a command word of other languages: the line does nothing") \
   X(203, "program-variable", Warning, "a $_ name like a program variable") \
@@ -36,6 +39,11 @@
   X(210, "menu-item-name", Warning, "$_MENU_ITEM compared with a caption or another case of an entry's name") \
   X(211, "swapped-parameters", Error, "a result and a value parameter in the wrong places") \
   X(212, "written-never-read", Note, "a variable is written but nothing reads it") \
+  X(213, "quoted-name", Error, "a variable or constant in quotes is plain text") \
+  X(214, "interpolation", Warning, "a $name inside a quoted text stays as written") \
+  X(215, "dynamic-name", Warning, "a variable's name cannot be built from another variable") \
+  X(216, "menu-entry", Error, "a menu entry named by its caption, or MenuDel given two values") \
+  X(217, "flags-compared", Warning, "contact flags compared as one value: each is a bit of the number") \
   X(301, "unbalanced-quotes", Error, "a single quote that turns the quoting around") \
   X(302, "double-quotes", Warning, "double quotes quote nothing in a script") \
   X(303, "binary-word", Warning, "an unquoted word starting with b is a binary number") \
@@ -49,9 +57,17 @@
   X(311, "strcon-grows", Warning, "STRCON onto a variable that nothing resets: it grows with every run") \
   X(312, "too-few-parameters", Error, "fewer parameters than the command needs: the line does nothing") \
   X(313, "if-condition", Error, "a condition without an operator or an operand is always false") \
-  X(314, "if-operator", Error, "== => =< are no operators") \
+  X(314, "if-operator", Error, "== => =< =! >< are no operators") \
   X(315, "if-extra-text", Error, "text after a condition's right value belongs to the value") \
   X(316, "if-and-or", Error, "a condition has no AND, OR or NOT") \
+  X(317, "ignored-rest", Warning, "EXIT, RET and SaveConfig take nothing: what follows them is ignored") \
+  X(318, "expression", Error, "no arithmetic or function calls inside a parameter") \
+  X(319, "comment-mark", Error, "# and ; start no comment: only // does") \
+  X(320, "no-escape", Warning, "only \\n is an escape: \\t and the others stay as written") \
+  X(321, "typographic-quotes", Error, "a word processor's quotes quote nothing") \
+  X(322, "strcon-doubled", Error, "STRCON given its own result again: the value is doubled") \
+  X(323, "separator-length", Warning, "STREXT splits at the first character of its separator only") \
+  X(324, "index-from-one", Error, "STRDEL counts from 1: index 0 deletes nothing") \
   X(401, "spam-open-quote", Warning, "a double quote that nothing closes takes the rest of the rule") \
   X(402, "empty-alternative", Warning, "an empty alternative never matches") \
   X(403, "never-matches", Error, "a word without an alternative: the rule never matches") \

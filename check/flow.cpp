@@ -1,13 +1,24 @@
-#include "check/flow.h"
-
+// The flow stage (1xx): where runs go. A run enters at a special label as the host
+// starts it (_start at its label, or at the top without one; the others after theirs,
+// or not at all), GOTO and CALL go to the first line of their label (or on to the next
+// line when there is none), an IF goes on to the next line or the one after it, EXIT
+// and the end of the lines end the run, and RET returns to the line after the open CALL,
+// but without one does nothing: the run goes on below it.
 #include <algorithm>
 
+#include "check/names.h"
+#include "check/stages.h"
 #include "script/KwartlinConst.h"
 #include "script/loader.h"
 #include "script/text.h"
 #include "support/casing.h"
 
 namespace kwcheck {
+
+// The codes this stage raises.
+constexpr int kFlowCodeList[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114};
+const std::span<const int> kFlowCodes = kFlowCodeList;
+
 namespace {
 
 bool IsLabel(const TSource& s, std::size_t i) { return s.Lines[i].Text[0] == ':'; }
@@ -104,7 +115,11 @@ std::size_t EntryStart(const TSource& s, int entry) {
 
 std::string LabelName(const TSource& s, std::size_t i) { return Utf8(s.Lines[i].Text.substr(1)); }
 
-void CheckRuns(const TSource& s, TReport& report) {
+}  // namespace
+
+void CheckRuns(TScriptCheck& c) {
+  const TSource& s = c.Src;
+  TReport& report = c.Report;
   std::map<std::size_t, int> called;  // CALLed label line: file line of its first CALL
   for (std::size_t i = 0; i < s.Lines.size(); ++i)
     if (CodeAt(s, i) == kw::cmdCall) {
@@ -131,122 +146,229 @@ void CheckRuns(const TSource& s, TReport& report) {
     for (const std::size_t ret : walk.LoneRets) {
       // A RET before the end, or before an EXIT, ends nothing that matters.
       if (ret + 1 >= s.Lines.size() || CodeAt(s, ret + 1) == kw::cmdExit || !reportedRets.insert(ret).second) continue;
-      TFinding& f = report.Add(s.Lines[ret], 107,
-                               "a " + own + " run reaches this RET with no CALL open, so RET does nothing and the run "
-                               "goes on with line " + std::to_string(s.Lines[ret + 1].FileLine) +
-                               "; to end the run here, write EXIT");
-      TReport::Fix(f, "EXIT", "end the run with EXIT");
+      TFinding& f = report.Add(s.Lines[ret], 107, TMessage::RetWithoutCall,
+                               {{"entry", own}, {"next", std::to_string(s.Lines[ret + 1].FileLine)}});
+      TReport::Fix(f, "EXIT", TMessage::FixEndWithExit);
     }
     if (walk.FallsInto == std::string::npos) continue;
     const TSourceLine& into = s.Lines[walk.FallsInto];
-    std::string message = "the " + own + " run goes on from here into " + Quoted(into.Text) + " (line " +
-                          std::to_string(into.FileLine) + "): no EXIT or GOTO ends it, so ";
-    if (sections.count(walk.FallsInto) != 0)
-      message += "the lines of " + LabelName(s, walk.FallsInto) + " run in every " + own + " run as well";
-    else
-      message += "that CALLed section runs once more and its RET finds no CALL to return to";
-    report.Add(s.Lines[walk.FallsFrom], 105, message + "; end " + own + " with EXIT");
+    report.Add(s.Lines[walk.FallsFrom], 105,
+               sections.count(walk.FallsInto) != 0 ? TMessage::RunsOnIntoSection : TMessage::RunsOnIntoCalled,
+               {{"entry", own}, {"label", Utf8(into.Text)}, {"labelLine", std::to_string(into.FileLine)},
+                {"section", LabelName(s, walk.FallsInto)}});
   }
   for (const auto& [target, callLine] : called) {
     const TWalk walk = Walk(s, target + 1, true, {});
     if (walk.ReachesRet) continue;
-    std::string how;
-    if (walk.ExitLine != 0) how = "its EXIT at line " + std::to_string(walk.ExitLine) + " ends the whole run";
-    if (walk.ReachesEnd) how += std::string(how.empty() ? "" : ", and ") + "it runs past the last line";
-    if (how.empty()) how = "it loops without end";
-    report.Add(s.Lines[target], 106,
-               "the section " + Quoted(s.Lines[target].Text) + ", CALLed at line " + std::to_string(callLine) +
-                   ", never reaches RET: " + how + ", so the lines after the CALL never run");
+    const TMessage how = walk.ExitLine != 0 ? (walk.ReachesEnd ? TMessage::CallWithoutRetExitOrEnd
+                                                               : TMessage::CallWithoutRetExit)
+                         : walk.ReachesEnd ? TMessage::CallWithoutRetEnd
+                                           : TMessage::CallWithoutRetLoop;
+    report.Add(s.Lines[target], 106, how,
+               {{"label", Utf8(s.Lines[target].Text)}, {"callLine", std::to_string(callLine)},
+                {"exitLine", std::to_string(walk.ExitLine)}});
   }
 }
 
-// STRCON onto its own variable, which no other line sets: the text grows with every
-// run, since variables live on between runs.
-void CheckGrowth(const TSource& s, const TDataFlow& data, TReport& report) {
+
+namespace {
+
+// The lines a run of the entry can reach, through every branch and into every CALLed
+// section (a RET returns to the line after its CALL, which the CALL reaches itself).
+std::vector<bool> Reach(const TSource& s, std::size_t start) {
+  const std::size_t n = s.Lines.size();
+  std::vector<bool> seen(n, false);
+  std::vector<std::size_t> todo;
+  auto reach = [&](std::size_t to) {
+    if (to < n && !seen[to]) {
+      seen[to] = true;
+      todo.push_back(to);
+    }
+  };
+  reach(start);
+  while (!todo.empty()) {
+    const std::size_t i = todo.back();
+    todo.pop_back();
+    const int code = CodeAt(s, i);
+    if (code == kw::cmdExit || code == kw::cmdRet) continue;
+    if (code == kw::cmdGoto || code == kw::cmdCall) reach(static_cast<std::size_t>(s.Compiled->Lines[i].Target));
+    if (code == kw::cmdIf) reach(i + 2);
+    if (code != kw::cmdGoto) reach(i + 1);
+  }
+  return seen;
+}
+
+// Which program variables the program sets before a run of the entry, and which it
+// reads after one.
+bool SetFor(int entry, std::string_view upper) {
+  if (upper == "$_ID") return entry != kw::entryInit;
+  if (upper == "$_MENU_ITEM") return entry == kw::entryMenuClick;
+  return entry == kw::entryStart;
+}
+bool ReadAfter(int entry, std::string_view upper) {
+  return entry == kw::entryStart && (upper == "$_MESSAGE" || upper == "$_FILTR");
+}
+
+// A program variable read in runs the program sets it for none of, or written in runs
+// after which it reads it in none. A script that writes the variable itself means it.
+void CheckProgramVariableEntries(TScriptCheck& c) {
+  const TSource& s = c.Src;
+  std::vector<std::pair<int, std::vector<bool>>> reached;
+  for (const int e : {kw::entryInit, kw::entryStart, kw::entryMenuShow, kw::entryMenuClick}) {
+    const std::size_t start = EntryStart(s, e);
+    if (start != std::string::npos) reached.emplace_back(e, Reach(s, start));
+  }
   std::set<std::string> reported;
+  auto judge = [&](std::size_t i, const std::string& upper, bool write) {
+    if (!IsProgramVariable(upper) || reported.count(upper) != 0) return;
+    if (!write && c.Data.Writes.count(upper) != 0) return;
+    std::string entries;
+    for (const auto& [e, seen] : reached) {
+      if (!seen[i]) continue;
+      if (write ? ReadAfter(e, upper) : SetFor(e, upper)) return;
+      entries += std::string(entries.empty() ? "" : ", ") + std::string(kw::SpecialLabelTable[e].Name);
+    }
+    if (entries.empty()) return;
+    reported.insert(upper);
+    c.Report.Add(s.Lines[i], 113, write ? TMessage::ProgramVariableNotRead : TMessage::ProgramVariableNotSet,
+                 {{"name", upper}, {"entries", entries}});
+  };
   for (std::size_t i = 0; i < s.Lines.size(); ++i) {
-    if (CodeAt(s, i) != kw::cmdStrCon) continue;
     const kw::TCompiledLine& l = s.Compiled->Lines[i];
-    const std::string& target = l.Params[0].Target;
-    bool appends = false;
-    for (std::size_t n = 1; n < l.Params.size(); ++n)
-      appends = appends || (l.Params[n].Value.IsVariable && l.Params[n].Value.Text == target);
-    if (!appends || target.rfind("$_", 0) == 0) continue;
-    const std::set<int>& writers = data.Writers.at(target);
-    const bool reset = writers.size() > 1 || writers.count(kw::cmdStrCon) == 0;
-    if (reset || data.Saved.count(target) != 0 || !reported.insert(target).second) continue;
-    report.Add(s.Lines[i], 311,
-               "STRCON adds to " + Quoted(target) + ", which no line ever sets: variables live on from run to run, "
-               "so it grows with every run; set it first (MOV " + Utf8(target) + ", '') where it should start empty");
-  }
-}
-
-// A variable MOV writes that nothing reads: not the program's, not kept by SAVE.
-void CheckUnread(const TSource& s, const TDataFlow& data, TReport& report) {
-  std::set<std::string> reported;
-  for (std::size_t i = 0; i < s.Lines.size(); ++i) {
-    if (CodeAt(s, i) != kw::cmdMov) continue;
-    const std::string& target = s.Compiled->Lines[i].Params[0].Target;
-    if (target.rfind("$_", 0) == 0 || data.IsRead(target) || data.Saved.count(target) != 0) continue;
-    if (!reported.insert(target).second) continue;
-    report.Add(s.Lines[i], 212, Quoted(target) + " is written here, but no line reads it");
+    if (l.Kind != kw::TLineKind::Command) continue;
+    if (l.Condition) {
+      if (l.Condition->Left.IsVariable) judge(i, l.Condition->Left.Text, false);
+      if (l.Condition->Right.IsVariable) judge(i, l.Condition->Right.Text, false);
+    }
+    const kw::TParamSignature& signature = kw::kSignatures[static_cast<std::size_t>(l.Code)];
+    for (std::size_t n = 0; n < l.Params.size(); ++n) {
+      if (signature.Reads(n) && l.Params[n].Value.IsVariable) judge(i, l.Params[n].Value.Text, false);
+      if (signature.Writes(n) && !signature.Reads(n)) judge(i, l.Params[n].Target, true);
+    }
   }
 }
 
 }  // namespace
 
-bool TDataFlow::WrittenElsewhere(const std::string& upper, int fileLine) const {
-  if (Saved.count(upper) != 0) return true;
-  const auto it = Writes.find(upper);
-  if (it == Writes.end()) return false;
-  return std::any_of(it->second.begin(), it->second.end(), [&](int l) { return l != fileLine; });
-}
-
-bool ReadsParameter(const kw::TCommandEntry& command, std::size_t n) {
-  return command.Values == kw::kAllParams || (n < 32 && ((command.Values >> n) & 1u) != 0);
-}
-
-bool WritesParameter(const kw::TCommandEntry& command, std::size_t n) {
-  return n < 32 && ((command.Results >> n) & 1u) != 0;
-}
-
-TDataFlow ReadDataFlow(const TSource& s) {
-  TDataFlow data;
-  auto read = [&](const kw::TCompiledValue& v) {
-    if (v.IsVariable) data.Reads.insert(v.Text);
-  };
+// A script with _init and no _start: each message runs it from the top, through _init.
+// A first line that ends the run (EXIT) keeps messages out.
+void CheckEntries(TScriptCheck& c) {
+  const TSource& s = c.Src;
+  const std::int64_t init = s.Compiled->SpecialLabels[kw::entryInit];
+  if (init >= 0 && s.Compiled->SpecialLabels[kw::entryStart] < 0 && CodeAt(s, 0) != kw::cmdExit)
+    c.Report.Add(s.Lines[static_cast<std::size_t>(init)], 112, TMessage::InitWithoutStart);
+  CheckProgramVariableEntries(c);
+  // GOTO onto a section that some line CALLs: its RET expects a CALL.
+  std::set<std::size_t> called;
+  for (std::size_t i = 0; i < s.Lines.size(); ++i)
+    if (CodeAt(s, i) == kw::cmdCall) called.insert(static_cast<std::size_t>(s.Compiled->Lines[i].Target));
   for (std::size_t i = 0; i < s.Lines.size(); ++i) {
-    const kw::TCompiledLine& l = s.Compiled->Lines[i];
-    const std::string_view text = s.Lines[i].Text;
-    const int code = kw::FindCommandIndex(text);
-    if (code == kw::cmdGoto || code == kw::cmdCall) {
-      std::size_t cut = text.find_first_of(" \t");
-      data.JumpTargets.insert(kw::LabelKey(cut == std::string_view::npos ? std::string_view() : kw::TrimBlanksView(text.substr(cut))));
-    }
-    if (l.Kind != kw::TLineKind::Command) continue;
-    const kw::TCommandEntry& command = kw::kCommandList[l.Code];
-    if (l.Condition) {
-      read(l.Condition->Left);
-      read(l.Condition->Right);
-    }
-    if (l.RestValue) read(*l.RestValue);
-    for (std::size_t n = 0; n < l.Params.size(); ++n) {
-      if (ReadsParameter(command, n)) read(l.Params[n].Value);
-      if (WritesParameter(command, n)) {
-        data.Writes[l.Params[n].Target].push_back(s.Lines[i].FileLine);
-        data.Writers[l.Params[n].Target].insert(l.Code);
-      }
-    }
-    if (l.Code == kw::cmdSave && !l.Params.empty()) data.Saved.insert(l.Params[0].Target);
+    if (CodeAt(s, i) != kw::cmdGoto) continue;
+    const auto target = static_cast<std::size_t>(s.Compiled->Lines[i].Target);
+    if (target >= s.Lines.size() || called.count(target) == 0 || !IsLabel(s, target)) continue;
+    const TWalk walk = Walk(s, target + 1, true, {});
+    if (walk.ReachesRet)
+      c.Report.Add(s.Lines[i], 114, TMessage::GotoIntoCalled, {{"label", Utf8(s.Lines[target].Text)}});
   }
-  return data;
 }
 
-void CheckFlow(const TSource& source, const TDataFlow& data, TReport& report) {
-  if (source.Lines.empty()) return;
-  CheckRuns(source, report);
-  CheckGrowth(source, data, report);
-  CheckUnread(source, data, report);
+// Labels defined twice, and labels that look like a special one but are not: no run
+// starts there. A label that GOTO or CALL names is an ordinary one, whatever it looks
+// like, and a special label the script has already is not missed.
+void CheckLabelLines(TScriptCheck& c) {
+  std::map<std::string, int> first;
+  const auto special = [&c](const std::string& upper) {
+    return std::find(c.SpecialLabels.begin(), c.SpecialLabels.end(), upper) != c.SpecialLabels.end();
+  };
+  for (const TSourceLine& line : c.Src.Lines) {
+    if (line.Text[0] != ':') continue;
+    const auto [it, inserted] = first.emplace(kw::UpperCase(line.Text), line.FileLine);
+    if (!inserted) {
+      c.Report.Add(line, 102, TMessage::DuplicateLabel,
+                   {{"label", Utf8(line.Text)}, {"first", std::to_string(it->second)}});
+      continue;
+    }
+    const std::string name = kw::UpperCase(std::string_view(line.Text).substr(1));
+    if (special(name)) continue;
+    const std::string trimmed = kw::TrimBlanks(name);
+    if (special(trimmed)) {
+      c.Report.Add(line, 111, TMessage::SpecialLabelBlank, {{"label", Utf8(line.Text)}, {"special", Utf8(trimmed)}});
+      continue;
+    }
+    if (c.Data.JumpTargets.count(":" + name) != 0) continue;
+    std::vector<std::string_view> missing;
+    for (int e = 0; e < kw::kSpecialLabelCount; ++e)
+      if (c.Src.Compiled->SpecialLabels[e] < 0) missing.push_back(kw::SpecialLabelTable[e].Name);
+    const std::string_view meant = ClosestName(name, missing);
+    if (meant.empty()) continue;
+    const std::string spelled = ":" + std::string(meant);
+    TFinding& f = c.Report.Add(line, 111, TMessage::SpecialLabelSlip, {{"label", Utf8(line.Text)}, {"meant", spelled}});
+    TReport::Fix(f, spelled, TMessage::FixRenameLabel, {{"meant", spelled}});
+  }
+}
+
+void CheckJump(TScriptCheck& c, const TSourceLine& line, const std::string& command, std::string_view label,
+               std::size_t at) {
+  if (label.empty()) {
+    c.Report.Add(line, 101, TMessage::JumpWithoutLabel, {{"command", command}});
+    return;
+  }
+  if (c.Src.Compiled->FindLabel(label, -1) >= 0) return;
+  if (label[0] == ':') {
+    const std::string bare = kw::TrimBlanks(label.substr(1));
+    TFinding& f = c.Report.Add(line, 110, TMessage::JumpWithColon,
+                               {{"command", command}, {"label", Utf8(label)}, {"bare", Utf8(bare)}}, at, label.size());
+    if (!bare.empty() && c.Src.Compiled->FindLabel(bare, -1) >= 0) TReport::Fix(f, bare, TMessage::FixDropColon);
+    return;
+  }
+  TFields fields = {{"command", command}, {"label", Utf8(label)}};
+  if (const auto blank = c.BlankLabels.find(":" + kw::UpperCase(label)); blank != c.BlankLabels.end()) {
+    fields.push_back({"labelLine", std::to_string(blank->second)});
+    c.Report.Add(line, 101, TMessage::MissingLabelBlank, std::move(fields), at, label.size());
+    return;
+  }
+  // A label is looked for among all the others; a huge script's many slips share a
+  // budget, so checking it stays linear.
+  static constexpr std::size_t kLabelSearchBudget = 1'000'000;
+  std::string_view meant;
+  if (c.LabelSearches <= kLabelSearchBudget) {
+    c.LabelSearches += c.LabelNames.size();
+    meant = ClosestName(label, c.LabelNames);
+  }
+  if (meant.empty()) {
+    c.Report.Add(line, 101, TMessage::MissingLabel, std::move(fields), at, label.size());
+    return;
+  }
+  fields.push_back({"meant", Utf8(meant)});
+  TFinding& f = c.Report.Add(line, 101, TMessage::MissingLabelSlip, std::move(fields), at, label.size());
+  TReport::Fix(f, meant, TMessage::FixJumpTo, {{"meant", Utf8(meant)}});
+}
+
+// What the IF governs: the next kept line, and only it.
+void CheckGovernedLine(TScriptCheck& c, std::size_t index) {
+  const std::vector<TSourceLine>& lines = c.Src.Lines;
+  const TSourceLine& line = lines[index];
+  if (index + 1 >= lines.size()) {
+    c.Report.Add(line, 103, TMessage::IfLastLine);
+    return;
+  }
+  const TSourceLine& next = lines[index + 1];
+  if (next.Text[0] == ':') {
+    c.Report.Add(line, 104, TMessage::IfBeforeLabel,
+                 {{"label", Utf8(next.Text)}, {"labelLine", std::to_string(next.FileLine)}});
+    return;
+  }
+  if (kw::FindCommandIndex(next.Text) == kw::cmdIf) {
+    c.Report.Add(next, 108, TMessage::IfGovernsIf, {{"ifLine", std::to_string(line.FileLine)}}, 0, 2);
+    return;
+  }
+  // A body written as a block: the two lines below are indented under the IF.
+  if (index + 2 < lines.size()) {
+    const TSourceLine& after = lines[index + 2];
+    const std::size_t indent = line.Offset;
+    if (next.Offset > indent && after.Offset > indent && after.Text[0] != ':' && after.FileLine == next.FileLine + 1)
+      c.Report.Add(after, 109, TMessage::IfGovernsOneLine, {{"ifLine", std::to_string(line.FileLine)}});
+  }
 }
 
 }  // namespace kwcheck

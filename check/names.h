@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "check/findings.h"
+
 namespace kwcheck {
 
 // The candidate closest to word when it is close enough to be a slip (one step for
@@ -23,7 +25,7 @@ std::string_view ClosestName(std::string_view word, std::span<const std::string_
 struct TForeignWord {
   std::string_view Word;     // upper case
   std::string_view Command;  // the command that does it; empty when none does
-  std::string_view Advice;   // one clause: how Kwartlin does it
+  TMessage Advice;           // the finding's message: how Kwartlin does it
 };
 
 // The entry for an upper-cased first word, or null.

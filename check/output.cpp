@@ -43,13 +43,13 @@ std::string Position(std::string_view file, const TFinding& f) {
 }  // namespace
 
 std::string TextLine(std::string_view file, const TFinding& f) {
-  std::string line = Position(file, f) + CodeText(f.Code) + " " + std::string(f.Kind().Name) + ": " + f.Message;
-  if (f.Fix) line += " (fix: " + f.Fix->Title + ")";
+  std::string line = Position(file, f) + CodeText(f.Code) + " " + std::string(f.Kind().Name) + ": " + f.MessageText();
+  if (f.Fix) line += " (fix: " + FixTitle(*f.Fix) + ")";
   return line;
 }
 
 std::string GccLine(std::string_view file, const TFinding& f) {
-  return Position(file, f) + std::string(SeverityName(f.Kind().Severity)) + ": " + f.Message + " [" + CodeText(f.Code) +
+  return Position(file, f) + std::string(SeverityName(f.Kind().Severity)) + ": " + f.MessageText() + " [" + CodeText(f.Code) +
          "]";
 }
 
@@ -59,11 +59,11 @@ std::string FindingJson(const TFinding& f, std::string_view file) {
   out += "\"line\":" + std::to_string(f.Line) + ",\"column\":" + std::to_string(f.Column) +
          ",\"endColumn\":" + std::to_string(f.EndColumn) + ",\"code\":" + JsonText(CodeText(f.Code)) +
          ",\"name\":" + JsonText(f.Kind().Name) + ",\"severity\":" + JsonText(SeverityName(f.Kind().Severity)) +
-         ",\"message\":" + JsonText(f.Message);
+         ",\"message\":" + JsonText(f.MessageText()) + ",\"messageId\":" + JsonText(MessageId(f.Message));
   if (f.Fix)
     out += ",\"fix\":{\"line\":" + std::to_string(f.Fix->Line) + ",\"column\":" + std::to_string(f.Fix->Column) +
            ",\"endColumn\":" + std::to_string(f.Fix->EndColumn) + ",\"text\":" + JsonText(f.Fix->Text) +
-           ",\"title\":" + JsonText(f.Fix->Title) + "}";
+           ",\"title\":" + JsonText(FixTitle(*f.Fix)) + "}";
   out += "}";
   return out;
 }

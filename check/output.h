@@ -15,7 +15,7 @@ std::string TextLine(std::string_view file, const TFinding& f);
 // "file:line:column: error: message [KW309]"
 std::string GccLine(std::string_view file, const TFinding& f);
 // {"line":L,"column":C,"endColumn":E,"code":"KW309","name":"url-cut","severity":"error",
-//  "message":"...","fix":{...}}; with a file name first when file is not empty.
+//  "message":"...","messageId":"UrlCut","fix":{...}}; with a file name first when file is not empty.
 std::string FindingJson(const TFinding& f, std::string_view file = {});
 // A JSON string literal of UTF-8 text.
 std::string JsonText(std::string_view utf8);

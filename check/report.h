@@ -3,7 +3,6 @@
 // through a TReport.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,17 +12,11 @@
 
 namespace kwcheck {
 
-// Windows-1250 text in single quotes, as UTF-8, for a message.
-std::string Quoted(std::string_view cp1250);
+// Windows-1250 text as UTF-8, for a message's field.
 std::string Utf8(std::string_view cp1250);
 
-// A message template's {name} fields filled in ({{ and }} stand for the braces); a field
-// the list lacks stays as written, so a slip shows in the message rather than vanishing.
-struct TField {
-  std::string_view Name;
-  std::string_view Value;
-};
-std::string Filled(std::string_view pattern, std::initializer_list<TField> fields);
+// Windows-1250 text as UTF-8 in single quotes, as a message quotes a piece of a line.
+std::string Quoted(std::string_view cp1250);
 
 class TReport {
  public:
@@ -31,12 +24,12 @@ class TReport {
 
   // A finding on the kept line, over count characters of its text from at (npos: the
   // whole line).
-  TFinding& Add(const TSourceLine& line, int code, std::string message, std::size_t at = std::string::npos,
-                std::size_t count = 0);
+  TFinding& Add(const TSourceLine& line, int code, TMessage message, TFields fields = {},
+                std::size_t at = std::string::npos, std::size_t count = 0);
   // The same over a whole file line.
-  TFinding& AddFileLine(int fileLine, int code, std::string message);
+  TFinding& AddFileLine(int fileLine, int code, TMessage message, TFields fields = {});
   // A fix replacing the finding's span with text (Windows-1250).
-  static void Fix(TFinding& finding, std::string_view text, std::string title);
+  static void Fix(TFinding& finding, std::string_view text, TMessage title, TFields fields = {});
 
   // The findings, silenced ones left out, ordered by line and column.
   std::vector<TFinding> Take();

@@ -26,58 +26,7 @@ namespace {
 
 // ---- The messages, each whole in one place.
 
-constexpr std::string_view kMatchesEverything =
-    "the line holds only control characters, so it is a rule without words, and such a rule matches every text, "
-    "the empty one included; delete the line";
-constexpr std::string_view kOpenQuote =
-    "a double quote that no double quote closes takes the rest of the line into one word";
-constexpr std::string_view kNeverMatches =
-    "the word {word} has no alternative that is not empty, so this rule never matches";
-constexpr std::string_view kBlanksAroundBars =
-    "the word {word} has no alternative that is not empty, so this rule never matches; blanks around | make it a "
-    "word of its own: write {meant}";
-constexpr std::string_view kQuotedPhrase =
-    "double quotes make no phrase: {word} is one word whose blanks part alternatives, so a message with any one of "
-    "them matches; a phrase takes three quotes: {meant}";
-constexpr std::string_view kEmptyAlternative =
-    "the word {word} has an empty alternative (a | at its start or end, or two in a row), which never matches; the "
-    "other alternatives still do";
-constexpr std::string_view kComma =
-    "{word} matches only a message holding exactly that, comma included; if these are alternatives, separate them "
-    "with | ({meant})";
-constexpr std::string_view kWildcard =
-    "{word} matches only a message holding the * or ? itself; if it stands for any letters, leave it out: every "
-    "word already matches inside longer ones (kup matches kupię)";
-constexpr std::string_view kOrWord =
-    "{word} is a word the message must contain, like the others: every word of a rule must occur; alternatives are "
-    "joined by | (kup|sprzedam), and words are required without AND";
-constexpr std::string_view kSlashOrSemicolon =
-    "{word} matches only a message holding exactly that, {separator} included; if these are alternatives, "
-    "separate them with | ({meant})";
-constexpr std::string_view kParentheses =
-    "parentheses group nothing: {group} matches only a message holding the parentheses themselves; alternatives "
-    "are joined by | without them ({meant})";
-constexpr std::string_view kParenthesesWords =
-    "parentheses group nothing: {group} makes words that a message must hold with the parentheses themselves; "
-    "leave them out (a phrase takes three double quotes around it)";
-constexpr std::string_view kSingleQuotes =
-    "single quotes quote nothing in a spam list: {group} matches only a message holding the quotes themselves; "
-    "write {meant}";
-constexpr std::string_view kSlashComment =
-    "// starts no comment in a spam list: {comment} are words that a message must hold as well, so the rule "
-    "hardly ever matches; comments are lines that begin with ;";
-constexpr std::string_view kSmileyComment =
-    "a line that begins with ; is a comment, so the rule {rule} never runs: its smiley {smiley} silences it; "
-    "write {meant} to match the smiley";
 
-constexpr std::string_view kFixJoin = "join the alternatives";
-constexpr std::string_view kFixPhrase = "match the phrase";
-constexpr std::string_view kFixOr = "join the alternatives with |";
-constexpr std::string_view kFixGroup = "leave out the parentheses";
-constexpr std::string_view kFixQuotes = "leave out the single quotes";
-constexpr std::string_view kFixComment = "leave out the comment";
-constexpr std::string_view kFixCommentLine = "make the line a comment";
-constexpr std::string_view kFixSmiley = "quote the smiley, so the line is a rule";
 
 // ---- Reading a rule line.
 
@@ -171,21 +120,21 @@ class TSpamChecker {
     const std::string face = line.Text.substr(0, smiley);
     const std::string meant = "\"" + face + "\"";
     TFinding& f = report_.Add(line, 413,
-                              Filled(kSmileyComment, {{"rule", Quoted(line.Text)}, {"smiley", Quoted(face)},
-                                                      {"meant", Quoted(meant + line.Text.substr(smiley))}}),
+                              TMessage::SmileyComment, {{"rule", Quoted(line.Text)}, {"smiley", Quoted(face)},
+                                                      {"meant", Quoted(meant + line.Text.substr(smiley))}},
                               0, smiley);
-    TReport::Fix(f, meant, std::string(kFixSmiley));
+    TReport::Fix(f, meant, TMessage::FixSmiley);
   }
 
   void Rule(const TSourceLine& line) {
     const std::string_view rule = line.Text;
     const kw::TSpamRule parsed = kw::ParseSpamRule(rule);
     if (parsed.empty()) {
-      report_.Add(line, 404, std::string(kMatchesEverything));
+      report_.Add(line, 404, TMessage::MatchesEverything);
       return;
     }
     if (OpenQuote(rule, ' ')) {
-      report_.Add(line, 401, std::string(kOpenQuote));
+      report_.Add(line, 401, TMessage::OpenQuote);
       return;
     }
     std::vector<TWordSpan> spans = WordSpans(rule);
@@ -210,16 +159,16 @@ class TSpamChecker {
       if (spans[i].Text != "//") continue;
       const std::string_view rule = line.Text;
       const std::string_view comment = rule.substr(spans[i + 1].At);
-      TFinding& f = report_.Add(line, 412, Filled(kSlashComment, {{"comment", Quoted(comment)}}), spans[i].At);
+      TFinding& f = report_.Add(line, 412, TMessage::SlashComment, {{"comment", Quoted(comment)}}, spans[i].At);
       if (i == 0) {
         f.EndColumn = f.Column + 2;
-        TReport::Fix(f, ";", std::string(kFixCommentLine));
+        TReport::Fix(f, ";", TMessage::FixCommentLine);
       } else {
         // The span runs from the blank after the rule's last word to the line's end.
         const std::size_t from = spans[i - 1].At + spans[i - 1].Text.size();
         f.Column = static_cast<int>(line.Offset + from) + 1;
         f.EndColumn = static_cast<int>(line.Offset + rule.size()) + 1;
-        TReport::Fix(f, "", std::string(kFixComment));
+        TReport::Fix(f, "", TMessage::FixComment);
       }
       std::fill(done.begin() + static_cast<long>(i), done.end(), true);
       return;
@@ -242,13 +191,14 @@ class TSpamChecker {
     TFinding* f = nullptr;
     if (open == '(')
       f = &report_.Add(line, 410,
-                       Filled(oneWord ? kParentheses : kParenthesesWords, {{"group", Quoted(group)}, {"meant", Quoted(meant)}}),
+                       oneWord ? TMessage::Parentheses : TMessage::ParenthesesWords,
+                       {{"group", Quoted(group)}, {"meant", Quoted(meant)}},
                        spans[first].At, group.size());
     else
-      f = &report_.Add(line, 411, Filled(kSingleQuotes, {{"group", Quoted(group)}, {"meant", Quoted(meant)}}),
+      f = &report_.Add(line, 411, TMessage::SingleQuotes, {{"group", Quoted(group)}, {"meant", Quoted(meant)}},
                        spans[first].At, group.size());
     // Parentheses around words leave open whether a phrase or the words were meant.
-    if (exact && (open == '\'' || oneWord)) TReport::Fix(*f, meant, std::string(open == '(' ? kFixGroup : kFixQuotes));
+    if (exact && (open == '\'' || oneWord)) TReport::Fix(*f, meant, open == '(' ? TMessage::FixGroup : TMessage::FixQuotes);
     for (std::size_t i = first; i <= last; ++i) done[i] = true;
   }
 
@@ -261,12 +211,12 @@ class TSpamChecker {
         std::count_if(alternatives.begin(), alternatives.end(), [](const std::string& a) { return !a.empty(); }));
     if (filled == 0) {
       if (word.empty() || word.find_first_not_of('|') != std::string::npos) {
-        report_.Add(line, 403, Filled(kNeverMatches, {{"word", Quoted(word)}}), at, word.size());
+        report_.Add(line, 403, TMessage::NeverMatches, {{"word", Quoted(word)}}, at, word.size());
         return false;
       }
       const std::string meant = WithoutBlanksAroundBars(rule);
-      TFinding& f = report_.Add(line, 403, Filled(kBlanksAroundBars, {{"word", Quoted(word)}, {"meant", Quoted(meant)}}));
-      TReport::Fix(f, meant, std::string(kFixJoin));
+      TFinding& f = report_.Add(line, 403, TMessage::BlanksAroundBars, {{"word", Quoted(word)}, {"meant", Quoted(meant)}});
+      TReport::Fix(f, meant, TMessage::FixJoin);
       return true;
     }
     // A quoted word with blanks: the blanks part alternatives as bars do.
@@ -278,35 +228,35 @@ class TSpamChecker {
       const std::size_t count = (end == std::string_view::npos ? rule.size() : end + 1) - from;
       const std::string meant = "\"\"\"" + word + "\"\"\"";
       TFinding& f =
-          report_.Add(line, 405, Filled(kQuotedPhrase, {{"word", Quoted(word)}, {"meant", Quoted(meant)}}), from, count);
-      if (word.find_first_of("\"|") == std::string::npos) TReport::Fix(f, meant, std::string(kFixPhrase));
+          report_.Add(line, 405, TMessage::QuotedPhrase, {{"word", Quoted(word)}, {"meant", Quoted(meant)}}, from, count);
+      if (word.find_first_of("\"|") == std::string::npos) TReport::Fix(f, meant, TMessage::FixPhrase);
       return false;
     }
     if (filled < alternatives.size()) {
-      report_.Add(line, 402, Filled(kEmptyAlternative, {{"word", Quoted(word)}}), at, word.size());
+      report_.Add(line, 402, TMessage::EmptyAlternative, {{"word", Quoted(word)}}, at, word.size());
       return false;
     }
     if (word.find(',') != std::string::npos) {
-      report_.Add(line, 406, Filled(kComma, {{"word", Quoted(word)}, {"meant", Quoted(Replaced(word, ','))}}), at,
+      report_.Add(line, 406, TMessage::Comma, {{"word", Quoted(word)}, {"meant", Quoted(Replaced(word, ','))}}, at,
                   word.size());
       return false;
     }
     for (const char separator : {'/', ';'}) {
       if (!SeparatesLetters(word, separator)) continue;
       report_.Add(line, 409,
-                  Filled(kSlashOrSemicolon, {{"word", Quoted(word)},
+                  TMessage::SlashOrSemicolon, {{"word", Quoted(word)},
                                              {"separator", separator == '/' ? "the slash" : "the semicolon"},
-                                             {"meant", Quoted(Replaced(word, separator))}}),
+                                             {"meant", Quoted(Replaced(word, separator))}},
                   at, word.size());
       return false;
     }
     if (word.find_first_of("*?") != std::string::npos) {
-      report_.Add(line, 407, Filled(kWildcard, {{"word", Quoted(word)}}), at, word.size());
+      report_.Add(line, 407, TMessage::Wildcard, {{"word", Quoted(word)}}, at, word.size());
       return false;
     }
     const std::string upper = kw::UpperCase(word);
     if (IsJoiningWord(upper) && wordCount > 1) {
-      TFinding& f = report_.Add(line, 408, Filled(kOrWord, {{"word", Quoted(word)}}), at, word.size());
+      TFinding& f = report_.Add(line, 408, TMessage::OrWord, {{"word", Quoted(word)}}, at, word.size());
       if (upper != "AND" && upper != "ORAZ") OrFix(f, line);
       return false;
     }
@@ -347,7 +297,7 @@ class TSpamChecker {
     if (joining != "OR" && joining != "LUB" && joining != "ALBO") return;
     f.Column = static_cast<int>(line.Offset) + 1;
     f.EndColumn = f.Column + static_cast<int>(line.Text.size());
-    TReport::Fix(f, words[0] + "|" + words[2], std::string(kFixOr));
+    TReport::Fix(f, words[0] + "|" + words[2], TMessage::FixOr);
   }
 
   TReport& report_;

@@ -23,7 +23,9 @@
 //   Description  the one-sentence help shown with it, Windows-1250
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "support/cp1250.h"
@@ -182,5 +184,198 @@ struct TCommandEntry {
 // Indexed by command code.
 inline constexpr TCommandEntry kCommandList[] = {KW_COMMANDS(KW_COMMAND_LIST_ENTRY)};
 #undef KW_COMMAND_LIST_ENTRY
+
+
+// What each parameter of each command means, declared once: the checker reads a value
+// by it, the trace shows the variables a line writes by it, the playground offers and
+// explains parameters by it, and the script guide's parameter table shows it. Checked
+// at compile time against KW_COMMANDS' Form, MinParams, Values and Results below.
+//
+// X(Role, English, Polish): what a parameter holds.
+// clang-format off
+#define KW_PARAM_ROLES(X) \
+  X(Text, "text", "tekst") \
+  X(Message, "message text", "treść wiadomości") \
+  X(Number, "whole number", "liczba całkowita") \
+  X(Position, "position, from 1", "pozycja, od 1") \
+  X(Index, "index, from 0", "indeks, od 0") \
+  X(Count, "count", "liczba znaków") \
+  X(Separator, "separator (one character)", "znak rozdzielający (jeden)") \
+  X(Flag, "truth value", "wartość logiczna") \
+  X(Protocol, "protocol", "protokół") \
+  X(Status, "status", "status") \
+  X(Contact, "contact id", "id kontaktu") \
+  X(ContactFlags, "contact flags", "flagi kontaktu") \
+  X(MenuEntry, "menu entry name", "nazwa pozycji menu") \
+  X(Caption, "menu caption", "tekst pozycji menu") \
+  X(Variable, "variable name", "nazwa zmiennej") \
+  X(Label, "label name", "nazwa etykiety") \
+  X(Condition, "condition", "warunek")
+// clang-format on
+
+#define KW_PARAM_ROLE_ENUM(Role, English, Polish) Role,
+enum class TParamRole : std::uint8_t { KW_PARAM_ROLES(KW_PARAM_ROLE_ENUM) };
+#undef KW_PARAM_ROLE_ENUM
+
+struct TParamRoleName {
+  std::string_view Id;  // the role's name in code, for tools
+  std::string_view English;
+  std::string_view Polish;  // Windows-1250
+};
+#define KW_PARAM_ROLE_NAME(Role, English, Polish) {#Role, English, Polish##_w},
+// Indexed by TParamRole.
+inline constexpr TParamRoleName kParamRoleNames[] = {KW_PARAM_ROLES(KW_PARAM_ROLE_NAME)};
+#undef KW_PARAM_ROLE_NAME
+
+// How a run uses a parameter.
+enum class TParamAccess : std::uint8_t {
+  Read,     // resolved as a value
+  Write,    // names the variable a result is written into
+  Modify,   // read as a value, then the result written back into its variable
+  AsWritten,  // taken as written, never resolved: a label name, SAVE's variable name
+};
+
+struct TParam {
+  TParamRole Role;
+  TParamAccess Access;
+};
+
+inline constexpr std::size_t kMaxParams = 5;
+
+// One command's parameters.
+struct TParamSignature {
+  TParam Params[kMaxParams] = {};
+  std::uint8_t Count = 0;
+  bool Rest = false;         // the one parameter is the whole rest of the line
+  bool LastRepeats = false;  // further parameters are like the last (STRCON)
+
+  // The declaration of parameter n; the repeated last for n past Count; null when the
+  // command has no such parameter.
+  constexpr const TParam* At(std::size_t n) const {
+    if (n < Count) return &Params[n];
+    return LastRepeats && Count > 0 ? &Params[Count - 1] : nullptr;
+  }
+  constexpr bool Reads(std::size_t n) const {
+    const TParam* p = At(n);
+    return p != nullptr && (p->Access == TParamAccess::Read || p->Access == TParamAccess::Modify);
+  }
+  constexpr bool Writes(std::size_t n) const {
+    const TParam* p = At(n);
+    return p != nullptr && (p->Access == TParamAccess::Write || p->Access == TParamAccess::Modify);
+  }
+};
+
+namespace params {
+constexpr TParam R(TParamRole r) { return {r, TParamAccess::Read}; }
+constexpr TParam W(TParamRole r) { return {r, TParamAccess::Write}; }
+constexpr TParam M(TParamRole r) { return {r, TParamAccess::Modify}; }
+constexpr TParam N(TParamRole r) { return {r, TParamAccess::AsWritten}; }
+template <class... P>
+constexpr TParamSignature List(P... p) {
+  TParamSignature s;
+  const TParam all[] = {p...};
+  for (const TParam& one : all) s.Params[s.Count++] = one;
+  return s;
+}
+template <class... P>
+constexpr TParamSignature Repeating(P... p) {
+  TParamSignature s = List(p...);
+  s.LastRepeats = true;
+  return s;
+}
+constexpr TParamSignature Rest(TParam p) {
+  TParamSignature s = List(p);
+  s.Rest = true;
+  return s;
+}
+constexpr TParamSignature None() { return {}; }
+}  // namespace params
+
+// X(Name, Signature), in the order of KW_COMMANDS.
+// clang-format off
+#define KW_COMMAND_PARAMS(X) \
+  X(Goto, Rest(N(Label))) \
+  X(If, Rest(R(Condition))) \
+  X(Mov, List(W(Text), R(Text))) \
+  X(Exit, None()) \
+  X(Send, List(R(Contact), R(Message))) \
+  X(Save, List(N(Variable), R(Flag))) \
+  X(Add, List(M(Number), R(Number))) \
+  X(Subb, List(M(Number), R(Number))) \
+  X(Mul, List(M(Number), R(Number))) \
+  X(Div, List(M(Number), R(Number))) \
+  X(StrCon, Repeating(M(Text), R(Text))) \
+  X(StrLen, List(W(Number), R(Text))) \
+  X(StrCopy, List(W(Text), R(Text), R(Position), R(Count))) \
+  X(StrDel, List(M(Text), R(Position), R(Count))) \
+  X(StrPos, List(W(Position), R(Text), R(Text))) \
+  X(StrExt, List(R(Text), R(Separator), R(Index), W(Text))) \
+  X(StrTrim, List(M(Text))) \
+  X(StrUp, List(M(Text))) \
+  X(StrLow, List(M(Text))) \
+  X(ChkSpam, List(W(Flag), R(Message))) \
+  X(SetSts, List(R(Protocol), R(Status), R(Text))) \
+  X(ReadSts, List(R(Protocol), W(Status), W(Text))) \
+  X(GetDate, List(W(Number), W(Number), W(Number))) \
+  X(GetTime, List(W(Number), W(Number), W(Number))) \
+  X(ChkInt, List(R(Text), W(Flag))) \
+  X(BitAnd, List(M(Number), R(Number))) \
+  X(BitOr, List(M(Number), R(Number))) \
+  X(BitXor, List(M(Number), R(Number))) \
+  X(BitNot, List(M(Number))) \
+  X(BitShr, List(M(Number), R(Count))) \
+  X(BitShl, List(M(Number), R(Count))) \
+  X(ConInfo, List(R(Contact), W(Text), W(Text), W(Text), W(ContactFlags))) \
+  X(Call, Rest(N(Label))) \
+  X(Ret, None()) \
+  X(MenuAdd, List(R(MenuEntry), R(Caption))) \
+  X(MenuDel, Rest(R(MenuEntry))) \
+  X(MenuShow, List(R(MenuEntry), R(Flag))) \
+  X(SaveConfig, None())
+// clang-format on
+
+namespace params {
+using enum TParamRole;
+#define KW_COMMAND_SIGNATURE(Name, Signature) Signature,
+// Indexed by command code.
+inline constexpr TParamSignature kSignatures[] = {KW_COMMAND_PARAMS(KW_COMMAND_SIGNATURE)};
+#undef KW_COMMAND_SIGNATURE
+}  // namespace params
+using params::kSignatures;
+
+namespace detail {
+#define KW_COMMAND_NAME(Name, ...) #Name,
+inline constexpr std::string_view kCommandNames[] = {KW_COMMANDS(KW_COMMAND_NAME)};
+inline constexpr std::string_view kSignatureNames[] = {KW_COMMAND_PARAMS(KW_COMMAND_NAME)};
+#undef KW_COMMAND_NAME
+
+// The signature says what the command's columns say.
+constexpr bool Agrees(const TCommandEntry& c, const TParamSignature& s) {
+  std::uint32_t reads = 0, writes = 0;
+  for (std::size_t n = 0; n < s.Count; ++n) {
+    reads |= s.Reads(n) ? 1u << n : 0u;
+    writes |= s.Writes(n) ? 1u << n : 0u;
+  }
+  switch (c.Form) {
+    case TParamForm::None: return s.Count == 0 && c.Values == 0 && c.Results == 0;
+    case TParamForm::Label: return s.Rest && s.Params[0].Access == TParamAccess::AsWritten;
+    case TParamForm::Condition:
+    case TParamForm::RestValue: return s.Rest && s.Params[0].Access == TParamAccess::Read;
+    case TParamForm::List:
+      return !s.Rest && s.Count == c.MinParams && (s.LastRepeats ? c.Values == kAllParams : c.Values == reads) &&
+             c.Results == writes;
+  }
+  return false;
+}
+
+constexpr bool SignaturesAgree() {
+  if (std::size(kCommandNames) != std::size(kSignatureNames)) return false;
+  for (std::size_t i = 0; i < std::size(kCommandNames); ++i)
+    if (kCommandNames[i] != kSignatureNames[i] || !Agrees(kCommandList[i], kSignatures[i])) return false;
+  return true;
+}
+static_assert(SignaturesAgree(), "KW_COMMAND_PARAMS disagrees with KW_COMMANDS");
+static_assert(std::size(kParamRoleNames) == static_cast<std::size_t>(TParamRole::Condition) + 1);
+}  // namespace detail
 
 }  // namespace kw

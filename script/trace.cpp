@@ -1,5 +1,5 @@
 // The traced run's watcher and the port's recorder. A line's result variables are
-// known by its command: the parameters the command writes (ResultParams) are read
+// known by its command: the parameters its signature writes (command_list.h) are read
 // before the line and after it, so a write shows its old and new value even when they
 // are equal, and a write that a bound refused shows nothing. A line that a nested run
 // changes meanwhile (through a host call) shows only its own results: the nested run
@@ -19,28 +19,6 @@ namespace kw {
 namespace {
 
 TRecordingScriptHost* activeRecorder = nullptr;  // the port's recorder while one is in place
-
-// Bit n set: the command writes a result through parameter n. A switch on the named
-// codes, so a command added to the list without a case here is a compiler warning.
-std::uint32_t ResultParams(int code) {
-  switch (static_cast<Command>(code)) {
-    case cmdMov: case cmdAdd: case cmdSubb: case cmdMul: case cmdDiv: case cmdStrCon:
-    case cmdStrLen: case cmdStrCopy: case cmdStrDel: case cmdStrPos: case cmdStrTrim:
-    case cmdStrUp: case cmdStrLow: case cmdChkSpam: case cmdBitAnd: case cmdBitOr:
-    case cmdBitXor: case cmdBitNot: case cmdBitShr: case cmdBitShl:
-      return 0b1;
-    case cmdChkInt: return 0b10;
-    case cmdReadSts: return 0b110;
-    case cmdStrExt: return 0b1000;
-    case cmdGetDate: case cmdGetTime: return 0b111;
-    case cmdConInfo: return 0b11110;
-    case cmdGoto: case cmdIf: case cmdExit: case cmdSend: case cmdSave: case cmdSetSts:
-    case cmdCall: case cmdRet: case cmdMenuAdd: case cmdMenuDel: case cmdMenuShow:
-    case cmdSaveConfig:
-      return 0;
-  }
-  return 0;
-}
 
 const TZmienna* Find(const std::string& upperName) {
   const long at = VariableTable.Find(upperName);
@@ -108,9 +86,9 @@ bool TLineTracer::Before(const TRunState& run, const TCompiledLine& line) {
       if (!line.Params.empty()) Remember(line.Params[0].Target);
       break;
     default: {
-      const std::uint32_t results = ResultParams(line.Code);
-      for (std::size_t n = 0; n < line.Params.size() && n < 32; ++n)
-        if ((results >> n) & 1u) Remember(line.Params[n].Target);
+      const TParamSignature& signature = kSignatures[static_cast<std::size_t>(line.Code)];
+      for (std::size_t n = 0; n < line.Params.size(); ++n)
+        if (signature.Writes(n)) Remember(line.Params[n].Target);
       break;
     }
   }

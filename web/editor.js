@@ -28,6 +28,32 @@ function vocabulary(language) {
   };
 }
 
+// The parameter of a command line that the text before a position stands in: the
+// command's entry and the parameter's declaration (role and use, from the command
+// list's signatures); null outside a command's parameters.
+function paramAt(words, before) {
+  const m = /^\s*([\p{L}]+)[ \t]+(.*)$/u.exec(before);
+  const command = m && words.commands.get(upper(m[1]));
+  if (!command || !command.params || !command.params.length) return null;
+  let index = 0;
+  if (!command.rest) {
+    let quoted = false;
+    for (const ch of m[2]) {
+      if (ch === "'") quoted = !quoted;
+      else if (ch === ',' && !quoted) index++;
+    }
+  }
+  const last = command.params.length - 1;
+  const param = command.params[index] || (command.repeats ? command.params[last] : null);
+  return param ? { command, index, param } : null;
+}
+
+// A role's name in the page's language.
+const roleName = (param) => (document.documentElement.lang === 'pl' ? param.namePl : param.name);
+
+// The constants that fit a parameter's role, by their names' prefixes.
+const CONSTANTS_FOR = { Protocol: 'PROTO_', Status: 'STS_', Flag: ['TRUE', 'FALSE'], ContactFlags: 'CINFO_' };
+
 // A script line: a label line (":name", a comment may follow), or a command word and
 // its parameters; "//" outside single quotes starts a comment; a single quote opens a
 // text that the next single quote (or the line's end) closes.
@@ -133,9 +159,10 @@ function diagnostic(doc, f, fixTitle) {
 }
 
 // Hover help: a command word gives its two help lines (those the options page shows
-// under its editor), a constant its value, a special label its variables.
-// options.guide(WORD) gives the guide's entry in the page's language ({ text, traps,
-// href, more }); options.valueOf(name) a variable's value after the last run.
+// under its editor, or the guide's entry in the page's language), a parameter what it
+// holds, with the value a variable had after the last run, a constant its value, a
+// special label its variables. options.guide(WORD) gives the guide's entry ({ text,
+// traps, href, more }); options.valueOf(name) a variable's value after the last run.
 function hoverHelp(getWords, options) {
   return hoverTooltip((view, pos) => {
     const line = view.state.doc.lineAt(pos);
@@ -160,6 +187,10 @@ function hoverHelp(getWords, options) {
       const v = options.valueOf(word.slice(1));
       title = word + ' = ' + JSON.stringify(v.value);
       body = v.label;
+    } else if (paramAt(words, text.slice(0, start)) && !word.startsWith('#')) {
+      const { command, index, param } = paramAt(words, text.slice(0, start));
+      title = command.word + ' ' + (index + 1) + ': ' + roleName(param);
+      body = command.syntax;
     } else if (word.startsWith('#') && words.constants.has(upper(word.slice(1)))) {
       const c = words.constants.get(upper(word.slice(1)));
       title = '#' + c.name + ' = ' + c.value;
@@ -207,8 +238,8 @@ function hoverHelp(getWords, options) {
 }
 
 // Completion: the command word first on a line; after ":" the labels; after "$" the
-// variables the script uses and the program variables; after "#" the constants; the
-// labels of the script after GOTO and CALL.
+// variables the script uses and the program variables; after "#" the constants that fit
+// the parameter; the labels of the script where a label is taken (GOTO, CALL).
 function completions(getWords, options) {
   return (context) => {
     const line = context.state.doc.lineAt(context.pos);
@@ -244,11 +275,17 @@ function completions(getWords, options) {
       return offer(context.pos - m[1].length, [...seen].map((n) => ({ label: n, type: 'variable' })), /^[\p{L}\p{N}_]*$/u);
     }
     if ((m = /#([\p{L}\p{N}_]*)$/u.exec(before))) {
+      // A protocol is offered the protocols, a status the statuses, a flag the truth values.
+      const at = paramAt(words, before);
+      const fit = at && CONSTANTS_FOR[at.param.role];
+      const fits = (c) => !fit || (Array.isArray(fit) ? fit.includes(c.name) : c.name.startsWith(fit));
       return offer(context.pos - m[1].length,
-        words.lang.constants.map((c) => ({ label: c.name, type: 'constant', detail: '= ' + c.value })), /^[\p{L}\p{N}_]*$/u);
+        words.lang.constants.filter(fits).map((c) => ({ label: c.name, type: 'constant', detail: '= ' + c.value })),
+        /^[\p{L}\p{N}_]*$/u);
     }
-    if ((m = /^\s*(goto|call)\s+([^\s,]*)$/iu.exec(before))) {
-      return offer(context.pos - m[2].length, labels().map((n) => ({ label: n, type: 'namespace' })), /^[^\s,]*$/u);
+    const at = paramAt(words, before);
+    if (at && at.param.role === 'Label' && (m = /([^\s,]*)$/u.exec(before))) {
+      return offer(context.pos - m[1].length, labels().map((n) => ({ label: n, type: 'namespace' })), /^[^\s,]*$/u);
     }
     return null;
   };

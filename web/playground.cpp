@@ -373,7 +373,8 @@ std::string EditorFile(std::string_view text, std::vector<kwcheck::TFinding>& fi
       f.Code = 503;
       f.Column = 1;
       f.EndColumn = static_cast<int>(wire.size()) + 1;
-      f.Message = error + " (the plugin reads Windows-1250; the page will not save this)";
+      f.Message = kwcheck::TMessage::UnsavableCharacter;
+      f.Fields = {{"error", error}};
       findings.push_back(std::move(f));
     }
     bytes += wire;
@@ -491,14 +492,27 @@ std::string RunJson(std::string_view transcript, const std::string& pluginsFrom,
 
 // The language's vocabulary from the engine's own tables, for the editor's highlighting,
 // completion and hover: commands (as people write them, with their two help lines),
-// constants, special labels and program variables. Texts UTF-8.
+// constants, special labels and program variables; each command's parameters with their
+// role and use, from the command list's signatures. Texts UTF-8.
 std::string LanguageJson() {
   std::string commands, constants, labels, variables;
   const auto add = [](std::string& list, const std::string& item) { list += (list.empty() ? "" : ",") + item; };
-  for (int i = 0; i < kw::kCommandCount; ++i)
+  static constexpr std::string_view kAccess[] = {"read", "write", "modify", "asWritten"};
+  for (int i = 0; i < kw::kCommandCount; ++i) {
+    const kw::TParamSignature& signature = kw::kSignatures[i];
+    std::string params;
+    for (std::size_t n = 0; n < signature.Count; ++n) {
+      const kw::TParamRoleName& role = kw::kParamRoleNames[static_cast<std::size_t>(signature.Params[n].Role)];
+      add(params, "{\"role\":" + JsonString(role.Id) + ",\"name\":" + JsonString(role.English) +
+                      ",\"namePl\":" + JsonString(kwsim::Cp1250ToUtf8(role.Polish)) + ",\"access\":" +
+                      JsonString(kAccess[static_cast<std::size_t>(signature.Params[n].Access)]) + "}");
+    }
     add(commands, "{\"word\":" + JsonString(kwsim::Cp1250ToUtf8(kw::kCommandList[i].Word)) +
                       ",\"syntax\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Syntax)) +
-                      ",\"description\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Description)) + "}");
+                      ",\"description\":" + JsonString(kwsim::Cp1250ToUtf8(kw::CommandTable[i].Description)) +
+                      ",\"params\":[" + params + "],\"rest\":" + (signature.Rest ? "true" : "false") +
+                      ",\"repeats\":" + (signature.LastRepeats ? "true" : "false") + "}");
+  }
   for (const kw::TStala& c : kw::ConstantTable)
     add(constants, "{\"name\":" + JsonString(kwsim::Cp1250ToUtf8(c.Name)) +
                        ",\"value\":" + JsonString(kwsim::Cp1250ToUtf8(c.Value)) + "}");

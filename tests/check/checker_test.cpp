@@ -14,6 +14,7 @@
 #include "check/file_checks.h"
 #include "check/output.h"
 #include "check/source.h"
+#include "check/stages.h"
 #include "script/KwartlinConst.h"
 #include "script/interpreter.h"
 #include "script/loader.h"
@@ -63,8 +64,10 @@ void ExpectOneFinding(const Case& c, const std::vector<TFinding>& found) {
   SCOPED_TRACE(c.name);
   ASSERT_EQ(found.size(), 1u) << Describe(found);
   EXPECT_EQ(found[0].Line, c.line);
-  EXPECT_EQ(found[0].Code, c.code) << found[0].Message;
-  EXPECT_NE(found[0].Message.find(c.part), std::string::npos) << found[0].Message;
+  const std::string message = found[0].MessageText();
+  EXPECT_EQ(found[0].Code, c.code) << message;
+  EXPECT_NE(message.find(c.part), std::string::npos) << message;
+  EXPECT_EQ(message.find('{'), std::string::npos) << message;  // every placeholder filled
 }
 
 // One script per mistake: the finding comes once, at its line, and nothing else.
@@ -88,6 +91,12 @@ TEST(Checker, EachMistakeAtItsLine) {
        109, "governs only the line below it"},
       {"GOTO :label", Script({"GOTO :end", ":end"}), 1, 110, "write GOTO end"},
       {"special label slip", Script({":_inti", "EXIT"}), 1, 111, "did you mean ':_init'?"},
+      {"_init, no _start", Script({":_init", "MenuAdd 'a', 'A'", "EXIT"}), 1, 112, "no :_start"},
+      {"$_MESSAGE in a menu run", Script({"EXIT", ":_menu_click", "SEND $_ID, $_MESSAGE"}), 3, 113,
+       "sets $_MESSAGE for none"},
+      {"$_FILTR in a menu run", Script({"EXIT", ":_menu_show", "MOV $_FILTR, 1"}), 3, 113, "reads $_FILTR after none"},
+      {"GOTO a CALLed section", Script({":_start", "GOTO r", ":r", "SEND $_ID, 'x'", "RET", ":_init", "CALL r", "EXIT"}),
+       2, 114, "ends with RET"},
       // names
       {"GETSTS", Script({"GETSTS #PROTO_GG, $s, $d"}), 1, 202, "READSTS reads the status"},
       {"REM", Script({"REM a comment"}), 1, 202, "comments start with //"},
@@ -106,20 +115,34 @@ TEST(Checker, EachMistakeAtItsLine) {
       {"$MESSAGE", Script({"SEND $_ID, $MESSAGE"}), 1, 207, "$_MESSAGE"},
       {"never written", Script({"MOV $greeting, 'hi'", "SEND $_ID, $greeting", "SEND $_ID, $greting"}), 3, 208, "'$GRETING' is read"},
       {"$FF", Script({"MOV $a, 0", "BITAND $a, $FF", "SEND $_ID, $a"}), 2, 209, "0xFF"},
-      {"menu caption", Script({":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
-                               "IF $_MENU_ITEM = 'Autoresponder'", "MOV $_FILTR, 1"}),
-       5, 210, "caption of the entry named 'auto'"},
-      {"menu case", Script({":_init", "MenuAdd 'auto', 'A'", "EXIT", ":_menu_click", "IF $_MENU_ITEM = 'AUTO'",
-                            "MOV $_FILTR, 1"}),
-       5, 210, "differs in case"},
+      {"menu caption", Script({":_start", "EXIT", ":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
+                               "IF $_MENU_ITEM = 'Autoresponder'", "SEND $_ID, 'x'"}),
+       7, 210, "caption of the entry named 'auto'"},
+      {"menu case", Script({":_start", "EXIT", ":_init", "MenuAdd 'auto', 'A'", "EXIT", ":_menu_click",
+                            "IF $_MENU_ITEM = 'AUTO'", "SEND $_ID, 'x'"}),
+       7, 210, "differs in case"},
       {"CHKINT swapped", Script({":_start", "CHKINT $isnum, $_MESSAGE", "IF $isnum = 1", "EXIT"}), 2, 211,
        "the two are swapped"},
       {"STREXT result first", Script({"STREXT $word, $_MESSAGE, ' ', 0", "SEND $_ID, $word"}), 1, 211,
        "result last"},
+      {"quoted variable", Script({"SEND $_ID, '$_MESSAGE'"}), 1, 213, "not the value of $_MESSAGE"},
+      {"quoted constant", Script({"MOV $_FILTR, '#TRUE'"}), 1, 213, "drop the quotes"},
+      {"quoted SAVE name", Script({"SAVE '$n', 1", "ADD $n, 1"}), 1, 213, "names no variable"},
+      {"interpolation", Script({"SEND $_ID, 'You said $_MESSAGE!'"}), 1, 214, "STRCON"},
+      {"dynamic name", Script({"ADD $n_$_ID, 1"}), 1, 215, "cannot be built"},
+      {"MenuDel by caption", Script({"EXIT", ":_init", "MenuAdd 'a', 'Greet'", "MenuDel 'Greet'"}), 4, 216,
+       "caption of the entry named 'a'"},
+      {"MenuDel two values", Script({"EXIT", ":_init", "MenuAdd 'a', 'A'", "MenuDel 'a', 'A'"}), 4, 216, "one name"},
+      {"flags compared", Script({"CONINFO $_ID, $n, $g, $d, $f", "IF $f = #CINFO_BLOCKED", "EXIT", "SEND $_ID, $n",
+                                  "SEND $_ID, $g", "SEND $_ID, $d"}),
+       2, 217, "BITAND"},
+      {"SETSTS swapped", Script({"SETSTS #STS_AWAY, #PROTO_GG, 'brb'"}), 1, 211, "each other's places"},
+      {"SEND swapped", Script({"SEND 'hi there', $_ID"}), 1, 211, "each other's places"},
+      {"STRPOS swapped", Script({"STRPOS $p, $_MESSAGE, 'go'", "SEND $_ID, $p"}), 1, 211, "each other's places"},
       // values
       {"odd quote", Script({"MOV $_FILTR, 'x"}), 1, 301, "unbalanced single quote"},
       {"quote cut by a comma", Script({"SEND $_ID, 'don't, please'"}), 1, 301, "nothing closes"},
-      {"quote hides a comma", Script({"STRCON $a, 'it's', 'x'", "SEND $_ID, $a"}), 1, 301, "comma separates no parameters"},
+      {"quote hides a comma", Script({"STRCON $a, 'it's', 'x'", "SEND $_ID, $a", "MOV $a, ''"}), 1, 301, "comma separates no parameters"},
       {"double quotes", Script({"SEND $_ID, \"hello\""}), 1, 302, "use single quotes"},
       {"b word", Script({"SEND $_ID, bardzo"}), 1, 303, "'bardzo' starts with b"},
       {"TRUE in IF", Script({"CHKSPAM $spam, $_MESSAGE", "IF $spam = TRUE", "MOV $_FILTR, 1"}), 2, 304, "#TRUE"},
@@ -134,13 +157,27 @@ TEST(Checker, EachMistakeAtItsLine) {
       {"URL", Script({"SEND $_ID, http://example.pl/x"}), 1, 309, "starts a comment"},
       {"comma cut", Script({std::string("SEND $_ID, Cześć, co tam?"_w)}), 1, 310, "quote it"},
       {"comma cut with a name", Script({"SEND $_ID, Hi, $_MESSAGE"}), 1, 310, "STRCON"},
-      {"STRCON grows", Script({":_start", "STRCON $log, $log, $_MESSAGE", "SEND $_ID, $log"}), 2, 311,
+      {"STRCON grows", Script({":_start", "STRCON $log, $_MESSAGE", "SEND $_ID, $log"}), 2, 311,
        "grows with every run"},
       {"too few", Script({"MOV $a"}), 1, 312, "MOV needs 2 parameters, the line has 1"},
       {"no operator", Script({"IF $_IN", "EXIT"}), 1, 313, "no operator"},
       {"==", Script({"IF $_IN == 1", "EXIT"}), 1, 314, "write ="},
       {"GOTO on the IF line", Script({"IF $_IN = 1 GOTO end", "EXIT", ":end"}), 1, 315, "put 'GOTO end'"},
       {"AND", Script({"IF $_IN = 1 AND $_ID = 2", "EXIT"}), 1, 316, "no AND"},
+      {"lub", Script({"IF $_IN = 1 lub $_ID = 2", "EXIT"}), 1, 316, "no LUB"},
+      {"comma joins", Script({"IF $_IN = 1, $_ID = 2", "EXIT"}), 1, 316, "a comma joins"},
+      {"=!", Script({"IF $_IN =! 1", "EXIT"}), 1, 314, "write !="},
+      {"><", Script({"IF $_IN >< 1", "EXIT"}), 1, 314, "write <>"},
+      {"EXIT code", Script({"EXIT 0"}), 1, 317, "'0' after it is ignored"},
+      {"SaveConfig $n", Script({"SAVE $n, 1", "SaveConfig $n"}), 2, 317, "SAVE has marked"},
+      {"sum", Script({"MOV $m, $_IN + 1", "SEND $_ID, $m"}), 1, 318, "no sum"},
+      {"function", Script({"MOV $m, len($_MESSAGE)", "SEND $_ID, $m"}), 1, 318, "no function call"},
+      {"# comment", Script({"MOV $_FILTR, 1 # hide it"}), 1, 319, "comments start with //"},
+      {"\\t", Script({"SEND $_ID, 'a\\tb'"}), 1, 320, "only \\n is an escape"},
+      {"typographic", Script({"SEND $_ID, \x84hi\x94"}), 1, 321, "word processor"},
+      {"STRCON doubled", Script({"MOV $s, 'a'", "STRCON $s, $s, 'b'", "SEND $_ID, $s"}), 2, 322, "doubles it"},
+      {"separator", Script({"STREXT $_MESSAGE, ', ', 0, $w", "SEND $_ID, $w"}), 1, 323, "splits at ','"},
+      {"STRDEL 0", Script({"MOV $s, 'ab'", "STRDEL $s, 0, 1", "SEND $_ID, $s"}), 2, 324, "from 1"},
       // the file
       {"UTF-8", "SEND $_ID, 'Zażółć'\r\n", 1, 501, "the file is UTF-8"},
       {"zero byte", std::string("SEND $_ID, 'x'\r\nEXIT\0 junk\r\nSEND $_ID, 'y'\r\n", 37), 2, 502,
@@ -162,7 +199,7 @@ TEST(Checker, LegitimateCornersPass) {
               "STREXT $_MESSAGE, #, 0, $first", "SEND $_ID, $first", "STRPOS $at, '\"', $_MESSAGE",
               "STRPOS $at2, \", $_MESSAGE", "SEND $_ID, $at", "SEND $_ID, $at2", "EXIT"}),
       // a quote held the guide's way, constants in any case, numbers of every form
-      Script({"MOV $q, '''", "STRCON $text, 'it', $q, 's'", "SEND $_ID, $text", "MOV $_filtr, #true",
+      Script({"MOV $q, '''", "MOV $text, ''", "STRCON $text, 'it', $q, 's'", "SEND $_ID, $text", "MOV $_filtr, #true",
               "MOV $n, 0x1F", "ADD $n, b101", "MUL $n, -3", "SEND $_ID, $n", "SETSTS #PROTO_GG, #STS_AWAY, 'brb'"}),
       // a CALLed section that returns, a RET at the end, a RET before EXIT
       Script({":_init", "GOTO setup", ":_start", "CALL check", "EXIT", ":check", "IF $_IN = 0", "EXIT", ":more",
@@ -170,12 +207,17 @@ TEST(Checker, LegitimateCornersPass) {
       Script({":_start", "SEND $_ID, 'x'", "RET"}),
       // STRCON onto a variable that is reset first; a menu compared by its name
       Script({":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_start", "MOV $all, ''",
-              "STRCON $all, $all, $_MESSAGE", "SEND $_ID, $all", "EXIT", ":_menu_click",
-              "IF $_MENU_ITEM = 'auto'", "MOV $_FILTR, 1"}),
+              "STRCON $all, $_MESSAGE", "SEND $_ID, $all", "EXIT", ":_menu_click",
+              "IF $_MENU_ITEM = 'auto'", "SEND $_ID, 'x'"}),
       // an unquoted URL in a comment, a quoted one in a value
       Script({"SEND $_ID, 'http://example.pl' // see http://x.pl"}),
       // SAVE keeps a variable, so reading it is fine
       Script({":_init", "SAVE $count, 1", "EXIT", ":_start", "ADD $count, 1", "SEND $_ID, $count"}),
+      // a message of several lines, a path with \t, a smiley, a protocol's value as itself, the
+      // script's own $_ variables, a variable another plugin sets (declared)
+      Script({"SEND $_ID, 'Hi\\nthere\\nfriend'", "SEND $_ID, 'C:\\temp'", "SEND $_ID, Hi ;)", "MOV $GG, 1",
+              "IF $_PROTO = GG", "SEND $_ID, $GG", "MOV $_MINE, $_ID", "SEND $_MINE, 'x'",
+              "// kwcheck: set $weather", "SEND $_ID, $weather", "STRCON $s, 'a'", "MOV $s, ''", "SEND $_ID, $s"}),
       Script({std::string("MOV $a, 'Zażółć gęślą jaźń'"_w), "SEND $_ID, $a", std::string(":ŻÓŁW"_w),
               std::string("GOTO żółw"_w)}),
   };
@@ -329,13 +371,24 @@ TEST(Checker, FixesDoWhatWasMeant) {
       {"GOTO :end", Script({"GOTO :end", "SEND $_ID, 'x'", ":end"}), entryStart, "sent=0"},
       {"GETSTS", Script({"GETSTS #PROTO_GG, $s, $d"}), entryStart, "reads=1"},
       {"$_FILTER", Script({"MOV $_FILTER, 1"}), entryStart, "$_FILTR=1"},
-      {":_inti", Script({":_inti", "MOV $a, 1", "SEND $_ID, $a"}), entryInit, "$A=1"},
+      {":_inti", Script({"EXIT", ":_inti", "MOV $a, 1", "ADD $a, 1"}), entryInit, "$A=2"},
       {"double quotes", Script({"SEND $_ID, \"hi\""}), entryStart, "sent:hi"},
       {"b word", Script({"SEND $_ID, bye"}), entryStart, "sent:bye"},
-      {"menu caption", Script({":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
-                               "IF $_MENU_ITEM = 'Autoresponder'", "MOV $_FILTR, 1"}),
-       entryMenuClick, "$_FILTR=1"},
+      {"menu caption", Script({":_start", "EXIT", ":_init", "MenuAdd 'auto', 'Autoresponder'", "EXIT", ":_menu_click",
+                               "IF $_MENU_ITEM = 'Autoresponder'", "SEND $_ID, 'hit'"}),
+       entryMenuClick, "sent:hit"},
       {"SNED", Script({"SNED $_ID, 'x'"}), entryStart, "sent:x"},
+      {"quoted variable", Script({"SEND $_ID, '$_MESSAGE'"}), entryStart, "sent:123 go"},
+      {"SETSTS swapped", Script({"SETSTS #STS_AWAY, #PROTO_GG, 'brb'"}), entryStart, "status=5"},
+      {"SEND swapped", Script({"SEND 'hi there', $_ID"}), entryStart, "sent:hi there"},
+      {"STRPOS swapped", Script({"STRPOS $p, $_MESSAGE, 'go'", "SEND $_ID, $p"}), entryStart, "sent:5"},
+      {"=!", Script({"IF $_IN =! 0", "SEND $_ID, 'in'"}), entryStart, "sent:in"},
+      {"EXIT code", Script({"SEND $_ID, 'x'", "EXIT 0"}), entryStart, "sent:x"},
+      {"# comment", Script({"MOV $_FILTR, 1 # hide it"}), entryStart, "$_FILTR=1"},
+      {"typographic", Script({"SEND $_ID, \x84hi\x94"}), entryStart, "sent:hi"},
+      {"STRCON doubled", Script({"MOV $s, 'a'", "STRCON $s, $s, 'b'", "SEND $_ID, $s"}), entryStart, "sent:ab"},
+      {"separator", Script({"STREXT $_MESSAGE, ' x', 0, $w", "SEND $_ID, $w"}), entryStart, "sent:123"},
+      {"STRDEL 0", Script({"MOV $s, $_MESSAGE", "STRDEL $s, 0, 1", "SEND $_ID, $s"}), entryStart, "sent:23 go"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -459,7 +512,7 @@ TEST(Checker, ReadsLinesAsTheEngine) {
 }
 
 // What the checker knows of the commands is what the engine does: each parameter the
-// list marks as a result is written by a run, and no other.
+// signatures mark as written is written by a run, and no other.
 TEST(Checker, CommandResultsAreTheEnginesWrites) {
   for (int code = 0; code < kCommandCount; ++code) {
     const TCommandEntry& c = kCommandList[code];
@@ -475,7 +528,7 @@ TEST(Checker, CommandResultsAreTheEnginesWrites) {
       const bool changed = i < 0 || VariableTable[static_cast<std::size_t>(i)].Value != "7";
       // A result may happen to equal the value it overwrites (STRTRIM of "7").
       if (changed) {
-        EXPECT_TRUE((c.Results >> n) & 1u) << c.Word << " parameter " << n;
+        EXPECT_TRUE(kSignatures[code].Writes(n)) << c.Word << " parameter " << n;
       }
     }
   }
@@ -550,10 +603,56 @@ TEST(Checker, DocsPageListsEveryCode) {
             k.Code / 100 == 4 ? kwcheck::CheckSpamList(example) : kwcheck::CheckScript(example);
         const bool has = std::any_of(found.begin(), found.end(), [&](const TFinding& f) { return f.Code == k.Code; });
         EXPECT_EQ(has, shows) << k.Code << (shows ? " wrong" : " right") << "\n" << Describe(found);
+        // A script's examples are whole: the wrong one shows only its code, the right one nothing.
+        const bool only = std::all_of(found.begin(), found.end(), [&](const TFinding& f) { return f.Code == k.Code; });
+        if (k.Code < 400) {
+          EXPECT_TRUE(shows ? only : found.empty()) << k.Code << "\n" << Describe(found);
+        }
       }
     }
     EXPECT_EQ(listed, codes);
   }
+}
+
+// The guide's table of parameters is the command list's signatures, row for row.
+TEST(Checker, GuideParameterTableIsTheSignatures) {
+  const std::string doc = kwtest::ReadBytes(SourceFile("docs/script-language.md"));
+  static constexpr std::string_view kUse[] = {"", ", written", ", read and written", ", as written"};
+  for (int code = 0; code < kCommandCount; ++code) {
+    const TParamSignature& s = kSignatures[code];
+    std::string row = "| `" + std::string(kCommandList[code].Word) + "` |";
+    for (std::size_t n = 0; n < s.Count; ++n)
+      row += (n ? "; " : " ") + std::to_string(n + 1) + ". " +
+             std::string(kParamRoleNames[static_cast<std::size_t>(s.Params[n].Role)].English) +
+             std::string(kUse[static_cast<std::size_t>(s.Params[n].Access)]);
+    if (s.Rest) row += " (the rest of the line)";
+    if (s.LastRepeats) row += "; more like " + std::to_string(s.Count);
+    row += s.Count == 0 ? " none |" : " |";
+    EXPECT_NE(doc.find(row + "\n"), std::string::npos) << row;
+  }
+}
+
+// Each code of 1xx to 3xx is raised by the one stage that declares it.
+TEST(Checker, StagesDeclareTheirHundreds) {
+  std::set<int> declared;
+  for (const auto& [codes, hundred] : {std::pair{kwcheck::kFlowCodes, 1}, std::pair{kwcheck::kNameCodes, 2},
+                                       std::pair{kwcheck::kValueCodes, 3}})
+    for (const int code : codes) {
+      EXPECT_EQ(code / 100, hundred) << code;
+      EXPECT_TRUE(declared.insert(code).second) << code;
+    }
+  for (const kwcheck::TFindingKind& k : kwcheck::kFindingKinds) {
+    if (k.Code < 400) {
+      EXPECT_EQ(declared.count(k.Code), 1u) << k.Code;
+    }
+  }
+}
+
+// Messages are filled from their fields; doubled braces stand for one.
+TEST(Checker, TemplatesFillFromFields) {
+  const kwcheck::TFields fields = {{"a", "x"}, {"b", "{y}"}};
+  EXPECT_EQ(kwcheck::FillTemplate("{a}-{b}-{{a}}-{c}", fields), "x-{y}-{a}-{c}");
+  EXPECT_EQ(kwcheck::FillTemplate("{", fields), "{");
 }
 
 // Codes are unique, and so are names.

@@ -122,7 +122,8 @@ void Session::WarnAboutTheFile(DataFile file, std::string_view bytes, const std:
   }
   for (const kwcheck::TFinding& f :
        file == DataFile::Script ? kwcheck::CheckScript(bytes) : kwcheck::CheckSpamList(bytes))
-    if (f.Code / 100 == 5) warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.Message);
+    if (f.Code / 100 == 5)
+      warnings_.push_back(shownPath + ":" + std::to_string(f.Line) + ": warning: " + f.MessageText());
 }
 
 std::string Session::LoadHint(const Step& step) const {

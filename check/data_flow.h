@@ -1,10 +1,5 @@
-// Where runs go and what they leave in the variables, over the whole script, on the
-// engine's compiled lines and its rules: a run enters at a special label as the host
-// starts it (_start at its label, or at the top without one; the others after theirs,
-// or not at all), GOTO and CALL go to the first line of their label (or on to the next
-// line when there is none), an IF goes on to the next line or the one after it, EXIT
-// and the end of the lines end the run, and RET returns to the line after the open CALL,
-// but without one does nothing: the run goes on below it.
+// What the script's lines leave in the variables, over the whole script, on the engine's
+// compiled lines and the command list's signatures.
 // The data flow is not path-sensitive: variables live on from run to run (and SAVE keeps
 // them), so "written" means written by some line of the script, by the program or by
 // the settings.
@@ -15,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "check/report.h"
 #include "check/source.h"
 #include "script/command_list.h"
 
@@ -27,6 +21,7 @@ struct TDataFlow {
   std::set<std::string> Reads;                     // variables some value reads
   std::set<std::string> Saved;                     // variables SAVE names (restored at start)
   std::set<std::string> JumpTargets;               // ":" + upper label name of every GOTO and CALL
+  std::map<std::string, std::set<kw::TParamRole>> WrittenAs;  // variable -> roles of the results written into it
 
   bool IsWritten(const std::string& upper) const { return Writes.count(upper) != 0 || Saved.count(upper) != 0; }
   bool IsRead(const std::string& upper) const { return Reads.count(upper) != 0; }
@@ -34,15 +29,6 @@ struct TDataFlow {
   bool WrittenElsewhere(const std::string& upper, int fileLine) const;
 };
 
-// Whether a run reads parameter n of the command as a value, and whether it writes a
-// result into the variable that parameter n names.
-bool ReadsParameter(const kw::TCommandEntry& command, std::size_t n);
-bool WritesParameter(const kw::TCommandEntry& command, std::size_t n);
-
 TDataFlow ReadDataFlow(const TSource& source);
-
-// The flow findings (runs-on, call-without-ret, ret-without-call) and the data-flow
-// ones that need the whole script (strcon-grows, written-never-read).
-void CheckFlow(const TSource& source, const TDataFlow& data, TReport& report);
 
 }  // namespace kwcheck
