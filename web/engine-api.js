@@ -57,6 +57,8 @@ function makeEngineApi(M) {
     help: (line) => call('kwp_help', [line]),
     menu: () => call('kwp_menu', []),
     language: () => call('kwp_language', []),
+    // The language of the engine's own texts from here on: 'pl' or 'en'.
+    setTextLanguage: (name) => call('kwp_set_text_language', [name]),
     run: (transcript, pluginsFrom = '', baseDir = '', expected = '') =>
       call('kwp_run', [transcript, pluginsFrom, baseDir, expected]),
     files: () => call('kwp_files', []),

@@ -7,7 +7,9 @@
 // from the last such answer's: the page keeps them for a fresh worker, since a stuck or
 // crashed one cannot hand them over any more. The answer to what runs the page's own
 // messenger (start, feed, finish) is followed by { trace }, the trace panel's rows: the
-// page shows the answer while they are worded.
+// page shows the answer while they are worded. Each request names the page's language
+// (lang), in which the engine words its log and trace; the golden comparison of an
+// example is English, as the expected outputs are.
 'use strict';
 importScripts('engine-api.js', 'kwartlin-engine.js');
 
@@ -50,6 +52,7 @@ const ops = {
   // A transcript in a session of its own, compared with the expected output.
   run({ transcript, folder, files, expected }) {
     if (folder && files) api.writeFolder(folder, files);
+    if (expected) api.setTextLanguage('en');
     return api.run(transcript, folder || '', folder || '', expected ? folder + '/' + expected : '');
   },
 };
@@ -71,13 +74,14 @@ engine.then(
 );
 
 onmessage = (event) => {
-  const { id, op, args } = event.data;
+  const { id, op, args, lang } = event.data;
   if (!api || aborted !== null) {
     postMessage({ id, error: aborted || 'the engine is not ready', crashed: aborted !== null });
     return;
   }
   const started = performance.now();
   try {
+    api.setTextLanguage(lang || 'en');
     const result = ops[op](args || {});
     const ms = performance.now() - started;
     postMessage({ id, result, ms, settings: runsPlugin.has(op) ? changedSettings() : undefined });

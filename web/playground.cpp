@@ -37,6 +37,7 @@
 #include "script/trace.h"
 #include "script/variables.h"
 #include "support/kwartlin_version.h"
+#include "support/message.h"
 #include "tools/sim/codec.h"
 #include "tools/sim/driver.h"
 #include "tools/sim/plugins_folder.h"
@@ -520,6 +521,15 @@ EMSCRIPTEN_KEEPALIVE const char* kwp_help(const char* line, int length) {
 EMSCRIPTEN_KEEPALIVE const char* kwp_menu() { return Guarded([] { return MenuJson(); }); }
 
 EMSCRIPTEN_KEEPALIVE const char* kwp_language() { return Guarded([] { return LanguageJson(); }); }
+
+// The page's language, for every text the engine words from here on; anything but
+// "pl" is English.
+EMSCRIPTEN_KEEPALIVE const char* kwp_set_text_language(const char* name, int length) {
+  return Guarded([&] {
+    kw::SetTextLanguage(kw::LanguageNamed(Text(name, length)).value_or(kw::Language::English));
+    return std::string("{}");
+  });
+}
 
 // A whole transcript in a session of its own; with expected (a file path), compared.
 EMSCRIPTEN_KEEPALIVE const char* kwp_run(const char* transcript, int transcriptLength, const char* pluginsFrom,

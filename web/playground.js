@@ -74,7 +74,8 @@ const engine = {
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, sent: performance.now() });
       this.busy();
-      this.worker.postMessage({ id, op, args });
+      // The engine words its answers (the log, the trace) in the page's language.
+      this.worker.postMessage({ id, op, args, lang: pageLanguage });
     });
   },
 

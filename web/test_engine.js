@@ -84,7 +84,7 @@ test('hostile input gives what the native simulator gives', { skip: !process.env
     for (const [name, data] of Object.entries(bytes)) fs.writeFileSync(path.join(dir, name), data);
     fs.writeFileSync(path.join(dir, 'transcript.txt'), transcript);
     const native = spawnSync(process.env.KW_NATIVE_SIM,
-      ['run', '--color', 'never', '--module', process.env.KW_NATIVE_MODULE, '--plugins-from', dir, path.join(dir, 'transcript.txt')],
+      ['run', '--lang', 'en', '--color', 'never', '--module', process.env.KW_NATIVE_MODULE, '--plugins-from', dir, path.join(dir, 'transcript.txt')],
       { encoding: 'utf8', maxBuffer: 1 << 28 });
     fs.rmSync(dir, { recursive: true });
     const folder = '/hostile/' + hostile.findIndex((h) => h[0] === what);
@@ -95,6 +95,21 @@ test('hostile input gives what the native simulator gives', { skip: !process.env
     // The reason of a refused line, after the file name the two give differently.
     const reason = (s) => s.replace(/^[^\n]*?:(\d+): /gm, '$1: ');
     assert.strictEqual(reason(web.errors.join('')), reason(native.stderr), what);
+  }
+});
+
+test("the engine words its log and trace in the language it is given", async () => {
+  const api = await engineReady;
+  try {
+    for (const [language, passed, run] of [['pl', 'przeszła', 'przebieg'], ['en', 'passed', 'run']]) {
+      api.setTextLanguage(language);
+      api.start();
+      const r = api.feed('recv TLEN a@b hi');
+      assert.match(r.text, new RegExp('\\n {4}' + passed + '\\n'), language);
+      assert.ok(api.trace().some((row) => row.text.startsWith(run + ' ')), language);
+    }
+  } finally {
+    api.setTextLanguage('en');
   }
 });
 

@@ -207,7 +207,7 @@ def native_run(transcript, files):
         path = os.path.join(folder, 'transcript.txt')
         with open(path, 'w', encoding='utf-8') as f:
             f.write(transcript)
-        done = subprocess.run([ARGS.native_sim, 'run', '--color', 'never', '--module', ARGS.native_module,
+        done = subprocess.run([ARGS.native_sim, 'run', '--lang', 'en', '--color', 'never', '--module', ARGS.native_module,
                                '--plugins-from', folder, path], capture_output=True, text=True, check=False)
         return done.stdout
     finally:
@@ -788,10 +788,16 @@ class Playground(unittest.TestCase):
         self.assertEqual(element('#receive').text, 'Odbierz')
         self.assertEqual(element('#state').text, 'gotowe')
         self.assertEqual(element('#message-text').get_attribute('placeholder'), 'wiadomość')
+        # The engine's own words follow the page: the log and the trace panel.
+        out = play_and_read(lambda: js("engine.request('feed', {commands: 'recv TLEN ania@tlen.pl cześć'}).then(render)"))
+        self.assertIn('    przeszła', out)
+        wait_for(lambda: 'przebieg' in js('return document.getElementById("trace").textContent'), 'the trace in Polish')
         open_page()
         self.assertEqual(element('#share').text, 'Link do sesji')
         element('#language').click()
         self.assertEqual(element('#receive').text, 'Receive')
+        out = play_and_read(lambda: js("engine.request('feed', {commands: 'recv TLEN ania@tlen.pl hello'}).then(render)"))
+        self.assertIn('    passed', out)
         # A browser that speaks Polish gets the page in Polish.
         profile = tempfile.mkdtemp(prefix='kw-chromium-pl-')
         polish = start_browser('pl-PL,pl', profile)

@@ -40,6 +40,7 @@
 #endif
 
 #include "tools/sim/console.h"
+#include "tools/sim/texts.h"
 
 namespace kwsim {
 namespace {
@@ -132,7 +133,7 @@ class PlainReader final : public LineReader {
     }
   }
   bool Interactive() const override { return interactive_; }
-  std::string_view Keys() const override { return "Ctrl-D or Ctrl-C twice leaves"; }
+  std::string_view Keys() const override { return Text(TextId::KeysPlain); }
 
  private:
   void Fill() {
@@ -266,7 +267,7 @@ class EditingReader final : public LineReader {
   }
   bool Interactive() const override { return true; }
   std::string_view Keys() const override {
-    return "Tab completes, Up and Down recall lines, Ctrl-C drops a line; Ctrl-D or Ctrl-C twice leaves";
+    return Text(TextId::KeysLineEditing);
   }
 
  private:

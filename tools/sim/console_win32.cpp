@@ -15,6 +15,7 @@
 #include <iostream>
 
 #include "tools/sim/console.h"
+#include "tools/sim/texts.h"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
 #define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
@@ -57,7 +58,7 @@ class PlainReader final : public LineReader {
     return ReadResult::Interrupted;
   }
   bool Interactive() const override { return interactive_; }
-  std::string_view Keys() const override { return "Ctrl-Z Enter or Ctrl-C twice leaves"; }
+  std::string_view Keys() const override { return Text(TextId::KeysWindows); }
 
  private:
   bool interactive_;

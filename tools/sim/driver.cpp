@@ -16,6 +16,7 @@
 #include "tools/sim/plugins_folder.h"
 #include "tools/sim/report.h"
 #include "tools/sim/session.h"
+#include "tools/sim/texts.h"
 #include "tools/sim/transcript.h"
 
 namespace kwsim {
@@ -42,16 +43,16 @@ SessionOptions MakeSessionOptions(const RunOptions& options, const std::string& 
 bool StartSession(Session& session, const SessionOptions& options, const RunOptions& run,
                   const std::string& name, std::ostream& err) {
   if (options.ModulePath.empty()) {
-    err << name << ": no plugin module found beside the simulator (build kwartlin_module, or give --module)\n";
+    err << AtPlace(name, Text(TextId::NoModuleBeside)) << '\n';
     return false;
   }
   try {
     session.Start();
   } catch (const std::exception& e) {
-    err << name << ": " << e.what() << '\n';
+    err << AtPlace(name, e.what()) << '\n';
     return false;
   }
-  if (run.Keep) err << "kwartlin-sim: the plugins folder stays at " << session.FolderPath() << '\n';
+  if (run.Keep) err << Say(TextId::FolderKept, {{"folder", session.FolderPath()}}) << '\n';
   return true;
 }
 
@@ -102,7 +103,7 @@ int RunTranscript(std::string_view text, const std::string& name, const std::str
   try {
     steps = ParseTranscript(text);
   } catch (const TranscriptError& e) {
-    err << name << ':' << e.Line() << ": " << e.what() << '\n';
+    err << AtLine(name, e.Line(), e.what()) << '\n';
     return kExitUsage;
   }
   const std::unique_ptr<Reporter> reporter = MakeReporter(options, out);
@@ -121,9 +122,8 @@ int RunTranscript(std::string_view text, const std::string& name, const std::str
     line = 0;
     session.Finish();
   } catch (const std::exception& e) {
-    err << name;
-    if (line > 0) err << ':' << line;
-    err << ": " << e.what() << '\n';
+    err << (line > 0 ? AtLine(name, line, e.what()) : AtPlace(name, e.what()))
+        << '\n';
     FinishQuietly(session);
     return kExitFailure;
   }
@@ -136,7 +136,7 @@ int RunTranscriptFile(const std::string& path, const RunOptions& options, std::o
   const fs::path file = PathFromUtf8(path);
   const std::optional<std::string> text = ReadBytes(file);
   if (!text) {
-    err << path << ": cannot read the transcript\n";
+    err << Say(TextId::CannotReadTranscript, {{"path", path}}) << '\n';
     return kExitUsage;
   }
   const fs::path dir = file.parent_path();
@@ -151,7 +151,7 @@ int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::
   Session session(sessionOptions, *reporter);
   if (!StartSession(session, sessionOptions, options, name, err)) return kExitFailure;
   PrintWarnings(session, err);
-  if (interactive) out << "Type help for the commands, quit to leave (" << in.Keys() << ").\n";
+  if (interactive) out << Say(TextId::ShellGreeting, {{"keys", in.Keys()}}) << '\n';
   TranscriptParser parser;
   bool unreadable = false;
   bool failed = false;
@@ -171,9 +171,9 @@ int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::
         break;
       }
       interruptedLast = true;
-      if (parser.InBlock()) out << "(the open block is dropped)\n";
+      if (parser.InBlock()) out << Text(TextId::ShellBlockDropped) << '\n';
       parser.DropBlock();
-      out << "(Ctrl-C again to leave)\n";
+      out << Text(TextId::ShellCtrlCAgain) << '\n';
       continue;
     }
     interruptedLast = false;
@@ -181,7 +181,7 @@ int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::
     try {
       step = parser.Feed(line);
     } catch (const TranscriptError& e) {
-      err << name << ':' << e.Line() << ": " << e.what() << '\n';
+      err << AtLine(name, e.Line(), e.what()) << '\n';
       unreadable = true;
       continue;
     }
@@ -194,7 +194,7 @@ int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::
         if (!hint.empty()) out << "    (" << hint << ")\n";
       }
     } catch (const std::exception& e) {
-      err << name << ':' << step->Line << ": " << e.what() << '\n';
+      err << AtLine(name, step->Line, e.what()) << '\n';
       failed = true;
     }
     PrintWarnings(session, err);
@@ -202,7 +202,7 @@ int RunShell(LineReader& in, const RunOptions& options, std::ostream& out, std::
   try {
     parser.Finish();
   } catch (const TranscriptError& e) {
-    err << name << ':' << e.Line() << ": " << e.what() << '\n';
+    err << AtLine(name, e.Line(), e.what()) << '\n';
     unreadable = true;
   }
   FinishQuietly(session);
@@ -216,7 +216,7 @@ int RunCheck(const std::vector<std::string>& files, const CheckOptions& options,
   for (const std::string& file : files) {
     const std::optional<std::string> bytes = ReadBytes(PathFromUtf8(file));
     if (!bytes) {
-      err << file << ": cannot read the file\n";
+      err << Say(TextId::CannotReadFile, {{"path", file}}) << '\n';
       unreadable = true;
       continue;
     }
@@ -227,7 +227,7 @@ int RunCheck(const std::vector<std::string>& files, const CheckOptions& options,
       else out << kwcheck::TextLine(file, f) << '\n';
       if (f.Kind().Severity != kwcheck::TSeverity::Note) findings = true;
     }
-    if (found.empty() && options.Format == "text") out << file << ": no findings\n";
+    if (found.empty() && options.Format == "text") out << Say(TextId::NoFindings, {{"path", file}}) << '\n';
   }
   return unreadable ? kExitUsage : findings ? kExitFailure : kExitOk;
 }
@@ -235,7 +235,7 @@ int RunCheck(const std::vector<std::string>& files, const CheckOptions& options,
 int CompareWithExpected(std::string_view output, const std::string& expectedPath, std::ostream& err) {
   const std::optional<std::string> expected = ReadBytes(PathFromUtf8(expectedPath));
   if (!expected) {
-    err << expectedPath << ": cannot read the expected output\n";
+    err << Say(TextId::CannotReadExpected, {{"path", expectedPath}}) << '\n';
     return kExitFailure;
   }
   const std::vector<std::string> want = TextLines(*expected);
@@ -244,9 +244,11 @@ int CompareWithExpected(std::string_view output, const std::string& expectedPath
     const std::string* w = i < want.size() ? &want[i] : nullptr;
     const std::string* g = i < got.size() ? &got[i] : nullptr;
     if (w && g && *w == *g) continue;
-    err << expectedPath << ':' << i + 1 << ": the output differs from the expected one\n"
-        << "  expected: " << (w ? *w : "(end of file)") << '\n'
-        << "  actual:   " << (g ? *g : "(end of output)") << '\n';
+    err << Say(TextId::OutputDiffers, {{"path", expectedPath},
+                                  {"line", std::to_string(i + 1)},
+                                  {"expected", w ? std::string_view(*w) : Text(TextId::EndOfFile)},
+                                  {"actual", g ? std::string_view(*g) : Text(TextId::EndOfOutput)}})
+        << '\n';
     return kExitFailure;
   }
   return kExitOk;

@@ -10,10 +10,16 @@
 #include <CLI/CLI.hpp>
 
 #include "support/kwartlin_version.h"
+#include "support/language.h"
 #include "tools/sim/console.h"
 #include "tools/sim/driver.h"
+#include "tools/sim/texts.h"
+#include "tools/sim/usage_text.h"
 
 namespace {
+
+using kwsim::Say;
+using kwsim::TextId;
 
 struct Arguments {
   kwsim::RunOptions Run;
@@ -26,18 +32,17 @@ struct Arguments {
 
 void AddRunOptions(CLI::App* command, Arguments& a) {
   command->add_option("--plugins-from", a.Run.PluginsFrom,
-                      "Folder whose Kwartlin.dat, Kwartlin.spm and Kwartlin.ini (or whose Kwartlin "
-                      "subfolder's) are copied into the fresh data folder")
-      ->check(CLI::ExistingDirectory);
-  command->add_option("--module", a.Run.Module, "The kwartlin.tpl to load (default: the one built beside)")
-      ->check(CLI::ExistingFile);
-  command->add_flag("--json", a.Run.Json, "One JSON object per event, one per line");
-  command->add_option("--color", a.Colour, "Colour in text output")
+                      Say(TextId::OptionPluginsFrom))
+      ->type_name(Say(TextId::TypeFolder))
+      ->check(CLI::Validator(CLI::ExistingDirectory).description(""));
+  command->add_option("--module", a.Run.Module, Say(TextId::OptionModule))
+      ->type_name(Say(TextId::TypeFile))
+      ->check(CLI::Validator(CLI::ExistingFile).description(""));
+  command->add_flag("--json", a.Run.Json, Say(TextId::OptionJson));
+  command->add_option("--color", a.Colour, Say(TextId::OptionColour))
       ->check(CLI::IsMember({"auto", "always", "never"}));
-  command->add_flag("--keep", a.Run.Keep, "Keep the temporary plugins folder and print where it is");
-  command->add_flag("--trace", a.Run.Trace,
-                    "Show every line the plugin's runs take: IF outcomes, jumps, variables written, "
-                    "host calls, how each run ended");
+  command->add_flag("--keep", a.Run.Keep, Say(TextId::OptionKeep));
+  command->add_flag("--trace", a.Run.Trace, Say(TextId::OptionTrace));
 }
 
 bool WantColour(const std::string& choice, bool json, bool consoleCanColour) {
@@ -51,38 +56,36 @@ bool WantColour(const std::string& choice, bool json, bool consoleCanColour) {
 int main(int argc, char** argv) {
   const bool consoleCanColour = kwsim::PrepareConsole();
   Arguments a;
-  CLI::App app{"kwartlin-sim: plays the Tlen messenger for the Kwartlin plugin (kwartlin.tpl)"};
+  kw::SetTextLanguage(kw::ChooseLanguage(kwsim::LanguageArgument(argc, argv)));
+  CLI::App app{Say(TextId::AppDescription)};
   app.require_subcommand(1);
   // The simulator ships with the module it was built beside, so it carries that version.
-  app.set_version_flag("--version", "kwartlin-sim " KW_VERSION_TEXT);
+  app.set_version_flag("--version", "kwartlin-sim " KW_VERSION_TEXT, Say(TextId::OptionVersion));
   // Paths such as /tmp/x are paths on every platform, never "/option" switches.
   app.allow_windows_style_options(false);
 
-  CLI::App* run = app.add_subcommand("run", "Replays a transcript of messenger events");
+  CLI::App* run = app.add_subcommand("run", Say(TextId::CommandRun));
   AddRunOptions(run, a);
-  run->add_option("--expect", a.Expect,
-                  "Compare the (plain) output with this file; exit 1 at the first difference");
-  run->add_option("transcript", a.Transcript, "Transcript file, or - for standard input")->required();
+  run->add_option("--expect", a.Expect, Say(TextId::OptionExpect))->type_name(Say(TextId::TypeFile));
+  run->add_option("transcript", a.Transcript, Say(TextId::OptionTranscript))->type_name(Say(TextId::TypeFile))->required();
 
-  CLI::App* shell = app.add_subcommand("shell", "Reads commands at a prompt (type help)");
+  CLI::App* shell = app.add_subcommand("shell", Say(TextId::CommandShell));
   AddRunOptions(shell, a);
 
-  CLI::App* check =
-      app.add_subcommand("check", "Checks scripts and spam lists for mistakes the plugin passes over");
-  check->add_option("--format", a.Check.Format,
-                    "text (default), gcc (file:line:column: severity: message [code]) or json (one object per line)")
+  CLI::App* check = app.add_subcommand("check", Say(TextId::CommandCheck));
+  check->add_option("--format", a.Check.Format, Say(TextId::OptionFormat))
       ->check(CLI::IsMember({"text", "gcc", "json"}));
-  check->add_flag_callback("--json", [&a] { a.Check.Format = "json"; }, "The same as --format json");
-  check->add_flag("--spam", a.Check.Spam, "Check every file as a spam list, whatever its name");
-  check->add_option("file", a.Checked,
-                    "Script files (Kwartlin.dat) and spam lists (files named *.spm, such as Kwartlin.spm)")
-      ->required();
+  check->add_flag_callback("--json", [&a] { a.Check.Format = "json"; }, Say(TextId::OptionCheckJson));
+  check->add_flag("--spam", a.Check.Spam, Say(TextId::OptionSpam));
+  check->add_option("file", a.Checked, Say(TextId::OptionCheckedFiles))->type_name(Say(TextId::TypeFile))->required();
 
   // "help" is what people type first; it answers as --help does, for the whole program
   // or for one command.
   std::string helpFor;
-  CLI::App* help = app.add_subcommand("help", "Shows this usage, or a command's (help run)");
-  help->add_option("command", helpFor, "run, shell or check");
+  CLI::App* help = app.add_subcommand("help", Say(TextId::CommandHelp));
+  help->add_option("command", helpFor, Say(TextId::OptionHelpFor))->type_name(Say(TextId::TypeCommand));
+
+  kwsim::SpeakTheLanguage(app);
 
   try {
     app.parse(argc, argv);
@@ -102,7 +105,7 @@ int main(int argc, char** argv) {
       std::cout << command->help(app.get_name());
       return kwsim::kExitOk;
     }
-    std::cerr << "kwartlin-sim: no command " << helpFor << " (run, shell, check)\n";
+    std::cerr << Say(TextId::NoSuchCommand, {{"command", helpFor}}) << '\n';
     return kwsim::kExitUsage;
   }
 
@@ -124,7 +127,7 @@ int main(int argc, char** argv) {
     a.Run.Colour = WantColour(a.Colour, a.Run.Json, consoleCanColour);
     return kwsim::RunTranscriptFile(a.Transcript, a.Run, std::cout, std::cerr);
   } catch (const std::exception& e) {
-    std::cerr << "kwartlin-sim: " << e.what() << '\n';
+    std::cerr << Say(TextId::ProgramFailed, {{"reason", e.what()}}) << '\n';
     return kwsim::kExitFailure;
   }
 }

@@ -5,6 +5,7 @@
 
 #include "options/headless_window.h"
 #include "tools/sim/page_window.h"
+#include "tools/sim/texts.h"
 
 namespace kwsim {
 namespace {
@@ -119,7 +120,7 @@ std::unique_ptr<ErrorBoxWatch> WatchErrorBoxes(std::intptr_t handle) {
 std::unique_ptr<PageWindow> OpenPageWindow(std::intptr_t handle, std::string& why) {
   kw::KwHeadlessWindow* form = kw::HeadlessWindowOf(handle);
   if (form == nullptr) {
-    why = "the page's window handle is not the plugin's in-memory window";
+    why = Text(TextId::PageNotInMemoryWindow);
     return nullptr;
   }
   return std::make_unique<HeadlessPage>(form);

@@ -28,6 +28,7 @@
 
 #include "options/headless_window.h"  // the control ids only; the real window uses them too
 #include "tools/sim/page_window.h"
+#include "tools/sim/texts.h"
 
 namespace kwsim {
 namespace {
@@ -423,7 +424,7 @@ std::unique_ptr<ErrorBoxWatch> WatchErrorBoxes(std::intptr_t) { return std::make
 std::unique_ptr<PageWindow> OpenPageWindow(std::intptr_t handle, std::string& why) {
   const auto form = reinterpret_cast<HWND>(handle);
   if (!form || !IsWindow(form)) {
-    why = "the page's window handle is not a live window";
+    why = Text(TextId::PageNotLiveWindow);
     return nullptr;
   }
   const HWND tabs = ChildById(form, kw::kHwIdPageControl1);
@@ -432,7 +433,7 @@ std::unique_ptr<PageWindow> OpenPageWindow(std::intptr_t handle, std::string& wh
   const HWND label1 = ChildById(form, kw::kHwIdLabel1);
   const HWND label2 = ChildById(form, kw::kHwIdLabel2);
   if (!tabs || !memo1 || !memo2 || !label1 || !label2) {
-    why = "the page's window lacks its tabs, editors or help lines";
+    why = Text(TextId::PageLacksParts);
     return nullptr;
   }
   return std::make_unique<Win32Page>(tabs, memo1, memo2, label1, label2);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "tools/sim/console.h"
+#include "tools/sim/texts.h"
 
 namespace kwsim {
 namespace fs = std::filesystem;
@@ -32,7 +33,7 @@ std::optional<std::string> ReadBytes(const fs::path& path) {
 PluginsFolder::PluginsFolder(const fs::path& module, bool keep) : keep_(keep) {
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
-  if (ec) throw SimError("no temporary folder: " + ec.message());
+  if (ec) throw SimError(Say(TextId::NoTemporaryFolder, {{"reason", ec.message()}}));
   for (unsigned n = 0;; ++n) {
     const fs::path candidate =
         temp / ("kwartlin-sim-" + std::to_string(ProcessId()) + "-" + std::to_string(n));
@@ -40,7 +41,7 @@ PluginsFolder::PluginsFolder(const fs::path& module, bool keep) : keep_(keep) {
       root_ = candidate;
       break;
     }
-    if (ec || n > 1000) throw SimError("cannot make a folder in " + PathToUtf8(temp));
+    if (ec || n > 1000) throw SimError(Say(TextId::CannotMakeFolder, {{"path", PathToUtf8(temp)}}));
   }
   fs::create_directory(root_ / "Kwartlin", ec);
   // A constructor that throws runs no destructor: the folder goes here.
@@ -50,8 +51,9 @@ PluginsFolder::PluginsFolder(const fs::path& module, bool keep) : keep_(keep) {
     throw SimError(why);
   };
   if (!fs::is_regular_file(module, ec))
-    fail("no plugin module at " + PathToUtf8(module) + " (build kwartlin_module, or give --module)");
-  if (!fs::copy_file(module, ModulePath(), ec)) fail("cannot copy " + PathToUtf8(module) + ": " + ec.message());
+    fail(Say(TextId::NoModuleAt, {{"path", PathToUtf8(module)}}));
+  if (!fs::copy_file(module, ModulePath(), ec))
+    fail(Say(TextId::CannotCopy, {{"path", PathToUtf8(module)}, {"reason", ec.message()}}));
 }
 
 PluginsFolder::~PluginsFolder() { Discard(); }
@@ -69,14 +71,14 @@ fs::path PluginsFolder::DataPath(DataFile file) const {
 
 std::vector<std::pair<DataFile, fs::path>> PluginsFolder::CopyDataFrom(const fs::path& dir) {
   std::error_code ec;
-  if (!fs::is_directory(dir, ec)) throw SimError("no folder " + PathToUtf8(dir));
+  if (!fs::is_directory(dir, ec)) throw SimError(Say(TextId::NoFolder, {{"path", PathToUtf8(dir)}}));
   const fs::path source = fs::is_directory(dir / "Kwartlin", ec) ? dir / "Kwartlin" : dir;
   std::vector<std::pair<DataFile, fs::path>> copied;
   for (DataFile file : {DataFile::Script, DataFile::Spam, DataFile::Settings}) {
     const fs::path from = source / std::string(DataFileOnDisk(file));
     if (!fs::exists(from, ec)) continue;
     const std::optional<std::string> bytes = ReadBytes(from);
-    if (!bytes) throw SimError("cannot read " + PathToUtf8(from));
+    if (!bytes) throw SimError(Say(TextId::CannotRead, {{"path", PathToUtf8(from)}}));
     Write(file, *bytes);
     copied.emplace_back(file, from);
   }
@@ -103,13 +105,13 @@ void PluginsFolder::Write(DataFile file, std::string_view bytes) {
   std::ofstream out(DataPath(file), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) throw SimError("cannot write " + PathToUtf8(DataPath(file)));
+  if (!out) throw SimError(Say(TextId::CannotWrite, {{"path", PathToUtf8(DataPath(file))}}));
 }
 
 void PluginsFolder::Remove(DataFile file) {
   std::error_code ec;
   fs::remove(DataPath(file), ec);
-  if (ec) throw SimError("cannot delete " + PathToUtf8(DataPath(file)) + ": " + ec.message());
+  if (ec) throw SimError(Say(TextId::CannotDelete, {{"path", PathToUtf8(DataPath(file))}, {"reason", ec.message()}}));
 }
 
 }  // namespace kwsim

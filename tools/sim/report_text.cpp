@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "tools/sim/report.h"
+#include "tools/sim/texts.h"
 #include "tools/sim/trace_text.h"
 #include "tools/sim/transcript.h"
 
@@ -32,13 +33,7 @@ std::string_view Code(Colour c) {
   return "";
 }
 
-// Display width of UTF-8 text: one column per code point.
-std::size_t Width(std::string_view text) {
-  std::size_t n = 0;
-  for (char ch : text)
-    if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++n;
-  return n;
-}
+std::size_t Width(std::string_view text) { return DisplayWidth(text); }
 
 // The text's lines: CR LF, LF CR, LF and CR each end one line.
 std::vector<std::string> DisplayLines(std::string_view text) {
@@ -109,8 +104,8 @@ class Writer {
   // An indented line with its label in the label column.
   void Labelled(std::string_view label, Colour c, std::string_view text) {
     std::string padded(label);
-    if (padded.size() < kLabelWidth) padded.append(kLabelWidth - padded.size(), ' ');
-    else padded += ' ';
+    const std::size_t width = Width(padded);
+    padded.append(width < kLabelWidth ? kLabelWidth - width : 1, ' ');
     Block(std::string(kIndent) + Paint(padded, c), kIndent.size() + Width(padded), text);
   }
 
@@ -138,27 +133,26 @@ void WriteEffect(Writer& w, const Effect& effect) {
         using T = std::decay_t<decltype(e)>;
         if constexpr (std::is_same_v<T, SentEffect>) {
           std::string head = e.Protocol + " -> " + e.To + ": ";
-          w.Labelled("sent", Colour::Cyan, head + Quote(e.Text));
-          if (e.BlockedByHook) w.Labelled("", Colour::Red, "(and the plugin's own hook blocked it)");
+          w.Labelled(Text(TextId::LabelSent), Colour::Cyan, head + Quote(e.Text));
+          if (e.BlockedByHook) w.Labelled("", Colour::Red, Text(TextId::SentBlockedByOwnHook));
         } else if constexpr (std::is_same_v<T, StatusEffect>) {
           std::string text = e.Protocol + ": " + StatusText(e.Status, e.Description);
-          if (!e.Served) text += " (the host has no such protocol)";
-          w.Labelled("status", Colour::Blue, text);
+          if (!e.Served) text = Say(TextId::StatusNoProtocol, {{"status", text}});
+          w.Labelled(Text(TextId::LabelStatus), Colour::Blue, text);
         } else if constexpr (std::is_same_v<T, MenuEffect>) {
-          w.Labelled(e.Added ? "menu add" : "menu del", Colour::Magenta,
+          w.Labelled(Text(e.Added ? TextId::LabelMenuAdd : TextId::LabelMenuDelete), Colour::Magenta,
                      Quote(e.Caption) + " (" + e.Id + ")");
         } else if (e.What == SettingsEffect::Kind::Written) {
-          w.Labelled("settings", Colour::Dim, "Kwartlin.ini written");
+          w.Labelled(Text(TextId::LabelSettings), Colour::Dim, Text(TextId::SettingsWritten));
         } else if (e.What == SettingsEffect::Kind::NotWritten) {
-          w.Labelled("settings", Colour::Red, "Kwartlin.ini not written: " + e.Reason);
+          w.Labelled(Text(TextId::LabelSettings), Colour::Red, Say(TextId::SettingsNotWritten, {{"reason", e.Reason}}));
         } else if (e.LoadedBytes > 0) {
-          w.Labelled("settings", Colour::Yellow,
-                     e.Name + ": its long value does not check (" + e.Reason + "); loaded its first " +
-                         Grouped(e.LoadedBytes) + " bytes, the rest stays in Kwartlin.ini");
+          w.Labelled(Text(TextId::LabelSettings), Colour::Yellow,
+                     Say(TextId::SettingsLongValueCut,
+                         {{"name", e.Name}, {"reason", e.Reason}, {"bytes", Grouped(e.LoadedBytes)}}));
         } else {
-          w.Labelled("settings", Colour::Yellow,
-                     e.Name + ": pieces of a long value without their first (" + e.Reason +
-                         "); nothing loaded, they stay in Kwartlin.ini");
+          w.Labelled(Text(TextId::LabelSettings), Colour::Yellow,
+                     Say(TextId::SettingsPiecesWithoutFirst, {{"name", e.Name}, {"reason", e.Reason}}));
         }
       },
       effect);
@@ -185,42 +179,48 @@ void WriteTraceItem(Writer& w, const TraceItem& item) {
 }
 
 void WriteVars(Writer& w, const VarsEvent& v) {
-  if (!v.Loaded) return w.Labelled("", Colour::Red, "(the messenger is closed)");
-  if (!v.Known) return w.Labelled("", Colour::Dim, "(the plugin has reported no variables)");
-  for (const VariableRow& row : v.Rows)
-    w.Labelled(row.Name, Colour::Cyan, Shown(row.Value, row.Bytes) + (row.Save ? " (saved)" : ""));
-  std::string count = std::to_string(v.Rows.size()) + " of " + Grouped(v.Count) +
-                      (v.Count == 1 ? " variable" : " variables");
-  if (v.Reported < v.Count) count += " (the plugin lists the first " + Grouped(v.Reported) + ")";
-  w.Labelled("", Colour::Dim, "(" + count + ")");
+  if (!v.Loaded) return w.Labelled("", Colour::Red, Text(TextId::VarsMessengerClosed));
+  if (!v.Known) return w.Labelled("", Colour::Dim, Text(TextId::VarsNoneReported));
+  for (const VariableRow& row : v.Rows) {
+    const std::string value = Shown(row.Value, row.Bytes);
+    w.Labelled(row.Name, Colour::Cyan, row.Save ? Say(TextId::VarsSaved, {{"value", value}}) : value);
+  }
+  const std::string shown = std::to_string(v.Rows.size()), count = Grouped(v.Count), reported = Grouped(v.Reported);
+  const kw::Field fields[] = {{"shown", shown}, {"count", count}, {"reported", reported}};
+  w.Labelled("", Colour::Dim,
+             Say(v.Reported < v.Count ? TextId::VarsCountFirst : PluralOf(v.Count, TextId::VarsCountOne, TextId::VarsCountFew,
+                                                                     TextId::VarsCountMany),
+                 fields));
 }
 
 void WriteSpam(Writer& w, const SpamEvent& e) {
-  w.Labelled("folded", Colour::Dim, Quote(e.Folded));
+  w.Labelled(Text(TextId::LabelFolded), Colour::Dim, Quote(e.Folded));
   for (const SpamMatch& m : e.Matches) {
-    w.Labelled("match", Colour::Magenta, "line " + std::to_string(m.Line) + ": " + m.Rule);
-    if (m.Words.empty()) w.Labelled("", Colour::Dim, "  (a rule without words matches every text)");
+    w.Labelled(Text(TextId::LabelMatch), Colour::Magenta, Say(TextId::SpamMatchAt, {{"line", std::to_string(m.Line)}, {"rule", m.Rule}}));
+    if (m.Words.empty()) w.Labelled("", Colour::Dim, Text(TextId::SpamRuleWithoutWords));
     for (const SpamWordHit& word : m.Words) {
       std::string hits;
       for (std::size_t i = 0; i < word.Hits.size(); ++i) {
         if (i > 0) hits += ", ";
         hits += word.Hits[i];
-        if (word.Hits[i] != word.Folded[i]) hits += " as " + word.Folded[i];
+        if (word.Hits[i] != word.Folded[i]) hits += Say(TextId::SpamHitAs, {{"folded", word.Folded[i]}});
       }
       w.Labelled("", Colour::None, "  " + word.Word + ": " + hits);
     }
   }
-  const std::string rules = std::to_string(e.Rules) + (e.Rules == 1 ? " rule" : " rules");
+  const std::string rules = std::to_string(e.Rules), matches = std::to_string(e.Matches.size());
   if (e.Spam)
-    w.Labelled("spam", Colour::Red, "yes: " + std::to_string(e.Matches.size()) + " of " + rules +
-                                        " match; CHKSPAM gives 1");
+    w.Labelled(Text(TextId::LabelSpam), Colour::Red,
+               Say(PluralOf(e.Rules, TextId::SpamYesOne, TextId::SpamYesFew, TextId::SpamYesMany),
+                   {{"matches", matches}, {"rules", rules}}));
   else
-    w.Labelled("spam", Colour::Green, "no: none of " + rules + " matches; CHKSPAM gives 0");
-  if (!e.Note.empty()) w.Labelled("note", Colour::Dim, e.Note);
+    w.Labelled(Text(TextId::LabelSpam), Colour::Green,
+               Say(PluralOf(e.Rules, TextId::SpamNoOne, TextId::SpamNoFew, TextId::SpamNoMany), {{"rules", rules}}));
+  if (!e.Note.empty()) w.Labelled(Text(TextId::LabelNote), Colour::Dim, e.Note);
 }
 
 std::string DataFilesText(const std::vector<std::string>& files) {
-  return files.empty() ? "no data files" : "data: " + Join(files, ", ");
+  return files.empty() ? std::string(Text(TextId::NoDataFiles)) : Say(TextId::DataFiles, {{"files", Join(files, ", ")}});
 }
 
 void WriteMessage(Writer& w, const MessageEvent& m) {
@@ -230,13 +230,13 @@ void WriteMessage(Writer& w, const MessageEvent& m) {
 void WriteOutcome(Writer& w, const MessageEvent& m) {
   const std::string_view outcome = Outcome(m);
   if (outcome == "unhooked") {
-    w.Labelled("passed", Colour::Green, "(no hook on " + m.Protocol + ")");
+    w.Labelled(Text(TextId::LabelPassed), Colour::Green, Say(TextId::NoHookOn, {{"protocol", m.Protocol}}));
   } else if (outcome == "blocked") {
-    w.Labelled("blocked", Colour::Red, m.Incoming ? "(the user does not see it)" : "(not sent)");
+    w.Labelled(Text(TextId::LabelBlocked), Colour::Red, Text(m.Incoming ? TextId::BlockedUnseen : TextId::BlockedNotSent));
   } else if (outcome == "rewritten") {
-    w.Labelled("rewritten", Colour::Yellow, Quote(m.Back));
+    w.Labelled(Text(TextId::LabelRewritten), Colour::Yellow, Quote(m.Back));
   } else {
-    w.Labelled("passed", Colour::Green, "");
+    w.Labelled(Text(TextId::LabelPassed), Colour::Green, "");
   }
 }
 
@@ -245,21 +245,21 @@ void WriteOptionsOutcome(Writer& w, const OptionsEvent& o) {
   if (!o.Available) {
     w.Labelled("", Colour::Red, "(" + o.Note + ")");
   } else if (o.Action == "help") {
-    if (o.Syntax.empty() && o.Description.empty()) w.Labelled("help", Colour::Dim, "(empty)");
-    else w.Labelled("syntax", Colour::None, o.Syntax);
-    if (!o.Description.empty()) w.Labelled("help", Colour::None, o.Description);
+    if (o.Syntax.empty() && o.Description.empty()) w.Labelled(Text(TextId::LabelHelp), Colour::Dim, Text(TextId::Empty));
+    else w.Labelled(Text(TextId::LabelSyntax), Colour::None, o.Syntax);
+    if (!o.Description.empty()) w.Labelled(Text(TextId::LabelHelp), Colour::None, o.Description);
   } else if (o.Action == "text") {
-    if (o.Lines.empty()) w.Labelled("", Colour::Dim, "(empty)");
+    if (o.Lines.empty()) w.Labelled("", Colour::Dim, Text(TextId::Empty));
     for (const std::string& line : o.Lines) {
       const std::string shown = DisplayLines(line)[0];
       w.Plain(std::string(kIndent) + w.Paint(shown.empty() ? "|" : "| ", Colour::Dim) + shown);
     }
   } else if (o.CaretLine > 0) {
-    if (o.Action == "menu" && !o.Chosen) w.Labelled("", Colour::Red, "(no such entry in the menu)");
-    w.Labelled("caret", Colour::Dim, "line " + std::to_string(o.CaretLine) + ", column " +
-                                         std::to_string(o.CaretColumn));
+    if (o.Action == "menu" && !o.Chosen) w.Labelled("", Colour::Red, Text(TextId::NoSuchMenuEntry));
+    w.Labelled(Text(TextId::LabelCaret), Colour::Dim,
+               Say(TextId::CaretAt, {{"line", std::to_string(o.CaretLine)}, {"column", std::to_string(o.CaretColumn)}}));
   } else {
-    w.Labelled("page", Colour::None, o.PageName + ": " + o.PageDescription);
+    w.Labelled(Text(TextId::LabelPage), Colour::None, o.PageName + ": " + o.PageDescription);
   }
   // The page's own error box, line by line, as the user reads it.
   for (const std::string& box : o.ErrorBoxes) {
@@ -269,7 +269,7 @@ void WriteOptionsOutcome(Writer& w, const OptionsEvent& o) {
       if (end == std::string::npos) end = box.size();
       std::string line = box.substr(start, end - start);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      w.Labelled(first ? "error box" : "", Colour::Red, line);
+      w.Labelled(first ? Text(TextId::LabelErrorBox) : "", Colour::Red, line);
       start = end + 1;
     }
   }
@@ -302,20 +302,23 @@ void TextReporter::Report(const Event& event) {
         } else if constexpr (std::is_same_v<T, PopupEvent>) {
           w.Header("popup " + e.Contact);
         } else if constexpr (std::is_same_v<T, ClickEvent>) {
-          std::string what = e.Known ? (e.Caption + " (" + e.Id + ")") : (e.Id + " (no such item)");
+          std::string what = e.Known ? (e.Caption + " (" + e.Id + ")") : Say(TextId::NoSuchItem, {{"id", e.Id}});
           w.Header("click " + e.Contact, what);
         } else if constexpr (std::is_same_v<T, StatusEvent>) {
           w.Header("status " + e.Protocol, StatusText(e.Status, e.Description));
         } else if constexpr (std::is_same_v<T, ContactEvent>) {
-          std::string text = "name " + Quote(e.Name) + ", group " + Quote(e.Group) + ", desc " +
-                             Quote(e.Description) + ", flags " + std::to_string(e.Flags);
-          w.Header("contact " + e.Id + (e.Added ? " (new)" : ""), text);
+          std::string text = Say(TextId::ContactFields, {{"name", Quote(e.Name)},
+                                                    {"group", Quote(e.Group)},
+                                                    {"description", Quote(e.Description)},
+                                                    {"flags", std::to_string(e.Flags)}});
+          w.Header(e.Added ? Say(TextId::ContactNew, {{"id", e.Id}}) : "contact " + e.Id, text);
         } else if constexpr (std::is_same_v<T, ServiceEvent>) {
           w.Header("service " + e.Name, e.Text);
         } else if constexpr (std::is_same_v<T, FileEvent>) {
-          std::string text = e.Deleted ? e.FileName + " deleted"
-                                       : e.FileName + " written, " + std::to_string(e.Lines) +
-                                             (e.Lines == 1 ? " line" : " lines");
+          std::string text = e.Deleted ? Say(TextId::FileDeleted, {{"file", e.FileName}})
+                                       : Say(PluralOf(e.Lines, TextId::FileWrittenOne, TextId::FileWrittenFew,
+                                                      TextId::FileWrittenMany),
+                                             {{"file", e.FileName}, {"lines", std::to_string(e.Lines)}});
           w.Header("file " + e.Which, text);
         } else if constexpr (std::is_same_v<T, ShowFileEvent>) {
           w.Header("show-file " + e.Which, e.FileName);
@@ -346,19 +349,19 @@ void TextReporter::Report(const Event& event) {
   // What the command itself ended in comes last, under its effects.
   if (message != nullptr) WriteOutcome(w, *message);
   if (const auto* p = std::get_if<PopupEvent>(&event.Data)) {
-    if (p->Shown.empty()) w.Labelled("menu", Colour::Magenta, "(nothing from the plugin)");
+    if (p->Shown.empty()) w.Labelled(Text(TextId::LabelMenu), Colour::Magenta, Text(TextId::MenuNothing));
     for (std::size_t i = 0; i < p->Shown.size(); ++i) {
       const ShownItem& item = p->Shown[i];
       const std::string text = (item.Main ? "" : "  ") + item.Caption;
-      w.Labelled(i == 0 ? "menu" : "", Colour::Magenta, text);
+      w.Labelled(i == 0 ? Text(TextId::LabelMenu) : "", Colour::Magenta, text);
     }
   } else if (const auto* s = std::get_if<ServiceEvent>(&event.Data)) {
-    if (s->Found) w.Labelled("returned", Colour::None, std::to_string(s->Result));
-    else w.Labelled("", Colour::Red, "(the plugin has no such service)");
+    if (s->Found) w.Labelled(Text(TextId::LabelReturned), Colour::None, std::to_string(s->Result));
+    else w.Labelled("", Colour::Red, Text(TextId::NoSuchService));
   } else if (const auto* f = std::get_if<FileEvent>(&event.Data)) {
-    w.Labelled("note", Colour::Dim, f->Note);
+    w.Labelled(Text(TextId::LabelNote), Colour::Dim, f->Note);
   } else if (const auto* sf = std::get_if<ShowFileEvent>(&event.Data)) {
-    if (!sf->Exists) w.Labelled("", Colour::Dim, "(no such file)");
+    if (!sf->Exists) w.Labelled("", Colour::Dim, Text(TextId::NoSuchFile));
     for (const std::string& line : sf->Lines) {
       const std::string shown = DisplayLines(line)[0];
       w.Plain(std::string(kIndent) + w.Paint(shown.empty() ? "|" : "| ", Colour::Dim) + shown);
@@ -370,8 +373,7 @@ void TextReporter::Report(const Event& event) {
   } else if (const auto* sp = std::get_if<SpamEvent>(&event.Data)) {
     WriteSpam(w, *sp);
   } else if (const auto* t = std::get_if<TraceSwitchEvent>(&event.Data)) {
-    w.Labelled("trace", Colour::Dim, t->On ? "every line of the plugin's runs is shown"
-                                           : "only runs that a bound stopped are shown");
+    w.Labelled(Text(TextId::TraceLabelTrace), Colour::Dim, Text(t->On ? TextId::TraceSwitchedOn : TextId::TraceSwitchedOff));
   }
 }
 

@@ -12,6 +12,7 @@
 #include "tools/sim/codec.h"
 #include "tools/sim/page_window.h"
 #include "tools/sim/spam_rules.h"
+#include "tools/sim/texts.h"
 
 namespace kwsim {
 namespace fs = std::filesystem;
@@ -124,9 +125,8 @@ std::string Session::LoadHint(const Step& step) const {
   // The page's editors read the files when the page is made, and its save writes what
   // they hold: an open page would put the old text back.
   if (host_->DialogHandles.empty())
-    return "a restart loads it, or the options page's save: options show, then options save";
-  return "a restart loads it; the open options page holds the old text, which its save would write back: "
-         "options destroy, show and save load the new one";
+    return std::string(Text(TextId::HintRestartOrSave));
+  return std::string(Text(TextId::HintPageHoldsOldText));
 }
 
 void Session::Finish() {
@@ -150,8 +150,8 @@ void Session::LoadModule(Event& event) {
   };
   trace_->Announce(tracing_);
   if (!module_.Open(folder_->ModulePath().string()))
-    throw SimError("cannot load the module " + PathToUtf8(folder_->ModulePath()) + ": " +
-                   kwtest::LastModuleError());
+    throw SimError(Say(TextId::CannotLoadModule,
+                       {{"path", PathToUtf8(folder_->ModulePath())}, {"reason", kwtest::LastModuleError()}}));
   const kw::PluginInfoDef* info = module_.GetPluginInfo();
   if (auto* load = std::get_if<LoadEvent>(&event.Data); load != nullptr && info != nullptr) {
     load->Name = U(kwtest::Text(info->Name));
@@ -230,13 +230,13 @@ void Session::CollectEffects(const LogMark& mark, std::vector<Effect>& effects) 
 }
 
 void Session::Execute(const Step& step) {
-  if (!host_) throw SimError("the plugin is not loaded");
+  if (!host_) throw SimError(std::string(Text(TextId::PluginNotLoaded)));
   const bool needsPlugin = step.Kind == Verb::Recv || step.Kind == Verb::Send ||
                            step.Kind == Verb::Popup || step.Kind == Verb::Click ||
                            step.Kind == Verb::Service || step.Kind == Verb::Restart ||
                            step.Kind == Verb::Stop || step.Kind == Verb::Options;
-  if (needsPlugin && !loaded_) throw SimError("the messenger is closed: start it first");
-  if (step.Kind == Verb::Start && loaded_) throw SimError("the messenger is running already");
+  if (needsPlugin && !loaded_) throw SimError(std::string(Text(TextId::MessengerClosed)));
+  if (step.Kind == Verb::Start && loaded_) throw SimError(std::string(Text(TextId::MessengerRunning)));
   switch (step.Kind) {
     case Verb::Recv: Message(step, true); break;
     case Verb::Send: Message(step, false); break;
@@ -409,7 +409,7 @@ void Session::WriteFile(const Step& step) {
       fs::path from = PathFromUtf8(step.FromPath);
       if (from.is_relative()) from = PathFromUtf8(options_.BaseDir) / from;
       std::optional<std::string> read = ReadBytes(from);
-      if (!read) throw SimError("cannot read " + PathToUtf8(from));
+      if (!read) throw SimError(Say(TextId::CannotRead, {{"path", PathToUtf8(from)}}));
       bytes = std::move(*read);
       WarnIfUtf8(step.File, bytes, PathToUtf8(from));
     }
@@ -419,10 +419,9 @@ void Session::WriteFile(const Step& step) {
   }
   // The plugin reads its files only when it starts, and writes its settings when it
   // closes, over whatever is there.
-  if (!loaded_) f.Note = "the plugin reads it when it starts";
-  else if (step.File == DataFile::Settings)
-    f.Note = "the plugin writes its own settings over it when it closes: stop it first";
-  else f.Note = "the plugin reads it at the next restart";
+  if (!loaded_) f.Note = Text(TextId::NoteReadAtStart);
+  else if (step.File == DataFile::Settings) f.Note = Text(TextId::NoteSettingsWrittenOver);
+  else f.Note = Text(TextId::NoteReadAtRestart);
   Emit(Event{step.Line, f, {}});
 }
 
@@ -445,9 +444,9 @@ void Session::Options(const Step& step) {
                           step.Options == OptionsAction::Save || step.Options == OptionsAction::Destroy;
   // The host may ask a plugin without a page for one, and nothing happens; the user
   // cannot act on a page that is not there, and the command fails as others do.
-  if (!registered && !pageAction) throw SimError("the plugin registered no options page");
+  if (!registered && !pageAction) throw SimError(std::string(Text(TextId::NoOptionsPage)));
   if (!registered) {
-    o.Note = "the plugin registered no options page";
+    o.Note = Text(TextId::NoOptionsPage);
     Emit(Event{step.Line, o, {}});
     return;
   }
@@ -496,7 +495,7 @@ void Session::UserOnPage(const Step& step, OptionsEvent& o) {
   if (step.Options != OptionsAction::Help && step.Options != OptionsAction::Menu)
     o.Editor = editor == PageEditor::Script ? "script" : "spam";
 
-  if (host_->DialogHandles.empty()) throw SimError("the page is not open: options show first");
+  if (host_->DialogHandles.empty()) throw SimError(std::string(Text(TextId::PageNotOpen)));
   std::string why;
   const std::unique_ptr<PageWindow> page = OpenPageWindow(host_->DialogHandles.back(), why);
   if (!page) throw SimError(why);
@@ -592,11 +591,9 @@ void Session::Spam(const Step& step) {
   const std::optional<std::string> onDisk = folder_->Read(DataFile::Spam);
   const std::optional<std::string>& list = loaded_ ? loadedSpam_ : onDisk;
   SpamEvent e = ExplainSpam(list.value_or(""), step.Text);
-  if (!loaded_)
-    e.Note = "the plugin is not running: the list it would load from Kwartlin.spm";
-  else if (onDisk != loadedSpam_)
-    e.Note = "Kwartlin.spm changed since the plugin loaded it: this is the list it runs (a restart loads the new one)";
-  if (!list) e.Note += std::string(e.Note.empty() ? "" : "; ") + "there is no spam list: CHKSPAM gives 0 for every text";
+  if (!loaded_) e.Note = Text(TextId::SpamNotRunning);
+  else if (onDisk != loadedSpam_) e.Note = Text(TextId::SpamListChanged);
+  if (!list) e.Note = Say(e.Note.empty() ? TextId::SpamNoList : TextId::SpamNoteAndNoList, {{"note", e.Note}});
   Emit(Event{step.Line, e, {}});
 }
 

@@ -4,6 +4,7 @@
 #include "tools/sim/trace_text.h"
 
 #include "script/trace.h"
+#include "tools/sim/texts.h"
 #include "tools/sim/trace_reader.h"
 
 namespace kwsim {
@@ -13,16 +14,12 @@ constexpr std::size_t kShownChars = 60;  // a value longer than this is cut in t
 
 // The plugin's length of a text it gave without its length: every Windows-1250 byte is
 // one character in UTF-8.
-std::int64_t PluginBytes(std::string_view utf8) {
-  std::int64_t chars = 0;
-  for (const char c : utf8) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return chars;
-}
+std::int64_t PluginBytes(std::string_view utf8) { return static_cast<std::int64_t>(DisplayWidth(utf8)); }
 
 // "line 7" where the file line is known, else "index 6" (the prepared line, from 0).
 std::string Where(const TraceItem& item, std::string_view lineKey, std::string_view indexKey) {
-  if (item.Has(lineKey)) return "line " + std::to_string(item.Number(lineKey));
-  return "index " + std::to_string(item.Number(indexKey));
+  if (item.Has(lineKey)) return Say(TextId::TraceAtLine, {{"line", std::to_string(item.Number(lineKey))}});
+  return Say(TextId::TraceAtIndex, {{"index", std::to_string(item.Number(indexKey))}});
 }
 
 // A list of texts, each with its length from key_bytes where the channel cut it.
@@ -58,21 +55,27 @@ std::string Operand(const TraceItem& item, std::string_view key, bool numbers) {
 std::string ConditionText(const TraceItem& item) {
   std::string text;
   if (!item.Flag("complete")) {
-    text = "no operator or no operand: false";
+    text = Text(TextId::TraceIfIncomplete);
   } else {
     const bool numbers = item.Flag("numbers");
     const std::string left = item.Text("left"), right = item.Text("right");
-    text = Operand(item, "left", numbers) + " " + item.Text("operator") + " " + Operand(item, "right", numbers) +
-           ": " + (item.Flag("holds") ? "true" : "false") + ", compared as " + (numbers ? "numbers" : "texts");
+    const TextId outcome = item.Flag("holds") ? (numbers ? TextId::TraceIfTrueNumbers : TextId::TraceIfTrueTexts)
+                                         : (numbers ? TextId::TraceIfFalseNumbers : TextId::TraceIfFalseTexts);
+    text = Say(outcome, {{"left", Operand(item, "left", numbers)},
+                         {"operator", item.Text("operator")},
+                         {"right", Operand(item, "right", numbers)}});
     // The usual surprise: one side is a number and the other is not.
     if (!numbers && IsNumber(left) != IsNumber(right))
-      text += " (" + Quote(IsNumber(left) ? right : left) + " is no number)";
+      text = Say(TextId::TraceIfNoNumber, {{"condition", text}, {"value", Quote(IsNumber(left) ? right : left)}});
     // Two long texts that differ past what is shown: where, and both around it.
     if (item.Has("near_from") && item.Number("differs_at") >= static_cast<std::int64_t>(kShownChars))
-      text += "; they differ from byte " + Grouped(item.Number("differs_at") + 1) + ": ..." +
-              Quote(item.Text("left_near")) + " / ..." + Quote(item.Text("right_near"));
+      text = Say(TextId::TraceIfDifferFrom, {{"condition", text},
+                                        {"byte", Grouped(item.Number("differs_at") + 1)},
+                                        {"left", Quote(item.Text("left_near"))},
+                                        {"right", Quote(item.Text("right_near"))}});
   }
-  if (item.Has("skipped_index")) text += "; skips " + Where(item, "skipped_line", "skipped_index");
+  if (item.Has("skipped_index"))
+    text = Say(TextId::TraceIfSkips, {{"condition", text}, {"where", Where(item, "skipped_line", "skipped_index")}});
   return text;
 }
 
@@ -80,27 +83,34 @@ std::string ConditionText(const TraceItem& item) {
 std::string EndText(const TraceItem& item) {
   const std::string how = item.Text("how");
   const std::string at = Where(item, "line", "index");
-  const std::string bound = Grouped(item.Number("bound"));
-  const std::string run = item.Text("entry") + " run ";
-  const std::string stopped = run + (item.Flag("before") ? "stopped before " : "stopped at ") + at;
+  const std::string entry = item.Text("entry");
+  const std::string stopped =
+      Say(item.Flag("before") ? TextId::TraceStoppedBefore : TextId::TraceStoppedAt, {{"entry", entry}, {"where", at}});
+  const std::string bound = Grouped(item.Number("bound")), lines = Grouped(item.Number("lines_run"));
+  const std::string refused = Grouped(item.Number("refused"));
+  const kw::Field fields[] = {{"entry", entry},
+                              {"how", how},
+                              {"where", at},
+                              {"stopped", stopped},
+                              {"bound", bound},
+                              {"lines", lines},
+                              {"refused", refused}};
+  const auto say = [&fields](TextId id) { return Say(id, fields); };
   const std::optional<kw::TRunEnd> end = kw::RunEndFromWord(how);
-  if (!end) return run + "ended (" + how + ")";
+  if (!end) return say(TextId::TraceEndedHow);
   switch (*end) {
-    case kw::TRunEnd::End: return "past the last line (" + Grouped(item.Number("lines_run")) + " lines run)";
-    case kw::TRunEnd::Exit: return "EXIT at " + at + " (" + Grouped(item.Number("lines_run")) + " lines run)";
-    case kw::TRunEnd::NoEntry: return "no :" + item.Text("entry") + " label: nothing ran";
-    case kw::TRunEnd::Empty: return "the script has no lines: nothing ran";
-    case kw::TRunEnd::LineBound: return stopped + ": it ran its bound of " + bound + " lines";
-    case kw::TRunEnd::ByteBound: return stopped + ": its lines read and wrote its bound of " + bound + " bytes";
-    case kw::TRunEnd::ValueBound:
-      return stopped + ": a write of " + Grouped(item.Number("refused")) + " bytes, past the bound of " + bound +
-             " bytes for one value, was not made";
-    case kw::TRunEnd::CallDepth: return stopped + ": a CALL past " + bound + " open calls";
-    case kw::TRunEnd::Nesting:
-      return run + "did not start: " + bound + " runs were under way, each waiting for a host call";
-    case kw::TRunEnd::Failure: return run + "ended: memory ran out";
+    case kw::TRunEnd::End: return say(TextId::TraceEndPastLast);
+    case kw::TRunEnd::Exit: return say(TextId::TraceEndExit);
+    case kw::TRunEnd::NoEntry: return say(TextId::TraceEndNoEntry);
+    case kw::TRunEnd::Empty: return say(TextId::TraceEndEmpty);
+    case kw::TRunEnd::LineBound: return say(TextId::TraceEndLineBound);
+    case kw::TRunEnd::ByteBound: return say(TextId::TraceEndByteBound);
+    case kw::TRunEnd::ValueBound: return say(TextId::TraceEndValueBound);
+    case kw::TRunEnd::CallDepth: return say(TextId::TraceEndCallDepth);
+    case kw::TRunEnd::Nesting: return say(TextId::TraceEndNesting);
+    case kw::TRunEnd::Failure: return say(TextId::TraceEndFailure);
   }
-  return run + "ended (" + how + ")";
+  return say(TextId::TraceEndedHow);
 }
 
 TraceLine Line(std::string label, TraceTone tone, std::string text) {
@@ -114,37 +124,41 @@ TraceLine Line(std::string label, TraceTone tone, std::string text) {
 TraceLine JumpLine(const TraceItem& item, kw::TTraceEvent event) {
   const std::string to = Where(item, "to_line", "to_index");
   if (event == kw::TTraceEvent::Ret)
-    return Line("ret", TraceTone::Flow, item.Flag("found") ? "back to " + to : "no open CALL: on with " + to);
-  const std::string label = ":" + item.Text("label");
+    return Line("ret", TraceTone::Flow, Say(item.Flag("found") ? TextId::TraceRetBack : TextId::TraceRetNoCall, {{"where", to}}));
   return Line(std::string(kw::TraceEventWord(event)), TraceTone::Flow,
-              item.Flag("found") ? label + ", on at " + to : "no label " + label + ": on with " + to);
+              Say(item.Flag("found") ? TextId::TraceJumpFound : TextId::TraceJumpNoLabel,
+                  {{"label", ":" + item.Text("label")}, {"where", to}}));
 }
 
 TraceLine WriteLine(const TraceItem& item) {
   const std::string name = item.Text("name");
   const std::string now = ShownField(item, "new");
-  if (!item.Has("old")) return Line("write", TraceTone::Data, name + " (new) " + now);
+  const std::string label(Text(TextId::TraceLabelWrite));
+  if (!item.Has("old")) return Line(label, TraceTone::Data, Say(TextId::TraceWriteNew, {{"name", name}, {"value", now}}));
   const bool same = item.Text("old") == item.Text("new") && item.Number("old_bytes") == item.Number("new_bytes");
-  return Line("write", TraceTone::Data, name + " " + ShownField(item, "old") + (same ? " (unchanged)" : " -> " + now));
+  return Line(label, TraceTone::Data,
+              Say(same ? TextId::TraceWriteSame : TextId::TraceWriteChanged,
+                  {{"name", name}, {"old", ShownField(item, "old")}, {"value", now}}));
 }
 
 TraceLine SaveLine(const TraceItem& item) {
-  std::string text = item.Text("name") + " save flag ";
-  text += item.Flag("old") == item.Flag("new") ? (item.Flag("new") ? "stays on" : "stays off")
-                                               : (item.Flag("new") ? "on" : "off");
-  if (!item.Flag("existed")) text += " (new, empty)";
-  return Line("save", TraceTone::Data, text);
+  const TextId how = item.Flag("old") == item.Flag("new") ? (item.Flag("new") ? TextId::TraceSaveStaysOn : TextId::TraceSaveStaysOff)
+                                                     : (item.Flag("new") ? TextId::TraceSaveOn : TextId::TraceSaveOff);
+  std::string text = Say(how, {{"name", item.Text("name")}});
+  if (!item.Flag("existed")) text = Say(TextId::TraceSaveNewVariable, {{"save", text}});
+  return Line(std::string(Text(TextId::TraceLabelSave)), TraceTone::Data, text);
 }
 
 TraceLine HostLine(const TraceItem& item) {
   std::string text = item.Text("call") + "(" + QuotedList(item, "args") + ")";
   if (item.Has("answer")) text += " -> " + QuotedList(item, "answer");
-  return Line("host", TraceTone::Host, text);
+  return Line(std::string(Text(TextId::TraceLabelHost)), TraceTone::Host, text);
 }
 
 TraceLine EndLine(const TraceItem& item) {
   const bool bound = EndedByBound(item);
-  TraceLine line = Line(bound ? "bound" : "end", bound ? TraceTone::Bound : TraceTone::Run, EndText(item));
+  TraceLine line = Line(std::string(Text(bound ? TextId::TraceLabelBound : TextId::TraceLabelEnd)),
+                        bound ? TraceTone::Bound : TraceTone::Run, EndText(item));
   line.FileLine = item.Number("line");
   return line;
 }
@@ -156,7 +170,7 @@ std::string Grouped(std::int64_t n) {
   std::string digits = std::to_string(n < 0 ? -n : n);
   std::string out;
   for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += Text(TextId::ThousandsSeparator);
     out += digits[i];
   }
   return n < 0 ? "-" + out : out;
@@ -173,7 +187,7 @@ std::string Shown(std::string_view utf8, std::int64_t bytes) {
     ++chars;
   }
   if (end == utf8.size() && bytes <= static_cast<std::int64_t>(chars)) return Quote(utf8);
-  return Quote(utf8.substr(0, end)) + "... (" + Grouped(bytes) + " bytes)";
+  return Quote(utf8.substr(0, end)) + Say(TextId::TraceCutBytes, {{"bytes", Grouped(bytes)}});
 }
 
 std::string Quote(std::string_view text) {
@@ -191,13 +205,13 @@ std::optional<TraceLine> DescribeTraceItem(const TraceItem& item) {
   switch (*event) {
     case kw::TTraceEvent::Run: {
       std::string text = item.Text("entry");
-      if (item.Depth > 1) text += " (started by a host call, " + std::to_string(item.Depth) + " runs deep)";
-      line = Line("run", TraceTone::Run, text);
+      if (item.Depth > 1) text = Say(TextId::TraceRunNested, {{"entry", text}, {"depth", std::to_string(item.Depth)}});
+      line = Line(std::string(Text(TextId::TraceLabelRun)), TraceTone::Run, text);
       break;
     }
     case kw::TTraceEvent::Line: {
       std::string text = item.Text("text");
-      if (item.Has("text_bytes")) text += "... (" + Grouped(item.Number("text_bytes")) + " bytes)";
+      if (item.Has("text_bytes")) text += Say(TextId::TraceCutBytes, {{"bytes", Grouped(item.Number("text_bytes"))}});
       line = Line(Where(item, "line", "index"), TraceTone::Line, text);
       line.FileLine = item.Number("line");
       break;
@@ -210,8 +224,8 @@ std::optional<TraceLine> DescribeTraceItem(const TraceItem& item) {
     case kw::TTraceEvent::Save: line = SaveLine(item); break;
     case kw::TTraceEvent::Host: line = HostLine(item); break;
     case kw::TTraceEvent::Cut:
-      line = Line("trace", TraceTone::Note,
-                  "cut after " + Grouped(item.Number("lines")) + " lines: the run goes on untraced");
+      line = Line(std::string(Text(TextId::TraceLabelTrace)), TraceTone::Note,
+                  Say(TextId::TraceCut, {{"lines", Grouped(item.Number("lines"))}}));
       break;
     case kw::TTraceEvent::End: line = EndLine(item); break;
     case kw::TTraceEvent::Vars:
@@ -223,8 +237,15 @@ std::optional<TraceLine> DescribeTraceItem(const TraceItem& item) {
 
 std::string TraceLineText(const TraceLine& line) {
   std::string text = TraceIndent(line) + line.Label;
-  text.append(text.size() < kLabelWidth ? kLabelWidth - text.size() : 1, ' ');
+  const std::size_t width = DisplayWidth(text);
+  text.append(width < kLabelWidth ? kLabelWidth - width : 1, ' ');
   return text + line.Text;
+}
+
+std::size_t DisplayWidth(std::string_view utf8) {
+  std::size_t n = 0;
+  for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
 }
 
 std::string TraceIndent(const TraceLine& line) {

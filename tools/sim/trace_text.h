@@ -40,6 +40,9 @@ std::optional<TraceLine> DescribeTraceItem(const TraceItem& item);
 // The width of the text layout's label column (a longer label gets one blank after it).
 inline constexpr std::size_t kLabelWidth = 11;
 
+// The columns a UTF-8 text takes: one per code point (Polish letters are two bytes).
+std::size_t DisplayWidth(std::string_view utf8);
+
 // The blanks before a line's label: a run that a host call started while another waited
 // is indented under it.
 std::string TraceIndent(const TraceLine& line);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "tools/sim/codec.h"
+#include "tools/sim/texts.h"
 
 namespace kwsim {
 namespace {
@@ -88,14 +89,14 @@ class Cursor {
   }
   std::string Word(std::string_view what) {
     std::optional<std::string> w = OptionalWord();
-    if (!w) Fail("missing " + std::string(what));
+    if (!w) Fail(Say(TextId::ParseMissing, {{"what", what}}));
     return *w;
   }
 
   // The rest of the line: one quoted string, or the text as written, trimmed.
   std::string Rest(std::string_view what, bool required) {
     if (AtEnd()) {
-      if (required) Fail("missing " + std::string(what));
+      if (required) Fail(Say(TextId::ParseMissing, {{"what", what}}));
       return {};
     }
     if (s_[pos_] == '"') {
@@ -116,7 +117,7 @@ class Cursor {
     const std::size_t start = pos_;
     while (pos_ < s_.size() && s_[pos_] != '=' && !IsBlank(s_[pos_])) ++pos_;
     if (pos_ >= s_.size() || s_[pos_] != '=')
-      Fail("expected name=value, found " + Quoted(s_.substr(start, pos_ - start)));
+      Fail(Say(TextId::ParseExpectedAssignment, {{"found", Quoted(s_.substr(start, pos_ - start))}}));
     std::string key = AsciiLower(s_.substr(start, pos_ - start));
     ++pos_;
     std::string value;
@@ -131,7 +132,7 @@ class Cursor {
   }
 
   void ExpectEnd(std::string_view after) {
-    if (!AtEnd()) Fail("unexpected " + Quoted(s_.substr(pos_)) + " after " + std::string(after));
+    if (!AtEnd()) Fail(Say(TextId::ParseUnexpected, {{"found", Quoted(s_.substr(pos_))}, {"after", after}}));
   }
 
  private:
@@ -142,7 +143,7 @@ class Cursor {
       const char c = s_[pos_++];
       if (c == '"') {
         if (pos_ < s_.size() && !IsBlank(s_[pos_]))
-          Fail("a closing quote must be followed by a blank or the end of the line");
+          Fail(std::string(Text(TextId::ParseAfterClosingQuote)));
         return out;
       }
       if (c != '\\') {
@@ -157,10 +158,10 @@ class Cursor {
         case 'n': out += '\n'; break;
         case 'r': out += '\r'; break;
         case 't': out += '\t'; break;
-        default: Fail("unknown escape \\" + std::string(1, e) + " (known: \\\" \\\\ \\n \\r \\t)");
+        default: Fail(Say(TextId::ParseUnknownEscape, {{"escape", std::string(1, e)}}));
       }
     }
-    Fail("missing closing double quote");
+    Fail(std::string(Text(TextId::ParseNoClosingQuote)));
   }
 
   std::string_view s_;
@@ -176,14 +177,14 @@ std::string ToWire(std::string_view utf8, int line) {
 }
 
 std::string ReadProtocol(Cursor& c) {
-  const std::string p = AsciiUpper(c.Word("protocol (TLEN or GG)"));
-  if (p != "TLEN" && p != "GG") c.Fail("unknown protocol " + Quoted(p) + " (TLEN or GG)");
+  const std::string p = AsciiUpper(c.Word(Text(TextId::WhatProtocol)));
+  if (p != "TLEN" && p != "GG") c.Fail(Say(TextId::ParseUnknownProtocol, {{"found", Quoted(p)}}));
   return p;
 }
 
 std::string ReadContact(Cursor& c, int line) {
-  const std::string id = c.Word("contact id");
-  if (id.empty()) c.Fail("empty contact id");
+  const std::string id = c.Word(Text(TextId::WhatContactId));
+  if (id.empty()) c.Fail(std::string(Text(TextId::ParseEmptyContactId)));
   return ToWire(id, line);
 }
 
@@ -201,20 +202,20 @@ std::string Joined(const List& list, NameOf nameOf) {
 }
 
 std::string StatusChoices() {
-  return "1 to " + std::to_string(kStatusNames.size() - 1) + ", or " +
-         Joined(kStatusNames, [](std::string_view n) { return n; });
+  return Say(TextId::StatusChoices, {{"last", std::to_string(kStatusNames.size() - 1)},
+                                {"names", Joined(kStatusNames, [](std::string_view n) { return n; })}});
 }
 
 std::int32_t ReadStatus(Cursor& c) {
-  const std::string w = c.Word("status (" + StatusChoices() + ")");
+  const std::string w = c.Word(Say(TextId::WhatStatus, {{"choices", StatusChoices()}}));
   const std::string lower = AsciiLower(w);
   for (std::size_t i = 1; i < kStatusNames.size(); ++i)
     if (kStatusNames[i] == lower) return static_cast<std::int32_t>(i);
   if (auto n = ParseInt32(w)) {
     if (!StatusName(*n).empty()) return *n;
-    c.Fail("bad status " + Quoted(w) + " (" + StatusChoices() + ")");
+    c.Fail(Say(TextId::ParseBadStatus, {{"found", Quoted(w)}, {"choices", StatusChoices()}}));
   }
-  c.Fail("unknown status " + Quoted(w) + " (" + StatusChoices() + ")");
+  c.Fail(Say(TextId::ParseUnknownStatus, {{"found", Quoted(w)}, {"choices", StatusChoices()}}));
 }
 
 std::int32_t ReadFlags(Cursor& c, const std::string& text) {
@@ -233,19 +234,19 @@ std::int32_t ReadFlags(Cursor& c, const std::string& text) {
       }
     }
     if (!known)
-      c.Fail("unknown contact flag " + Quoted(name) + " (a number, or " +
-             Joined(kFlagNames, [](const FlagName& f) { return f.Name; }) + " joined by |)");
+      c.Fail(Say(TextId::ParseUnknownFlag, {{"found", Quoted(name)},
+                                       {"names", Joined(kFlagNames, [](const FlagName& f) { return f.Name; })}}));
     start = end + 1;
   }
   return flags;
 }
 
 DataFile ReadDataFile(Cursor& c) {
-  const std::string w = AsciiLower(c.Word("file (script, spam or settings)"));
+  const std::string w = AsciiLower(c.Word(Text(TextId::WhatFile)));
   if (w == "script") return DataFile::Script;
   if (w == "spam") return DataFile::Spam;
   if (w == "settings") return DataFile::Settings;
-  c.Fail("unknown file " + Quoted(w) + " (script, spam or settings)");
+  c.Fail(Say(TextId::ParseUnknownFile, {{"found", Quoted(w)}}));
 }
 
 void ReadContactFields(Cursor& c, Step& step) {
@@ -255,21 +256,21 @@ void ReadContactFields(Cursor& c, Step& step) {
     else if (key == "group") step.Fields.Group = ToWire(value, step.Line);
     else if (key == "desc" || key == "description") step.Fields.Description = ToWire(value, step.Line);
     else if (key == "flags") step.Fields.Flags = ReadFlags(c, value);
-    else c.Fail("unknown contact field " + Quoted(key) + " (name, group, desc, flags)");
+    else c.Fail(Say(TextId::ParseUnknownContactField, {{"found", Quoted(key)}}));
   }
 }
 
 int ReadEditor(Cursor& c) {
-  const std::string memo = AsciiLower(c.Word("editor (script or spam)"));
+  const std::string memo = AsciiLower(c.Word(Text(TextId::WhatEditor)));
   if (memo == "script" || memo == "memo1") return 1;
   if (memo == "spam" || memo == "memo2") return 2;
-  c.Fail("unknown editor " + Quoted(memo) + " (script or spam)");
+  c.Fail(Say(TextId::ParseUnknownEditor, {{"found", Quoted(memo)}}));
 }
 
 int ReadPositive(Cursor& c, std::string_view what) {
   const std::string w = c.Word(what);
   const std::optional<std::int32_t> n = ParseInt32(w);
-  if (!n || *n < 1 || *n > 65536) c.Fail("bad " + std::string(what) + " " + Quoted(w) + " (1 to 65536)");
+  if (!n || *n < 1 || *n > 65536) c.Fail(Say(TextId::ParseBadPosition, {{"what", what}, {"found", Quoted(w)}}));
   return *n;
 }
 
@@ -277,7 +278,7 @@ constexpr std::string_view kOptionsActions =
     "show, hide, save, destroy, type, key, caret, help, menu, text";
 
 void ReadOptions(Cursor& c, Step& step) {
-  const std::string action = AsciiLower(c.Word("options action (" + std::string(kOptionsActions) + ")"));
+  const std::string action = AsciiLower(c.Word(Say(TextId::WhatOptionsAction, {{"actions", kOptionsActions}})));
   if (action == "show") step.Options = OptionsAction::Show;
   else if (action == "hide") step.Options = OptionsAction::Hide;
   else if (action == "save") step.Options = OptionsAction::Save;
@@ -286,29 +287,29 @@ void ReadOptions(Cursor& c, Step& step) {
   else if (action == "type") {
     step.Options = OptionsAction::Type;
     step.Memo = ReadEditor(c);
-    step.Text = ToWire(c.Rest("text to type", true), step.Line);
+    step.Text = ToWire(c.Rest(Text(TextId::WhatTextToType), true), step.Line);
     return;
   } else if (action == "key") {
     step.Options = OptionsAction::Key;
     step.Memo = ReadEditor(c);
-    const std::string key = AsciiLower(c.Word("key (tab or enter)"));
+    const std::string key = AsciiLower(c.Word(Text(TextId::WhatKey)));
     if (key == "tab") step.Key = 9;
     else if (key == "enter") step.Key = 13;
-    else c.Fail("unknown key " + Quoted(key) + " (tab or enter)");
+    else c.Fail(Say(TextId::ParseUnknownKey, {{"found", Quoted(key)}}));
   } else if (action == "caret") {
     step.Options = OptionsAction::Caret;
     step.Memo = ReadEditor(c);
-    step.CaretLine = ReadPositive(c, "line");
-    step.CaretColumn = ReadPositive(c, "column");
+    step.CaretLine = ReadPositive(c, Text(TextId::WhatLine));
+    step.CaretColumn = ReadPositive(c, Text(TextId::WhatColumn));
   } else if (action == "menu") {
     step.Options = OptionsAction::Menu;
-    step.Text = ToWire(c.Rest("menu entry caption", true), step.Line);
+    step.Text = ToWire(c.Rest(Text(TextId::WhatMenuEntry), true), step.Line);
     return;
   } else if (action == "text") {
     step.Options = OptionsAction::Text;
     step.Memo = ReadEditor(c);
   } else {
-    c.Fail("unknown options action " + Quoted(action) + " (" + std::string(kOptionsActions) + ")");
+    c.Fail(Say(TextId::ParseUnknownOptionsAction, {{"found", Quoted(action)}, {"actions", kOptionsActions}}));
   }
   c.ExpectEnd("options " + action);
 }
@@ -319,23 +320,23 @@ void ReadOptions(Cursor& c, Step& step) {
 void ReadMessage(Cursor& c, Step& step) {
   step.Protocol = ReadProtocol(c);
   step.Contact = ReadContact(c, step.Line);
-  step.Text = ToWire(c.Rest("message text", false), step.Line);
+  step.Text = ToWire(c.Rest(Text(TextId::WhatMessageText), false), step.Line);
 }
 
 void ReadPopup(Cursor& c, Step& step) {
   step.Contact = ReadContact(c, step.Line);
-  c.ExpectEnd("the contact id");
+  c.ExpectEnd(Text(TextId::WhatTheContactId));
 }
 
 void ReadClick(Cursor& c, Step& step) {
   step.Contact = ReadContact(c, step.Line);
-  step.Text = ToWire(c.Rest("menu item (caption or id)", true), step.Line);
+  step.Text = ToWire(c.Rest(Text(TextId::WhatMenuItem), true), step.Line);
 }
 
 void ReadStatusCommand(Cursor& c, Step& step) {
   step.Protocol = ReadProtocol(c);
   step.Status = ReadStatus(c);
-  step.Text = ToWire(c.Rest("description", false), step.Line);
+  step.Text = ToWire(c.Rest(Text(TextId::WhatDescription), false), step.Line);
 }
 
 void ReadContactCommand(Cursor& c, Step& step) {
@@ -343,27 +344,27 @@ void ReadContactCommand(Cursor& c, Step& step) {
   ReadContactFields(c, step);
 }
 
-void ReadService(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("service text", true), step.Line); }
+void ReadService(Cursor& c, Step& step) { step.Text = ToWire(c.Rest(Text(TextId::WhatServiceText), true), step.Line); }
 
 void ReadNothing(Cursor& c, Step& step) { c.ExpectEnd(VerbName(step.Kind)); }
 
 void ReadShowFile(Cursor& c, Step& step) {
   step.File = ReadDataFile(c);
-  c.ExpectEnd("the file name");
+  c.ExpectEnd(Text(TextId::WhatTheFileName));
 }
 
-void ReadVars(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("pattern", false), step.Line); }
+void ReadVars(Cursor& c, Step& step) { step.Text = ToWire(c.Rest(Text(TextId::WhatPattern), false), step.Line); }
 
-void ReadSpam(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("text to check", true), step.Line); }
+void ReadSpam(Cursor& c, Step& step) { step.Text = ToWire(c.Rest(Text(TextId::WhatTextToCheck), true), step.Line); }
 
 void ReadTrace(Cursor& c, Step& step) {
-  const std::string how = AsciiLower(c.Word("on or off"));
-  if (how != "on" && how != "off") c.Fail("expected on or off after trace, found " + Quoted(how));
+  const std::string how = AsciiLower(c.Word(Text(TextId::WhatOnOrOff)));
+  if (how != "on" && how != "off") c.Fail(Say(TextId::ParseExpectedOnOff, {{"found", Quoted(how)}}));
   step.On = how == "on";
   c.ExpectEnd("trace " + how);
 }
 
-void ReadEcho(Cursor& c, Step& step) { step.Text = ToWire(c.Rest("text", false), step.Line); }
+void ReadEcho(Cursor& c, Step& step) { step.Text = ToWire(c.Rest(Text(TextId::WhatText), false), step.Line); }
 
 struct CommandEntry {
   Verb Kind;
@@ -371,61 +372,32 @@ struct CommandEntry {
   std::string_view Also;                 // a second word for it, or empty
   void (*Read)(Cursor& c, Step& step);   // its arguments; null for "file", which may open
                                          // a block that only the parser can keep
-  std::string_view Summary;              // its lines of "help", joined by line breaks
+  TextId Summary;                        // its lines of "help", joined by line breaks
 };
 
 // Every command, declared once and in Verb's order: the reader, its error text, the
 // summary and the names come from here.
 // clang-format off
 constexpr CommandEntry kCommands[] = {
-  {Verb::Recv, "recv", "", ReadMessage,
-   "recv PROTO FROM TEXT              a message arrives (PROTO: TLEN or GG)"},
-  {Verb::Send, "send", "", ReadMessage,
-   "send PROTO TO TEXT                the user sends a message"},
-  {Verb::Popup, "popup", "", ReadPopup,
-   "popup CONTACT                     the contact-list popup opens on CONTACT"},
-  {Verb::Click, "click", "", ReadClick,
-   "click CONTACT ITEM                an item of the popup is clicked (caption or id)"},
-  {Verb::Status, "status", "", ReadStatusCommand,
-   "status PROTO STATUS [TEXT]        the user's status (STATUS: see below)"},
-  {Verb::Contact, "contact", "", ReadContactCommand,
-   "contact ID [name=..] [group=..] [desc=..] [flags=..]\n"
-   "                                  adds or changes a contact of the list"},
-  {Verb::Service, "service", "", ReadService,
-   "service TEXT                      another plugin calls KWARTLIN/PROC_BRIX"},
-  {Verb::Restart, "restart", "", ReadNothing,
-   "restart                           the messenger closes and starts again"},
-  {Verb::Stop, "stop", "", ReadNothing,
-   "stop                              the messenger closes"},
-  {Verb::Start, "start", "", ReadNothing,
-   "start                             the messenger starts again"},
-  {Verb::File, "file", "", nullptr,
-   "file script|spam|settings <<END   writes a data file from the lines up to END\n"
-   "file script|spam|settings from PATH | delete"},
-  {Verb::ShowFile, "show-file", "", ReadShowFile,
-   "show-file script|spam|settings    prints a data file"},
-  {Verb::Options, "options", "", ReadOptions,
-   "options show|hide|save|destroy    the plugin's page of the options dialog\n"
-   "options type script|spam TEXT     types TEXT into an editor (a line break is Enter)\n"
-   "options key script|spam tab|enter presses Tab or Enter in an editor\n"
-   "options caret script|spam L C     clicks an editor at line L, column C (from 1)\n"
-   "options help                      the two help lines under the script editor\n"
-   "options menu CAPTION              chooses an entry of the command reference menu\n"
-   "options text script|spam          prints an editor's text"},
-  {Verb::Vars, "vars", "", ReadVars,
-   "vars [PATTERN]                    the plugin's variables after the last event, with\n"
-   "                                  their save flags (PATTERN: * and ?, case ignored)"},
-  {Verb::Spam, "spam", "", ReadSpam,
-   "spam TEXT                         whether the spam list blocks TEXT, and which rules\n"
-   "                                  and alternatives match"},
-  {Verb::Trace, "trace", "", ReadTrace,
-   "trace on|off                      shows every line of the plugin's runs, or not"},
-  {Verb::Echo, "echo", "", ReadEcho,
-   "echo TEXT                         prints TEXT"},
-  {Verb::Help, "help", "", ReadNothing,
-   "help                              this summary"},
-  {Verb::Quit, "quit", "exit", ReadNothing,
-   "quit                              ends the session (exit too)"},
+  {Verb::Recv, "recv", "", ReadMessage, TextId::SummaryRecv},
+  {Verb::Send, "send", "", ReadMessage, TextId::SummarySend},
+  {Verb::Popup, "popup", "", ReadPopup, TextId::SummaryPopup},
+  {Verb::Click, "click", "", ReadClick, TextId::SummaryClick},
+  {Verb::Status, "status", "", ReadStatusCommand, TextId::SummaryStatus},
+  {Verb::Contact, "contact", "", ReadContactCommand, TextId::SummaryContact},
+  {Verb::Service, "service", "", ReadService, TextId::SummaryService},
+  {Verb::Restart, "restart", "", ReadNothing, TextId::SummaryRestart},
+  {Verb::Stop, "stop", "", ReadNothing, TextId::SummaryStop},
+  {Verb::Start, "start", "", ReadNothing, TextId::SummaryStart},
+  {Verb::File, "file", "", nullptr, TextId::SummaryFile},
+  {Verb::ShowFile, "show-file", "", ReadShowFile, TextId::SummaryShowFile},
+  {Verb::Options, "options", "", ReadOptions, TextId::SummaryOptions},
+  {Verb::Vars, "vars", "", ReadVars, TextId::SummaryVars},
+  {Verb::Spam, "spam", "", ReadSpam, TextId::SummarySpam},
+  {Verb::Trace, "trace", "", ReadTrace, TextId::SummaryTrace},
+  {Verb::Echo, "echo", "", ReadEcho, TextId::SummaryEcho},
+  {Verb::Help, "help", "", ReadNothing, TextId::SummaryHelp},
+  {Verb::Quit, "quit", "exit", ReadNothing, TextId::SummaryQuit},
 };
 // clang-format on
 
@@ -455,20 +427,20 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
   if (c.AtEnd() || line[line.find_first_not_of(" \t")] == '#') return std::nullopt;
   Step step;
   step.Line = line_;
-  const std::string verb = AsciiLower(c.Word("command"));
+  const std::string verb = AsciiLower(c.Word(Text(TextId::WhatCommand)));
   const CommandEntry* entry = FindCommand(verb);
   if (entry == nullptr)
-    c.Fail("unknown command " + Quoted(verb) + " (" + Joined(kCommands, [](const CommandEntry& s) { return s.Word; }) +
-           ")");
+    c.Fail(Say(TextId::ParseUnknownCommand,
+               {{"found", Quoted(verb)}, {"commands", Joined(kCommands, [](const CommandEntry& s) { return s.Word; })}}));
   step.Kind = entry->Kind;
   if (entry->Read != nullptr) {
     entry->Read(c, step);
     return step;
   }
   step.File = ReadDataFile(c);
-  const std::string how = c.Word("<<TAG, from PATH or delete");
+  const std::string how = c.Word(Text(TextId::WhatFileHow));
   if (how == "from") {
-    step.FromPath = c.Rest("path", true);
+    step.FromPath = c.Rest(Text(TextId::WhatPath), true);
   } else if (AsciiLower(how) == "delete") {
     step.Delete = true;
     c.ExpectEnd("delete");
@@ -477,7 +449,7 @@ std::optional<Step> TranscriptParser::Feed(std::string_view line) {
     block_ = Block{std::move(step), how.substr(2), {}};
     return std::nullopt;
   } else {
-    c.Fail("expected <<TAG, from PATH or delete after the file name, found " + Quoted(how));
+    c.Fail(Say(TextId::ParseExpectedFileHow, {{"found", Quoted(how)}}));
   }
   return step;
 }
@@ -501,7 +473,7 @@ void TranscriptParser::Finish() {
     const int start = block_->step.Line;
     const std::string tag = block_->tag;
     block_.reset();
-    throw TranscriptError(start, "the block <<" + tag + " is never closed by a line " + Quoted(tag));
+    throw TranscriptError(start, Say(TextId::ParseBlockNeverClosed, {{"tag", tag}, {"quoted", Quoted(tag)}}));
   }
 }
 
@@ -519,20 +491,18 @@ std::vector<Step> ParseTranscript(std::string_view text) {
   return steps;
 }
 
-const std::vector<std::string>& CommandSummary() {
-  static const std::vector<std::string> lines = [] {
-    std::vector<std::string> out;
-    for (const CommandEntry& entry : kCommands) {
-      std::size_t start = 0;
-      for (std::size_t end; (end = entry.Summary.find('\n', start)) != std::string_view::npos; start = end + 1)
-        out.emplace_back(entry.Summary.substr(start, end - start));
-      out.emplace_back(entry.Summary.substr(start));
-    }
-    out.push_back("STATUS is " + StatusChoices() + ".");
-    out.emplace_back("TEXT runs to the end of the line, or stands in \"double quotes\" (\\\" \\\\ \\n \\r \\t).");
-    return out;
-  }();
-  return lines;
+std::vector<std::string> CommandSummary() {
+  std::vector<std::string> out;
+  for (const CommandEntry& entry : kCommands) {
+    const std::string_view summary = Text(entry.Summary);
+    std::size_t start = 0;
+    for (std::size_t end; (end = summary.find('\n', start)) != std::string_view::npos; start = end + 1)
+      out.emplace_back(summary.substr(start, end - start));
+    out.emplace_back(summary.substr(start));
+  }
+  out.push_back(Say(TextId::SummaryStatusChoices, {{"choices", StatusChoices()}}));
+  out.emplace_back(Text(TextId::SummaryText));
+  return out;
 }
 
 std::string_view VerbName(Verb verb) {

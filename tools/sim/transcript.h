@@ -119,7 +119,7 @@ class TranscriptParser {
 std::vector<Step> ParseTranscript(std::string_view text);
 
 // The command language's summary, as "help" shows it.
-const std::vector<std::string>& CommandSummary();
+std::vector<std::string> CommandSummary();
 
 // Names used in messages and output.
 std::string_view VerbName(Verb verb);
