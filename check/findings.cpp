@@ -1,6 +1,9 @@
 #include "check/findings.h"
 
-#include <algorithm>
+#include <iterator>
+
+#include "check/messages_pl.h"
+#include "support/message.h"
 
 namespace kwcheck {
 
@@ -13,45 +16,36 @@ const TFindingKind& FindingKind(int code) {
 const TFindingKind& TFinding::Kind() const { return FindingKind(Code); }
 
 namespace {
-struct TMessageEntry {
-  std::string_view Id;
-  std::string_view Template;
-};
-#define KW_MESSAGE_ENTRY(Id, Template) {#Id, Template},
-constexpr TMessageEntry kMessages[] = {KW_MESSAGES(KW_MESSAGE_ENTRY)};
-#undef KW_MESSAGE_ENTRY
+
+#define KW_MESSAGE_NAME(Id, Template) #Id,
+constexpr std::string_view kMessageIds[] = {KW_MESSAGES(KW_MESSAGE_NAME)};
+#undef KW_MESSAGE_NAME
+
+// The English catalog is the list itself; u8"" makes each template a UTF-8 literal.
+#define KW_MESSAGE_ENGLISH(Id, Template) {TMessage::Id, u8"" Template},
+constexpr kw::CatalogEntry<TMessage> kEnglishMessages[] = {KW_MESSAGES(KW_MESSAGE_ENGLISH)};
+#undef KW_MESSAGE_ENGLISH
+
+constexpr std::size_t kMessageCount = std::size(kMessageIds);
+static_assert(std::size(kPolishMessages) == kMessageCount, "messages_pl.h has an entry for every id of KW_MESSAGES");
+// The index of the first Polish entry out of place, or with other fields than the English
+// template, shows in the compiler's message as the left side.
+static_assert(kw::FirstDisagreement(kEnglishMessages, kPolishMessages) == kMessageCount,
+              "messages_pl.h lists the ids of KW_MESSAGES in order, each with the English template's fields");
+
 }  // namespace
 
-std::string_view MessageId(TMessage message) { return kMessages[static_cast<std::size_t>(message)].Id; }
+std::string_view MessageId(TMessage message) { return kMessageIds[static_cast<std::size_t>(message)]; }
 std::string_view MessageTemplate(TMessage message) {
-  return kMessages[static_cast<std::size_t>(message)].Template;
+  return kw::PickText(kEnglishMessages, kPolishMessages, message);
 }
 
 std::string FillTemplate(std::string_view text, const TFields& fields) {
-  std::string out;
-  out.reserve(text.size() + 32);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if ((c == '{' || c == '}') && i + 1 < text.size() && text[i + 1] == c) {
-      out += c;
-      ++i;
-      continue;
-    }
-    const std::size_t close = c == '{' ? text.find('}', i) : std::string_view::npos;
-    if (close == std::string_view::npos) {
-      out += c;
-      continue;
-    }
-    const std::string_view name = text.substr(i + 1, close - i - 1);
-    const auto field = std::find_if(fields.begin(), fields.end(), [&](const TField& f) { return f.Name == name; });
-    if (field == fields.end()) {
-      out += c;
-      continue;
-    }
-    out += field->Value;
-    i = close;
-  }
-  return out;
+  std::vector<kw::Field> named;
+  named.reserve(fields.size());
+  // The first field of a name wins, as the checker adds them.
+  for (auto f = fields.rbegin(); f != fields.rend(); ++f) named.push_back({f->Name, f->Value});
+  return kw::FillTemplate(text, named);
 }
 
 std::string TFinding::MessageText() const { return FillTemplate(MessageTemplate(Message), Fields); }
