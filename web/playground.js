@@ -1168,6 +1168,8 @@ function setUpHeader() {
     setState(t(document.body.dataset.ready ? 'ready' : 'loading'));
     drawMessenger();
     showFindings();
+    // The findings' messages are the engine's words: checked again, they come in the new language.
+    for (const e of Object.values(editors)) e.check();
   });
 }
 
