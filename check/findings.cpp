@@ -1,6 +1,8 @@
 #include "check/findings.h"
 
+#include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "check/messages_pl.h"
 #include "support/message.h"
@@ -28,9 +30,30 @@ constexpr kw::CatalogEntry<TMessage> kEnglishMessages[] = {KW_MESSAGES(KW_MESSAG
 
 constexpr std::size_t kMessageCount = std::size(kMessageIds);
 static_assert(std::size(kPolishMessages) == kMessageCount, "messages_pl.h has an entry for every id of KW_MESSAGES");
-// The index of the first Polish entry out of place, or with other fields than the English
-// template, shows in the compiler's message as the left side.
-static_assert(kw::FirstDisagreement(kEnglishMessages, kPolishMessages) == kMessageCount,
+
+// The first entry in [from, to) out of place, malformed or with other fields than its
+// English twin; kMessageCount when all agree. The catalogs are checked a slice at a
+// time, each its own constant evaluation: as one, the long templates pass clang's
+// (and so emscripten's) limit of steps.
+constexpr std::size_t FirstDisagreementBetween(std::size_t from, std::size_t to) {
+  for (std::size_t i = from; i < to && i < kMessageCount; ++i) {
+    const auto& en = kEnglishMessages[i];
+    const auto& pl = kPolishMessages[i];
+    if (en.Key != static_cast<TMessage>(i) || pl.Key != static_cast<TMessage>(i) || en.Text.empty() ||
+        pl.Text.empty() || !kw::catalog::SameFields(en.Text, pl.Text))
+      return i;
+  }
+  return kMessageCount;
+}
+constexpr std::size_t kSlice = 16;
+template <std::size_t Slice>
+constexpr std::size_t kDisagreementIn = FirstDisagreementBetween(Slice * kSlice, (Slice + 1) * kSlice);
+template <std::size_t... Slice>
+constexpr std::size_t FirstDisagreement(std::index_sequence<Slice...>) {
+  return std::min({kMessageCount, kDisagreementIn<Slice>...});
+}
+// The index of the first entry that disagrees shows in the compiler's message as the left side.
+static_assert(FirstDisagreement(std::make_index_sequence<(kMessageCount + kSlice - 1) / kSlice>()) == kMessageCount,
               "messages_pl.h lists the ids of KW_MESSAGES in order, each with the English template's fields");
 
 }  // namespace
