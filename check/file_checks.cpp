@@ -172,7 +172,7 @@ std::string UnicodeAdvice(const TSource& source, std::string_view utf8) {
   const TUnmappable bad = FirstUnmappable(utf8);
   if (!bad.Char.empty())
     return FillTemplate(MessageTemplate(TMessage::AdviceInexact), {{"char", bad.Char}, {"code", bad.Code}, {"line", bad.Line}});
-  const std::string command = FillTemplate(kCommandFromUnicode, {{"file", DataFileName(source)}});
+  const std::string command = FillTemplate(kCommandFromUnicode, {{"file", std::string(DataFileName(source))}});
   return FillTemplate(MessageTemplate(TMessage::AdviceConvert), {{"command", command}});
 }
 
@@ -194,13 +194,13 @@ void ReportUtf16(const TSource& source, TReport& report) {
     // The engine's own reading: up to the first zero byte.
     const std::vector<std::string> lines = kw::ScriptLinesFromText(source.Bytes);
     const std::string read = lines.empty() ? std::string() : Utf8(lines[0]);
-    report.AddFileLine(1, 505, TMessage::Utf16Script, {{"encoding", name}, {"read", read}, {"advice", advice}});
+    report.AddFileLine(1, 505, TMessage::Utf16Script, {{"encoding", std::string(name)}, {"read", read}, {"advice", advice}});
     return;
   }
   // Every line but the first starts at a zero byte (the high byte of a line break, or of
   // a line's first letter), so what is left is line 1's mark and first letter.
   const std::vector<std::string> kept = kw::SpamRulesFromText(source.Bytes);
-  report.AddFileLine(1, 505, TMessage::Utf16Spam, {{"encoding", name}, {"kept", QuotedList(kept)}, {"advice", advice}});
+  report.AddFileLine(1, 505, TMessage::Utf16Spam, {{"encoding", std::string(name)}, {"kept", QuotedList(kept)}, {"advice", advice}});
 }
 
 bool IsSpecialLabelName(std::string_view name) {
@@ -252,7 +252,7 @@ void ReportUtf8Letters(const TSource& source, TReport& report, const std::string
 }
 
 void ReportIso(const TSource& source, TReport& report) {
-  const std::string command = FillTemplate(kCommandFromIso, {{"file", DataFileName(source)}});
+  const std::string command = FillTemplate(kCommandFromIso, {{"file", std::string(DataFileName(source))}});
   const std::string advice = FillTemplate(MessageTemplate(TMessage::AdviceIso), {{"command", command}});
   for (std::size_t i = 0; i < source.FileLines.size(); ++i) {
     const std::string& line = source.FileLines[i];

@@ -2,8 +2,9 @@
 // list (finding_list.h), with an optional fix that does what the line evidently meant.
 // Positions count from 1, in characters of the line (a Windows-1250 byte is one);
 // EndColumn is exclusive. A finding carries its message as an id of message_list.h and
-// named fields; the text is made from the template when it is written out, so another
-// language's catalog can word it. Fields and fix texts are UTF-8.
+// named fields; the text is made when it is written out, from the template of the
+// process's language (kw::TextLanguage: messages_pl.h or the list's English). Fields
+// and fix texts are UTF-8.
 #pragma once
 
 #include <optional>
@@ -62,16 +63,16 @@ struct TFinding {
   std::optional<TFix> Fix;
 
   const TFindingKind& Kind() const;
-  std::string MessageText() const;  // English, from the template
+  std::string MessageText() const;  // in the process's language
 };
 
-// The message's stable id ("MissingLabel") and its English template.
+// The message's stable id ("MissingLabel") and its template in the process's language.
 std::string_view MessageId(TMessage message);
 std::string_view MessageTemplate(TMessage message);
 // The template with each {name} replaced by its field's value ({{ and }} stand for a
 // brace); a placeholder without a field stays as written.
 std::string FillTemplate(std::string_view text, const TFields& fields);
-// What a fix does, in English.
+// What a fix does, in the process's language.
 std::string FixTitle(const TFix& fix);
 
 // The kind with this code; the list's first kind when none has it (a slip in code that

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "support/message.h"
+
 namespace kwcheck {
 
 std::string JsonText(std::string_view utf8) {
@@ -36,6 +38,12 @@ std::string JsonText(std::string_view utf8) {
 
 namespace {
 
+// The text format's own words beside the messages, in both languages.
+enum class TOutputText : unsigned char { FixNote };
+constexpr kw::CatalogEntry<TOutputText> kEnglishOutput[] = {{TOutputText::FixNote, u8" (fix: {title})"}};
+constexpr kw::CatalogEntry<TOutputText> kPolishOutput[] = {{TOutputText::FixNote, u8" (poprawka: {title})"}};
+static_assert(kw::CatalogsAgree(kEnglishOutput, kPolishOutput), "the output's words agree in both languages");
+
 std::string Position(std::string_view file, const TFinding& f) {
   return std::string(file) + ":" + std::to_string(f.Line) + ":" + std::to_string(f.Column) + ": ";
 }
@@ -44,7 +52,10 @@ std::string Position(std::string_view file, const TFinding& f) {
 
 std::string TextLine(std::string_view file, const TFinding& f) {
   std::string line = Position(file, f) + CodeText(f.Code) + " " + std::string(f.Kind().Name) + ": " + f.MessageText();
-  if (f.Fix) line += " (fix: " + FixTitle(*f.Fix) + ")";
+  if (f.Fix) {
+    const std::string title = FixTitle(*f.Fix);
+    line += kw::FillTemplate(kw::PickText(kEnglishOutput, kPolishOutput, TOutputText::FixNote), {{"title", title}});
+  }
   return line;
 }
 

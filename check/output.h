@@ -1,6 +1,7 @@
 // The findings written out, one small function per format: text for people, gcc-style
 // lines for editors (file:line:column: severity: message [code]), and JSON objects for
-// tools and the playground. Everything is UTF-8.
+// tools and the playground. Messages and fix titles are in the process's language; what
+// tools read (codes, names, severities, JSON keys) stays English. Everything is UTF-8.
 #pragma once
 
 #include <string>
@@ -10,7 +11,8 @@
 
 namespace kwcheck {
 
-// "KW309 url-cut: message (fix: quote the address)" after "file:line:column: ".
+// "KW309 url-cut: message (fix: quote the address)" after "file:line:column: ", in the
+// process's language (the code and name stay).
 std::string TextLine(std::string_view file, const TFinding& f);
 // "file:line:column: error: message [KW309]"
 std::string GccLine(std::string_view file, const TFinding& f);

@@ -1615,6 +1615,8 @@ function setUpHeader() {
     redrawContacts();
     drawMessenger();
     showFindings();
+    // The findings' messages are the engine's words: checked again, they come in the new language.
+    for (const e of Object.values(editors)) e.check();
   });
 }
 

@@ -21,6 +21,7 @@
 #include "script/spam.h"
 #include "script/variables.h"
 #include "support/cp1250.h"
+#include "support/message.h"
 #include "tests/common/files.h"
 #include "tests/script/fake_script_host.h"
 
@@ -653,6 +654,23 @@ TEST(Checker, TemplatesFillFromFields) {
   const kwcheck::TFields fields = {{"a", "x"}, {"b", "{y}"}};
   EXPECT_EQ(kwcheck::FillTemplate("{a}-{b}-{{a}}-{c}", fields), "x-{y}-{a}-{c}");
   EXPECT_EQ(kwcheck::FillTemplate("{", fields), "{");
+}
+
+// A finding and its fix speak the process's language; what tools read stays as it is.
+TEST(Checker, FindingInTheChosenLanguage) {
+  const std::pair<Language, std::u8string_view> rows[] = {
+      {Language::Polish, u8"s.dat:1:6: KW110 goto-colon: GOTO :koniec szuka wiersza, który brzmi '::koniec': dwukropek "
+                         u8"należy tylko do wiersza etykiety; napisz GOTO koniec (poprawka: usuń dwukropek)"},
+      {Language::English, u8"s.dat:1:6: KW110 goto-colon: GOTO :koniec looks for a line that reads '::koniec': the "
+                          u8"colon belongs only to the label line; write GOTO koniec (fix: drop the colon)"},
+  };
+  const std::vector<TFinding> found = kwcheck::CheckScript(Script({"GOTO :koniec", ":koniec"}));
+  ASSERT_EQ(found.size(), 1u) << Describe(found);
+  for (const auto& [language, want] : rows) {
+    SetTextLanguage(language);
+    EXPECT_EQ(kwcheck::TextLine("s.dat", found[0]), std::string(want.begin(), want.end()));
+  }
+  SetTextLanguage(Language::English);
 }
 
 // Codes are unique, and so are names.
