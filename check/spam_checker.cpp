@@ -245,7 +245,7 @@ class TSpamChecker {
       if (!SeparatesLetters(word, separator)) continue;
       report_.Add(line, 409,
                   TMessage::SlashOrSemicolon, {{"word", Quoted(word)},
-                                             {"separator", separator == '/' ? "the slash" : "the semicolon"},
+                                             {"separator", separator == '/' ? "'/'" : "';'"},
                                              {"meant", Quoted(Replaced(word, separator))}},
                   at, word.size());
       return false;
