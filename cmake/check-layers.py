@@ -9,7 +9,7 @@ the line, each folder may include:
   tools/   the whole line and check/ (the simulator, the stand-in messenger).
   web/     the whole line, check/ and tools/: the playground is the simulator in a page.
   fuzz/    the whole line and check/: the fuzzers drive the parsers, never the tools.
-  bench/   the whole line and tools/ (the stand-in messenger that carries a message).
+  bench/   the whole line, check/ (the checker's benchmark) and tools/ (the stand-in messenger).
   tests/   everything above but web/ and fuzz/, and bench/ (its workloads are tested).
   cmake/   support/ only: build tools such as the version block writer.
 So check/ is included by tools/, web/, fuzz/ and tests/, and by nothing of the plugin.
@@ -31,7 +31,7 @@ ALLOWED.update({
     "tools": LINE + ["check"],
     "web": LINE + ["check", "tools"],
     "fuzz": LINE + ["check"],
-    "bench": LINE + ["tools"],
+    "bench": LINE + ["check", "tools"],
     "tests": LINE + ["check", "tools", "bench"],
     "cmake": ["support"],
 })
