@@ -181,23 +181,42 @@ void Loop(benchmark::State& state, const Engine* e) {
   state.counters["allocs_per_line"] = static_cast<double>(allocations) / (runs * static_cast<double>(kLoopLines));
 }
 
+// The loop in Lua 5.4, compiled once into a state of its own.
+class LuaLoop {
+ public:
+  LuaLoop() : L_(luaL_newstate()) {
+    luaL_openlibs(L_);
+    const std::string code = "i = 0\n::l::\ni = i + 1\nif i < " + std::to_string(kLoopCount) + " then goto l end\n";
+    if (luaL_loadstring(L_, code.c_str()) == LUA_OK) chunk_ = luaL_ref(L_, LUA_REGISTRYINDEX);
+  }
+  ~LuaLoop() { lua_close(L_); }
+  LuaLoop(const LuaLoop&) = delete;
+  LuaLoop& operator=(const LuaLoop&) = delete;
+  bool Compiled() const { return chunk_ != LUA_NOREF; }
+  void Run() const {
+    lua_rawgeti(L_, LUA_REGISTRYINDEX, chunk_);
+    lua_pcallk(L_, 0, 0, 0, 0, nullptr);
+  }
+  bool Right() const {
+    lua_getglobal(L_, "i");
+    const bool right = lua_tointegerx(L_, -1, nullptr) == kLoopCount;
+    lua_pop(L_, 1);
+    return right;
+  }
+
+ private:
+  lua_State* L_;
+  int chunk_ = LUA_NOREF;
+};
+
 void LoopLua(benchmark::State& state) {
-  lua_State* L = luaL_newstate();
-  luaL_openlibs(L);
-  const std::string code = "i = 0\n::l::\ni = i + 1\nif i < " + std::to_string(kLoopCount) + " then goto l end\n";
-  if (luaL_loadstring(L, code.c_str()) != LUA_OK) {
+  const LuaLoop lua;
+  if (!lua.Compiled()) {
     state.SkipWithError("Lua did not compile the loop");
-    lua_close(L);
     return;
   }
-  const int chunk = luaL_ref(L, LUA_REGISTRYINDEX);
-  for (auto _ : state) {
-    lua_rawgeti(L, LUA_REGISTRYINDEX, chunk);
-    lua_pcallk(L, 0, 0, 0, 0, nullptr);
-  }
-  lua_getglobal(L, "i");
-  if (lua_tointegerx(L, -1, nullptr) != kLoopCount) state.SkipWithError("wrong result");
-  lua_close(L);
+  for (auto _ : state) lua.Run();
+  if (!lua.Right()) state.SkipWithError("wrong result");
   state.counters["lines_per_s"] = benchmark::Counter(static_cast<double>(kLoopLines), benchmark::Counter::kIsIterationInvariantRate);
 }
 
@@ -321,7 +340,8 @@ void Register() {
 // (bench/callgrind-message toggles collection on that function).
 // --kw_profile=load:KIND:SIZE: one load of the load benchmark (KIND script, compile or
 // spam; SIZE lines or rules) inside ProfiledLoad, after one untimed load of the same.
-// --kw_profile=loop:ENGINE:COUNT: COUNT runs of the loop benchmark inside ProfiledLoops.
+// --kw_profile=loop:ENGINE:COUNT: COUNT runs of the loop benchmark inside ProfiledLoops
+// (ENGINE lua: the same loop in Lua, inside ProfiledLoopsLua).
 bool ProfileRequest(int& argc, char** argv, std::string& request) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -348,6 +368,20 @@ bool ProfileRequest(int& argc, char** argv, std::string& request) {
 
 [[gnu::noinline]] void ProfiledLoops(const Engine* e, const kw::TScriptLines& lines, long count) {
   for (long i = 0; i < count; ++i) e->Run(lines, kw::entryStart);
+}
+
+[[gnu::noinline]] void ProfiledLoopsLua(const LuaLoop& lua, long count) {
+  for (long i = 0; i < count; ++i) lua.Run();
+}
+
+int ProfileLuaLoop(long count) {
+  const LuaLoop lua;
+  if (!lua.Compiled()) return 1;
+  lua.Run();
+  ProfiledLoopsLua(lua, count);
+  const bool right = lua.Right();
+  std::printf("loop lua runs=%ld lines=%ld %s\n", count, kLoopLines, right ? "right" : "wrong");
+  return right ? 0 : 1;
 }
 
 // The loop benchmark's script, run once uncounted (compiled, $i created), then COUNT
@@ -394,8 +428,10 @@ int Profile(const std::string& request) {
   if (std::sscanf(request.c_str(), "load:%31[a-z]:%lu", kind, &size) == 2) return ProfileLoad(kind, size);
   char engine[32] = {};
   long count = 0;
-  if (std::sscanf(request.c_str(), "loop:%31[a-z]:%ld", engine, &count) == 2)
+  if (std::sscanf(request.c_str(), "loop:%31[a-z]:%ld", engine, &count) == 2) {
+    if (std::string(engine) == "lua") return ProfileLuaLoop(count);
     return ProfileLoop(std::string(engine) == kReference.Name ? &kReference : &kPlugin, count);
+  }
   unsigned long rules = 0, bytes = 0;
   if (std::sscanf(request.c_str(), "%31[a-z]:%lu:%lu:%ld", engine, &rules, &bytes, &count) != 4) return 2;
   const Engine* e = std::string(engine) == kReference.Name ? &kReference : &kPlugin;

@@ -11,6 +11,7 @@
 #include "host/bridge.h"
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,10 @@ namespace {
 
 constexpr std::int32_t kRenewCaption = 0x10000000;  // bit 28 of MenuItemDef::ChangeFlags
 
-std::deque<std::string> handedTexts;  // deque: elements never move when it grows
+// The texts handed back to the host, each shared with the variable it was read from
+// (a long message is not copied to be handed back): immutable, so a later write to the
+// variable leaves the host's text as it was.
+std::deque<std::shared_ptr<const std::string>> handedTexts;
 int hookDepth = 0;
 // Menu callbacks under way. A host may open the popup again from inside one being shown
 // (in ShowItemProc or the caption change); past kMaxNestedRuns such callbacks answer 0
@@ -143,8 +147,8 @@ bool RunMessageEvent(ProtocolEventDef* event, ProtocolMesageDef* message) {
   RunScript(ScriptLines, entryStart);
   const bool filtered = ReadInt(ResolveValue("$_FILTR"), 0) != 0;
   if (message) {
-    handedTexts.push_back(ResolveValue("$_MESSAGE"));
-    message->Text = handedTexts.back().c_str();
+    handedTexts.push_back(ResolveShared("$_MESSAGE"));
+    message->Text = handedTexts.back()->c_str();
   }
   return filtered;
 }

@@ -22,10 +22,8 @@
 #include <string>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "script/byte_kernels.h"
 #include "script/interpreter.h"
 #include "script/script_host.h"
 #include "script/spam.h"
@@ -110,7 +108,14 @@ void DoRet(TRunState& run, const TCompiledLine&) {
 
 // --- variables ---
 
-void DoMov(TRunState& run, const TCompiledLine& line) { Write(run, line, 0, V(run, line, 1)); }
+// A long text read from a variable is shared with the result rather than copied,
+// charged as the copy is.
+void DoMov(TRunState& run, const TCompiledLine& line) {
+  const std::string_view value = V(run, line, 1);
+  if (TooLong(run, value.size())) return;
+  run.Charge(value.size());
+  if (!ShareResult(line.Params[0], line.Params[1].Value, value)) WriteResult(line.Params[0], value);
+}
 
 void DoSave(TRunState& run, const TCompiledLine& line) {
   SetSaveFlag(line.Params[0].Raw, TextToBool(V(run, line, 1)));
@@ -218,126 +223,11 @@ void DoStrDel(TRunState& run, const TCompiledLine& line) {
   Write(run, line, 0, kept);
 }
 
-constexpr std::size_t kFirstBlock = 16;  // bytes compared at a candidate position first
-
-// Whether the part's bytes past the first kFirstBlock equal those at `at`, compared in
-// blocks that double in size; each block is charged.
-bool RestEqual(const char* at, std::string_view part, std::int64_t& budget) {
-  std::size_t same = kFirstBlock;
-  for (std::size_t block = 2 * kFirstBlock; same < part.size(); block *= 2) {
-    const std::size_t n = std::min(block, part.size() - same);
-    budget -= static_cast<std::int64_t>(n);
-    if (std::memcmp(at + same, part.data() + same, n) != 0) return false;
-    same += n;
-  }
-  return true;
-}
-
-// std::string_view::find with its work charged to the budget. Each position that holds
-// the part's first byte is compared over at most kFirstBlock bytes, and only on a match
-// there over the rest (RestEqual), so the charge stays within about twice the bytes
-// that matched at a position plus one block. It matters for a part that matches a long
-// prefix at many positions ("aaa...ab" in "aaa...a"): that search costs the product of
-// the two lengths, hours for long values, and the budget must stop it partway. False
-// when it stopped because the budget ran out (the answer unknown); otherwise `found` is
-// the first occurrence or npos.
-// Which of the kBlock positions from p hold byte c, as bits (bit k: position p + k).
-#if defined(__SSE2__)
-constexpr std::size_t kBlock = 16;
-inline std::uint32_t PositionsOf(const char* p, unsigned char c) {
-  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(c)))));
-}
-#else
-constexpr std::size_t kBlock = 8;
-inline std::uint32_t PositionsOf(const char* p, unsigned char c) {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
-  std::uint64_t word;
-  std::memcpy(&word, p, 8);
-  const std::uint64_t y = word ^ (0x0101010101010101u * c);
-  // The high bit of each byte equal to c (exact: no borrow runs between bytes), then
-  // the eight high bits gathered into one byte, the first position lowest.
-  const std::uint64_t high = ~(((y & kLow7) + kLow7) | y | kLow7);
-  if constexpr (std::endian::native == std::endian::little)
-    return static_cast<std::uint32_t>(((high >> 7) * 0x0102040810204080u) >> 56);
-  std::uint32_t bits = 0;
-  for (std::size_t k = 0; k < 8; ++k) bits |= (static_cast<unsigned char>(p[k]) == c ? 1u : 0u) << k;
-  return bits;
-}
-#endif
-
-bool FindCounted(std::string_view text, std::string_view part, std::int64_t& budget,
-                 std::size_t& found) {
-  found = std::string_view::npos;
-  const std::size_t m = part.size();
-  if (m == 0 || m > text.size()) return true;
-  const std::size_t head = std::min(m, kFirstBlock);
-  std::int64_t left = budget;  // a local, so the loop keeps it in a register
-  const char* at = text.data();
-  const char* const end = at + (text.size() - m + 1);  // past the last possible start
-  // Tries a position that holds the part's first byte, charging it.
-  auto tried = [&](const char* p) {
-    left -= static_cast<std::int64_t>(head);
-    return std::memcmp(p, part.data(), head) == 0 && (head == m || RestEqual(p, part, left));
-  };
-  // A block of positions at a time: those holding the first byte are the candidates,
-  // and only one whose head also ends in the head's last byte can match. A block whose
-  // candidates all fail that way is charged at once when the budget covers it; any other
-  // goes candidate by candidate. So the charges, and where the budget runs out, are
-  // those of trying every position that holds the first byte in turn.
-  const auto first = static_cast<unsigned char>(part.front());
-  const auto last = static_cast<unsigned char>(part[head - 1]);
-  const auto perCandidate = static_cast<std::int64_t>(head);
-  // The loads of the last byte stay inside the text.
-  while (static_cast<std::size_t>(end - at) >= kBlock &&
-         static_cast<std::size_t>(text.data() + text.size() - at) >= kBlock + head - 1) {
-    const std::uint32_t starts = PositionsOf(at, first);
-    if (starts != 0) {
-      const std::uint32_t ends = PositionsOf(at + head - 1, last);
-      const std::int64_t all = perCandidate * std::popcount(starts);
-      if ((starts & ends) == 0 && left - all >= 0) {
-        left -= all;
-      } else {
-        for (std::uint32_t rest = starts; rest != 0; rest &= rest - 1) {
-          const int k = std::countr_zero(rest);
-          const char* p = at + k;
-          if ((ends >> k & 1) != 0 ? tried(p) : (left -= perCandidate, false)) {
-            found = static_cast<std::size_t>(p - text.data());
-            budget = left;
-            return true;
-          }
-          if (left < 0) {
-            budget = left;
-            return false;
-          }
-        }
-      }
-    }
-    at += kBlock;
-  }
-  bool answered = true;
-  while (at < end) {
-    at = static_cast<const char*>(std::memchr(at, part.front(), static_cast<std::size_t>(end - at)));
-    if (at == nullptr) break;
-    if (tried(at)) {
-      found = static_cast<std::size_t>(at - text.data());
-      break;
-    }
-    if (left < 0) {
-      answered = false;
-      break;
-    }
-    ++at;
-  }
-  budget = left;
-  return answered;
-}
-
 void DoStrPos(TRunState& run, const TCompiledLine& line) {
   const std::string_view part = V(run, line, 1);
   const std::string_view text = V(run, line, 2);
   std::size_t at;
-  if (!FindCounted(text, part, run.BytesLeft, at)) {  // the budget is spent: no answer
+  if (!ByteKernels().Find(text, part, run.BytesLeft, at)) {  // the budget is spent: no answer
     run.Ended = true;
     run.EndedBy = TRunEnd::ByteBound;
     return;
@@ -378,82 +268,65 @@ void DoStrTrim(TRunState& run, const TCompiledLine& line) {
 }
 
 // UpperChar or LowerChar of every byte, looked up once, so a long text is recased
-// without a call per character. Where the code page recases the ASCII letters as ASCII
-// does (one range, 0x20 apart), eight bytes without a high bit are recased at once.
-struct CaseTable {
-  CaseTable(char (*recase)(char), unsigned char firstLetter, unsigned char lastLetter)
-      : first(firstLetter), last(lastLetter) {
-    for (unsigned i = 0; i < 256; ++i) bytes[i] = recase(static_cast<char>(i));
-    for (unsigned i = 0; i < 128; ++i) {
-      const bool letter = i >= first && i <= last;
-      if (static_cast<unsigned char>(bytes[i]) != (letter ? (i ^ 0x20u) : i)) wordwise = false;
-    }
+// without a call per character, sixteen or eight bytes at a step where the code page
+// recases ASCII as ASCII does (it does: the other way is kept only for safety).
+struct CaseMap {
+  CaseMap(char (*recase)(char), unsigned char first, unsigned char last) {
+    unsigned char bytes[256];
+    for (unsigned i = 0; i < 256; ++i) bytes[i] = static_cast<unsigned char>(recase(static_cast<char>(i)));
+    vector = MakeByteMap(bytes, first, last, map);
   }
-  void Apply(char* text, std::size_t size) const {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHigh = 0x8080808080808080u;
-    std::size_t i = 0;
-    // Locals: the text is written through char, which may alias the members.
-    const std::uint64_t toFirst = kOnes * (0x80u - first);
-    const std::uint64_t toPast = kOnes * (0x80u - last - 1u);
-    const char* const table = bytes;
-    if (wordwise && std::endian::native == std::endian::little) {
-      for (; i + 8 <= size; i += 8) {
-        std::uint64_t x;
-        std::memcpy(&x, text + i, 8);
-        // Bytes below 0x80 as one word: with the high bits cleared, adding below 0x80
-        // carries into no neighbour, and the high bit tells byte >= first and byte > last.
-        const std::uint64_t high = x & kHigh;
-        const std::uint64_t low = x & ~kHigh;
-        const std::uint64_t from = low + toFirst;
-        const std::uint64_t past = low + toPast;
-        x ^= (from & ~past & ~high & kHigh) >> 2;  // 0x80 >> 2 is the case bit 0x20
-        std::memcpy(text + i, &x, 8);
-        // Bytes from 0x80 up (Polish letters among them) by the table, one by one.
-        for (std::uint64_t rest = high; rest != 0; rest &= rest - 1) {
-          const std::size_t k = i + static_cast<std::size_t>(std::countr_zero(rest)) / 8;
-          text[k] = table[static_cast<unsigned char>(text[k])];
-        }
-      }
+  void Apply(const char* from, char* to, std::size_t n) const {
+    if (vector) {
+      ByteKernels().Map(map, from, to, n);
+      return;
     }
-    for (; i < size; ++i) text[i] = table[static_cast<unsigned char>(text[i])];
+    for (std::size_t i = 0; i < n; ++i) to[i] = static_cast<char>(map.Bytes[static_cast<unsigned char>(from[i])]);
   }
-  char bytes[256];      // the recased byte of each byte
-  unsigned char first;  // the ASCII letters it recases: first..last
-  unsigned char last;
-  bool wordwise = true;  // the table recases ASCII exactly as first..last ^ 0x20
+  TByteMap map;
+  bool vector = false;  // the ASCII part has the shape the kernels map
 };
 
 // A value read straight from the variable it is written back to is recased where it is
 // stored: no copy. Recasing makes no "\n" escape of a text that has none (a backslash
 // stays one and only n and N recase to n or N), so the stored text needs no unescaping
 // afterwards, as a write would give it.
-void Recase(TRunState& run, const TCompiledLine& line, const CaseTable& table) {
+void Recase(TRunState& run, const TCompiledLine& line, const CaseMap& table) {
   const std::string_view value = V(run, line, 0);
   if (TooLong(run, value.size())) return;  // refused before the copy is made
-  if (std::string* stored = StoredTextOf(line.Params[0], value)) {
+  std::shared_ptr<const std::string> was;
+  if (std::string* stored = StoredTextOf(line.Params[0], value, was)) {
     run.Charge(value.size());
-    table.Apply(stored->data(), stored->size());
+    if (was) {  // the text was shared: this variable's own is made as it is recased
+      stored->resize(was->size());
+      table.Apply(was->data(), stored->data(), was->size());
+    } else {
+      table.Apply(stored->data(), stored->data(), stored->size());
+    }
     return;
   }
   std::string& text = run.Scratch[1];
-  text.assign(value);
-  table.Apply(text.data(), text.size());
+  text.resize(value.size());
+  table.Apply(value.data(), text.data(), value.size());
   Write(run, line, 0, text);
 }
 
 void DoStrUp(TRunState& run, const TCompiledLine& line) {
-  static const CaseTable upper(UpperChar, 'a', 'z');
+  static const CaseMap upper(UpperChar, 'a', 'z');
   Recase(run, line, upper);
 }
 
 void DoStrLow(TRunState& run, const TCompiledLine& line) {
-  static const CaseTable lower(LowerChar, 'A', 'Z');
+  static const CaseMap lower(LowerChar, 'A', 'Z');
   Recase(run, line, lower);
 }
 
+// A long text read from a variable is checked as the variable's shared text, so a
+// second check of the same unchanged text reuses its folding.
 void DoChkSpam(TRunState& run, const TCompiledLine& line) {
-  Write(run, line, 0, BoolToText(IsSpam(V(run, line, 1))));
+  const std::string_view text = V(run, line, 1);
+  const std::shared_ptr<const std::string> shared = SharedTextOf(line.Params[1].Value, text);
+  Write(run, line, 0, BoolToText(shared ? IsSpam(shared) : IsSpam(text)));
 }
 
 // --- date and time ---
@@ -545,12 +418,118 @@ constexpr TLineHandler DoBitXor = DoArithmetic<Xor>;
 constexpr TLineHandler DoBitShr = DoArithmetic<Shr>;
 constexpr TLineHandler DoBitShl = DoArithmetic<Shl>;
 
+// --- steps of the loop ---
+
+// Any handler as a step. The handler reads the index from the run and says where the
+// run goes on in Next.
+template <TLineHandler Run>
+std::int64_t Plain(TRunState& run, const TCompiledLine& line, std::int64_t index) {
+  run.Index = index;
+  run.Next = index + 1;
+  Run(run, line);
+  return run.Ended || run.HostCalled ? kAttend : run.Next;
+}
+
+std::int64_t StepPass(TRunState&, const TCompiledLine&, std::int64_t index) { return index + 1; }
+
+std::int64_t StepGoto(TRunState&, const TCompiledLine& line, std::int64_t index) {
+  (void)index;
+  return line.Target;
+}
+
+std::int64_t StepIf(TRunState& run, const TCompiledLine& line, std::int64_t index) {
+  return EvaluateCompiled(*line.Condition, run.Scratch[0], run.Scratch[1], run.BytesLeft) ? index + 1 : index + 2;
+}
+
+[[gnu::noinline]] std::int64_t StepIfSlowly(TRunState& run, const TCompiledLine& line, std::int64_t index) {
+  return StepIf(run, line, index);
+}
+
+// IF between a variable and a fixed number: while the variable is where it was found
+// and holds a number, the two numbers are compared at once, charged as EvaluateCompiled
+// charges them (both lengths). Anything else goes the whole way, out of line, so the
+// quick way saves no registers.
+template <bool VariableLeft>
+std::int64_t StepIfNumber(TRunState& run, const TCompiledLine& line, std::int64_t index) {
+  const TCompiledCondition& c = *line.Condition;
+  const TCompiledValue& variable = VariableLeft ? c.Left : c.Right;
+  const TCompiledValue& fixed = VariableLeft ? c.Right : c.Left;
+  std::int32_t number;
+  std::size_t size;
+  if (variable.SlotGeneration != VariableTable.Generation() ||
+      !VariableTable.KnownNumberAndSize(variable.Slot, number, size)) [[unlikely]]
+    return StepIfSlowly(run, line, index);
+  run.Charge(size + fixed.Text.size());
+  const std::int32_t left = VariableLeft ? number : *fixed.Number;
+  const std::int32_t right = VariableLeft ? *fixed.Number : number;
+  const int order = (left > right) - (left < right);
+  return index + 2 - static_cast<std::int64_t>(c.Holds >> (order + 1) & 1u);
+}
+
+template <std::uint32_t (*Op)(std::uint32_t, std::uint32_t)>
+[[gnu::noinline]] std::int64_t StepArithmeticSlowly(TRunState& run, const TCompiledLine& line, std::int64_t index) {
+  DoArithmetic<Op>(run, line);
+  return index + 1;
+}
+
+// ADD, SUBB and the rest with a fixed number, written back to the variable they read:
+// while it is where it was found and holds a number, the number is changed where it
+// lies, charged as I charges it.
+template <std::uint32_t (*Op)(std::uint32_t, std::uint32_t)>
+std::int64_t StepArithmeticFixed(TRunState& run, const TCompiledLine& line, std::int64_t index) {
+  const TCompiledValue& variable = line.Params[0].Value;
+  std::int32_t number;
+  std::size_t size;
+  if (variable.SlotGeneration != VariableTable.Generation() ||
+      !VariableTable.KnownNumberAndSize(variable.Slot, number, size)) [[unlikely]]
+    return StepArithmeticSlowly<Op>(run, line, index);
+  run.Charge(size);
+  VariableTable.AssignNumber(variable.Slot, Wrap(Op(Bits(number), Bits(*line.Params[1].Value.Number))));
+  return index + 1;
+}
+
 }  // namespace
 
 // Indexed by command code, generated from the command list: command <Name> runs Do<Name>.
 #define KW_INTERPRETER_COMMAND(Name, Word, Group, Form, MinParams, ...) \
-  {TParamForm::Form, MinParams, Do##Name},
+  {TParamForm::Form, MinParams, Do##Name, Plain<Do##Name>},
 const TInterpreterCommand InterpreterCommands[kCommandCount] = {KW_COMMANDS(KW_INTERPRETER_COMMAND)};
 #undef KW_INTERPRETER_COMMAND
+
+TLineStep PassStep() { return StepPass; }
+
+TLineStep StepFor(const TCompiledLine& line) {
+  auto fixedNumber = [](const TCompiledValue& v) { return !v.IsVariable && v.Number.has_value(); };
+  switch (line.Code) {
+    case cmdGoto:
+      return StepGoto;
+    case cmdIf: {
+      const TCompiledCondition& c = *line.Condition;
+      if (!c.AlwaysFalse && c.Left.IsVariable && fixedNumber(c.Right)) return StepIfNumber<true>;
+      if (!c.AlwaysFalse && c.Right.IsVariable && fixedNumber(c.Left)) return StepIfNumber<false>;
+      return StepIf;
+    }
+    default:
+      break;
+  }
+  // The in-place arithmetic writes the variable it read when the name read is the name
+  // written ("$" and the upper-cased name, both).
+  const bool inPlace = line.Params.size() >= 2 && line.Params[0].Value.IsVariable &&
+                       line.Params[0].Value.Text == line.Params[0].Target && fixedNumber(line.Params[1].Value);
+  if (inPlace) {
+    switch (line.Code) {
+      case cmdAdd: return StepArithmeticFixed<Add>;
+      case cmdSubb: return StepArithmeticFixed<Sub>;
+      case cmdMul: return StepArithmeticFixed<Mul>;
+      case cmdBitAnd: return StepArithmeticFixed<And>;
+      case cmdBitOr: return StepArithmeticFixed<Or>;
+      case cmdBitXor: return StepArithmeticFixed<Xor>;
+      case cmdBitShr: return StepArithmeticFixed<Shr>;
+      case cmdBitShl: return StepArithmeticFixed<Shl>;
+      default: break;
+    }
+  }
+  return InterpreterCommands[line.Code].Step;
+}
 
 }  // namespace kw

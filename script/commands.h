@@ -43,8 +43,16 @@ struct TInterpreterCommand {
   TParamForm Form;          // what follows the keyword
   std::uint8_t MinParams;   // List: fewer parameters make the line do nothing
   TLineHandler Run;         // carries the command out
+  TLineStep Step;           // the same as a step of the loop
 };
 
 extern const TInterpreterCommand InterpreterCommands[kCommandCount];
+
+// The step of a compiled command line: its command's, or one made for the shape of its
+// parameters (ADD of a fixed number to a variable, IF between a variable and a fixed
+// number), which does what the command does with less asking.
+TLineStep StepFor(const TCompiledLine& line);
+// The step of a line that does nothing (a label, an unknown keyword, too few parameters).
+TLineStep PassStep();
 
 }  // namespace kw

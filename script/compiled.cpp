@@ -39,6 +39,7 @@ TCompiledParam CompileParam(std::string_view raw) {
 TCompiledLine CompileLine(std::string_view raw, std::int64_t index,
                           const TCompiledScript& script) {
   TCompiledLine compiled;
+  compiled.Step = PassStep();
   const std::string_view line = TrimBlanksView(raw);
   if (line.empty() || line.front() == ':') return compiled;
   std::size_t cut = FindBlank(line);
@@ -72,7 +73,7 @@ TCompiledLine CompileLine(std::string_view raw, std::int64_t index,
   }
   compiled.Kind = TLineKind::Command;
   compiled.Code = code;
-  compiled.Run = command.Run;
+  compiled.Step = StepFor(compiled);
   return compiled;
 }
 
@@ -83,7 +84,7 @@ std::size_t VariableAt(const std::string& upperName, std::size_t& slot, std::uin
   if (generation == VariableTable.Generation()) return slot;
   // A table rebuilt in the same order (cleared before every run, say) has the name in
   // the same place again: one comparison proves it.
-  if (slot < VariableTable.size() && VariableTable.At(slot).Name == upperName) {
+  if (slot < VariableTable.size() && VariableTable.NameAt(slot) == upperName) {
     generation = VariableTable.Generation();
     return slot;
   }
@@ -146,6 +147,8 @@ TCompiledCondition CompileCondition(std::string_view condition) {
   TCompiledCondition compiled;
   compiled.Operator = parts.Operator;
   compiled.AlwaysFalse = parts.Left.empty() || parts.Right.empty();
+  for (int order = -1; order <= 1; ++order)
+    if (OperatorHolds(parts.Operator, order)) compiled.Holds = static_cast<std::uint8_t>(compiled.Holds | 1u << (order + 1));
   if (!compiled.AlwaysFalse) {
     compiled.Left = CompileValue(parts.Left);
     compiled.Right = CompileValue(parts.Right);
@@ -180,11 +183,10 @@ std::string_view ValueOf(const TCompiledValue& value, std::string& scratch) {
   if (!value.IsVariable) return value.Text;
   const std::size_t at = VariableAt(value.Text, value.Slot, value.SlotGeneration);
   if (at == kNoSlot) return {};
-  const std::string& stored = VariableTable.At(at).Value;
   // Stored values are unescaped already; one written into the table by other means
   // still reads as ResolveValue would give it.
-  if (!VariableTable.HasEscapeAt(at)) return stored;
-  scratch = UnescapeText(stored);
+  if (!VariableTable.HasEscapeAt(at)) return VariableTable.TextAt(at);
+  scratch = UnescapeText(VariableTable.TextAt(at));
   return scratch;
 }
 
@@ -225,13 +227,48 @@ void WriteResult(const TCompiledParam& param, std::string_view value) {
   else WritePlainResult(param, value);
 }
 
-std::string* StoredTextOf(const TCompiledParam& param, std::string_view read) {
+std::string* StoredTextOf(const TCompiledParam& param, std::string_view read,
+                          std::shared_ptr<const std::string>& was) {
   if (param.Target.empty()) return nullptr;
   const std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
   if (at == kNoSlot) return nullptr;
-  const std::string& stored = VariableTable.At(at).Value;
+  const std::string_view stored = VariableTable.TextAt(at);
   if (read.data() != stored.data() || read.size() != stored.size()) return nullptr;
-  return &VariableTable[at].Value;  // the writable entry: its number is forgotten
+  return &VariableTable.OwnTextAt(at, was);  // its number is forgotten
+}
+
+namespace {
+
+// Where `read`, a value just read by ValueOf, lies as a variable's long text; kNoSlot
+// when it is short, or no variable's text as it lies (an escape was taken out of it into
+// a scratch copy). Short texts are copied: sharing one would cost an allocation to save
+// a few bytes.
+std::size_t LongTextSlot(const TCompiledValue& from, std::string_view read) {
+  constexpr std::size_t kShareBytes = 256;
+  // ValueOf has just found the variable, so its slot is current.
+  if (read.size() < kShareBytes || !from.IsVariable || from.SlotGeneration != VariableTable.Generation())
+    return kNoSlot;
+  return VariableTable.TextAt(from.Slot).data() == read.data() ? from.Slot : kNoSlot;
+}
+
+}  // namespace
+
+std::shared_ptr<const std::string> SharedTextOf(const TCompiledValue& from, std::string_view read) {
+  const std::size_t source = LongTextSlot(from, read);
+  if (source == kNoSlot) return nullptr;
+  return VariableTable.SharedTextAt(source);
+}
+
+bool ShareResult(const TCompiledParam& param, const TCompiledValue& from, std::string_view read) {
+  const std::size_t source = LongTextSlot(from, read);
+  if (source == kNoSlot || param.Target.empty()) return false;
+  std::size_t at = VariableAt(param.Target, param.TargetSlot, param.TargetGeneration);
+  if (at == kNoSlot) {
+    AppendResult(param, {});
+    at = param.TargetSlot;
+  }
+  VariableTable.ShareText(at, source);
+  return true;
 }
 
 void WriteNumberResult(const TCompiledParam& param, std::int32_t number) {

@@ -50,6 +50,8 @@ struct TCompiledCondition {
   TCompiledValue Right;      // right operand
   int Operator = -1;         // position in OperatorTable
   bool AlwaysFalse = true;   // an operand (or the operator) is missing as written
+  // Whether the operator holds for two numbers that compare as -1, 0 and 1: bits 0 to 2.
+  std::uint8_t Holds = 0;
 };
 
 enum class TLineKind : std::uint8_t {
@@ -61,11 +63,18 @@ struct TRunState;
 struct TCompiledLine;
 // Carries out one compiled line against a run's state (commands.h has them all).
 using TLineHandler = void (*)(TRunState& run, const TCompiledLine& line);
+// The same as one step of the loop: the line at `index` is carried out and the index of
+// the line to run next comes back, or kAttend when the line ended the run or called the
+// host (the run's Next says where it goes on then). The index stays in a register from
+// line to line, and a line that cannot jump, end or call out costs no memory for it.
+using TLineStep = std::int64_t (*)(TRunState& run, const TCompiledLine& line, std::int64_t index);
+// Negative, so the loop's one range test of the index catches it.
+inline constexpr std::int64_t kAttend = -1;
 
 struct TCompiledLine {
   TLineKind Kind = TLineKind::Pass;    // whether there is anything to do
   int Code = -1;                       // command code (CommandTable position)
-  TLineHandler Run = nullptr;          // Command: the code's handler, found once here
+  TLineStep Step = nullptr;            // what the loop calls, chosen once here (commands.h)
   std::vector<TCompiledParam> Params;  // parameter list of list-taking commands
   std::int64_t Target = 0;             // GOTO, CALL: index of the line to continue at
   // Only IF and MenuDel lines have these, so they live apart: a long script of other
@@ -139,8 +148,17 @@ bool EvaluateCompiled(const TCompiledCondition& condition, std::string& leftScra
 void WriteResult(const TCompiledParam& param, std::string_view value);
 // The stored text of the variable a result through param goes to, to change in place,
 // when `read` is that very text (ValueOf gave it unchanged); else null. Its number
-// reading is forgotten.
-std::string* StoredTextOf(const TCompiledParam& param, std::string_view read);
+// reading is forgotten. When the variable shared that text with another, it now has a
+// text of its own whose bytes the caller writes from `was` (TZmienne::OwnTextAt).
+std::string* StoredTextOf(const TCompiledParam& param, std::string_view read,
+                          std::shared_ptr<const std::string>& was);
+// Writes `read`, a value just read from the variable `from` by ValueOf, through param
+// as WriteResult would, sharing the variable's text rather than copying it where it is
+// long; false (nothing written) where it is not shared.
+bool ShareResult(const TCompiledParam& param, const TCompiledValue& from, std::string_view read);
+// `read`, a value just read from `from` by ValueOf, as the variable's shared text where
+// it is a long one; else null.
+std::shared_ptr<const std::string> SharedTextOf(const TCompiledValue& from, std::string_view read);
 // The same for a number: the variable keeps it as a number, its text made when read.
 void WriteNumberResult(const TCompiledParam& param, std::int32_t number);
 

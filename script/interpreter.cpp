@@ -46,8 +46,15 @@ void FollowReload(TRunState& run) {
 // What a run does around each line when nobody traces it: nothing, and the compiler
 // sees that, so the plain loop is the loop it always was.
 struct Untraced {
+  static constexpr bool kWatches = false;
   static constexpr bool Before(const TRunState&, const TCompiledLine&) { return true; }
   static constexpr void After(const TRunState&, const TCompiledLine&) {}
+};
+
+// The tracer watches with the run's Index and Next in place.
+struct Traced : TLineTracer {
+  using TLineTracer::TLineTracer;
+  static constexpr bool kWatches = true;
 };
 
 // Lines the run may take after the next one; below 0 when it may take none.
@@ -60,33 +67,46 @@ struct TLoopEnd {
   bool Unwatched;
 };
 
-// Runs lines until the run ends or the watcher stops watching. The count of lines is a
-// value, not a reference: the handlers are opaque calls, and a count behind a reference
-// would go to memory and back around every one of them.
+// Runs lines until the run ends or the watcher stops watching. The index and the count
+// of lines are values, not references: the steps are opaque calls, and a count behind a
+// reference would go to memory and back around every one of them. Run.Index holds the
+// index again when the loop returns.
 template <class Watcher>
 TLoopEnd MainLoop(TRunState& run, std::int64_t spareLines, Watcher& watcher) {
   // The compiled lines change only with a host call (a nested run may reload them).
   const TCompiledLine* lines = run.Script->Lines.data();
   std::uint64_t count = run.Script->Lines.size();
-  while (!run.Ended) {
-    // A negative index is a huge unsigned one: one test for both ends of the lines.
-    if (static_cast<std::uint64_t>(run.Index) >= count) break;
-    // A bound is spent when its count is below 0: the sign of the two or-ed tells both.
-    if ((spareLines | run.BytesLeft) < 0) break;
-    --spareLines;
-    const TCompiledLine& line = lines[run.Index];
-    if (!watcher.Before(run, line)) return {spareLines + 1, true};
-    run.Next = run.Index + 1;
-    if (line.Kind == TLineKind::Command) line.Run(run, line);
-    watcher.After(run, line);
-    run.Index = run.Next;
-    if (run.HostCalled) {
+  std::int64_t index = run.Index;
+  for (;;) {
+    // A negative index is a huge unsigned one: one test for both ends of the lines, and
+    // for a step that asks for attention.
+    if (static_cast<std::uint64_t>(index) >= count) {
+      if (index != kAttend) break;
+      index = run.Next;
+      if (run.Ended) break;
       run.HostCalled = false;
       FollowReload(run);
       lines = run.Script->Lines.data();
       count = run.Script->Lines.size();
+      continue;
+    }
+    // A bound is spent when its count is below 0: the sign of the two or-ed tells both.
+    if ((spareLines | run.BytesLeft) < 0) break;
+    --spareLines;
+    const TCompiledLine& line = lines[index];
+    if constexpr (Watcher::kWatches) {
+      run.Index = index;
+      if (!watcher.Before(run, line)) return {spareLines + 1, true};
+      const std::int64_t next = line.Step(run, line, index);
+      run.Index = index;
+      if (next != kAttend) run.Next = next;
+      watcher.After(run, line);
+      index = next;
+    } else {
+      index = line.Step(run, line, index);
     }
   }
+  run.Index = index;
   return {spareLines, false};
 }
 
@@ -159,7 +179,7 @@ class NestedRunScope {
           TLoopEnd loop{};
           if (sink.WantsLines()) {
             const TTracedHostScope recording(sink);
-            TLineTracer tracer(sink);
+            Traced tracer(sink);
             loop = MainLoop(run, SpareLines(bounds.Lines), tracer);
             if (loop.Unwatched) loop = MainLoop(run, loop.SpareLines, untraced);
           } else {

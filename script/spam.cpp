@@ -104,19 +104,55 @@ std::vector<std::string> SpamRulesFromText(std::string_view text) {
 // A list that cannot be compiled is checked rule by rule.
 void CompileSpamMatcher() { CurrentMatcher(); }
 
+namespace {
+
+// The last text folded: an immutable text, kept so that it cannot change or be freed
+// (and its address reused) while its folded form is kept; or, for a text that is not
+// such, nothing.
+struct TFolded {
+  std::shared_ptr<const std::string> From;
+  std::string Text;  // reused from check to check
+};
+
+TFolded& LastFolded() {
+  static TFolded folded;
+  return folded;
+}
+
+bool MatchesFolded(const TSpamMatcher& matcher, std::string_view text, const std::shared_ptr<const std::string>& from) {
+  TFolded& last = LastFolded();
+  if (!from || from != last.From) {
+    last.From.reset();
+    FoldText(text, last.Text);
+    last.From = from;
+  }
+  return matcher.MatchesFolded(last.Text);
+}
+
+}  // namespace
+
 bool IsSpam(std::string_view text) {
   try {
-    if (const TSpamMatcher* matcher = CurrentMatcher()) return matcher->Matches(text);
+    if (const TSpamMatcher* matcher = CurrentMatcher()) return MatchesFolded(*matcher, text, nullptr);
     return CheckEveryRule(text);
   } catch (...) {
     return false;
   }
 }
 
+bool IsSpam(const std::shared_ptr<const std::string>& text) {
+  try {
+    if (const TSpamMatcher* matcher = CurrentMatcher()) return MatchesFolded(*matcher, *text, text);
+    return CheckEveryRule(*text);
+  } catch (...) {
+    return false;
+  }
+}
+
 std::string FoldPolishLetters(std::string_view text) {
-  std::string s(text);
-  for (char& c : s) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-  return s;
+  std::string folded;
+  FoldText(text, folded);
+  return folded;
 }
 
 std::vector<std::string> DelimitedSplit(std::string_view text, char delimiter) {
@@ -153,6 +189,7 @@ void ReleaseSpamMatcher() {
   c.Matcher = TSpamMatcher{};
   c.Failed = false;
   c.Version = ~SpamList.Version();  // differs from the list's, so it is never taken as current
+  LastFolded() = TFolded{};
 }
 
 }  // namespace kw

@@ -26,16 +26,19 @@ using TSpamRule = std::vector<std::vector<std::string>>;
 TSpamRule ParseSpamRule(std::string_view line);
 // The plain rule: every word has a non-empty alternative that occurs in the folded text.
 bool SpamRuleMatches(const TSpamRule& rule, std::string_view foldedText);
-// FoldPolishLetters of one byte.
+// FoldPolishLetters of one byte, and of a whole text into `folded` (by the vector).
 unsigned char FoldByte(unsigned char c);
+void FoldText(std::string_view text, std::string& folded);
 
 class TSpamMatcher {
  public:
   // Builds the matcher for these rule lines (as stored: unfolded, trimmed). May throw
   // (out of memory, or more than 4 GiB of alternatives); the matcher is then left empty.
   void Compile(const std::vector<std::string>& lines);
-  // True when some rule matches the text; the text is folded on the fly.
+  // True when some rule matches the text.
   bool Matches(std::string_view text) const;
+  // The same for a text folded already (FoldText).
+  bool MatchesFolded(std::string_view folded) const;
 
   std::size_t PatternCount() const { return patternSeen_.size(); }
   std::size_t NodeCount() const { return nodes_.size(); }
@@ -57,8 +60,8 @@ class TSpamMatcher {
                  std::vector<std::uint32_t>& lengths);
   void BuildStartFilter();  // from the trie: which starts may begin a pattern
   std::uint32_t Child(std::uint32_t node, unsigned char c) const;  // 0 = none
-  // Marks the patterns that begin at text[at] (folded), following the trie from the root.
-  void MarkPatternsAt(const unsigned char* text, std::size_t at, std::size_t size, std::size_t& found) const;
+  // Marks the patterns that begin at folded[at], following the trie from the root.
+  void MarkPatternsAt(const unsigned char* folded, std::size_t at, std::size_t size, std::size_t& found) const;
   bool RuleSatisfied(std::uint32_t rule) const;  // every word has a marked pattern
   void Clear();
 

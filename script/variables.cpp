@@ -45,12 +45,7 @@ class NameKey {
 void Store(TZmienne& table, std::string_view upperName, std::string_view value, bool unescape, bool save) {
   const long i = table.Find(upperName);
   if (i >= 0) {
-    std::string& stored = table[static_cast<std::size_t>(i)].Value;
-    if (unescape) {
-      stored = UnescapeText(value);
-    } else {
-      stored.assign(value.data(), value.size());  // safe when value views `stored` itself
-    }
+    table.SetTextAt(static_cast<std::size_t>(i), value, unescape);
     return;
   }
   // The new record copies name and value before the table may grow, so views into the
@@ -70,12 +65,12 @@ std::uint64_t NextGeneration() {
 TZmienne::TZmienne() : generation_(NextGeneration()) {}
 
 TZmienne::TZmienne(const TZmienne& other)
-    : items_(other.items_), numbers_(other.numbers_), pending_(other.pending_), index_(other.index_),
-      generation_(NextGeneration()) {}
+    : items_(other.items_), numbers_(other.numbers_), shared_(other.shared_), pending_(other.pending_),
+      index_(other.index_), generation_(NextGeneration()) {}
 
 TZmienne::TZmienne(TZmienne&& other) noexcept
-    : items_(std::move(other.items_)), numbers_(std::move(other.numbers_)), pending_(other.pending_),
-      index_(std::move(other.index_)), generation_(NextGeneration()) {
+    : items_(std::move(other.items_)), numbers_(std::move(other.numbers_)), shared_(std::move(other.shared_)),
+      pending_(other.pending_), index_(std::move(other.index_)), generation_(NextGeneration()) {
   other.Clear();
 }
 
@@ -91,6 +86,7 @@ TZmienne& TZmienne::operator=(TZmienne&& other) noexcept {
   if (this != &other) {
     items_ = std::move(other.items_);
     numbers_ = std::move(other.numbers_);
+    shared_ = std::move(other.shared_);
     pending_ = other.pending_;
     index_ = std::move(other.index_);
     Renew();
@@ -112,7 +108,13 @@ std::size_t TZmienne::Append(TZmienna v) {
   std::string key = UpperCase(v.Name);
   numbers_.emplace_back();
   try {
-    items_.push_back(std::move(v));
+    shared_.emplace_back();
+    try {
+      items_.push_back(std::move(v));
+    } catch (...) {
+      shared_.pop_back();
+      throw;
+    }
   } catch (...) {
     numbers_.pop_back();
     throw;
@@ -125,6 +127,7 @@ std::size_t TZmienne::Append(TZmienna v) {
 void TZmienne::Clear() {
   items_.clear();
   numbers_.clear();
+  shared_.clear();
   pending_ = 0;
   index_.clear();
   Renew();
@@ -134,7 +137,7 @@ std::optional<std::int32_t> TZmienne::ReadNumber(std::size_t i) const {
   // A value that holds an escape is no integer before unescaping nor after (the
   // backslash, or the line break it becomes, is no digit), so the stored text decides.
   TNumberReading& reading = numbers_[i];
-  const std::optional<std::int32_t> number = ParseInt(items_[i].Value);
+  const std::optional<std::int32_t> number = ParseInt(TextAt(i));
   reading.State = number ? TNumberReading::Integer : TNumberReading::NotInteger;
   reading.Value = number.value_or(0);
   if (number) reading.EscapeFree = true;
@@ -142,17 +145,66 @@ std::optional<std::int32_t> TZmienne::ReadNumber(std::size_t i) const {
 }
 
 bool TZmienne::ScanForEscape(std::size_t i) const {
-  WriteOut(i);
-  const bool found = HasEscape(items_[i].Value);
+  const bool found = HasEscape(TextAt(i));
   numbers_[i].EscapeFree = !found;
   return found;
 }
 
 void TZmienne::WriteOutText(std::size_t i) const {
   TNumberReading& reading = numbers_[i];
-  items_[i].Value.assign(NumberText(reading.Value).View());
-  reading.TextPending = false;
+  if (reading.Text == TNumberReading::Shared) {
+    items_[i].Value.assign(*shared_[i]);
+    shared_[i].reset();
+  } else {
+    items_[i].Value.assign(NumberText(reading.Value).View());
+  }
+  reading.Text = TNumberReading::Stored;
   --pending_;
+}
+
+void TZmienne::DropShared(std::size_t i) { shared_[i].reset(); }
+
+std::shared_ptr<const std::string> TZmienne::SharedTextAt(std::size_t i) {
+  TNumberReading& reading = numbers_[i];
+  if (reading.Text == TNumberReading::Number) WriteOutText(i);
+  if (reading.Text == TNumberReading::Stored) {
+    // The text moves into the shared one: its bytes stay where they are.
+    shared_[i] = std::make_shared<const std::string>(std::move(items_[i].Value));
+    items_[i].Value = std::string();
+    reading.Text = TNumberReading::Shared;
+    ++pending_;
+  }
+  return shared_[i];
+}
+
+void TZmienne::ShareText(std::size_t to, std::size_t from) {
+  if (to == from) return;  // the same text: nothing changes
+  std::shared_ptr<const std::string> text = SharedTextAt(from);
+  TNumberReading& reading = numbers_[to];
+  if (reading.Text == TNumberReading::Stored) ++pending_;
+  shared_[to] = std::move(text);
+  reading = numbers_[from];
+}
+
+std::string& TZmienne::OwnTextAt(std::size_t i, std::shared_ptr<const std::string>& was) {
+  TNumberReading& reading = numbers_[i];
+  if (reading.Text == TNumberReading::Shared) {
+    was = std::move(shared_[i]);
+    shared_[i].reset();
+    --pending_;
+  } else if (reading.Text == TNumberReading::Number) {
+    --pending_;
+  }
+  reading = TNumberReading{};
+  return items_[i].Value;
+}
+
+void TZmienne::SetTextAt(std::size_t i, std::string_view value, bool unescape) {
+  // The value may view the text this entry shares: that stays alive until it is copied.
+  std::shared_ptr<const std::string> was;
+  std::string& stored = OwnTextAt(i, was);
+  if (unescape) stored = UnescapeText(value);
+  else stored.assign(value.data(), value.size());  // safe when value views `stored` itself
 }
 
 void TZmienne::WriteOutAll() const {
@@ -160,9 +212,7 @@ void TZmienne::WriteOutAll() const {
 }
 
 void TZmienne::AssignText(std::size_t i, std::string_view text) {
-  items_[i].Value.assign(text.data(), text.size());  // safe when text views this value
-  if (numbers_[i].TextPending) --pending_;
-  numbers_[i] = TNumberReading{};
+  SetTextAt(i, text, false);
   numbers_[i].EscapeFree = true;
 }
 
@@ -175,11 +225,13 @@ void TZmienne::DropUnsaved() {
     if (kept != i) {
       items_[kept] = std::move(items_[i]);
       numbers_[kept] = numbers_[i];
+      shared_[kept] = std::move(shared_[i]);
     }
     ++kept;
   }
   items_.resize(kept);
   numbers_.resize(kept);
+  shared_.resize(kept);
   index_.clear();
   for (std::size_t i = 0; i < items_.size(); ++i) index_.emplace(UpperCase(items_[i].Name), i);
   Renew();
@@ -200,7 +252,9 @@ std::string ResolveValue(std::string_view p) {
       const NameKey key(p);
       const long i = VariableTable.Find(key.view());
       if (i < 0) return {};
-      return UnescapeText(VariableTable[static_cast<std::size_t>(i)].Value);
+      const auto at = static_cast<std::size_t>(i);
+      if (!VariableTable.HasEscapeAt(at)) return std::string(VariableTable.TextAt(at));
+      return UnescapeText(VariableTable.TextAt(at));
     }
     case 'b':
     case 'B':
@@ -209,6 +263,16 @@ std::string ResolveValue(std::string_view p) {
     default:
       return std::string(p);
   }
+}
+
+std::shared_ptr<const std::string> ResolveShared(std::string_view p) {
+  if (!p.empty() && p.front() == '$') {
+    const NameKey key(p);
+    const long i = VariableTable.Find(key.view());
+    if (i >= 0 && !VariableTable.HasEscapeAt(static_cast<std::size_t>(i)))
+      return VariableTable.SharedTextAt(static_cast<std::size_t>(i));
+  }
+  return std::make_shared<const std::string>(ResolveValue(p));
 }
 
 void SetVariable(TZmienne& table, std::string_view name, std::string_view value, bool save) {

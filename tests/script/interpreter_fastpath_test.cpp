@@ -295,3 +295,62 @@ TEST_F(FastPath, AChangeOfOneByteAnywhereInALineIsNoticed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Long texts copied by MOV share their bytes until one side is written: each write
+// leaves every other variable as it was, every way of reading the table sees the same
+// values, and the byte budget charges the copies as copies.
+TEST_F(FastPath, SharedTextsPartAtTheFirstWrite) {
+  const std::string text = std::string(300, 'a') + "\xB9z";  // long enough to be shared
+  const std::string upper = UpperCase(text);
+  struct Case {
+    std::string script;
+    std::vector<std::pair<std::string, std::string>> want;  // variable, value
+  } cases[] = {
+      {"MOV $a, $t\nSTRUP $a", {{"$t", text}, {"$a", upper}}},
+      {"MOV $a, $t\nMOV $b, $a\nSTRUP $b\nADD $a, 1", {{"$t", text}, {"$b", upper}, {"$a", "1"}}},
+      {"MOV $a, $t\nSTRCON $t, 'x'\nSTRLOW $a", {{"$t", text + "x"}, {"$a", kwtest::LowerCase(text)}}},
+      {"MOV $a, $t\nMOV $t, 'k'\nMOV $a, $a", {{"$t", "k"}, {"$a", text}}},
+      {"MOV $a, $t\nSTRDEL $a, 1, 300\nMOV $b, $t", {{"$t", text}, {"$a", "\xB9z"}, {"$b", text}}},
+      {"MOV $a, $t\nCHKSPAM $s, $a\nSTRUP $a\nCHKSPAM $s2, $a\nIF $a = $t\nMOV $same, 1",
+       {{"$t", text}, {"$a", upper}, {"$same", ""}}},
+  };
+  for (const Case& c : cases) {
+    ClearVariables();
+    SetVariable("$t", text, false);
+    RunText(c.script);
+    for (const auto& [name, value] : c.want) EXPECT_EQ(ResolveValue(name), value) << c.script << " " << name;
+    // Iteration (as the settings writer reads the table) sees the same.
+    for (const TZmienna& v : VariableTable)
+      EXPECT_EQ(v.Value, ResolveValue(v.Name)) << c.script << " " << v.Name;
+  }
+  // The outside writes too: SetVariable on one of two sharing variables.
+  ClearVariables();
+  SetVariable("$t", text, false);
+  RunText("MOV $a, $t");
+  SetVariable("$t", "new", false);
+  EXPECT_EQ(ResolveValue("$a"), text);
+  const auto handed = ResolveShared("$a");
+  SetVariable("$a", "later", false);
+  EXPECT_EQ(*handed, text);  // a text handed out keeps its bytes
+}
+
+TEST_F(FastPath, SharedCopiesAreChargedAsCopies) {
+  const std::string text(400, 'q');
+  const auto length = static_cast<std::int64_t>(text.size());
+  const TScriptLines lines = Lines("MOV $a, $t\nMOV $b, $a\nMOV $c, $b\nMOV $after, 1");
+  for (std::int64_t budget = 0; budget < 7 * length; budget += length / 4) {
+    ClearVariables();
+    SetVariable("$t", text, false);
+    RunScriptBounded(lines, entryStart, TRunBounds{.Bytes = budget});
+    // Each MOV reads and writes the text; the line that takes the budget below 0 is the
+    // last to run.
+    const char* names[] = {"$a", "$b", "$c"};
+    for (std::int64_t j = 0; j < 3; ++j)
+      ASSERT_EQ(ResolveValue(names[j]), budget - 2 * length * j >= 0 ? text : "") << budget << " " << j;
+    ASSERT_EQ(ResolveValue("$after"), budget - 6 * length >= 0 ? "1" : "") << budget;
+  }
+}
+
+}  // namespace
