@@ -255,13 +255,15 @@ struct TParamSignature {
     if (n < Count) return &Params[n];
     return LastRepeats && Count > 0 ? &Params[Count - 1] : nullptr;
   }
+  // By index rather than through At: GCC 12 under the sanitizers takes a comparison of a
+  // pointer into a constant table for no constant, and the list's checks need these.
+  constexpr bool Has(std::size_t n) const { return n < Count || (LastRepeats && Count > 0); }
+  constexpr TParamAccess AccessOf(std::size_t n) const { return Params[n < Count ? n : Count - 1].Access; }
   constexpr bool Reads(std::size_t n) const {
-    const TParam* p = At(n);
-    return p != nullptr && (p->Access == TParamAccess::Read || p->Access == TParamAccess::Modify);
+    return Has(n) && (AccessOf(n) == TParamAccess::Read || AccessOf(n) == TParamAccess::Modify);
   }
   constexpr bool Writes(std::size_t n) const {
-    const TParam* p = At(n);
-    return p != nullptr && (p->Access == TParamAccess::Write || p->Access == TParamAccess::Modify);
+    return Has(n) && (AccessOf(n) == TParamAccess::Write || AccessOf(n) == TParamAccess::Modify);
   }
 };
 
