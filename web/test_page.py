@@ -608,6 +608,7 @@ class Playground(unittest.TestCase):
         self.assertEqual(shown(), ['messenger'])
         self.assertGreaterEqual(element('#message-text').size['width'], 300)
         self.assertLessEqual(js('return document.documentElement.scrollWidth'), 390)
+        screenshot('390x844')
         element('#panes [data-pane="editors"]').click()
         element('#commands').click()  # the menu is a list as wide as the screen
         self.assertLessEqual(js('return document.getElementById("menu").getBoundingClientRect().right'), 390)
