@@ -343,6 +343,9 @@ class Playground(unittest.TestCase):
         hover(lambda: squiggle('nowhere'), '.cm-tooltip-lint')
         screenshot('editor', keep_focus=True)
         BROWSER.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
+        # The pointer leaves the editor, and its hover help with it, as a user's would.
+        ActionChains(BROWSER).move_to_element(element('#findings-count')).perform()
+        wait_for(lambda: not js('return !!document.querySelector(".cm-tooltip-hover")'), 'the hover help to close')
         element('.tabs [data-editor="spam"]').click()
         spam = element('#editor-spam .cm-content')
         spam.click()
