@@ -83,8 +83,10 @@ def main():
     present = {md: page for md, page in PAGES.items() if (docs / md).exists()}
     targets = {"docs/" + md: "docs/" + page for md, (page, _) in present.items()}
     (site / "docs").mkdir(parents=True, exist_ok=True)
+    titles = {"docs/" + md: markdown_pages.title((docs / md).read_text(encoding="utf-8"), md) for md in present}
     for md, (page, language) in present.items():
-        html = markdown_pages.render((docs / md).read_text(encoding="utf-8"), "docs/" + md, targets, {}, language)
+        html = markdown_pages.render((docs / md).read_text(encoding="utf-8"), "docs/" + md, targets, titles, {},
+                                     language)
         (site / "docs" / page).write_text(html, encoding="utf-8")
     help_by_language = {}
     for language, (md, traps_words) in GUIDES.items():
