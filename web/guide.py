@@ -83,15 +83,15 @@ def main():
     present = {md: page for md, page in PAGES.items() if (docs / md).exists()}
     targets = {"docs/" + md: "docs/" + page for md, (page, _) in present.items()}
     (site / "docs").mkdir(parents=True, exist_ok=True)
-    titles = {"docs/" + md: markdown_pages.title((docs / md).read_text(encoding="utf-8"), md) for md in present}
+    texts = {md: (docs / md).read_text(encoding="utf-8") for md in present}
+    titles = {"docs/" + md: markdown_pages.title(text, md) for md, text in texts.items()}
     for md, (page, language) in present.items():
-        html = markdown_pages.render((docs / md).read_text(encoding="utf-8"), "docs/" + md, targets, titles, {},
-                                     language)
+        html = markdown_pages.render(texts[md], "docs/" + md, targets, titles, {}, language)
         (site / "docs" / page).write_text(html, encoding="utf-8")
     help_by_language = {}
     for language, (md, traps_words) in GUIDES.items():
         if md in present:
-            help_by_language[language] = entries((docs / md).read_text(encoding="utf-8"), traps_words, present[md][0])
+            help_by_language[language] = entries(texts[md], traps_words, present[md][0])
     (site / "guide-help.js").write_text(
         "// Made by guide.py from the language guide: each command's entry, by language.\n"
         "'use strict';\nconst GUIDE_HELP = " + json.dumps(help_by_language, ensure_ascii=False, sort_keys=True) + ";\n",
